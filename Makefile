@@ -1,0 +1,37 @@
+# The two set-up commands: `make run` builds and starts Tarvisk, `make test` builds and runs
+# every test. Both install missing Debian packages first.
+BUILD ?= build
+ASAN_BUILD ?= build-asan
+JOBS ?= $(shell nproc)
+
+.PHONY: run test test-asan bench deps configure build clean
+
+deps:
+	@tools/install-deps
+
+$(BUILD)/CMakeCache.txt:
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+configure: deps $(BUILD)/CMakeCache.txt
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	$(BUILD)/src/tarvisk
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure --timeout 600
+
+# The logic and widget tests again, under AddressSanitizer and UndefinedBehaviorSanitizer.
+test-asan: deps
+	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DTARVISK_SANITIZE=ON
+	cmake --build $(ASAN_BUILD) -j $(JOBS)
+	cd $(ASAN_BUILD) && ctest --output-on-failure --timeout 900 -L 'core|ui'
+
+bench: build
+	cmake --build $(BUILD) -j $(JOBS) --target benchmarks
+	bench/run-all $(BUILD)
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)

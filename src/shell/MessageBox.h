@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+// What a message box shows and which button closed it. The logic asks through MessageBox so
+// that tests answer with a fake instead of a modal window.
+struct Message {
+    enum class Icon { None, Information, Exclamation, Critical, Question };
+    enum class Buttons { Ok, OkCancel, YesNo };
+
+    QString text;
+    QString title = QStringLiteral("Tarvisk");
+    Icon icon = Icon::None;
+    Buttons buttons = Buttons::Ok;
+};
+
+enum class MessageAnswer { Ok, Cancel, Yes, No };
+
+class MessageBox {
+public:
+    virtual ~MessageBox() = default;
+    virtual MessageAnswer Show(const Message& message) = 0;
+};

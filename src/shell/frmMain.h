@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QWidget>
+
+#include <memory>
+
+class MessageBox;
+struct LogFolder;
+
+namespace Ui {
+class frmMain;
+}
+
+// The main window: the log folders, the matching log files, the commands and the output.
+class frmMain : public QWidget {
+    Q_OBJECT
+
+public:
+    frmMain(MessageBox& messages, const QString& programDir, QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // The load sequence, run before the window is shown. False: the configuration file holds a
+    // line that cannot be interpreted and the program must end without showing the window.
+    bool Form_Load();
+
+    // Asks a running follow loop to end at its next check.
+    bool StopRequested = false;
+
+private Q_SLOTS:
+    void cmdQuit_Click();
+    void chkDivider_Click();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    enum class LoadStep { Continue, Abort, EndProgram };
+    LoadStep ReadConfigFile();
+    void WriteConfigFile();
+    void AddFolderRow(const LogFolder& folder);
+    QList<LogFolder> FolderRows() const;
+    int Twips(int twips) const;
+
+    std::unique_ptr<Ui::frmMain> ui;
+    MessageBox& m_messages;
+    QString m_programDir;
+};

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+
+// Writes `bytes` to `path`, replacing what was there.
+inline bool WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+inline QByteArray ReadFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}

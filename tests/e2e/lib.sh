@@ -1,0 +1,64 @@
+# Shared steps of the end-to-end scripts: a private X server, the real binary in a temporary
+# program folder, windows found by title, screenshots kept as artefacts.
+# Usage in a script: source lib.sh "$@"   (arguments: binary, artefact folder)
+set -euo pipefail
+
+if [ -z "${TARVISK_E2E_INNER:-}" ]; then
+    export TARVISK_E2E_INNER=1
+    exec xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" bash "$0" "$@"
+fi
+
+BIN=$1
+ARTEFACTS=$2
+mkdir -p "$ARTEFACTS"
+WORK=$(mktemp -d)
+APP_PID=
+cleanup() {
+    [ -n "$APP_PID" ] && kill "$APP_PID" 2>/dev/null || true
+    rm -rf "$WORK"
+}
+trap cleanup EXIT
+export XDG_RUNTIME_DIR=$WORK/runtime
+mkdir -m 700 -p "$XDG_RUNTIME_DIR"
+mkdir -p "$WORK/program"
+cp "$BIN" "$WORK/program/tarvisk"
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+start_app() {
+    (cd "$WORK" && exec "$WORK/program/tarvisk") &
+    APP_PID=$!
+}
+
+# Prints the id of the window with exactly this title, waiting up to 20 seconds.
+wait_window() {
+    local id
+    id=$(timeout 20 xdotool search --sync --onlyvisible --name "^$1\$" | head -n 1) ||
+        fail "no window titled '$1'"
+    echo "$id"
+}
+
+# Waits up to 20 seconds for the program to end; prints its exit code.
+wait_exit() {
+    local i
+    for i in $(seq 200); do
+        if ! kill -0 "$APP_PID" 2>/dev/null; then
+            local rc=0
+            wait "$APP_PID" || rc=$?
+            APP_PID=
+            echo "$rc"
+            return
+        fi
+        sleep 0.1
+    done
+    fail "the program did not end"
+}
+
+# Clicks at x,y inside a window.
+click_at() {
+    xdotool mousemove --window "$1" "$2" "$3" click 1
+}
+
+screenshot() {
+    import -window root "$ARTEFACTS/$1.png"
+}
