@@ -5,7 +5,8 @@
 #include <QList>
 
 // Records every message instead of showing it, and answers with a preset answer.
-class FakeMessageBox final : public MessageBox {
+class FakeMessageBox final : public MessageBox
+{
 public:
     MessageAnswer Show(const Message& message) override
     {

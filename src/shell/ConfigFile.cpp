@@ -7,9 +7,11 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-namespace config {
+namespace config
+{
 
-namespace {
+namespace
+{
 
 // Keys and the SPLITLINES value are compared without surrounding blanks; tabs count as text.
 QString TrimBlanks(const QString& s)

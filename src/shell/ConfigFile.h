@@ -9,7 +9,8 @@
 
 // The configuration file "tarvisk.ini": its kinds of line, reading it into the settings and the
 // staging arrays of modMain, and writing it back from the settings and the folder rows.
-namespace config {
+namespace config
+{
 
 inline constexpr auto FileName = "tarvisk.ini";
 

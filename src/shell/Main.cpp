@@ -5,6 +5,7 @@
 #include "modMain.h"
 
 #include <QApplication>
+#include <QScreen>
 
 int Main()
 {
@@ -13,6 +14,8 @@ int Main()
     frmMain window(messages, QCoreApplication::applicationDirPath());
     if (!window.Form_Load())
         return 1;
+    if (const QScreen* screen = window.screen())
+        window.move(screen->availableGeometry().center() - window.rect().center());
     window.show();
     return QApplication::exec();
 }

@@ -16,7 +16,8 @@ struct Message {
 
 enum class MessageAnswer { Ok, Cancel, Yes, No };
 
-class MessageBox {
+class MessageBox
+{
 public:
     virtual ~MessageBox() = default;
     virtual MessageAnswer Show(const Message& message) = 0;

@@ -4,7 +4,8 @@
 
 // Message boxes as real modal windows over the active window. Text from outside (paths, lines
 // of files) is always shown as plain text.
-class QtMessageBox final : public MessageBox {
+class QtMessageBox final : public MessageBox
+{
 public:
     MessageAnswer Show(const Message& message) override;
 };

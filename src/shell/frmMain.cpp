@@ -1,25 +1,52 @@
 #include "frmMain.h"
 
+#include "BusyCursor.h"
 #include "ConfigFile.h"
 #include "LogFolder.h"
 #include "MessageBox.h"
+#include "folders/FilterPattern.h"
 #include "modMain.h"
+#include "reading/OutputView.h"
+#include "reading/Readers.h"
+#include "reading/ShowTail.h"
 #include "ui_frmMain.h"
 
 #include <QCloseEvent>
-#include <QGuiApplication>
+#include <QDir>
 #include <QStandardPaths>
 
 frmMain::frmMain(MessageBox& messages, const QString& programDir, QWidget* parent)
     : QWidget(parent), ui(std::make_unique<Ui::frmMain>()), m_messages(messages),
       m_programDir(programDir)
 {
+    Q_INIT_RESOURCE(tarvisk);
     ui->setupUi(this);
-    connect(ui->cmdQuit, &QPushButton::clicked, this, &frmMain::cmdQuit_Click);
-    connect(ui->chkDivider, &QCheckBox::stateChanged, this, &frmMain::chkDivider_Click);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(size());
+    setWindowIcon(QIcon(QStringLiteral(":/tarvisk.png")));
+    ui->lstRows->SetList(&m_output);
+    ConnectHandlers();
 }
 
 frmMain::~frmMain() = default;
+
+void frmMain::ConnectHandlers()
+{
+    connect(ui->cmdQuit, &QPushButton::clicked, this, &frmMain::cmdQuit_Click);
+    connect(ui->cmdTail, &QPushButton::clicked, this, &frmMain::cmdTail_Click);
+    connect(ui->cmdStop, &QPushButton::clicked, this, &frmMain::cmdStop_Click);
+    connect(ui->chkDivider, &QCheckBox::stateChanged, this, &frmMain::chkDivider_Click);
+    connect(ui->File1, &QListWidget::itemClicked, this, &frmMain::File1_Click);
+    // Moving through the files with the keyboard counts as clicking them.
+    connect(ui->File1, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* current) {
+        if (current)
+            File1_Click();
+    });
+    connect(ui->File1, &QListWidget::itemActivated, this, &frmMain::File1_DblClick);
+    connect(ui->ListView1, &QTreeWidget::itemClicked, this, &frmMain::ListView1_Click);
+}
 
 int frmMain::Twips(int twips) const
 {
@@ -49,6 +76,7 @@ bool frmMain::Form_Load()
 frmMain::LoadStep frmMain::ReadConfigFile()
 {
     using Status = config::ReadResult::Status;
+    ui->File1->SetPattern(QStringLiteral("*.log"));
     const QString userConfig = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
     modMain::IniPath = config::ChooseIniPath(m_programDir, userConfig);
     const config::ReadResult result = config::ReadConfigFile();
@@ -64,8 +92,8 @@ frmMain::LoadStep frmMain::ReadConfigFile()
         return LoadStep::Continue;
     case Status::Read:
         for (qsizetype i = 1; i < modMain::FolderNames.size(); ++i)
-            AddFolderRow({modMain::FolderNames[i], modMain::FolderPaths[i],
-                          modMain::FolderFilters[i]});
+            AddFolderRow(
+                {modMain::FolderNames[i], modMain::FolderPaths[i], modMain::FolderFilters[i]});
         break;
     case Status::Created:
         break;
@@ -97,9 +125,89 @@ void frmMain::WriteConfigFile()
         config::FormatConfigFile(modMain::ExtViewer, modMain::UseDividers, FolderRows());
     QString error;
     if (!config::WriteConfigFile(modMain::IniPath, content, &error))
-        m_messages.Show({QStringLiteral("The settings could not be saved to ") +
-                             modMain::IniPath + QStringLiteral("\n\n") + error,
+        m_messages.Show({QStringLiteral("The settings could not be saved to ") + modMain::IniPath +
+                             QStringLiteral("\n\n") + error,
                          QStringLiteral("Tarvisk"), Message::Icon::Exclamation});
+}
+
+void frmMain::FillFileList()
+{
+    modMain::CurrentPath.clear();
+    ui->File1->SetPattern(QStringLiteral("*.z19"));
+    ui->File1->SetPath(QDir::rootPath());
+    const QTreeWidgetItem* row = ui->ListView1->currentItem();
+    if (!row)
+        return;
+    modMain::CurrentPath = row->text(1);
+    if (!modMain::CurrentPath.endsWith(QDir::separator()))
+        modMain::CurrentPath += QDir::separator();
+    const QString filter = row->text(2);
+    QCoreApplication::processEvents();
+    {
+        BusyCursor busy;
+        if (!ui->File1->SetPath(modMain::CurrentPath)) {
+            busy.Release();
+            m_messages.Show({QStringLiteral("Path not found: ") + modMain::CurrentPath});
+            return;
+        }
+        const std::optional<QString> pattern = FilterToPattern(filter);
+        if (!pattern)
+            return;
+        ui->File1->SetPattern(*pattern);
+    }
+    QCoreApplication::processEvents();
+}
+
+void frmMain::SetFileCommands(bool view, bool tail, bool continous, bool stop)
+{
+    ui->cmdView->setEnabled(view);
+    ui->cmdTail->setEnabled(tail);
+    ui->cmdContinous->setEnabled(continous);
+    ui->cmdStop->setEnabled(stop);
+}
+
+void frmMain::ListView1_Click()
+{
+    if (ui->ListView1->topLevelItemCount() == 0)
+        return;
+    FillFileList();
+    cmdStop_Click();
+    SetFileCommands(false, false, false, false);
+}
+
+void frmMain::File1_Click()
+{
+    SetFileCommands(true, true, true, false);
+}
+
+void frmMain::File1_DblClick()
+{
+    cmdTail_Click();
+}
+
+void frmMain::cmdTail_Click()
+{
+    QByteArray buffer(modMain::TailBytes + 1, '\0');
+    const QString path = modMain::CurrentPath + ui->File1->FileName();
+    ui->lblFullPath->setText(path);
+    const qint64 count =
+        modMain::ReadTail(path, buffer, modMain::TailBytes,
+                          [this](const QString& c) { ui->lblFileSize->setText(c); });
+    modMain::ShowTail(buffer, count, m_output);
+    SetHorizontalScrolls();
+}
+
+void frmMain::SetHorizontalScrolls()
+{
+    const qsizetype first = m_output.TextLength(0);
+    ui->lstRows->SetHorizontalExtent(HorizontalExtent(first, ui->lstRows->LongestLinePixels()));
+}
+
+void frmMain::cmdStop_Click()
+{
+    StopRequested = true;
+    ui->cmdStop->setEnabled(false);
+    ui->cmdContinous->setEnabled(true);
 }
 
 void frmMain::cmdQuit_Click()

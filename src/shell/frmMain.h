@@ -1,5 +1,7 @@
 #pragma once
 
+#include "reading/OutputList.h"
+
 #include <QWidget>
 
 #include <memory>
@@ -7,12 +9,14 @@
 class MessageBox;
 struct LogFolder;
 
-namespace Ui {
+namespace Ui
+{
 class frmMain;
 }
 
 // The main window: the log folders, the matching log files, the commands and the output.
-class frmMain : public QWidget {
+class frmMain : public QWidget
+{
     Q_OBJECT
 
 public:
@@ -23,25 +27,37 @@ public:
     // line that cannot be interpreted and the program must end without showing the window.
     bool Form_Load();
 
+    // Sets how far the output window scrolls sideways.
+    void SetHorizontalScrolls();
+
     // Asks a running follow loop to end at its next check.
     bool StopRequested = false;
 
 private Q_SLOTS:
     void cmdQuit_Click();
+    void cmdTail_Click();
+    void cmdStop_Click();
     void chkDivider_Click();
+    void File1_Click();
+    void File1_DblClick();
+    void ListView1_Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
     enum class LoadStep { Continue, Abort, EndProgram };
+    void ConnectHandlers();
     LoadStep ReadConfigFile();
     void WriteConfigFile();
+    void FillFileList();
     void AddFolderRow(const LogFolder& folder);
     QList<LogFolder> FolderRows() const;
+    void SetFileCommands(bool view, bool tail, bool continous, bool stop);
     int Twips(int twips) const;
 
     std::unique_ptr<Ui::frmMain> ui;
     MessageBox& m_messages;
     QString m_programDir;
+    OutputList m_output;
 };

@@ -1,6 +1,7 @@
 #include "modMain.h"
 
-namespace modMain {
+namespace modMain
+{
 
 void SetStartValues()
 {

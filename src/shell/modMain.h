@@ -6,18 +6,19 @@
 
 // Program-wide settings and state. Plain variables that live for the whole run; each has one
 // writer (see the comments). Only ExtViewer and UseDividers are persisted.
-namespace modMain {
+namespace modMain
+{
 
 inline constexpr auto DefaultViewer = "notepad.exe";
 
-inline QString ExtViewer;      // configuration file; the View command reads it
-inline bool UseDividers = false; // configuration file and the divider check box
-inline qint32 PollSeconds = 0; // seconds between two reads while following a file
-inline qint32 TailBytes = 0;   // size of the readers' window
-inline QString IniPath;        // where the configuration file lives
-inline QString CurrentPath;    // selected log folder, always ending in the separator
-inline qint16 EditorMode = 0;  // 1 add, 2 edit
-inline qint64 LastReadPos = 0; // content end of the latest delivery of the incremental reader
+inline QString ExtViewer;            // configuration file; the View command reads it
+inline bool UseDividers = false;     // configuration file and the divider check box
+inline qint32 PollSeconds = 0;       // seconds between two reads while following a file
+inline qint32 TailBytes = 0;         // size of the readers' window
+inline QString IniPath;              // where the configuration file lives
+inline QString CurrentPath;          // selected log folder, always ending in the separator
+inline qint16 EditorMode = 0;        // 1 add, 2 edit
+inline qint64 LastReadPos = 0;       // content end of the latest delivery of the incremental reader
 inline qsizetype SearchPosition = 0; // output line where the next search step starts
 
 // Staging of the folder lines while the configuration file is read; element 0 stays empty.

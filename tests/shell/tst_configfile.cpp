@@ -8,7 +8,8 @@
 
 using Status = config::ReadResult::Status;
 
-class TestConfigFile : public QObject {
+class TestConfigFile : public QObject
+{
     Q_OBJECT
 
     QTemporaryDir m_dir;
@@ -21,11 +22,10 @@ class TestConfigFile : public QObject {
     {
         m_mountPoint = m_dir.filePath(QStringLiteral("mnt"));
         QDir().mkpath(m_mountPoint);
-        return QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-t"),
-                                                          QStringLiteral("tmpfs"),
-                                                          QStringLiteral("-o"), options,
-                                                          QStringLiteral("tmpfs"),
-                                                          m_mountPoint}) == 0;
+        return QProcess::execute(QStringLiteral("mount"),
+                                 {QStringLiteral("-t"), QStringLiteral("tmpfs"),
+                                  QStringLiteral("-o"), options, QStringLiteral("tmpfs"),
+                                  m_mountPoint}) == 0;
     }
 
 private Q_SLOTS:
@@ -54,8 +54,8 @@ private Q_SLOTS:
         const QString np = QStringLiteral("notepad.exe");
         const int read = int(Status::Read);
         const int invalid = int(Status::Invalid);
-        QTest::newRow("comments only") << QByteArray(";\r\n; x=1,2,3\r\n;\r\n") << read << np
-                                       << true << QStringList();
+        QTest::newRow("comments only")
+            << QByteArray(";\r\n; x=1,2,3\r\n;\r\n") << read << np << true << QStringList();
         QTest::newRow("splitlines false lower case")
             << QByteArray("SPLITLINES=false\r\n") << read << np << false << QStringList();
         QTest::newRow("splitlines TRUE with blanks")
@@ -67,17 +67,15 @@ private Q_SLOTS:
         QTest::newRow("tab is not a blank")
             << QByteArray("SPLITLINES=\tTRUE\r\n") << read << np << false << QStringList();
         QTest::newRow("viewer keeps blanks and case")
-            << QByteArray(" extViewer = My View\r\n") << read << QStringLiteral(" My View")
-            << true << QStringList();
+            << QByteArray(" extViewer = My View\r\n") << read << QStringLiteral(" My View") << true
+            << QStringList();
         QTest::newRow("empty viewer means notepad")
             << QByteArray("EXTVIEWER=\r\n") << read << np << true << QStringList();
-        QTest::newRow("unknown key ignored")
-            << QByteArray("SPLITLINES=FALSE\r\nCOLOR=red\r\n") << read << np << false
-            << QStringList();
+        QTest::newRow("unknown key ignored") << QByteArray("SPLITLINES=FALSE\r\nCOLOR=red\r\n")
+                                             << read << np << false << QStringList();
         QTest::newRow("three folders in order")
-            << QByteArray("a,b,c\r\n,,\r\nWeb server,D:\\Logs\\Web,exyymmdd.log\r\n") << read
-            << np << true
-            << QStringList{"a|b|c", "||", "Web server|D:\\Logs\\Web|exyymmdd.log"};
+            << QByteArray("a,b,c\r\n,,\r\nWeb server,D:\\Logs\\Web,exyymmdd.log\r\n") << read << np
+            << true << QStringList{"a|b|c", "||", "Web server|D:\\Logs\\Web|exyymmdd.log"};
         QTest::newRow("two equals and two commas is a folder")
             << QByteArray("a=b,c=d,e\r\n") << read << np << true << QStringList{"a=b|c=d|e"};
         QTest::newRow("fields are not trimmed")
@@ -88,14 +86,14 @@ private Q_SLOTS:
         QTest::newRow("lone CR ends a line")
             << QByteArray("EXTVIEWER=vi\rx,y,z\r") << read << QStringLiteral("vi") << true
             << QStringList{"x|y|z"};
-        QTest::newRow("four fields") << QByteArray("a,b,c,d\r\n") << invalid << np << true
-                                     << QStringList{"a,b,c,d"};
-        QTest::newRow("blank line") << QByteArray(";\r\n\r\n;\r\n") << invalid << np << true
-                                    << QStringList{""};
+        QTest::newRow("four fields")
+            << QByteArray("a,b,c,d\r\n") << invalid << np << true << QStringList{"a,b,c,d"};
+        QTest::newRow("blank line")
+            << QByteArray(";\r\n\r\n;\r\n") << invalid << np << true << QStringList{""};
         QTest::newRow("line of blanks")
             << QByteArray("   \r\n") << invalid << np << true << QStringList{"   "};
-        QTest::newRow("letters only") << QByteArray("hello\r\n") << invalid << np << true
-                                      << QStringList{"hello"};
+        QTest::newRow("letters only")
+            << QByteArray("hello\r\n") << invalid << np << true << QStringList{"hello"};
         QTest::newRow("two equals, one comma")
             << QByteArray("a=b=c,d\r\n") << invalid << np << true << QStringList{"a=b=c,d"};
     }

@@ -11,14 +11,18 @@
 #include <QTest>
 #include <QTreeWidget>
 
-class TestFrmMainConfig : public QObject {
+class TestFrmMainConfig : public QObject
+{
     Q_OBJECT
 
     std::unique_ptr<QTemporaryDir> m_dir;
     FakeMessageBox m_messages;
 
     QString Ini() const { return m_dir->filePath(QStringLiteral("tarvisk.ini")); }
-    std::unique_ptr<frmMain> Window() { return std::make_unique<frmMain>(m_messages, m_dir->path()); }
+    std::unique_ptr<frmMain> Window()
+    {
+        return std::make_unique<frmMain>(m_messages, m_dir->path());
+    }
 
 private Q_SLOTS:
     void init()
@@ -70,9 +74,9 @@ private Q_SLOTS:
 
     void quitWritesTheFile()
     {
-        const QByteArray before =
-            config::FormatConfigFile("vi", true, {{"Web", "/var/log/web", "exyymmdd.log"},
-                                                  {"Proxy", "/var/log/proxy", "*.log"}});
+        const QByteArray before = config::FormatConfigFile(
+            "vi", true,
+            {{"Web", "/var/log/web", "exyymmdd.log"}, {"Proxy", "/var/log/proxy", "*.log"}});
         QVERIFY(WriteFile(Ini(), before));
         auto w = Window();
         QVERIFY(w->Form_Load());
@@ -85,9 +89,9 @@ private Q_SLOTS:
         QTest::mouseClick(w->findChild<QPushButton*>("cmdQuit"), Qt::LeftButton);
         QVERIFY(w->StopRequested);
         QVERIFY(!w->isVisible());
-        QCOMPARE(ReadFile(Ini()),
-                 config::FormatConfigFile("vi", false, {{"Web", "/var/log/web", "exyymmdd.log"},
-                                                        {"Proxy", "/var/log/proxy", "*.log"}}));
+        QCOMPARE(ReadFile(Ini()), config::FormatConfigFile("vi", false,
+                                                           {{"Web", "/var/log/web", "exyymmdd.log"},
+                                                            {"Proxy", "/var/log/proxy", "*.log"}}));
         QVERIFY(m_messages.shown.isEmpty());
     }
 

@@ -1,0 +1,95 @@
+// Lists a folder of 100 000 files, 50 000 of them "ex*.log" logs, and fills the file list with
+// the matches; compares with find and sort doing the same listing.
+#include "folders/FileListBox.h"
+#include "folders/FileListing.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace
+{
+
+constexpr int Files = 100000;
+constexpr int Runs = 7;
+const QString Pattern = QStringLiteral("ex*.log");
+
+// Half the files match, in both letter cases; the other half differ in prefix or extension.
+bool MakeFiles(const QString& folder)
+{
+    for (int i = 0; i < Files; ++i) {
+        static const char* const forms[] = {"ex%06d.log", "EX%06d.LOG", "in%06d.log", "ex%06d.txt"};
+        QFile file(folder + QLatin1Char('/') + QString::asprintf(forms[i % 4], i));
+        if (!file.open(QIODevice::WriteOnly))
+            return false;
+    }
+    return true;
+}
+
+double MedianMs(const std::function<void()>& work)
+{
+    work(); // warm the caches
+    std::vector<double> ms;
+    for (int run = 0; run < Runs; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        ms.push_back(double(timer.nsecsElapsed()) / 1e6);
+    }
+    std::nth_element(ms.begin(), ms.begin() + Runs / 2, ms.end());
+    return ms[Runs / 2];
+}
+
+qsizetype FindAndSort(const QString& folder)
+{
+    QProcess sh;
+    sh.start(QStringLiteral("sh"),
+             {QStringLiteral("-c"),
+              QStringLiteral("find \"$0\" -maxdepth 1 -iname '%1' | sort").arg(Pattern), folder});
+    sh.waitForFinished(-1);
+    return sh.readAllStandardOutput().count('\n');
+}
+
+void Print(const char* name, double value, const char* unit)
+{
+    std::printf("%s %.1f %s\n", name, value, unit);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir dir(QStringLiteral("/tmp/tarvisk-bench-XXXXXX"));
+    if (!dir.isValid() || !MakeFiles(dir.path())) {
+        std::fprintf(stderr, "cannot make the files in /tmp\n");
+        return 1;
+    }
+    qsizetype listed = 0;
+    const double listMs = MedianMs([&] { listed = ListMatchingFiles(dir.path(), Pattern).size(); });
+    FileListBox box;
+    box.SetPattern(Pattern);
+    const double fillMs = MedianMs([&] { box.SetPath(dir.path()); });
+    qsizetype found = 0;
+    const double findMs = MedianMs([&] { found = FindAndSort(dir.path()); });
+    if (listed != Files / 2 || box.count() != Files / 2 || found != Files / 2) {
+        std::fprintf(stderr, "listed %lld, shown %d, found %lld; expected %d\n",
+                     static_cast<long long>(listed), box.count(), static_cast<long long>(found),
+                     Files / 2);
+        return 1;
+    }
+    Print("list_matching_files_100k", listMs, "ms");
+    Print("fill_file_list_100k", fillMs, "ms");
+    Print("find_iname_sort_100k", findMs, "ms");
+    std::printf("fill_file_list_vs_find ratio %.2f\n", fillMs / findMs);
+    return 0;
+}

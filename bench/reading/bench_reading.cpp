@@ -1,0 +1,196 @@
+// Figures of the log reading and the output window: one Tail on a small and on a huge file
+// against `tail -c`, and the output window at 5 million lines.
+#include "reading/OutputList.h"
+#include "reading/OutputView.h"
+#include "reading/Readers.h"
+#include "reading/ShowTail.h"
+#include "shell/modMain.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <malloc.h>
+#include <vector>
+
+namespace
+{
+
+constexpr qsizetype Lines = 5000000;
+constexpr qsizetype LinesPerBatch = 10000;
+
+void Figure(const char* name, double value, const char* unit)
+{
+    std::printf("%s %.3f %s\n", name, value, unit);
+    std::fflush(stdout);
+}
+
+void Ratio(const char* name, double value)
+{
+    std::printf("%s ratio %.3f\n", name, value);
+    std::fflush(stdout);
+}
+
+template <typename Work> double MedianMs(int runs, Work&& work)
+{
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        times.push_back(double(timer.nsecsElapsed()) / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+double Seconds(const QElapsedTimer& timer)
+{
+    return double(timer.nsecsElapsed()) / 1e9;
+}
+
+// Bytes the allocator has handed out and not taken back.
+qint64 HeapBytes()
+{
+    const struct mallinfo2 info = mallinfo2();
+    return qint64(info.uordblks + info.hblkhd);
+}
+
+qint64 ResidentBytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong() * 1024;
+    }
+    return 0;
+}
+
+// A web-server log line of 120 characters.
+QByteArray LogLine(qsizetype i)
+{
+    QByteArray line =
+        "2024-05-01 12:00:00 10.0.0.1 GET /shop/item.aspx?id=" + QByteArray::number(i) +
+        " 200 0 0 Mozilla/5.0+(Windows+NT+10.0)";
+    return line.leftJustified(120, '.', true);
+}
+
+QByteArray LogBytes(qint64 size)
+{
+    QByteArray bytes;
+    for (qsizetype i = 0; bytes.size() < size; ++i)
+        bytes += LogLine(i) + "\r\n";
+    return bytes.left(size);
+}
+
+void BenchTail(const char* name, const QString& path)
+{
+    OutputList list;
+    const double ours = MedianMs(50, [&] {
+        QByteArray buffer(modMain::TailBytes + 1, '\0');
+        modMain::ShowTail(buffer, modMain::ReadTail(path, buffer, modMain::TailBytes, {}), list);
+    });
+    const double tool = MedianMs(30, [&] {
+        QProcess tail;
+        tail.setStandardOutputFile(QProcess::nullDevice());
+        tail.start(QStringLiteral("tail"), {QStringLiteral("-c"), QStringLiteral("131072"), path});
+        tail.waitForFinished();
+    });
+    Figure(qPrintable(QStringLiteral("tail_%1").arg(QLatin1String(name))), ours, "ms");
+    Figure(qPrintable(QStringLiteral("tail_c_%1").arg(QLatin1String(name))), tool, "ms");
+    Ratio(qPrintable(QStringLiteral("tail_%1_vs_tail_c").arg(QLatin1String(name))), ours / tool);
+}
+
+void BenchTails()
+{
+    QTemporaryDir dir(QStringLiteral("/tmp/tarvisk-bench-XXXXXX"));
+    const QByteArray text = LogBytes(1 << 20);
+    const QString small = dir.filePath(QStringLiteral("small.log"));
+    const QString huge = dir.filePath(QStringLiteral("huge.log"));
+    QFile smallFile(small), hugeFile(huge);
+    const qint64 hugeSize = qint64(5) << 30;
+    if (!smallFile.open(QIODevice::WriteOnly) || smallFile.write(text) != text.size() ||
+        !hugeFile.open(QIODevice::WriteOnly) || !hugeFile.resize(hugeSize) ||
+        !hugeFile.seek(hugeSize - text.size()) || hugeFile.write(text) != text.size()) {
+        std::fprintf(stderr, "cannot write the test files in %s\n", qPrintable(dir.path()));
+        return;
+    }
+    smallFile.close();
+    hugeFile.close();
+    BenchTail("1mib", small);
+    BenchTail("5gib_sparse", huge);
+}
+
+OutputBatch Batch(qsizetype first)
+{
+    OutputBatch batch;
+    for (qsizetype i = first; i < first + LinesPerBatch; ++i)
+        batch.Add(LogLine(i));
+    return batch;
+}
+
+void BenchModel()
+{
+    std::vector<OutputBatch> batches;
+    for (qsizetype first = 0; first < 10 * LinesPerBatch; first += LinesPerBatch)
+        batches.push_back(Batch(first));
+    malloc_trim(0);
+    const qint64 heap = HeapBytes(), resident = ResidentBytes();
+    QElapsedTimer timer;
+    timer.start();
+    {
+        OutputList list;
+        for (qsizetype i = 0; i < Lines / LinesPerBatch; ++i)
+            list.Append(batches[size_t(i) % batches.size()]);
+        Figure("append_5m_lines_model", Seconds(timer), "s");
+        Figure("bytes_per_line_heap", double(HeapBytes() - heap) / Lines, "bytes");
+        Figure("bytes_per_line_rss", double(ResidentBytes() - resident) / Lines, "bytes");
+    }
+}
+
+void BenchView()
+{
+    std::vector<OutputBatch> batches;
+    for (qsizetype first = 0; first < 10 * LinesPerBatch; first += LinesPerBatch)
+        batches.push_back(Batch(first));
+    OutputList list;
+    OutputView view;
+    view.SetList(&list);
+    view.resize(800, 600);
+    view.show();
+    QCoreApplication::processEvents();
+    QElapsedTimer timer;
+    timer.start();
+    for (qsizetype i = 0; i < Lines / LinesPerBatch; ++i) {
+        list.Append(batches[size_t(i) % batches.size()]);
+        list.SetCurrent(list.Count() - 1);
+        QCoreApplication::processEvents();
+    }
+    Figure("append_5m_lines_view", Seconds(timer), "s");
+    timer.restart();
+    view.selectAll();
+    QCoreApplication::processEvents();
+    Figure("select_all_5m_lines", double(timer.nsecsElapsed()) / 1e6, "ms");
+    timer.restart();
+    list.Clear();
+    QCoreApplication::processEvents();
+    Figure("clear_5m_lines", double(timer.nsecsElapsed()) / 1e6, "ms");
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    modMain::SetStartValues();
+    BenchTails();
+    BenchModel();
+    BenchView();
+    return 0;
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QListWidget>
+#include <QString>
+#include <QStringList>
+
+// The file list File1: the names of one folder's regular files that match a wildcard pattern,
+// one a row, sorted by name; one file can be selected.
+class FileListBox : public QListWidget
+{
+    Q_OBJECT
+
+public:
+    explicit FileListBox(QWidget* parent = nullptr); // the current folder, pattern "*.*"
+
+    QString Path() const { return m_path; }
+    // False, and the list stays as it was, when `folder` does not exist or is not a folder.
+    bool SetPath(const QString& folder);
+
+    QString Pattern() const { return m_pattern; }
+    void SetPattern(const QString& pattern); // lists the current folder again
+
+    QString FileName() const; // the selected file's name without folder; empty when none
+    void Refresh();
+
+private:
+    void ShowNames(const QStringList& names);
+
+    QString m_path;
+    QString m_pattern;
+};

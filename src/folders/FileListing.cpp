@@ -1,0 +1,106 @@
+#include "folders/FileListing.h"
+#include "folders/FilterPattern.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QtGlobal>
+
+#include <algorithm>
+#include <vector>
+
+// Reading the folder is the one platform-dependent step. ReadFolder appends the matching names
+// of regular files and returns false when the folder cannot be opened.
+#ifdef Q_OS_UNIX
+#include <dirent.h>
+#include <sys/stat.h>
+
+namespace
+{
+
+// readdir tells each entry's type without a stat on most file systems, which keeps folders of
+// many thousand files quick; links and entries of unknown type are resolved with one stat.
+bool IsRegularFile(DIR* dir, const dirent* entry)
+{
+    if (entry->d_type == DT_REG)
+        return true;
+    if (entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN)
+        return false;
+    struct stat target {
+    };
+    return fstatat(dirfd(dir), entry->d_name, &target, 0) == 0 && S_ISREG(target.st_mode);
+}
+
+bool MaybeRegular(const dirent* entry)
+{
+    return entry->d_type == DT_REG || entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN;
+}
+
+bool ReadFolder(const QString& folder, const WildcardPattern& pattern, QStringList& names)
+{
+    DIR* dir = opendir(QFile::encodeName(folder).constData());
+    if (dir == nullptr)
+        return false;
+    while (const dirent* entry = readdir(dir)) {
+        if (!MaybeRegular(entry))
+            continue;
+        QString name = QFile::decodeName(entry->d_name);
+        if (pattern.Matches(name) && IsRegularFile(dir, entry))
+            names.append(std::move(name));
+    }
+    closedir(dir);
+    return true;
+}
+
+} // namespace
+#else
+#include <QDirIterator>
+
+namespace
+{
+
+bool ReadFolder(const QString& folder, const WildcardPattern& pattern, QStringList& names)
+{
+    if (!QFileInfo(folder).isDir())
+        return false;
+    // Files without System: regular files and links to them, no devices, FIFOs or sockets.
+    QDirIterator it(folder, QDir::Files | QDir::Hidden);
+    while (it.hasNext()) {
+        it.next();
+        QString name = it.fileName();
+        if (pattern.Matches(name))
+            names.append(std::move(name));
+    }
+    return true;
+}
+
+} // namespace
+#endif
+
+QStringList ListMatchingFiles(const QString& folder, const QString& pattern, bool* folderExists)
+{
+    QStringList names;
+    const bool opened = !folder.isEmpty() && ReadFolder(folder, WildcardPattern(pattern), names);
+    if (folderExists != nullptr)
+        *folderExists = opened || QFileInfo(folder).isDir();
+    SortFileNames(names);
+    return names;
+}
+
+void SortFileNames(QStringList& names)
+{
+    struct Keyed {
+        QString folded;
+        QString name;
+    };
+    // Fold each name once rather than in every comparison.
+    std::vector<Keyed> keyed;
+    keyed.reserve(names.size());
+    for (QString& name : names)
+        keyed.push_back({name.toCaseFolded(), std::move(name)});
+    std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+        const int byFolded = QStringView(a.folded).compare(QStringView(b.folded));
+        return byFolded != 0 ? byFolded < 0 : a.name < b.name;
+    });
+    for (qsizetype i = 0; i < names.size(); ++i)
+        names[i] = std::move(keyed[i].name);
+}

@@ -1,0 +1,134 @@
+#include "LogFileAccess.h"
+
+#ifdef Q_OS_WIN
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#else
+#include <QFile>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+#ifdef Q_OS_WIN
+
+namespace
+{
+HANDLE Native(qintptr handle)
+{
+    return reinterpret_cast<HANDLE>(handle);
+}
+} // namespace
+
+bool LogFileAccess::Open(const QString& path)
+{
+    Close();
+    if (path.contains(QChar(0)))
+        return false;
+    // Delete sharing lets the server rotate its log while we read it.
+    const HANDLE file = CreateFileW(reinterpret_cast<const wchar_t*>(path.utf16()), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    if (GetFileType(file) != FILE_TYPE_DISK) {
+        CloseHandle(file);
+        return false;
+    }
+    m_handle = reinterpret_cast<qintptr>(file);
+    return true;
+}
+
+void LogFileAccess::Close()
+{
+    if (m_handle != -1)
+        CloseHandle(Native(m_handle));
+    m_handle = -1;
+}
+
+qint64 LogFileAccess::Size() const
+{
+    LARGE_INTEGER size;
+    if (m_handle == -1 || !GetFileSizeEx(Native(m_handle), &size))
+        return 0;
+    return size.QuadPart;
+}
+
+qint64 LogFileAccess::ReadAt(qint64 pos, char* into, qint64 n)
+{
+    if (m_handle == -1 || pos < 0)
+        return -1;
+    qint64 done = 0;
+    while (done < n) {
+        OVERLAPPED at{};
+        at.Offset = DWORD(quint64(pos + done) & 0xFFFFFFFFu);
+        at.OffsetHigh = DWORD(quint64(pos + done) >> 32);
+        DWORD got = 0;
+        const DWORD want = DWORD(qMin<qint64>(n - done, 1 << 30));
+        if (!ReadFile(Native(m_handle), into + done, want, &got, &at) || got == 0)
+            break;
+        done += got;
+    }
+    return done;
+}
+
+#else
+
+bool LogFileAccess::Open(const QString& path)
+{
+    Close();
+    if (path.contains(QChar(0)))
+        return false;
+    const QByteArray native = QFile::encodeName(path);
+    // O_NONBLOCK: opening a FIFO without a writer must not wait for one.
+    int fd;
+    do {
+        fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        return false;
+    struct stat status;
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    m_handle = fd;
+    return true;
+}
+
+void LogFileAccess::Close()
+{
+    if (m_handle != -1)
+        ::close(int(m_handle));
+    m_handle = -1;
+}
+
+qint64 LogFileAccess::Size() const
+{
+    struct stat status;
+    if (m_handle == -1 || ::fstat(int(m_handle), &status) != 0)
+        return 0;
+    return status.st_size;
+}
+
+qint64 LogFileAccess::ReadAt(qint64 pos, char* into, qint64 n)
+{
+    if (m_handle == -1 || pos < 0)
+        return -1;
+    qint64 done = 0;
+    while (done < n) {
+        const ssize_t got =
+            ::pread(int(m_handle), into + done, size_t(n - done), off_t(pos + done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return done > 0 || got == 0 ? done : -1;
+        done += got;
+    }
+    return done;
+}
+
+#endif

@@ -1,0 +1,102 @@
+#include "LogText.h"
+
+namespace
+{
+
+// Windows-1252 from 0x80 to 0x9F; the rest of the upper half is Latin-1.
+constexpr char16_t Cp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+bool IsAscii(QByteArrayView line)
+{
+    unsigned char any = 0;
+    for (const char c : line)
+        any |= static_cast<unsigned char>(c);
+    return any < 0x80;
+}
+
+bool IsContinuation(unsigned char c, unsigned char low = 0x80, unsigned char high = 0xBF)
+{
+    return c >= low && c <= high;
+}
+
+// Length of the well-formed UTF-8 sequence at `at` (shortest form, no surrogates, at most
+// U+10FFFF), 0 when there is none.
+qsizetype SequenceLength(const unsigned char* at, qsizetype left)
+{
+    const unsigned char lead = at[0];
+    if (lead < 0x80)
+        return 1;
+    qsizetype length = 0;
+    unsigned char low = 0x80, high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        length = 2;
+    else if (lead >= 0xE0 && lead <= 0xEF)
+        length = 3;
+    else if (lead >= 0xF0 && lead <= 0xF4)
+        length = 4;
+    if (length == 0 || left < length)
+        return 0;
+    if (lead == 0xE0)
+        low = 0xA0;
+    else if (lead == 0xED)
+        high = 0x9F;
+    else if (lead == 0xF0)
+        low = 0x90;
+    else if (lead == 0xF4)
+        high = 0x8F;
+    if (!IsContinuation(at[1], low, high))
+        return 0;
+    for (qsizetype i = 2; i < length; ++i) {
+        if (!IsContinuation(at[i]))
+            return 0;
+    }
+    return length;
+}
+
+// The UTF-16 length of valid UTF-8, or -1 when the bytes are not valid UTF-8.
+qsizetype Utf16Length(QByteArrayView line)
+{
+    const auto* bytes = reinterpret_cast<const unsigned char*>(line.data());
+    qsizetype units = 0;
+    for (qsizetype i = 0; i < line.size();) {
+        const qsizetype length = SequenceLength(bytes + i, line.size() - i);
+        if (length == 0)
+            return -1;
+        units += length == 4 ? 2 : 1;
+        i += length;
+    }
+    return units;
+}
+
+QString FromCp1252(QByteArrayView line)
+{
+    QString text(line.size(), Qt::Uninitialized);
+    QChar* into = text.data();
+    for (const char c : line) {
+        const auto byte = static_cast<unsigned char>(c);
+        *into++ = byte >= 0x80 && byte < 0xA0 ? QChar(Cp1252High[byte - 0x80]) : QChar(byte);
+    }
+    return text;
+}
+
+} // namespace
+
+QString DecodeLogLine(QByteArrayView line)
+{
+    if (IsAscii(line))
+        return QString::fromLatin1(line.data(), line.size());
+    if (Utf16Length(line) >= 0)
+        return QString::fromUtf8(line);
+    return FromCp1252(line);
+}
+
+qsizetype DecodedLength(QByteArrayView line)
+{
+    if (IsAscii(line))
+        return line.size();
+    const qsizetype units = Utf16Length(line);
+    return units >= 0 ? units : line.size();
+}

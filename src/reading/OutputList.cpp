@@ -1,0 +1,121 @@
+#include "OutputList.h"
+
+#include "LogText.h"
+
+#include <algorithm>
+
+OutputList::OutputList(QObject* parent) : QObject(parent), m_selection(&m_model) {}
+
+qsizetype OutputList::TextLength(qsizetype i) const
+{
+    return i >= 0 && i < Count() ? DecodedLength(m_model.Bytes(i)) : -1;
+}
+
+bool OutputList::IsSelected(qsizetype i) const
+{
+    return i >= 0 && i < Count() && m_selection.isSelected(m_model.index(int(i), 0));
+}
+
+qsizetype OutputList::NextSelected(qsizetype after) const
+{
+    qsizetype next = -1;
+    for (const Span& span : SelectedSpans()) {
+        if (span.last > after) {
+            next = qMax(span.first, after + 1);
+            break;
+        }
+    }
+    return next;
+}
+
+void OutputList::SetCurrent(qsizetype i)
+{
+    const QModelIndex index = i >= 0 && i < Count() ? m_model.index(int(i), 0) : QModelIndex();
+    m_selection.setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+}
+
+qsizetype OutputList::Current() const
+{
+    const QModelIndex current = m_selection.currentIndex();
+    return current.isValid() ? current.row() : -1;
+}
+
+void OutputList::Append(const OutputBatch& lines)
+{
+    m_model.Append(lines);
+}
+
+void OutputList::Replace(const OutputBatch& lines)
+{
+    m_model.Replace(lines);
+}
+
+void OutputList::Clear()
+{
+    m_model.Clear();
+}
+
+void OutputList::SelectAll()
+{
+    QItemSelection all;
+    if (Count() > 0)
+        all.select(m_model.index(0, 0), m_model.index(int(Count() - 1), 0));
+    SelectOnly(all);
+}
+
+void OutputList::SelectLines(const QList<qsizetype>& ascendingRows)
+{
+    QItemSelection selection;
+    for (qsizetype i = 0; i < ascendingRows.size();) {
+        qsizetype last = i;
+        while (last + 1 < ascendingRows.size() &&
+               ascendingRows[last + 1] == ascendingRows[last] + 1)
+            ++last;
+        const qsizetype top = qMax<qsizetype>(ascendingRows[i], 0);
+        const qsizetype bottom = qMin(ascendingRows[last], Count() - 1);
+        if (top <= bottom)
+            selection.append(
+                QItemSelectionRange(m_model.index(int(top), 0), m_model.index(int(bottom), 0)));
+        i = last + 1;
+    }
+    SelectOnly(selection);
+}
+
+void OutputList::SelectOnly(const QItemSelection& selection)
+{
+    // Clearing first keeps the model's comparison of old and new selection cheap: compared
+    // range against range, two large selections would cost their product.
+    m_selection.clearSelection();
+    if (!selection.isEmpty())
+        m_selection.select(selection, QItemSelectionModel::Select);
+}
+
+QList<OutputList::Span> OutputList::SelectedSpans() const
+{
+    QList<Span> spans;
+    for (const QItemSelectionRange& range : m_selection.selection())
+        spans.append({range.top(), range.bottom()});
+    std::sort(spans.begin(), spans.end(),
+              [](const Span& a, const Span& b) { return a.first < b.first; });
+    // Ranges of a selection made by hand may touch or overlap; each line counts once.
+    QList<Span> merged;
+    for (const Span& span : spans) {
+        if (!merged.isEmpty() && span.first <= merged.last().last + 1)
+            merged.last().last = qMax(merged.last().last, span.last);
+        else
+            merged.append(span);
+    }
+    return merged;
+}
+
+QString OutputList::SelectedText() const
+{
+    QString text;
+    for (const Span& span : SelectedSpans()) {
+        for (qsizetype i = span.first; i <= span.last; ++i) {
+            text += m_model.Text(i);
+            text += QLatin1String("\r\n");
+        }
+    }
+    return text;
+}

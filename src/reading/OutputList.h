@@ -1,0 +1,54 @@
+#pragma once
+
+#include "OutputModel.h"
+
+#include <QItemSelectionModel>
+#include <QList>
+#include <QObject>
+
+// The output window lstRows as the logic sees it: its lines, each with a selected mark, and
+// one current line. The marks are the selection model that the view shares.
+class OutputList : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit OutputList(QObject* parent = nullptr);
+
+    OutputModel* Model() { return &m_model; }
+    QItemSelectionModel* Selection() { return &m_selection; }
+
+    qsizetype Count() const { return m_model.Count(); }
+    QString Text(qsizetype i) const { return m_model.Text(i); }
+    // Length in characters of line i, -1 when there is no such line.
+    qsizetype TextLength(qsizetype i) const;
+    bool IsSelected(qsizetype i) const;
+    // The first selected line after `after`, -1 when there is none.
+    qsizetype NextSelected(qsizetype after) const;
+
+    // Makes line i current and brings it into view; the selected marks stay as they are.
+    // Any i outside the list leaves no current line.
+    void SetCurrent(qsizetype i);
+    qsizetype Current() const; // -1 when none
+
+    void Append(const OutputBatch& lines);
+    void Replace(const OutputBatch& lines);
+    void Clear();
+
+    void SelectAll();
+    // Exactly these lines become selected, as one selection of merged ranges.
+    void SelectLines(const QList<qsizetype>& ascendingRows);
+    // The selected lines in list order, each followed by CR LF.
+    QString SelectedText() const;
+
+private:
+    struct Span {
+        qsizetype first;
+        qsizetype last;
+    };
+    QList<Span> SelectedSpans() const;
+    void SelectOnly(const QItemSelection& selection);
+
+    OutputModel m_model;
+    QItemSelectionModel m_selection;
+};

@@ -1,0 +1,144 @@
+#include "OutputModel.h"
+
+#include "LogText.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace
+{
+// Large enough that a block's bookkeeping vanishes against its lines, small enough that the
+// unused end of the newest block does not matter.
+constexpr qsizetype BlockBytes = qsizetype(1) << 20;
+} // namespace
+
+void OutputBatch::Add(QByteArrayView line)
+{
+    m_bytes.append(line);
+    m_ends.append(m_bytes.size());
+}
+
+void OutputBatch::Add(const QString& line)
+{
+    Add(QByteArrayView(line.toUtf8()));
+}
+
+QByteArrayView OutputBatch::Line(qsizetype i) const
+{
+    const qsizetype begin = i == 0 ? 0 : m_ends[i - 1];
+    return QByteArrayView(m_bytes).sliced(begin, m_ends[i] - begin);
+}
+
+void OutputBatch::clear()
+{
+    m_bytes.clear();
+    m_ends.clear();
+}
+
+OutputModel::OutputModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+QString OutputModel::Text(qsizetype i) const
+{
+    return DecodeLogLine(Bytes(i));
+}
+
+QByteArrayView OutputModel::Bytes(qsizetype i) const
+{
+    if (i < 0 || i >= Count())
+        return {};
+    const qint64 start = m_starts[size_t(i)];
+    const qint64 end = i + 1 < Count() ? m_starts[size_t(i) + 1] : m_end;
+    const Block& block = BlockAt(start);
+    return QByteArrayView(block.bytes).sliced(start - block.start, end - start);
+}
+
+const OutputModel::Block& OutputModel::BlockAt(qint64 position) const
+{
+    // The last block that starts at or before the position; an empty line at a block border
+    // may resolve to either neighbour, which gives the same empty view.
+    const auto after =
+        std::upper_bound(m_blocks.begin(), m_blocks.end(), position,
+                         [](qint64 pos, const Block& block) { return pos < block.start; });
+    return *(after - 1);
+}
+
+void OutputModel::Append(const OutputBatch& lines)
+{
+    if (lines.size() == 0)
+        return;
+    const qsizetype first = Count();
+    beginInsertRows(QModelIndex(), int(first), int(first + lines.size() - 1));
+    Store(lines);
+    endInsertRows();
+}
+
+void OutputModel::Replace(const OutputBatch& lines)
+{
+    beginResetModel();
+    Release();
+    Store(lines);
+    endResetModel();
+}
+
+void OutputModel::Clear()
+{
+    beginResetModel();
+    Release();
+    endResetModel();
+}
+
+void OutputModel::Release()
+{
+    m_blocks = {};
+    m_starts = {};
+    m_end = 0;
+    m_longest = 0;
+}
+
+void OutputModel::Store(const OutputBatch& lines)
+{
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        Store(lines.Line(i));
+}
+
+void OutputModel::Store(QByteArrayView line)
+{
+    if (m_blocks.empty() ||
+        m_blocks.back().bytes.capacity() - m_blocks.back().bytes.size() < line.size())
+        OpenBlock(line.size());
+    m_blocks.back().bytes.append(line);
+    m_starts.push_back(m_end);
+    m_end += line.size();
+    // A line has at most as many characters as bytes, so only a longer line can be longer.
+    if (line.size() > m_longest)
+        m_longest = qMax(m_longest, DecodedLength(line));
+}
+
+void OutputModel::OpenBlock(qsizetype atLeast)
+{
+    if (!m_blocks.empty())
+        m_blocks.back().bytes.squeeze();
+    Block block;
+    block.bytes.reserve(qMax(BlockBytes, atLeast));
+    block.start = m_end;
+    m_blocks.push_back(std::move(block));
+}
+
+int OutputModel::rowCount(const QModelIndex& parent) const
+{
+    if (parent.isValid())
+        return 0;
+    return int(qMin<qsizetype>(Count(), std::numeric_limits<int>::max()));
+}
+
+int OutputModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : 1;
+}
+
+QVariant OutputModel::data(const QModelIndex& index, int role) const
+{
+    if (role != Qt::DisplayRole || !index.isValid() || index.column() != 0)
+        return {};
+    return Text(index.row());
+}

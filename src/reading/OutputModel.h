@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
+#include <QString>
+
+#include <vector>
+
+// Lines on their way into the output window, kept as bytes until the model takes them.
+class OutputBatch
+{
+public:
+    void Add(QByteArrayView line);
+    void Add(const QByteArray& line) { Add(QByteArrayView(line)); }
+    void Add(const char* line) { Add(QByteArrayView(line)); }
+    void Add(const QString& line); // stored as UTF-8
+    qsizetype size() const { return m_ends.size(); }
+    QByteArrayView Line(qsizetype i) const;
+    void clear();
+
+private:
+    QByteArray m_bytes;
+    QList<qsizetype> m_ends;
+};
+
+// The lines of the output window: one column, append-only between resets. Lines are kept as
+// bytes in large blocks plus one offset each and become text only when a view asks, so
+// millions of lines fit in little more than their own size.
+class OutputModel : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    explicit OutputModel(QObject* parent = nullptr);
+
+    qsizetype Count() const { return qsizetype(m_starts.size()); }
+    QString Text(qsizetype i) const;
+    // Valid until the model changes.
+    QByteArrayView Bytes(qsizetype i) const;
+    // In characters, over all lines since the last reset.
+    qsizetype LongestLineLength() const { return m_longest; }
+
+    // One row insertion per batch.
+    void Append(const OutputBatch& lines);
+    // One reset that leaves exactly `lines`.
+    void Replace(const OutputBatch& lines);
+    void Clear();
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+
+private:
+    // A run of whole lines. Blocks follow one another without gaps in one virtual byte space,
+    // so a line ends where the next one starts.
+    struct Block {
+        QByteArray bytes;
+        qint64 start = 0;
+    };
+
+    void Store(const OutputBatch& lines);
+    void Store(QByteArrayView line);
+    void OpenBlock(qsizetype atLeast);
+    void Release();
+    const Block& BlockAt(qint64 position) const;
+
+    std::vector<Block> m_blocks;
+    std::vector<qint64> m_starts; // virtual position of each line
+    qint64 m_end = 0;
+    qsizetype m_longest = 0;
+};

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <functional>
+
+// The two readers of a log file that is still being written. Both deliver raw bytes into the
+// caller's buffer of TailBytes + 1 bytes and never interpret lines.
+namespace modMain
+{
+
+// Sets the caption of lblFileSize.
+using SizeCaption = std::function<void(const QString&)>;
+
+// "Filesize: " and the size in decimal digits.
+QString FileSizeCaption(qint64 size);
+
+// The end of the file for the Tail command: normally the TailBytes bytes before the content end
+// (the last byte that is not NUL), then NUL. Returns the number of bytes placed in Buffer, or
+// -1 when the file cannot be opened (then nothing else happens).
+qint64 ReadTail(const QString& Path, QByteArray& Buffer, qint64 Wanted, const SizeCaption& setSize);
+
+// What was appended since the previous delivery (LastReadPos), for following a file. Returns
+// -1 when the file cannot be opened, 0 when nothing is new, otherwise the number of bytes
+// placed in Buffer, the last of them NUL. The byte at the content end is held back and
+// begins the next delivery. Wanted is accepted and not used.
+qint64 ReadAppended(const QString& Path, QByteArray& Buffer, qint64 Wanted,
+                    const SizeCaption& setSize);
+
+} // namespace modMain
