@@ -4,6 +4,7 @@
 #include "folders/FileListing.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -77,8 +78,14 @@ int main(int argc, char** argv)
     qsizetype listed = 0;
     const double listMs = MedianMs([&] { listed = ListMatchingFiles(dir.path(), Pattern).size(); });
     FileListBox box;
-    box.SetPattern(Pattern);
-    const double fillMs = MedianMs([&] { box.SetPath(dir.path()); });
+    // The calls the main window makes when a folder is selected: empty the list first, then
+    // point it at the folder and its pattern.
+    const double fillMs = MedianMs([&] {
+        box.SetPattern(QStringLiteral("*.z19"));
+        box.SetPath(QDir::rootPath());
+        box.SetPath(dir.path());
+        box.SetPattern(Pattern);
+    });
     qsizetype found = 0;
     const double findMs = MedianMs([&] { found = FindAndSort(dir.path()); });
     if (listed != Files / 2 || box.count() != Files / 2 || found != Files / 2) {

@@ -22,6 +22,9 @@ OutputView::OutputView(QWidget* parent) : QTableView(parent)
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    // The column is always wider than the window. A bar that came and went would change the
+    // height under a line just scrolled into view and cut the newest line at the bottom.
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     horizontalHeader()->setStretchLastSection(false);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
