@@ -66,33 +66,6 @@ private Q_SLOTS:
         QCOMPARE(box.FileName(), QString());
         QCOMPARE(selection.count(), 0); // only a user's click tells of a selection
     }
-
-    void fileNameFollowsTheSelection()
-    {
-        FileListBox box;
-        QVERIFY(box.SetPath(m_dir.path() + '/'));
-        QCOMPARE(box.FileName(), QString());
-        box.setCurrentRow(2);
-        QCOMPARE(box.FileName(), QStringLiteral("notes.txt"));
-        box.setCurrentRow(0);
-        QCOMPARE(box.FileName(), QStringLiteral("ex021231.log"));
-        box.clearSelection();
-        QCOMPARE(box.FileName(), QString());
-    }
-
-    void refreshShowsNewAndGoneFiles()
-    {
-        QTemporaryDir dir;
-        FileListBox box;
-        QVERIFY(box.SetPath(dir.path()));
-        QCOMPARE(box.count(), 0);
-        QVERIFY(WriteFile(dir.filePath("ex040101.log"), "x"));
-        box.Refresh();
-        QCOMPARE(Rows(box), QStringList{"ex040101.log"});
-        QVERIFY(dir.remove());
-        box.Refresh();
-        QCOMPARE(box.count(), 0);
-    }
 };
 
 QTEST_MAIN(TestFileListBox)

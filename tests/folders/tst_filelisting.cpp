@@ -50,20 +50,6 @@ private Q_SLOTS:
             << QStringList{"EX021231.LOG", "ex021231.log", "ex030123.log", "ex111111.log"};
         QTest::newRow("inyymmdd.log")
             << "inyymmdd.log" << QStringList{"in021231.log", "in030123.log"};
-        QTest::newRow("ncyymmdd.log")
-            << "ncyymmdd.log" << QStringList{"nc021231.log", "nc030123.log"};
-        QTest::newRow("WEBEXTDyyyymmdd.log")
-            << "WEBEXTDyyyymmdd.log" << QStringList{"WEBEXTD20021231.log", "WEBEXTD20030123.log"};
-        QTest::newRow("FWSEXTDyyyymmdd.log")
-            << "FWSEXTDyyyymmdd.log" << QStringList{"FWSEXTD20030123.log"};
-        QTest::newRow("*.log") << "*.log"
-                               << QStringList{"EX021231.LOG",        "ex021231.log",
-                                              "ex030123.log",        "ex111111.log",
-                                              "FWSEXTD20030123.log", "in021231.log",
-                                              "in030123.log",        "IPPEXTD20030123.log",
-                                              "my log [1].log",      "nc021231.log",
-                                              "nc030123.log",        "WEBEXTD20021231.log",
-                                              "WEBEXTD20030123.log"};
         QTest::newRow("*.*") << "*.*" << QStringList{"EX021231.LOG",
                                                      "ex021231.log",
                                                      "ex030123.log",
