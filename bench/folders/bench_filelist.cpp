@@ -1,19 +1,16 @@
 // Lists a folder of 100 000 files, 50 000 of them "ex*.log" logs, and fills the file list with
 // the matches; compares with find and sort doing the same listing.
+#include "Figures.h"
 #include "folders/FileListBox.h"
 #include "folders/FileListing.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include <algorithm>
 #include <cstdio>
-#include <functional>
-#include <vector>
 
 namespace
 {
@@ -34,20 +31,6 @@ bool MakeFiles(const QString& folder)
     return true;
 }
 
-double MedianMs(const std::function<void()>& work)
-{
-    work(); // warm the caches
-    std::vector<double> ms;
-    for (int run = 0; run < Runs; ++run) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        ms.push_back(double(timer.nsecsElapsed()) / 1e6);
-    }
-    std::nth_element(ms.begin(), ms.begin() + Runs / 2, ms.end());
-    return ms[Runs / 2];
-}
-
 qsizetype FindAndSort(const QString& folder)
 {
     QProcess sh;
@@ -56,11 +39,6 @@ qsizetype FindAndSort(const QString& folder)
               QStringLiteral("find \"$0\" -maxdepth 1 -iname '%1' | sort").arg(Pattern), folder});
     sh.waitForFinished(-1);
     return sh.readAllStandardOutput().count('\n');
-}
-
-void Print(const char* name, double value, const char* unit)
-{
-    std::printf("%s %.1f %s\n", name, value, unit);
 }
 
 } // namespace
@@ -76,27 +54,28 @@ int main(int argc, char** argv)
         return 1;
     }
     qsizetype listed = 0;
-    const double listMs = MedianMs([&] { listed = ListMatchingFiles(dir.path(), Pattern).size(); });
+    const double listMs =
+        MedianMs(Runs, [&] { listed = ListMatchingFiles(dir.path(), Pattern).size(); });
     FileListBox box;
     // The calls the main window makes when a folder is selected: empty the list first, then
     // point it at the folder and its pattern.
-    const double fillMs = MedianMs([&] {
+    const double fillMs = MedianMs(Runs, [&] {
         box.SetPattern(QStringLiteral("*.z19"));
         box.SetPath(QDir::rootPath());
         box.SetPath(dir.path());
         box.SetPattern(Pattern);
     });
     qsizetype found = 0;
-    const double findMs = MedianMs([&] { found = FindAndSort(dir.path()); });
+    const double findMs = MedianMs(Runs, [&] { found = FindAndSort(dir.path()); });
     if (listed != Files / 2 || box.count() != Files / 2 || found != Files / 2) {
         std::fprintf(stderr, "listed %lld, shown %d, found %lld; expected %d\n",
                      static_cast<long long>(listed), box.count(), static_cast<long long>(found),
                      Files / 2);
         return 1;
     }
-    Print("list_matching_files_100k", listMs, "ms");
-    Print("fill_file_list_100k", fillMs, "ms");
-    Print("find_iname_sort_100k", findMs, "ms");
-    std::printf("fill_file_list_vs_find ratio %.2f\n", fillMs / findMs);
+    Figure("list_matching_files_100k", listMs, "ms");
+    Figure("fill_file_list_100k", fillMs, "ms");
+    Figure("find_iname_sort_100k", findMs, "ms");
+    Ratio("fill_file_list_vs_find", fillMs / findMs);
     return 0;
 }

@@ -1,5 +1,6 @@
 // Figures of the log reading and the output window: one Tail on a small and on a huge file
 // against `tail -c`, and the output window at 5 million lines.
+#include "Figures.h"
 #include "reading/OutputList.h"
 #include "reading/OutputView.h"
 #include "reading/Readers.h"
@@ -22,31 +23,6 @@ namespace
 
 constexpr qsizetype Lines = 5000000;
 constexpr qsizetype LinesPerBatch = 10000;
-
-void Figure(const char* name, double value, const char* unit)
-{
-    std::printf("%s %.3f %s\n", name, value, unit);
-    std::fflush(stdout);
-}
-
-void Ratio(const char* name, double value)
-{
-    std::printf("%s ratio %.3f\n", name, value);
-    std::fflush(stdout);
-}
-
-template <typename Work> double MedianMs(int runs, Work&& work)
-{
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        times.push_back(double(timer.nsecsElapsed()) / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 double Seconds(const QElapsedTimer& timer)
 {

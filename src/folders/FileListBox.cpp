@@ -12,21 +12,24 @@ FileListBox::FileListBox(QWidget* parent)
     Refresh();
 }
 
+// The folder is read once here; a new pattern only filters the names read, so pointing the
+// list at a folder and then at its pattern costs one reading of a large folder, not two.
 bool FileListBox::SetPath(const QString& folder)
 {
     bool exists = false;
-    const QStringList names = ListMatchingFiles(folder, m_pattern, &exists);
+    QStringList files = ListRegularFiles(folder, &exists);
     if (!exists)
         return false;
     m_path = folder;
-    ShowNames(names);
+    m_files = std::move(files);
+    ShowMatches();
     return true;
 }
 
 void FileListBox::SetPattern(const QString& pattern)
 {
     m_pattern = pattern;
-    Refresh();
+    ShowMatches();
 }
 
 QString FileListBox::FileName() const
@@ -38,11 +41,13 @@ QString FileListBox::FileName() const
 // A folder that has gone away lists no file.
 void FileListBox::Refresh()
 {
-    ShowNames(ListMatchingFiles(m_path, m_pattern));
+    m_files = ListRegularFiles(m_path);
+    ShowMatches();
 }
 
-void FileListBox::ShowNames(const QStringList& names)
+void FileListBox::ShowMatches()
 {
+    const QStringList names = FilterNames(m_files, m_pattern);
     // Listing again is not the user's choice of a file: the selection signals stay for clicks.
     const QSignalBlocker quiet(this);
     setUpdatesEnabled(false);

@@ -18,14 +18,15 @@ public:
     bool SetPath(const QString& folder);
 
     QString Pattern() const { return m_pattern; }
-    void SetPattern(const QString& pattern); // lists the current folder again
+    void SetPattern(const QString& pattern); // shows the folder's files that match it
 
     QString FileName() const; // the selected file's name without folder; empty when none
-    void Refresh();
+    void Refresh();           // reads the folder again
 
 private:
-    void ShowNames(const QStringList& names);
+    void ShowMatches();
 
     QString m_path;
     QString m_pattern;
+    QStringList m_files; // every regular file of the folder when it was last read, sorted
 };

@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <vector>
 
-// Reading the folder is the one platform-dependent step. ReadFolder appends the matching names
-// of regular files and returns false when the folder cannot be opened.
+// Reading the folder is the one platform-dependent step. ReadFolder appends the names of the
+// regular files and returns false when the folder cannot be opened.
 #ifdef Q_OS_UNIX
 #include <dirent.h>
 #include <sys/stat.h>
@@ -30,22 +30,14 @@ bool IsRegularFile(DIR* dir, const dirent* entry)
     return fstatat(dirfd(dir), entry->d_name, &target, 0) == 0 && S_ISREG(target.st_mode);
 }
 
-bool MaybeRegular(const dirent* entry)
-{
-    return entry->d_type == DT_REG || entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN;
-}
-
-bool ReadFolder(const QString& folder, const WildcardPattern& pattern, QStringList& names)
+bool ReadFolder(const QString& folder, QStringList& names)
 {
     DIR* dir = opendir(QFile::encodeName(folder).constData());
     if (dir == nullptr)
         return false;
     while (const dirent* entry = readdir(dir)) {
-        if (!MaybeRegular(entry))
-            continue;
-        QString name = QFile::decodeName(entry->d_name);
-        if (pattern.Matches(name) && IsRegularFile(dir, entry))
-            names.append(std::move(name));
+        if (IsRegularFile(dir, entry))
+            names.append(QFile::decodeName(entry->d_name));
     }
     closedir(dir);
     return true;
@@ -58,7 +50,7 @@ bool ReadFolder(const QString& folder, const WildcardPattern& pattern, QStringLi
 namespace
 {
 
-bool ReadFolder(const QString& folder, const WildcardPattern& pattern, QStringList& names)
+bool ReadFolder(const QString& folder, QStringList& names)
 {
     if (!QFileInfo(folder).isDir())
         return false;
@@ -66,9 +58,7 @@ bool ReadFolder(const QString& folder, const WildcardPattern& pattern, QStringLi
     QDirIterator it(folder, QDir::Files | QDir::Hidden);
     while (it.hasNext()) {
         it.next();
-        QString name = it.fileName();
-        if (pattern.Matches(name))
-            names.append(std::move(name));
+        names.append(it.fileName());
     }
     return true;
 }
@@ -76,14 +66,30 @@ bool ReadFolder(const QString& folder, const WildcardPattern& pattern, QStringLi
 } // namespace
 #endif
 
-QStringList ListMatchingFiles(const QString& folder, const QString& pattern, bool* folderExists)
+QStringList ListRegularFiles(const QString& folder, bool* folderExists)
 {
     QStringList names;
-    const bool opened = !folder.isEmpty() && ReadFolder(folder, WildcardPattern(pattern), names);
+    const bool opened = !folder.isEmpty() && ReadFolder(folder, names);
     if (folderExists != nullptr)
         *folderExists = opened || QFileInfo(folder).isDir();
     SortFileNames(names);
     return names;
+}
+
+QStringList FilterNames(const QStringList& names, const QString& pattern)
+{
+    const WildcardPattern matcher(pattern);
+    QStringList matching;
+    for (const QString& name : names) {
+        if (matcher.Matches(name))
+            matching.append(name);
+    }
+    return matching;
+}
+
+QStringList ListMatchingFiles(const QString& folder, const QString& pattern, bool* folderExists)
+{
+    return FilterNames(ListRegularFiles(folder, folderExists), pattern);
 }
 
 void SortFileNames(QStringList& names)

@@ -11,5 +11,11 @@
 QStringList ListMatchingFiles(const QString& folder, const QString& pattern,
                               bool* folderExists = nullptr);
 
+// The names of all the folder's regular files, sorted as above; folderExists as above.
+QStringList ListRegularFiles(const QString& folder, bool* folderExists = nullptr);
+
+// The names that match the pattern, in their order.
+QStringList FilterNames(const QStringList& names, const QString& pattern);
+
 // Sorts file names as ListMatchingFiles returns them.
 void SortFileNames(QStringList& names);

@@ -13,8 +13,3 @@ inline int HorizontalExtent(qsizetype firstLineLength, int longestLinePixels)
     const qint64 extent = qMax<qint64>(byFirstLine, longestLinePixels);
     return int(qMin<qint64>(extent, std::numeric_limits<int>::max()));
 }
-
-namespace modMain
-{
-using ::HorizontalExtent;
-}

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 namespace modMain
 {
@@ -60,6 +61,18 @@ Window ReadWindow(LogFileAccess& file, qint64 size, qint64 tail)
     return window;
 }
 
+// Opens the file, shows its size and reads its window; nothing when the file cannot be opened,
+// and then the label stays as it was.
+std::optional<Window> OpenWindow(LogFileAccess& file, const QString& Path,
+                                 const SizeCaption& setSize)
+{
+    if (!file.Open(Path))
+        return std::nullopt;
+    const qint64 size = file.Size();
+    ShowSize(setSize, size);
+    return ReadWindow(file, size, WindowBytes());
+}
+
 // The caller's buffer normally has TailBytes + 1 bytes already; a smaller one grows.
 char* Room(QByteArray& Buffer, qint64 n)
 {
@@ -88,23 +101,21 @@ qint64 ReadTail(const QString& Path, QByteArray& Buffer, qint64 Wanted, const Si
 {
     const qint64 tail = WindowBytes();
     LogFileAccess file;
-    if (!file.Open(Path))
+    std::optional<Window> window = OpenWindow(file, Path, setSize);
+    if (!window)
         return -1;
-    const qint64 size = file.Size();
-    ShowSize(setSize, size);
-    Window window = ReadWindow(file, size, tail);
     // The second read takes the window's worth of bytes that end just before the content end;
     // when the content ends early in the file the first read already holds everything.
-    const qint64 second = window.ContentEnd() - tail;
+    const qint64 second = window->ContentEnd() - tail;
     if (second >= 0)
-        ReadOrNul(file, second, window.bytes.data(), tail);
+        ReadOrNul(file, second, window->bytes.data(), tail);
     file.Close();
 
     qint64 from = tail - qMax<qint64>(Wanted, 0);
     if (from < 0)
         from = 1;
     const qint64 count = tail - from + 1;
-    std::copy_n(window.bytes.constData() + from, count, Room(Buffer, count));
+    std::copy_n(window->bytes.constData() + from, count, Room(Buffer, count));
     return count;
 }
 
@@ -113,21 +124,19 @@ qint64 ReadAppended(const QString& Path, QByteArray& Buffer, qint64 /*Wanted*/,
 {
     const qint64 tail = WindowBytes();
     LogFileAccess file;
-    if (!file.Open(Path))
+    const std::optional<Window> window = OpenWindow(file, Path, setSize);
+    if (!window)
         return -1;
-    const qint64 size = file.Size();
-    ShowSize(setSize, size);
-    const Window window = ReadWindow(file, size, tail);
-    const qint64 end = window.ContentEnd();
+    const qint64 end = window->ContentEnd();
     // Content ending before what was delivered means the file was truncated or replaced by a
     // shorter one: read it as if for the first time rather than wait for the old size.
     if (end < LastReadPos)
         LastReadPos = 0;
-    if (window.allNul)
+    if (window->allNul)
         return DeliverBefore(file, end, 0, Buffer);
     if (end <= LastReadPos)
         return 0;
-    const qint64 fresh = LastReadPos == 0 ? window.last : end - LastReadPos;
+    const qint64 fresh = LastReadPos == 0 ? window->last : end - LastReadPos;
     LastReadPos = end;
     // More than a window's worth since the last call: only the newest part is delivered.
     return DeliverBefore(file, end, fresh <= tail ? fresh : tail - 1, Buffer);

@@ -90,7 +90,7 @@ ReadResult ReadConfigFile()
     if (!QFileInfo::exists(modMain::IniPath)) {
         QFile created(modMain::IniPath);
         if (!created.open(QIODevice::WriteOnly))
-            return {Status::CreateFailed, {}, Failure(created)};
+            return {Status::CreateFailed, {}, {}};
         return {Status::Created, {}, {}};
     }
     if (!file.open(QIODevice::ReadOnly))

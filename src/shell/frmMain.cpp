@@ -58,10 +58,7 @@ bool frmMain::Form_Load()
     switch (ReadConfigFile()) {
     case LoadStep::EndProgram:
         return false;
-    case LoadStep::Abort:
-        // A failure of the load sequence skips its remaining steps and is not reported.
-        while (QGuiApplication::overrideCursor())
-            QGuiApplication::restoreOverrideCursor();
+    case LoadStep::Abort: // skips the remaining steps; nothing is reported
         return true;
     case LoadStep::Continue:
         break;

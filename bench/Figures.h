@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QElapsedTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+// How the benchmarks time work and print it: figures as `name value unit`, comparisons as
+// `name ratio value`, one a line, so that scripts can read them.
+
+inline void Figure(const char* name, double value, const char* unit)
+{
+    std::printf("%s %.3f %s\n", name, value, unit);
+    std::fflush(stdout);
+}
+
+inline void Ratio(const char* name, double value)
+{
+    std::printf("%s ratio %.3f\n", name, value);
+    std::fflush(stdout);
+}
+
+// The median of `runs` timed runs, in milliseconds.
+template <typename Work> double MedianMs(int runs, Work&& work)
+{
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        times.push_back(double(timer.nsecsElapsed()) / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
