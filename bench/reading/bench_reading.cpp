@@ -5,7 +5,7 @@
 #include "reading/OutputView.h"
 #include "reading/Readers.h"
 #include "reading/ShowTail.h"
-#include "shell/modMain.h"
+#include "settings/modMain.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

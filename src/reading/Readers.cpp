@@ -1,7 +1,7 @@
 #include "Readers.h"
 
 #include "LogFileAccess.h"
-#include "shell/modMain.h"
+#include "settings/modMain.h"
 
 #include <algorithm>
 #include <cstring>

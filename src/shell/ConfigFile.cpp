@@ -1,6 +1,6 @@
 #include "ConfigFile.h"
 
-#include "modMain.h"
+#include "settings/modMain.h"
 
 #include <QDir>
 #include <QFile>

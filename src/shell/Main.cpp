@@ -2,7 +2,7 @@
 
 #include "QtMessageBox.h"
 #include "frmMain.h"
-#include "modMain.h"
+#include "settings/modMain.h"
 
 #include <QApplication>
 #include <QScreen>

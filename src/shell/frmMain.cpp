@@ -5,10 +5,10 @@
 #include "LogFolder.h"
 #include "MessageBox.h"
 #include "folders/FilterPattern.h"
-#include "modMain.h"
 #include "reading/OutputView.h"
 #include "reading/Readers.h"
 #include "reading/ShowTail.h"
+#include "settings/modMain.h"
 #include "ui_frmMain.h"
 
 #include <QCloseEvent>
@@ -46,6 +46,19 @@ void frmMain::ConnectHandlers()
     });
     connect(ui->File1, &QListWidget::itemActivated, this, &frmMain::File1_DblClick);
     connect(ui->ListView1, &QTreeWidget::itemClicked, this, &frmMain::ListView1_Click);
+    connect(ui->cmdContinous, &QPushButton::clicked, this, &frmMain::cmdContinous_Click);
+
+    connect(ui->cmdAdd, &QPushButton::clicked, this, &frmMain::cmdAdd_Click);
+    connect(ui->cmdEdit, &QPushButton::clicked, this, &frmMain::cmdEdit_Click);
+    connect(ui->cmdRemove, &QPushButton::clicked, this, &frmMain::cmdRemove_Click);
+    connect(ui->cmdOpen, &QPushButton::clicked, this, &frmMain::cmdOpen_Click);
+    connect(ui->cmdView, &QPushButton::clicked, this, &frmMain::cmdView_Click);
+
+    connect(ui->cmdClear, &QPushButton::clicked, this, &frmMain::cmdClear_Click);
+    connect(ui->cmdCopy, &QPushButton::clicked, this, &frmMain::cmdCopy_Click);
+    connect(ui->cmdSearch, &QPushButton::clicked, this, &frmMain::cmdSearch_Click);
+
+    connect(ui->cmdAbout, &QPushButton::clicked, this, &frmMain::cmdAbout_Click);
 }
 
 int frmMain::Twips(int twips) const
@@ -67,6 +80,7 @@ bool frmMain::Form_Load()
     ui->ListView1->setColumnWidth(1, Twips(2800));
     ui->ListView1->setColumnWidth(2, Twips(1000));
     ui->txtFilter->setText(QStringLiteral("*"));
+    CheckForUpdate();
     return true;
 }
 
@@ -199,6 +213,8 @@ void frmMain::SetHorizontalScrolls()
     const qsizetype first = m_output.TextLength(0);
     ui->lstRows->SetHorizontalExtent(HorizontalExtent(first, ui->lstRows->LongestLinePixels()));
 }
+
+void frmMain::cmdContinous_Click() {}
 
 void frmMain::cmdStop_Click()
 {

@@ -34,13 +34,31 @@ public:
     bool StopRequested = false;
 
 private Q_SLOTS:
+    // frmMain.cpp: start, Quit, the file list, Tail and following.
     void cmdQuit_Click();
     void cmdTail_Click();
+    void cmdContinous_Click();
     void cmdStop_Click();
     void chkDivider_Click();
     void File1_Click();
     void File1_DblClick();
     void ListView1_Click();
+
+    // frmMain_folders.cpp: the log-folder commands.
+    void cmdAdd_Click();
+    void cmdEdit_Click();
+    void cmdRemove_Click();
+    void cmdOpen_Click();
+    void cmdView_Click();
+    void ListView1_DblClick();
+
+    // frmMain_output.cpp: the output window's commands.
+    void cmdClear_Click();
+    void cmdCopy_Click();
+    void cmdSearch_Click();
+
+    // frmMain_about.cpp: the About window.
+    void cmdAbout_Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -48,6 +66,8 @@ protected:
 private:
     enum class LoadStep { Continue, Abort, EndProgram };
     void ConnectHandlers();
+    // frmMain_about.cpp: the last step of the load sequence.
+    void CheckForUpdate();
     LoadStep ReadConfigFile();
     void WriteConfigFile();
     void FillFileList();
@@ -60,4 +80,12 @@ private:
     MessageBox& m_messages;
     QString m_programDir;
     OutputList m_output;
+
+    // Following a file (frmMain.cpp).
+
+    // The log-folder commands (frmMain_folders.cpp).
+
+    // The output window's commands (frmMain_output.cpp).
+
+    // The update check and the About window (frmMain_about.cpp).
 };

@@ -3,7 +3,7 @@
 #include "reading/LogText.h"
 #include "reading/Readers.h"
 #include "reading/ShowTail.h"
-#include "shell/modMain.h"
+#include "settings/modMain.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>

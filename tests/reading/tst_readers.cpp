@@ -1,7 +1,7 @@
 #include "ReadingFiles.h"
 #include "TestFiles.h"
 #include "reading/Readers.h"
-#include "shell/modMain.h"
+#include "settings/modMain.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
 #include "TestFiles.h"
 #include "shell/ConfigFile.h"
-#include "shell/modMain.h"
+#include "settings/modMain.h"
 
 #include <QProcess>
 #include <QTemporaryDir>

@@ -4,7 +4,7 @@
 #include "reading/OutputView.h"
 #include "shell/ConfigFile.h"
 #include "shell/frmMain.h"
-#include "shell/modMain.h"
+#include "settings/modMain.h"
 
 #include <QCheckBox>
 #include <QLabel>

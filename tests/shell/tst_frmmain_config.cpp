@@ -2,7 +2,7 @@
 #include "TestFiles.h"
 #include "shell/ConfigFile.h"
 #include "shell/frmMain.h"
-#include "shell/modMain.h"
+#include "settings/modMain.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
