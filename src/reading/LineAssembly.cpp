@@ -1,52 +1,93 @@
 #include "LineAssembly.h"
 
-#include <QByteArray>
-
 namespace modMain
 {
 
 namespace
 {
-
-QByteArrayView WithoutNul(QByteArrayView piece, QByteArray& scratch)
+bool IsBreak(char c)
 {
-    scratch.clear();
-    for (const char c : piece) {
-        if (c != '\0')
-            scratch.append(c);
-    }
-    return scratch;
+    return c == '\r' || c == '\n';
 }
-
 } // namespace
 
-qsizetype SplitLines(QByteArrayView bytes, NulByte nul, const PieceSink& sink)
+void LineMaker::Reset()
+{
+    Restart(-1);
+    m_next = -1;
+}
+
+void LineMaker::Restart(qint64 start)
+{
+    m_pending.clear();
+    m_pairing = Pairing::None;
+    m_hideFirst = start != 0;
+}
+
+void LineMaker::Feed(QByteArrayView bytes, const Delivery& at, OutputBatch& lines)
+{
+    const qsizetype total = bytes.size() + (at.heldBack >= 0 ? 1 : 0);
+    if (total == 0)
+        return;
+    // The first byte of a continuing delivery was held back last time and has been taken.
+    const bool continuing = at.continues && m_next >= 1 && at.start == m_next - 1;
+    if (!continuing)
+        Restart(at.start);
+    Take(continuing ? bytes.sliced(qMin<qsizetype>(1, bytes.size())) : bytes, lines);
+    if (at.heldBack >= 0 && (!continuing || !bytes.isEmpty())) {
+        const char held = char(at.heldBack);
+        Take(QByteArrayView(&held, 1), lines);
+    }
+    m_next = at.start < 0 ? -1 : at.start + total;
+}
+
+void LineMaker::Take(QByteArrayView bytes, OutputBatch& lines)
 {
     const char* at = bytes.data();
     const qsizetype count = bytes.size();
-    const bool skipNul = nul == NulByte::Skipped;
-    QByteArray scratch;
-    qsizetype pieces = 0;
-    qsizetype begin = 0;
-    bool hasNul = false;
-    for (qsizetype i = 0; i < count; ++i) {
+    qsizetype i = 0;
+    while (i < count) {
         const char c = at[i];
-        if (c == '\0' && skipNul) {
-            hasNul = true;
+        if (m_pairing == Pairing::AfterBreak && (c == '\n' || c == '\r')) {
+            m_pairing = c == '\n' ? Pairing::AfterLf : Pairing::None;
+            ++i;
             continue;
         }
-        if (c != '\r' && c != '\n')
+        if (m_pairing == Pairing::AfterLf && c == '\r') {
+            m_pairing = Pairing::None;
+            ++i;
             continue;
-        const QByteArrayView piece = bytes.sliced(begin, i - begin);
-        sink(++pieces, hasNul ? WithoutNul(piece, scratch) : piece);
-        hasNul = false;
-        if (i + 1 < count && at[i + 1] == '\n')
+        }
+        m_pairing = Pairing::None;
+        if (IsBreak(c)) {
+            EndLine(lines);
+            m_pairing = Pairing::AfterBreak;
             ++i;
-        if (i + 1 < count && at[i + 1] == '\r')
-            ++i;
-        begin = i + 1;
+            continue;
+        }
+        // A run of ordinary bytes goes in at once.
+        qsizetype end = i;
+        while (end < count && !IsBreak(at[end]) && !(m_skipNul && at[end] == '\0'))
+            ++end;
+        m_pending.append(at + i, end - i);
+        i = end > i ? end : i + 1; // a skipped NUL only ends the pairing
     }
-    return pieces;
+}
+
+void LineMaker::EndLine(OutputBatch& lines)
+{
+    if (m_hideFirst)
+        m_hideFirst = false;
+    else
+        lines.Add(m_pending);
+    m_pending.clear();
+}
+
+void LineMaker::Flush(OutputBatch& lines)
+{
+    if (!m_pending.isEmpty() && !m_hideFirst)
+        lines.Add(m_pending);
+    Reset();
 }
 
 } // namespace modMain

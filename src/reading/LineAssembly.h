@@ -1,22 +1,51 @@
 #pragma once
 
-#include <QByteArrayView>
+#include "OutputModel.h"
 
-#include <functional>
+#include <QByteArray>
+#include <QByteArrayView>
 
 namespace modMain
 {
 
+// Where a reader's bytes came from, so that lines can be made across deliveries.
+struct Delivery {
+    qint64 start = -1;      // file offset of the first byte delivered; -1 when unknown
+    int heldBack = -1;      // the byte at the content end, which the next delivery begins with
+    bool continues = false; // begins with the byte held back by the previous delivery
+};
+
 // Whether a NUL byte belongs to the line (following a file) or is dropped (the Tail command).
 enum class NulByte { Skipped, Character };
 
-// Receives each piece that a line break ends, numbered from 1.
-using PieceSink = std::function<void(qsizetype number, QByteArrayView piece)>;
+// Makes lines from a file's bytes as one stream. CR, LF, CR LF and LF CR each end one line, and
+// after a break one LF and then one CR are absorbed, so CR LF CR LF leaves an empty line but
+// LF LF and CR CR do not. The text after the last break waits for the next delivery, and so
+// does the pairing of a break cut between two deliveries. A delivery that does not continue
+// the stream starts it afresh; its first piece is hidden unless it starts at byte 0, since the
+// read window may have cut that line.
+class LineMaker
+{
+public:
+    explicit LineMaker(NulByte nul) : m_skipNul(nul == NulByte::Skipped) {}
 
-// Splits bytes at line breaks: CR, LF, CR LF and LF CR each end one piece, and after a break
-// one LF and then one CR are absorbed, so CR LF CR LF leaves an empty piece but LF LF and
-// CR CR do not. Nothing is looked at beyond the bytes given. The unterminated rest is not
-// handed on. Returns the number of pieces ended.
-qsizetype SplitLines(QByteArrayView bytes, NulByte nul, const PieceSink& sink);
+    // Adds to `lines` every line that the delivered bytes (and the held-back byte) complete.
+    void Feed(QByteArrayView bytes, const Delivery& at, OutputBatch& lines);
+    // Adds the unterminated rest as a line, then starts afresh.
+    void Flush(OutputBatch& lines);
+    void Reset();
+
+private:
+    enum class Pairing { None, AfterBreak, AfterLf };
+    void Restart(qint64 start);
+    void Take(QByteArrayView bytes, OutputBatch& lines);
+    void EndLine(OutputBatch& lines);
+
+    bool m_skipNul;
+    QByteArray m_pending;
+    Pairing m_pairing = Pairing::None;
+    bool m_hideFirst = false;
+    qint64 m_next = -1; // file offset of the next byte the stream expects
+};
 
 } // namespace modMain

@@ -72,7 +72,30 @@ qint64 LogFileAccess::ReadAt(qint64 pos, char* into, qint64 n)
             break;
         done += got;
     }
+    s_bytesRead += done;
     return done;
+}
+
+LogFileAccess::Status LogFileAccess::Stat(const QString& path)
+{
+    Status status;
+    const HANDLE file = CreateFileW(reinterpret_cast<const wchar_t*>(path.utf16()), 0,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return status;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (GetFileInformationByHandle(file, &info)) {
+        status.exists = true;
+        status.size = qint64(quint64(info.nFileSizeHigh) << 32 | info.nFileSizeLow);
+        status.modified = qint64(quint64(info.ftLastWriteTime.dwHighDateTime) << 32 |
+                                 info.ftLastWriteTime.dwLowDateTime) *
+                          100;
+        status.device = info.dwVolumeSerialNumber;
+        status.inode = quint64(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
+    }
+    CloseHandle(file);
+    return status;
 }
 
 #else
@@ -119,16 +142,31 @@ qint64 LogFileAccess::ReadAt(qint64 pos, char* into, qint64 n)
     if (m_handle == -1 || pos < 0)
         return -1;
     qint64 done = 0;
+    ssize_t got = 0;
     while (done < n) {
-        const ssize_t got =
-            ::pread(int(m_handle), into + done, size_t(n - done), off_t(pos + done));
+        got = ::pread(int(m_handle), into + done, size_t(n - done), off_t(pos + done));
         if (got < 0 && errno == EINTR)
             continue;
         if (got <= 0)
-            return done > 0 || got == 0 ? done : -1;
+            break;
         done += got;
     }
-    return done;
+    s_bytesRead += done;
+    return done > 0 || got == 0 ? done : -1;
+}
+
+LogFileAccess::Status LogFileAccess::Stat(const QString& path)
+{
+    Status status;
+    struct stat info;
+    if (path.contains(QChar(0)) || ::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return status;
+    status.exists = true;
+    status.size = info.st_size;
+    status.modified = qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    status.device = info.st_dev;
+    status.inode = info.st_ino;
+    return status;
 }
 
 #endif

@@ -9,6 +9,23 @@
 class LogFileAccess
 {
 public:
+    // What a poll needs to know of a file without reading it.
+    struct Status {
+        bool exists = false;
+        qint64 size = 0;
+        qint64 modified = 0; // nanoseconds, in the file system's own clock
+        quint64 device = 0;  // device and inode (volume and file index): which file the path names
+        quint64 inode = 0;
+        bool SameFile(const Status& other) const
+        {
+            return device == other.device && inode == other.inode;
+        }
+        bool operator==(const Status&) const = default;
+    };
+    static Status Stat(const QString& path);
+    // Bytes read by every reader since the program started.
+    static qint64 BytesRead() { return s_bytesRead; }
+
     LogFileAccess() = default;
     ~LogFileAccess() { Close(); }
     LogFileAccess(const LogFileAccess&) = delete;
@@ -23,5 +40,6 @@ public:
     qint64 ReadAt(qint64 pos, char* into, qint64 n);
 
 private:
+    static inline qint64 s_bytesRead = 0;
     qintptr m_handle = -1; // file descriptor or HANDLE; -1 is also INVALID_HANDLE_VALUE
 };

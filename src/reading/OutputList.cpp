@@ -119,3 +119,12 @@ QString OutputList::SelectedText() const
     }
     return text;
 }
+
+qsizetype OutputList::Bound(qsizetype limit, qsizetype drop)
+{
+    if (Count() <= limit)
+        return 0;
+    const qsizetype gone = qMin(Count(), qMax(drop, Count() - limit));
+    m_model.RemoveFirst(gone);
+    return gone;
+}

@@ -34,6 +34,9 @@ public:
     void Append(const OutputBatch& lines);
     void Replace(const OutputBatch& lines);
     void Clear();
+    // Keeps at most `limit` lines: past it the oldest `drop` lines go at once, and the selected
+    // marks move with the lines that remain. Returns how many lines went.
+    qsizetype Bound(qsizetype limit, qsizetype drop);
 
     void SelectAll();
     // Exactly these lines become selected, as one selection of merged ranges.

@@ -142,3 +142,19 @@ QVariant OutputModel::data(const QModelIndex& index, int role) const
         return {};
     return Text(index.row());
 }
+
+void OutputModel::RemoveFirst(qsizetype n)
+{
+    n = qMin(n, Count());
+    if (n <= 0)
+        return;
+    beginRemoveRows(QModelIndex(), 0, int(n - 1));
+    m_starts.erase(m_starts.begin(), m_starts.begin() + n);
+    const qint64 first = m_starts.empty() ? m_end : m_starts.front();
+    const auto keep =
+        std::upper_bound(m_blocks.begin(), m_blocks.end(), first,
+                         [](qint64 pos, const Block& block) { return pos < block.start; });
+    if (keep - m_blocks.begin() > 1)
+        m_blocks.erase(m_blocks.begin(), keep - 1);
+    endRemoveRows();
+}

@@ -47,6 +47,8 @@ public:
     // One reset that leaves exactly `lines`.
     void Replace(const OutputBatch& lines);
     void Clear();
+    // Removes the first n lines, releasing the blocks that held only them.
+    void RemoveFirst(qsizetype n);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;

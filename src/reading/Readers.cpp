@@ -97,18 +97,24 @@ QString FileSizeCaption(qint64 size)
     return QStringLiteral("Filesize: ") + QString::number(size);
 }
 
-qint64 ReadTail(const QString& Path, QByteArray& Buffer, qint64 Wanted, const SizeCaption& setSize)
+qint64 ReadTail(const QString& Path, QByteArray& Buffer, qint64 Wanted, const SizeCaption& setSize,
+                Delivery* where)
 {
     const qint64 tail = WindowBytes();
     LogFileAccess file;
     std::optional<Window> window = OpenWindow(file, Path, setSize);
     if (!window)
         return -1;
+    Delivery at{window->start, -1, false};
     // The second read takes the window's worth of bytes that end just before the content end;
     // when the content ends early in the file the first read already holds everything.
     const qint64 second = window->ContentEnd() - tail;
-    if (second >= 0)
+    if (second >= 0) {
+        if (!window->allNul)
+            at.heldBack = uchar(window->bytes[window->last]);
+        at.start = second;
         ReadOrNul(file, second, window->bytes.data(), tail);
+    }
     file.Close();
 
     qint64 from = tail - qMax<qint64>(Wanted, 0);
@@ -116,11 +122,14 @@ qint64 ReadTail(const QString& Path, QByteArray& Buffer, qint64 Wanted, const Si
         from = 1;
     const qint64 count = tail - from + 1;
     std::copy_n(window->bytes.constData() + from, count, Room(Buffer, count));
+    at.start += from;
+    if (where)
+        *where = at;
     return count;
 }
 
 qint64 ReadAppended(const QString& Path, QByteArray& Buffer, qint64 /*Wanted*/,
-                    const SizeCaption& setSize)
+                    const SizeCaption& setSize, Delivery* where)
 {
     const qint64 tail = WindowBytes();
     LogFileAccess file;
@@ -132,14 +141,22 @@ qint64 ReadAppended(const QString& Path, QByteArray& Buffer, qint64 /*Wanted*/,
     // shorter one: read it as if for the first time rather than wait for the old size.
     if (end < LastReadPos)
         LastReadPos = 0;
-    if (window->allNul)
+    Delivery at{end, -1, false};
+    if (window->allNul) {
+        if (where)
+            *where = at;
         return DeliverBefore(file, end, 0, Buffer);
+    }
     if (end <= LastReadPos)
         return 0;
     const qint64 fresh = LastReadPos == 0 ? window->last : end - LastReadPos;
-    LastReadPos = end;
     // More than a window's worth since the last call: only the newest part is delivered.
-    return DeliverBefore(file, end, fresh <= tail ? fresh : tail - 1, Buffer);
+    const qint64 k = fresh <= tail ? fresh : tail - 1;
+    at = {end - k, uchar(window->bytes[window->last]), LastReadPos > 0 && k == fresh};
+    LastReadPos = end;
+    if (where)
+        *where = at;
+    return DeliverBefore(file, end, k, Buffer);
 }
 
 } // namespace modMain

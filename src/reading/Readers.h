@@ -1,5 +1,7 @@
 #pragma once
 
+#include "LineAssembly.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -18,14 +20,17 @@ QString FileSizeCaption(qint64 size);
 
 // The end of the file for the Tail command: normally the TailBytes bytes before the content end
 // (the last byte that is not NUL), then NUL. Returns the number of bytes placed in Buffer, or
-// -1 when the file cannot be opened (then nothing else happens).
-qint64 ReadTail(const QString& Path, QByteArray& Buffer, qint64 Wanted, const SizeCaption& setSize);
+// -1 when the file cannot be opened (then nothing else happens). `where`, when given, receives
+// where the bytes came from and the byte held back at the content end.
+qint64 ReadTail(const QString& Path, QByteArray& Buffer, qint64 Wanted, const SizeCaption& setSize,
+                Delivery* where = nullptr);
 
 // What was appended since the previous delivery (LastReadPos), for following a file. Returns
 // -1 when the file cannot be opened, 0 when nothing is new, otherwise the number of bytes
 // placed in Buffer, the last of them NUL. The byte at the content end is held back and
-// begins the next delivery. Wanted is accepted and not used.
+// begins the next delivery. Wanted is accepted and not used. `where`, when given, receives
+// where a delivery came from and whether it continues the previous one.
 qint64 ReadAppended(const QString& Path, QByteArray& Buffer, qint64 Wanted,
-                    const SizeCaption& setSize);
+                    const SizeCaption& setSize, Delivery* where = nullptr);
 
 } // namespace modMain

@@ -1,20 +1,16 @@
 #include "ShowTail.h"
 
-#include "LineAssembly.h"
-
 namespace modMain
 {
 
-void ShowTail(const QByteArray& Bytes, qint64 Count, OutputList& lstRows)
+void ShowTail(const QByteArray& Bytes, qint64 Count, OutputList& lstRows, const Delivery& at)
 {
-    const qsizetype used = Count < 1 ? 0 : qsizetype(qMin<qint64>(Count, Bytes.size()));
+    qsizetype used = Count < 1 ? 0 : qsizetype(qMin<qint64>(Count, Bytes.size()));
+    if (used > 0 && at.heldBack >= 0)
+        --used; // the closing NUL stands where the held-back byte belongs
     OutputBatch lines;
-    SplitLines(QByteArrayView(Bytes).first(used), NulByte::Skipped,
-               [&lines](qsizetype number, QByteArrayView piece) {
-                   // The first piece is usually a line cut by the read window.
-                   if (number >= 2)
-                       lines.Add(piece);
-               });
+    LineMaker maker(NulByte::Skipped);
+    maker.Feed(QByteArrayView(Bytes).first(used), used > 0 ? at : Delivery{}, lines);
     lstRows.Replace(lines);
     lstRows.SetCurrent(lstRows.Count() - 1);
 }

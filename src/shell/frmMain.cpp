@@ -13,6 +13,7 @@
 
 #include <QCloseEvent>
 #include <QDir>
+#include <QShortcut>
 #include <QStandardPaths>
 
 frmMain::frmMain(MessageBox& messages, const QString& programDir, QWidget* parent)
@@ -39,12 +40,20 @@ void frmMain::ConnectHandlers()
     connect(ui->cmdStop, &QPushButton::clicked, this, &frmMain::cmdStop_Click);
     connect(ui->chkDivider, &QCheckBox::stateChanged, this, &frmMain::chkDivider_Click);
     connect(ui->File1, &QListWidget::itemClicked, this, &frmMain::File1_Click);
-    // Moving through the files with the keyboard counts as clicking them.
-    connect(ui->File1, &QListWidget::currentItemChanged, this, [this](QListWidgetItem* current) {
-        if (current)
+    // Choosing a file with the keyboard counts as clicking it; only a file that is really
+    // selected enables its commands, so tabbing into the list changes nothing.
+    connect(ui->File1, &QListWidget::itemSelectionChanged, this, [this] {
+        if (!ui->File1->selectedItems().isEmpty())
             File1_Click();
     });
-    connect(ui->File1, &QListWidget::itemActivated, this, &frmMain::File1_DblClick);
+    connect(ui->File1, &QListWidget::itemDoubleClicked, this, &frmMain::File1_DblClick);
+    // Enter is the keyboard's double click.
+    for (const int key : {Qt::Key_Return, Qt::Key_Enter})
+        connect(new QShortcut(QKeySequence(key), ui->File1, nullptr, nullptr, Qt::WidgetShortcut),
+                &QShortcut::activated, this, [this] {
+                    if (!ui->File1->selectedItems().isEmpty())
+                        File1_DblClick();
+                });
     connect(ui->ListView1, &QTreeWidget::itemClicked, this, &frmMain::ListView1_Click);
     connect(ui->cmdContinous, &QPushButton::clicked, this, &frmMain::cmdContinous_Click);
 
@@ -201,11 +210,21 @@ void frmMain::cmdTail_Click()
     QByteArray buffer(modMain::TailBytes + 1, '\0');
     const QString path = modMain::CurrentPath + ui->File1->FileName();
     ui->lblFullPath->setText(path);
-    const qint64 count =
-        modMain::ReadTail(path, buffer, modMain::TailBytes,
-                          [this](const QString& c) { ui->lblFileSize->setText(c); });
-    modMain::ShowTail(buffer, count, m_output);
+    modMain::Delivery at;
+    const qint64 count = modMain::ReadTail(
+        path, buffer, modMain::TailBytes, [this](const QString& c) { ShowFileSize(c); }, &at);
+    modMain::ShowTail(buffer, count, m_output, at);
     SetHorizontalScrolls();
+}
+
+void frmMain::ShowFileSize(const QString& caption)
+{
+    ui->lblFileSize->setText(caption);
+}
+
+QString frmMain::FilterText() const
+{
+    return ui->txtFilter->text();
 }
 
 void frmMain::SetHorizontalScrolls()

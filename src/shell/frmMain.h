@@ -1,5 +1,6 @@
 #pragma once
 
+#include "reading/Monitor.h"
 #include "reading/OutputList.h"
 
 #include <QWidget>
@@ -15,7 +16,7 @@ class frmMain;
 }
 
 // The main window: the log folders, the matching log files, the commands and the output.
-class frmMain : public QWidget
+class frmMain : public QWidget, private FollowWindow
 {
     Q_OBJECT
 
@@ -82,6 +83,11 @@ private:
     OutputList m_output;
 
     // Following a file (frmMain.cpp).
+    bool IsStopRequested() const override { return StopRequested; }
+    QString FilterText() const override;
+    void ShowFileSize(const QString& caption) override;
+    SystemClock m_clock;
+    Monitor m_monitor{m_output, *this, m_clock};
 
     // The log-folder commands (frmMain_folders.cpp).
 

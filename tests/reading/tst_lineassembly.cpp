@@ -52,7 +52,33 @@ class TestLineAssembly : public QObject
         list.Replace(old);
         list.SelectAll();
         QByteArray buffer(modMain::TailBytes + 1, '\0');
-        modMain::ShowTail(buffer, modMain::ReadTail(path, buffer, modMain::TailBytes, {}), list);
+        modMain::Delivery at;
+        const qint64 count = modMain::ReadTail(path, buffer, modMain::TailBytes, {}, &at);
+        modMain::ShowTail(buffer, count, list, at);
+    }
+
+    // Applies each step to the file ("+bytes" appends, "=bytes" replaces the content), reads
+    // what was appended and makes lines of it, as following does once a poll.
+    QStringList Follow(const QString& path, const QList<QByteArray>& steps)
+    {
+        modMain::LineMaker maker(modMain::NulByte::Character);
+        QByteArray buffer(modMain::TailBytes + 1, '\0');
+        OutputBatch lines;
+        for (const QByteArray& step : steps) {
+            QFile file(path);
+            const auto mode = step.startsWith('+') ? QIODevice::Append : QIODevice::WriteOnly;
+            if (!file.open(mode) || file.write(step.mid(1)) != step.size() - 1)
+                qFatal("cannot write %s", qPrintable(path));
+            file.close();
+            modMain::Delivery at;
+            const qint64 count = modMain::ReadAppended(path, buffer, modMain::TailBytes, {}, &at);
+            if (count > 0)
+                maker.Feed(QByteArrayView(buffer).first(count - 1), at, lines);
+        }
+        QStringList shown;
+        for (qsizetype i = 0; i < lines.size(); ++i)
+            shown << QString::fromLatin1(lines.Line(i));
+        return shown;
     }
 
 private Q_SLOTS:
@@ -150,15 +176,21 @@ private Q_SLOTS:
         // 13-byte lines; the window of the last T bytes before the final LF starts inside the
         // line that it cuts, and the line after it is the first one shown.
         const int first = int((20000 * 13 - 1 - modMain::TailBytes) / 13 + 1);
+        // A file that starts in the window shows its first line too.
         QTest::newRow("three CR LF lines")
-            << QByteArray("one\r\ntwo\r\nthree\r\n") << QStringList{"two", "three"};
-        QTest::newRow("one line") << QByteArray("only\r\n") << QStringList();
+            << QByteArray("one\r\ntwo\r\nthree\r\n") << QStringList{"one", "two", "three"};
+        QTest::newRow("one line") << QByteArray("only\r\n") << QStringList{"only"};
         QTest::newRow("missing") << QByteArray() << QStringList();
         QTest::newRow("LF with blank line")
-            << QByteArray("a\nb\n\nc\nd\n") << QStringList{"b", "c", "d"};
+            << QByteArray("a\nb\n\nc\nd\n") << QStringList{"a", "b", "c", "d"};
+        QTest::newRow("NUL padding") << QByteArray("a\nb\n\0\0\0\0", 8) << QStringList{"a", "b"};
         QTest::newRow("beyond T, CR LF") << Numbered(20000, "\r\n") << NumberedLines(first, 19999);
+        // The final LF is held back by the reader and still ends the newest line.
         QTest::newRow("beyond T, LF")
-            << Numbered(20000, "\n") << NumberedLines(int((240000 - 1 - 131072) / 12 + 1), 19998);
+            << Numbered(20000, "\n") << NumberedLines(int((240000 - 1 - 131072) / 12 + 1), 19999);
+        QTest::newRow("beyond T, no final break")
+            << Numbered(20000, "\n") + "partial"
+            << NumberedLines(int((240000 + 6 - 131072) / 12 + 1), 19999);
     }
 
     void tail()
@@ -171,6 +203,50 @@ private Q_SLOTS:
         Tail(path, list);
         QCOMPARE(Lines(list), shown);
         QCOMPARE(list.Current(), shown.size() - 1);
+    }
+
+    void smallWindow_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("steps");
+        QTest::addColumn<QStringList>("tail");
+        QTest::addColumn<QStringList>("followed");
+        auto row = [](const char* name, QList<QByteArray> steps, QStringList tail,
+                      QStringList followed) { QTest::newRow(name) << steps << tail << followed; };
+        // The window is 16 bytes here.
+        row("LF only", {"=a\nb\n", "+c\nd\n"}, {"a", "b", "c", "d"}, {"a", "b", "c", "d"});
+        row("CR only", {"=a\rb\r", "+c\r"}, {"a", "b", "c"}, {"a", "b", "c"});
+        row("CR LF", {"=a\r\nb\r\n", "+c\r\n"}, {"a", "b", "c"}, {"a", "b", "c"});
+        row("mixed", {"=a\r\nb\nc\rd\n\re\r\n"}, {"a", "b", "c", "d", "e"},
+            {"a", "b", "c", "d", "e"});
+        row("blank lines", {"=a\r\n\r\nb\n\nc\n"}, {"a", "", "b", "c"}, {"a", "", "b", "c"});
+        row("CR LF cut by a poll", {"=a\r", "+\nb\r", "+\n\r\nc\n"}, {"a", "b", "", "c"},
+            {"a", "b", "", "c"});
+        row("line cut by polls", {"=ab", "+c\nd", "+e\n"}, {"abc", "de"}, {"abc", "de"});
+        row("no final break", {"=a\nb"}, {"a"}, {"a"});
+        row("at the window", {"=abcdefg\n1234567\n"}, {"abcdefg", "1234567"},
+            {"abcdefg", "1234567"});
+        row("beyond the window", {"=0123456789\nabcdefgh\n"}, {"abcdefgh"}, {"abcdefgh"});
+        row("beyond, CR LF", {"=012345678\r\nabcdef\r\n"}, {"abcdef"}, {"abcdef"});
+        row("gap of more than a window", {"=a\n", "+" + QByteArray("x\n").repeated(20) + "z\n"},
+            {"x", "x", "x", "x", "x", "x", "x", "z"}, {"a", "x", "x", "x", "x", "x", "x", "z"});
+        row("NUL padding", {"=" + QByteArray("a\nb\n\0\0\0\0", 8), "=a\nb\nc\n\0\0"},
+            {"a", "b", "c"}, {"a", "b", "c"});
+        row("truncated", {"=a\nb\nc\n", "=d\n"}, {"d"}, {"a", "b", "c", "d"});
+        row("NUL inside a line", {"=" + QByteArray("a\0b\n", 4)}, {"ab"},
+            {QString::fromLatin1("a\0b", 3)});
+    }
+
+    void smallWindow()
+    {
+        QFETCH(QList<QByteArray>, steps);
+        QFETCH(QStringList, tail);
+        QFETCH(QStringList, followed);
+        modMain::TailBytes = 16;
+        const QString path = m_dir.filePath(QString::fromLatin1(QTest::currentDataTag()));
+        QCOMPARE(Follow(path, steps), followed);
+        OutputList list;
+        Tail(path, list);
+        QCOMPARE(Lines(list), tail);
     }
 
     void hundredMegabytesWithoutBreak()

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "LineAssembly.h"
+#include "LogFileAccess.h"
+#include "OutputList.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+// What following a file needs of the main window.
+class FollowWindow
+{
+public:
+    virtual ~FollowWindow() = default;
+    virtual bool IsStopRequested() const = 0;
+    virtual QString FilterText() const = 0;
+    virtual void ShowFileSize(const QString& caption) = 0;
+};
+
+// The clocks of following: a monotonic one for pacing, the local date and time for dividers.
+class FollowClock
+{
+public:
+    virtual ~FollowClock() = default;
+    virtual qint64 MonotonicMs() const = 0;
+    virtual QDateTime Now() const = 0;
+};
+
+class SystemClock final : public FollowClock
+{
+public:
+    qint64 MonotonicMs() const override;
+    QDateTime Now() const override { return QDateTime::currentDateTime(); }
+};
+
+// The system locale's short date and its time with seconds, without a time zone.
+QString StampText(const QDateTime& when);
+
+// Follows one log file: a read every PollSeconds on the event loop, the completed lines
+// appended to the output list. Nothing spins between polls.
+class Monitor : public QObject
+{
+    Q_OBJECT
+
+public:
+    Monitor(OutputList& lstRows, FollowWindow& window, FollowClock& clock,
+            QObject* parent = nullptr);
+
+    // Reads at once, then every PollSeconds until the window asks to stop. A run already going
+    // on is taken over by the new file. Another file than the last run's starts from its last
+    // window; the same file goes on where it stopped.
+    void Start(const QString& path);
+    // One poll; the timer calls it.
+    void Poll();
+    bool Running() const { return m_timer.isActive(); }
+    const QString& Path() const { return m_path; }
+
+    // The output list's bound: past `limit` lines the oldest `drop` go at once.
+    void SetBound(qsizetype limit, qsizetype drop);
+
+private:
+    bool Unchanged(const LogFileAccess::Status& now) const;
+    void Observe(const LogFileAccess::Status& now);
+    void ReadUpdate();
+
+    OutputList& m_lstRows;
+    FollowWindow& m_window;
+    FollowClock& m_clock;
+    QTimer m_timer;
+    QByteArray m_buffer;
+    QString m_path;
+    modMain::LineMaker m_maker{modMain::NulByte::Character};
+    LogFileAccess::Status m_seen;
+    qint64 m_seenSince = 0;
+    bool m_seenValid = false;
+    qsizetype m_limit = 20'000'000;
+    qsizetype m_drop = 1'000'000;
+};
