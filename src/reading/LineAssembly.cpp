@@ -26,13 +26,13 @@ void LineMaker::Restart(qint64 start)
 
 void LineMaker::Feed(QByteArrayView bytes, const Delivery& at, OutputBatch& lines)
 {
-    const qsizetype total = bytes.size() + (at.heldBack >= 0 ? 1 : 0);
-    if (total == 0)
-        return;
     // The first byte of a continuing delivery was held back last time and has been taken.
+    const qsizetype total = bytes.size() + (at.heldBack >= 0 ? 1 : 0);
     const bool continuing = at.continues && m_next >= 1 && at.start == m_next - 1;
     if (!continuing)
         Restart(at.start);
+    if (total == 0)
+        return;
     Take(continuing ? bytes.sliced(qMin<qsizetype>(1, bytes.size())) : bytes, lines);
     if (at.heldBack >= 0 && (!continuing || !bytes.isEmpty())) {
         const char held = char(at.heldBack);

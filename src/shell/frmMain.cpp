@@ -233,7 +233,16 @@ void frmMain::SetHorizontalScrolls()
     ui->lstRows->SetHorizontalExtent(HorizontalExtent(first, ui->lstRows->LongestLinePixels()));
 }
 
-void frmMain::cmdContinous_Click() {}
+void frmMain::cmdContinous_Click()
+{
+    const QString path = modMain::CurrentPath + ui->File1->FileName();
+    ui->lblFullPath->setText(path);
+    StopRequested = false;
+    ui->cmdStop->setEnabled(true);
+    ui->cmdContinous->setEnabled(false);
+    SetHorizontalScrolls();
+    m_monitor.Start(path);
+}
 
 void frmMain::cmdStop_Click()
 {

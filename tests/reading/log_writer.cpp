@@ -1,5 +1,6 @@
-// Appends numbered CR LF lines to a log file the way a server does: each line in two writes
-// that may cut it anywhere, with short pauses. Usage: log_writer PATH LINES
+// Appends numbered lines to a log file the way a server does: each line in two writes that may
+// cut it (and its line end) anywhere, with short pauses.
+// Usage: log_writer PATH LINES [crlf|lf|mixed] [FIRST]
 #include <QByteArray>
 #include <QFile>
 #include <QRandomGenerator>
@@ -13,10 +14,14 @@ int main(int argc, char** argv)
     if (!log.open(QIODevice::Append | QIODevice::Unbuffered))
         return 1;
     const int lines = QByteArray(argv[2]).toInt();
-    QRandomGenerator random(7);
-    for (int i = 0; i < lines; ++i) {
+    const QByteArray mode = argc > 3 ? QByteArray(argv[3]) : QByteArray("crlf");
+    const int first = argc > 4 ? QByteArray(argv[4]).toInt() : 0;
+    const QByteArray ends[] = {"\r\n", "\n", "\r", "\n\r"};
+    QRandomGenerator random(7 + first);
+    for (int i = first; i < first + lines; ++i) {
+        const int end = mode == "lf" ? 1 : mode == "mixed" ? random.bounded(4) : 0;
         const QByteArray line = "line " + QByteArray::number(i) + ' ' +
-                                QByteArray(random.bounded(150), char('a' + i % 26)) + "\r\n";
+                                QByteArray(random.bounded(150), char('a' + i % 26)) + ends[end];
         const qsizetype cut = random.bounded(int(line.size()) + 1);
         if (log.write(line.left(cut)) != cut)
             return 1;
