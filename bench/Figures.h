@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QByteArray>
 #include <QElapsedTimer>
+#include <QFile>
 
 #include <algorithm>
 #include <cstdio>
+#include <malloc.h>
 #include <vector>
 
 // How the benchmarks time work and print it: figures as `name value unit`, comparisons as
@@ -33,4 +36,23 @@ template <typename Work> double MedianMs(int runs, Work&& work)
     }
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
+}
+
+// Bytes the allocator has handed out and not taken back.
+inline qint64 HeapBytes()
+{
+    const struct mallinfo2 info = mallinfo2();
+    return qint64(info.uordblks + info.hblkhd);
+}
+
+inline qint64 ResidentBytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong() * 1024;
+    }
+    return 0;
 }

@@ -29,25 +29,6 @@ double Seconds(const QElapsedTimer& timer)
     return double(timer.nsecsElapsed()) / 1e9;
 }
 
-// Bytes the allocator has handed out and not taken back.
-qint64 HeapBytes()
-{
-    const struct mallinfo2 info = mallinfo2();
-    return qint64(info.uordblks + info.hblkhd);
-}
-
-qint64 ResidentBytes()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong() * 1024;
-    }
-    return 0;
-}
-
 // A web-server log line of 120 characters.
 QByteArray LogLine(qsizetype i)
 {

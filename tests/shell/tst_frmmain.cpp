@@ -241,6 +241,23 @@ private Q_SLOTS:
         QVERIFY(m_window->StopRequested);
     }
 
+    void fileCommandsNeedAChosenFile()
+    {
+        Start({{"Logs", Logs(), "exyymmdd.log"}});
+        ClickFolder(0);
+        auto* files = Get<FileListBox>("File1");
+        // Tabbing into the list makes a row current without choosing it.
+        files->setFocus(Qt::TabFocusReason);
+        QCOMPARE(Commands(), QStringLiteral("0000"));
+        // A desktop set to open on one click sends "activated" for a click: not a double click.
+        Q_EMIT files->itemActivated(files->item(0));
+        QCOMPARE(Shown(), QStringList());
+        QTest::keyClick(files, Qt::Key_Down);
+        QCOMPARE(Commands(), QStringLiteral("1110"));
+        QTest::keyClick(files, Qt::Key_Return);
+        QCOMPARE(Shown(), QStringList{"x"});
+    }
+
     void clickInEmptyFolderListDoesNothing()
     {
         Start({});
