@@ -1,36 +1,40 @@
 #include "FakeMessageBox.h"
-#include "TestFiles.h"
 #include "about/UpdateCheck.h"
-#include "shell/ConfigFile.h"
-#include "shell/LogFolder.h"
+#include "about/UrlOpener.h"
+#include "about/frmAbout.h"
 #include "shell/frmMain.h"
 
-#include <QElapsedTimer>
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-#include <QTreeWidget>
 
-// The update check at start against a loopback HTTP server that answers as each row says.
-class TestUpdateCheck : public QObject
+// The update check at start against a loopback HTTP server that answers as each row says, and
+// the About window.
+class TestAbout : public QObject
 {
     Q_OBJECT
 
     enum Mode { Answer, Silent, Trickle, Refused, Off };
-
     QTcpServer m_server;
-    QByteArray m_response;
+    QByteArray m_response, m_request;
     Mode m_mode = Answer;
-    QByteArray m_request;
     QTimer m_trickle;
+
+    struct FakeOpener final : UrlOpener {
+        void Open(const QString& address) override { opened.append(address); }
+        QStringList opened;
+    };
 
     static QByteArray Reply(const char* status, const QByteArray& body)
     {
         return "HTTP/1.1 " + QByteArray(status) +
-               "\r\nContent-Type: text/plain\r\nContent-Length: " +
-               QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+               "\r\nContent-Length: " + QByteArray::number(body.size()) +
+               "\r\nConnection: close\r\n\r\n" + body;
     }
 
     void Respond(QTcpSocket* socket)
@@ -60,7 +64,7 @@ class TestUpdateCheck : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        connect(&m_server, &QTcpServer::newConnection, this, &TestUpdateCheck::Accept);
+        connect(&m_server, &QTcpServer::newConnection, this, &TestAbout::Accept);
     }
 
     void cleanup()
@@ -109,18 +113,14 @@ private Q_SLOTS:
         if (m_mode == Refused)
             m_server.close();
         QTemporaryDir dir;
-        QVERIFY(WriteFile(dir.filePath(QStringLiteral("tarvisk.ini")),
-                          config::FormatConfigFile("vi", true, {{"Web", "/var/log", "*.log"}})));
         FakeMessageBox messages;
         frmMain window(messages, dir.path());
         window.SetUpdateBase(m_mode == Off ? QString() : base);
-
         QElapsedTimer clock;
         clock.start();
         QVERIFY(window.Form_Load());
         QVERIFY(clock.elapsed() < 5500);
 
-        QCOMPARE(window.findChild<QTreeWidget*>("ListView1")->topLevelItemCount(), 1);
         const bool asked = m_mode != Refused && m_mode != Off;
         QCOMPARE(m_request.left(m_request.indexOf("\r\n")),
                  asked ? "GET /tarvisk.asp?version=version=" TARVISK_VERSION " HTTP/1.1"
@@ -129,12 +129,11 @@ private Q_SLOTS:
         if (shown.isNull())
             return;
         const QString web = about::ConfiguredWebAddress();
-        QCOMPARE(messages.shown[0].text,
-                 "A new version of Tarvisk is available\r\n\r\nDownload version " + shown +
-                     (web.isEmpty() ? QString() : " from " + web));
-        QCOMPARE(messages.shown[0].title, QStringLiteral("New version available"));
-        QCOMPARE(messages.shown[0].icon, Message::Icon::Information);
-        QCOMPARE(messages.shown[0].buttons, Message::Buttons::Ok);
+        const Message& m = messages.shown[0];
+        QCOMPARE(m.text, "A new version of Tarvisk is available\r\n\r\nDownload version " + shown +
+                             (web.isEmpty() ? QString() : " from " + web));
+        QVERIFY(m.title == "New version available" && m.icon == Message::Icon::Information &&
+                m.buttons == Message::Buttons::Ok);
     }
 
     void messageNamesWebSite()
@@ -142,7 +141,47 @@ private Q_SLOTS:
         QVERIFY(about::NewVersionMessage("1.2", "https://example.org/tarvisk")
                     .text.endsWith("Download version 1.2 from https://example.org/tarvisk"));
     }
+
+    void aboutTwice()
+    {
+        QTemporaryDir dir;
+        FakeMessageBox messages;
+        frmMain window(messages, dir.path());
+        window.SetUpdateBase(QString());
+        QVERIFY(window.Form_Load());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        for (Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+            QStringList seen;
+            QTimer::singleShot(0, &window, [&] {
+                QWidget* about = QApplication::activeModalWidget();
+                if (!about || about->parentWidget() != &window)
+                    return;
+                seen << about->windowTitle();
+                for (const char* name : {"lblTitle", "lblVersion"})
+                    seen << about->findChild<QLabel*>(name)->text();
+                QTest::keyClick(about, key);
+                seen << (about->isVisible() ? "left open" : "closed");
+                about->close(); // never leave the test waiting on a window the key left open
+            });
+            window.findChild<QPushButton*>("cmdAbout")->click();
+            QCOMPARE(seen, QStringList(
+                               {"About Tarvisk", "Tarvisk", "Version " TARVISK_VERSION, "closed"}));
+        }
+    }
+
+    void address()
+    {
+        FakeOpener opener;
+        frmAbout about(opener, "https://example.org/tarvisk", nullptr);
+        about.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&about));
+        QTest::mouseClick(about.findChild<QLabel*>("Label2"), Qt::LeftButton);
+        QCOMPARE(opener.opened, QStringList("https://example.org/tarvisk"));
+        QVERIFY(about.isVisible());
+        QVERIFY(frmAbout(opener, QString(), nullptr).findChild<QLabel*>("Label2")->isHidden());
+    }
 };
 
-QTEST_MAIN(TestUpdateCheck)
-#include "tst_updatecheck.moc"
+QTEST_MAIN(TestAbout)
+#include "tst_about.moc"
