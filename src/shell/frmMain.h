@@ -94,4 +94,12 @@ private:
     // The output window's commands (frmMain_output.cpp).
 
     // The update check and the About window (frmMain_about.cpp).
+public:
+    // Where the update check asks: "http://" and a host, or empty for no check at all. Set it
+    // before Form_Load; the configured support server otherwise.
+    void SetUpdateBase(const QString& base) { m_updateBase = base; }
+
+private:
+    static QString ConfiguredUpdateBase();
+    QString m_updateBase = ConfiguredUpdateBase();
 };
