@@ -4,6 +4,7 @@
 #include "Readers.h"
 #include "settings/modMain.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QLocale>
 
@@ -47,15 +48,20 @@ void Monitor::SetBound(qsizetype limit, qsizetype drop)
     m_drop = drop;
 }
 
-void Monitor::Start(const QString& path)
+void Monitor::Start(const QString& path, const QString& filter)
 {
     m_buffer = QByteArray(modMain::TailBytes + 1, '\0');
     if (path != m_path) {
         modMain::LastReadPos = 0;
         m_maker.Reset();
         m_seenValid = false;
+        m_catchUp = false;
         m_path = path;
     }
+    const qsizetype cut = path.lastIndexOf(QDir::separator()) + 1;
+    m_day = DayFollow::At(path.left(cut), path.mid(cut), filter, m_clock.Now().date(),
+                          m_clock.MonotonicMs());
+    m_grew = true;
     m_timer.start(qMax(modMain::PollSeconds, 1) * 1000);
     Poll();
 }
@@ -66,13 +72,21 @@ void Monitor::Poll()
         m_timer.stop();
         return;
     }
+    if (m_day && !m_grew && !m_catchUp) {
+        if (const std::optional<QString> next =
+                m_day->Next(m_clock.Now().date(), m_clock.MonotonicMs())) {
+            MoveTo(*next);
+            return;
+        }
+    }
     const LogFileAccess::Status now = LogFileAccess::Stat(m_path);
     if (Unchanged(now)) {
         m_window.ShowFileSize(modMain::FileSizeCaption(now.size));
+        m_grew = false;
         return;
     }
     Observe(now);
-    ReadUpdate();
+    Show(ReadLines());
 }
 
 bool Monitor::Unchanged(const LogFileAccess::Status& now) const
@@ -94,18 +108,61 @@ void Monitor::Observe(const LogFileAccess::Status& now)
     }
 }
 
-void Monitor::ReadUpdate()
+OutputBatch Monitor::ReadLines()
 {
-    modMain::Delivery at;
-    const qint64 count = modMain::ReadAppended(
-        m_path, m_buffer, modMain::TailBytes,
-        [this](const QString& caption) { m_window.ShowFileSize(caption); }, &at);
-    if (count <= 0)
-        return;
+    const auto size = [this](const QString& caption) { m_window.ShowFileSize(caption); };
     OutputBatch lines;
-    m_maker.Feed(QByteArrayView(m_buffer).first(count - 1), at, lines);
+    m_grew = false;
+    // A new day's file is read a window at a time, so none of its lines is skipped however
+    // much it held when following moved to it.
+    for (int windows = 0; m_catchUp && windows < 256; ++windows) {
+        modMain::Delivery at;
+        bool caughtUp = false;
+        const qint64 count = modMain::ReadForward(m_path, m_buffer, size, &at, &caughtUp);
+        if (count > 1)
+            m_maker.Feed(QByteArrayView(m_buffer).first(count - 1), at, lines);
+        m_catchUp = !caughtUp;
+        if (count <= 0)
+            return lines;
+        m_grew = true;
+    }
+    if (m_catchUp)
+        return lines;
+    modMain::Delivery at;
+    const qint64 count = modMain::ReadAppended(m_path, m_buffer, modMain::TailBytes, size, &at);
+    if (count > 0)
+        m_maker.Feed(QByteArrayView(m_buffer).first(count - 1), at, lines);
+    m_grew = m_grew || count > 1;
+    return lines;
+}
+
+void Monitor::Show(const OutputBatch& lines)
+{
     modMain::AppendNewLines(lines, m_window.FilterText(), modMain::UseDividers,
                             StampText(m_clock.Now()), m_lstRows);
     const qsizetype gone = m_lstRows.Bound(m_limit, m_drop);
     modMain::SearchPosition = qMax<qsizetype>(0, modMain::SearchPosition - gone);
+}
+
+void Monitor::MoveTo(const QString& name)
+{
+    // What arrived in the old file last shows first, its unterminated last line included.
+    OutputBatch lines = ReadLines();
+    m_maker.Flush(lines);
+    Show(lines);
+    OutputBatch moved;
+    moved.Add(QStringLiteral("Current Time ") + StampText(m_clock.Now()) +
+              QStringLiteral(" continued in ") + name);
+    m_lstRows.Append(moved);
+    m_lstRows.SetCurrent(m_lstRows.Count() - 1);
+
+    const QString from = m_path;
+    m_path = m_path.left(m_path.lastIndexOf(QDir::separator()) + 1) + name;
+    m_day->MovedTo(name);
+    modMain::LastReadPos = 0;
+    m_maker.Reset();
+    m_seenValid = false;
+    m_catchUp = true;
+    m_window.FollowingMoved(from, m_path);
+    Show(ReadLines());
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DayFollow.h"
 #include "LineAssembly.h"
 #include "LogFileAccess.h"
 #include "OutputList.h"
@@ -18,6 +19,12 @@ public:
     virtual bool IsStopRequested() const = 0;
     virtual QString FilterText() const = 0;
     virtual void ShowFileSize(const QString& caption) = 0;
+    // Following has moved on to the next day's file.
+    virtual void FollowingMoved(const QString& from, const QString& to)
+    {
+        Q_UNUSED(from)
+        Q_UNUSED(to)
+    }
 };
 
 // The clocks of following: a monotonic one for pacing, the local date and time for dividers.
@@ -51,8 +58,9 @@ public:
 
     // Reads at once, then every PollSeconds until the window asks to stop. A run already going
     // on is taken over by the new file. Another file than the last run's starts from its last
-    // window; the same file goes on where it stopped.
-    void Start(const QString& path);
+    // window; the same file goes on where it stopped. Given the folder's name style, a run on
+    // the newest file of a dated style moves on to each next day's file.
+    void Start(const QString& path, const QString& filter = QString());
     // One poll; the timer calls it.
     void Poll();
     bool Running() const { return m_timer.isActive(); }
@@ -64,7 +72,9 @@ public:
 private:
     bool Unchanged(const LogFileAccess::Status& now) const;
     void Observe(const LogFileAccess::Status& now);
-    void ReadUpdate();
+    OutputBatch ReadLines();
+    void Show(const OutputBatch& lines);
+    void MoveTo(const QString& name);
 
     OutputList& m_lstRows;
     FollowWindow& m_window;
@@ -76,6 +86,9 @@ private:
     LogFileAccess::Status m_seen;
     qint64 m_seenSince = 0;
     bool m_seenValid = false;
+    std::optional<DayFollow> m_day;
+    bool m_grew = true;     // the last poll found new bytes
+    bool m_catchUp = false; // reading a new day's file forward from its first byte
     qsizetype m_limit = 20'000'000;
     qsizetype m_drop = 1'000'000;
 };

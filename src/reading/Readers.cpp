@@ -159,4 +159,28 @@ qint64 ReadAppended(const QString& Path, QByteArray& Buffer, qint64 /*Wanted*/,
     return DeliverBefore(file, end, k, Buffer);
 }
 
+qint64 ReadForward(const QString& Path, QByteArray& Buffer, const SizeCaption& setSize,
+                   Delivery* where, bool* caughtUp)
+{
+    *caughtUp = false;
+    LogFileAccess file;
+    const std::optional<Window> window = OpenWindow(file, Path, setSize);
+    if (!window)
+        return -1;
+    const qint64 contentEnd = window->ContentEnd();
+    const qint64 from = LastReadPos;
+    if (window->allNul || contentEnd < from || (contentEnd == from && from > 0)) {
+        *caughtUp = !window->allNul;
+        return 0;
+    }
+    const qint64 end = qMin(from + WindowBytes() - 1, contentEnd);
+    char held = window->bytes[window->last];
+    if (end < contentEnd)
+        ReadOrNul(file, end, &held, 1);
+    *where = {from, uchar(held), from > 0};
+    *caughtUp = end == contentEnd;
+    LastReadPos = end;
+    return DeliverBefore(file, end, end - from, Buffer);
+}
+
 } // namespace modMain

@@ -33,4 +33,11 @@ qint64 ReadTail(const QString& Path, QByteArray& Buffer, qint64 Wanted, const Si
 qint64 ReadAppended(const QString& Path, QByteArray& Buffer, qint64 Wanted,
                     const SizeCaption& setSize, Delivery* where = nullptr);
 
+// The next window of a file from LastReadPos on, for following a file from its first byte
+// however much it already holds: at most TailBytes - 1 bytes, then NUL, the byte after them
+// held back as ReadAppended does. `caughtUp` says whether the delivery reached the content
+// end, after which ReadAppended goes on. Returns like ReadAppended.
+qint64 ReadForward(const QString& Path, QByteArray& Buffer, const SizeCaption& setSize,
+                   Delivery* where, bool* caughtUp);
+
 } // namespace modMain

@@ -14,6 +14,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QStandardPaths>
 
 frmMain::frmMain(MessageBox& messages, const QString& programDir, QWidget* parent)
@@ -162,6 +163,7 @@ void frmMain::FillFileList()
     if (!modMain::CurrentPath.endsWith(QDir::separator()))
         modMain::CurrentPath += QDir::separator();
     const QString filter = row->text(2);
+    m_folderFilter = filter;
     QCoreApplication::processEvents();
     {
         BusyCursor busy;
@@ -241,7 +243,22 @@ void frmMain::cmdContinous_Click()
     ui->cmdStop->setEnabled(true);
     ui->cmdContinous->setEnabled(false);
     SetHorizontalScrolls();
-    m_monitor.Start(path);
+    m_monitor.Start(path, m_folderFilter);
+}
+
+void frmMain::FollowingMoved(const QString& from, const QString& to)
+{
+    ui->lblFullPath->setText(to);
+    // The list shows the new day's file; the choice follows it only while it still names the
+    // file that was followed. No click handler runs: the commands stay as they are.
+    FileListBox* files = ui->File1;
+    const bool chosen = modMain::CurrentPath + files->FileName() == from;
+    const QSignalBlocker quiet(files);
+    files->Refresh();
+    const QString name = to.mid(to.lastIndexOf(QDir::separator()) + 1);
+    const QList<QListWidgetItem*> found = files->findItems(name, Qt::MatchExactly);
+    if (chosen && !found.isEmpty())
+        files->setCurrentItem(found.first());
 }
 
 void frmMain::cmdStop_Click()

@@ -86,6 +86,8 @@ private:
     bool IsStopRequested() const override { return StopRequested; }
     QString FilterText() const override;
     void ShowFileSize(const QString& caption) override;
+    void FollowingMoved(const QString& from, const QString& to) override;
+    QString m_folderFilter; // the name style of the folder the file list shows
     SystemClock m_clock;
     Monitor m_monitor{m_output, *this, m_clock};
 

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "folders/DatedStyle.h"
+
+#include <QDate>
+#include <QMap>
+#include <QString>
+
+#include <optional>
+
+// Finds where a log that starts a new file every day goes on: the file of a later day than the
+// followed one, up to tomorrow (a server may name its files by another time zone's date).
+class DayFollow
+{
+public:
+    // Following moves on only for a dated style whose newest file is the followed one.
+    static std::optional<DayFollow> At(const QString& folder, const QString& name,
+                                       const QString& filter, const QDate& today, qint64 nowMs);
+
+    // The name of the first later day's file that holds content, if any. Looks up the names
+    // the style gives for those days, and the folder's listing (for names in another letter
+    // case or with wildcards), read again at most once a minute.
+    std::optional<QString> Next(const QDate& today, qint64 nowMs);
+    void MovedTo(const QString& name);
+
+private:
+    explicit DayFollow(DatedStyle style) : m_style(std::move(style)) {}
+    void List(const QDate& today, qint64 nowMs);
+    bool HoldsContent(const QString& name) const;
+
+    DatedStyle m_style;
+    QString m_folder;
+    QDate m_date;
+    QMap<QDate, QString> m_listed; // later days' files as the folder listed them
+    qint64 m_listedAt = 0;
+};
