@@ -26,6 +26,11 @@ class TestFrmMainFollow : public QObject
     std::unique_ptr<frmMain> m_window;
 
     QString Log() const { return m_dir->filePath(QStringLiteral("ex261206.log")); }
+    QString Day(int days) const
+    {
+        const QDate date = QDate::currentDate().addDays(days);
+        return m_dir->filePath(QStringLiteral("ex%1.log").arg(date.toString(u"yyMMdd")));
+    }
     template <typename T> T* Get(const char* name) const
     {
         return m_window->findChild<T*>(QString::fromLatin1(name));
@@ -74,7 +79,8 @@ class TestFrmMainFollow : public QObject
         for (int i = 0; i < model->rowCount(); ++i)
             lines << model->index(i, 0).data().toString();
         for (qsizetype i = 0; i < lines.size(); ++i) {
-            if (!lines[i].startsWith(QStringLiteral("Current Time ")))
+            if (!lines[i].startsWith(QStringLiteral("Current Time ")) ||
+                lines[i].contains(QStringLiteral(" continued in ")))
                 continue;
             if (i == 0 || i + 1 == lines.size() || !lines[i - 1].isEmpty() ||
                 !lines[i + 1].isEmpty())
@@ -134,6 +140,26 @@ private Q_SLOTS:
             const QRegularExpression line(QStringLiteral("^line %1 %2$").arg(n).arg(letters));
             QVERIFY2(line.match(shown[n + 2]).hasMatch(), qPrintable(shown[n + 2]));
         }
+    }
+
+    void followsTheLogIntoTheNextDay()
+    {
+        QVERIFY(WriteFile(Day(-1), "seed\r\n"));
+        StartFollowing();
+        QVERIFY(!QTest::currentTestFailed());
+        Write(Day(-1), QStringLiteral("crlf"), 0, 300);
+        Write(Day(0), QStringLiteral("lf"), 300, 300);
+        QVERIFY(!QTest::currentTestFailed());
+        const QStringList shown = ShownWithoutDividers();
+        QCOMPARE(shown.size(), 1 + 300 + 1 + 300);
+        QVERIFY(
+            shown[301].endsWith(QStringLiteral(" continued in ") + QFileInfo(Day(0)).fileName()));
+        for (int n = 0; n < 600; ++n)
+            QVERIFY(shown[n < 300 ? n + 1 : n + 2].startsWith(QStringLiteral("line %1 ").arg(n)));
+        QCOMPARE(Get<QLabel>("lblFullPath")->text(), Day(0));
+        QCOMPARE(Get<FileListBox>("File1")->FileName(), QFileInfo(Day(0)).fileName());
+        QVERIFY(Get<QPushButton>("cmdStop")->isEnabled());
+        m_window->grab().save(QStringLiteral(ARTEFACTS "/day-move.png"));
     }
 
     void quitWhileFollowingSavesAndCloses()
