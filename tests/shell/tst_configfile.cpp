@@ -1,6 +1,6 @@
 #include "TestFiles.h"
-#include "shell/ConfigFile.h"
 #include "settings/modMain.h"
+#include "shell/ConfigFile.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -51,7 +51,7 @@ private Q_SLOTS:
         QTest::addColumn<bool>("dividers");
         QTest::addColumn<QStringList>("rows"); // Name|Path|Filter per row
 
-        const QString np = QStringLiteral("notepad.exe");
+        const QString np = QStringLiteral("xdg-open"); // the start value here
         const int read = int(Status::Read);
         const int invalid = int(Status::Invalid);
         QTest::newRow("comments only")
@@ -69,7 +69,7 @@ private Q_SLOTS:
         QTest::newRow("viewer keeps blanks and case")
             << QByteArray(" extViewer = My View\r\n") << read << QStringLiteral(" My View") << true
             << QStringList();
-        QTest::newRow("empty viewer means notepad")
+        QTest::newRow("empty viewer means the default")
             << QByteArray("EXTVIEWER=\r\n") << read << np << true << QStringList();
         QTest::newRow("unknown key ignored") << QByteArray("SPLITLINES=FALSE\r\nCOLOR=red\r\n")
                                              << read << np << false << QStringList();
@@ -137,7 +137,7 @@ private Q_SLOTS:
         QCOMPARE(result.status, Status::Created);
         QVERIFY(QFileInfo::exists(Ini()));
         QCOMPARE(QFileInfo(Ini()).size(), 0);
-        QCOMPARE(modMain::ExtViewer, QStringLiteral("notepad.exe"));
+        QCOMPARE(modMain::ExtViewer, QStringLiteral("xdg-open"));
         QVERIFY(modMain::UseDividers);
     }
 

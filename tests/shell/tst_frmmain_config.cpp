@@ -1,8 +1,8 @@
 #include "FakeMessageBox.h"
 #include "TestFiles.h"
+#include "settings/modMain.h"
 #include "shell/ConfigFile.h"
 #include "shell/frmMain.h"
-#include "settings/modMain.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -42,7 +42,7 @@ private Q_SLOTS:
         QCOMPARE(w->findChild<QTreeWidget*>("ListView1")->topLevelItemCount(), 0);
         QVERIFY(w->findChild<QCheckBox*>("chkDivider")->isChecked());
         QCOMPARE(w->findChild<QLineEdit*>("txtFilter")->text(), QStringLiteral("*"));
-        QCOMPARE(modMain::ExtViewer, QStringLiteral("notepad.exe"));
+        QCOMPARE(modMain::ExtViewer, QStringLiteral("xdg-open"));
         QVERIFY(modMain::UseDividers);
     }
 
