@@ -1,6 +1,8 @@
 #include "folders/FolderListView.h"
 
+#include <QCoreApplication>
 #include <QEvent>
+#include <QMouseEvent>
 #include <QTreeWidget>
 
 QTreeWidgetItem* TreeFolderList::SelectedRow(const QTreeWidget& list)
@@ -43,17 +45,25 @@ FolderListClicks::FolderListClicks(QTreeWidget& list) : QObject(&list), m_list(l
     connect(&list, &QTreeWidget::currentItemChanged, this, &FolderListClicks::CurrentChanged);
 }
 
-// The list changes its selection when the button goes down; the click counts when it comes up,
-// wherever in the list it was.
+// The click counts once the list has handled the button coming up (a Ctrl+click clears the
+// selection only then), on a row or below the rows.
 bool FolderListClicks::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick)
+    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
         m_mouseDown = true;
-    else if (event->type() == QEvent::MouseButtonRelease && m_mouseDown) {
-        m_mouseDown = false;
-        Q_EMIT Clicked();
+        // Below the rows the list would clear its selection; the selected folder stays.
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (!m_list.indexAt(mouse->position().toPoint()).isValid())
+            return true;
     }
-    return QObject::eventFilter(watched, event);
+    if (event->type() != QEvent::MouseButtonRelease || !m_mouseDown || m_delivering)
+        return QObject::eventFilter(watched, event);
+    m_delivering = true;
+    QCoreApplication::sendEvent(watched, event);
+    m_delivering = false;
+    m_mouseDown = false;
+    Q_EMIT Clicked();
+    return true;
 }
 
 // A keyboard move selects the new row. Moves that select nothing (the focus entering the list,

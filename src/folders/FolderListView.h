@@ -47,4 +47,5 @@ private:
 
     QTreeWidget& m_list;
     bool m_mouseDown = false;
+    bool m_delivering = false;
 };

@@ -8,6 +8,8 @@
 #include "settings/modMain.h"
 #include "ui_frmMain.h"
 
+#include <QSignalBlocker>
+
 // The log-folder commands: the editor, Remove, Open and View.
 
 ProgramLauncher& frmMain::Launcher()
@@ -70,9 +72,10 @@ void frmMain::cmdRemove_Click()
                               Message::Icon::Question, Message::Buttons::YesNo};
     if (m_messages.Show(question) != MessageAnswer::Yes)
         return;
-    // The neighbour that takes the focus frame is not a choice of the user: the file list and
-    // CurrentPath stay as they are.
+    // No other row becomes the user's choice: the file list and CurrentPath stay as they are.
+    const QSignalBlocker quiet(ui->ListView1);
     delete row;
+    ui->ListView1->clearSelection();
 }
 
 void frmMain::cmdOpen_Click()
