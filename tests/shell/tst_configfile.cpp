@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using Status = config::ReadResult::Status;
 
 class TestConfigFile : public QObject
@@ -39,7 +41,7 @@ private Q_SLOTS:
     void cleanup()
     {
         if (!m_mountPoint.isEmpty())
-            QProcess::execute(QStringLiteral("umount"), {m_mountPoint});
+            QProcess::execute(QStringLiteral("umount"), {QStringLiteral("-R"), m_mountPoint});
         m_mountPoint.clear();
     }
 
@@ -226,6 +228,63 @@ private Q_SLOTS:
         QVERIFY(!config::WriteConfigFile(ini, config::FormatConfigFile("vi", false, many), &error));
         QVERIFY(!error.isEmpty());
         QCOMPARE(ReadFile(ini), old);
+    }
+
+    void readBytesOfAnUneditedRowAreKept()
+    {
+        const QByteArray foreign = "Old,D:\\logs\\caf\xE9,ex\xFFyymmdd.log";
+        QVERIFY(WriteFile(Ini(), foreign + "\r\nNew,/n,x\r\n"));
+        QCOMPARE(config::ReadConfigFile().status, Status::Read);
+        const LogFolder old = {modMain::FolderNames[1], modMain::FolderPaths[1],
+                               modMain::FolderFilters[1]};
+        const QList<QByteArray> read = modMain::FolderLines.mid(1);
+        QCOMPARE(read, (QList<QByteArray>{foreign, "New,/n,x"}));
+        const QByteArray kept =
+            config::FormatConfigFile("vi", true, {old, {"Ed", "/n", "x"}}, read);
+        QVERIFY(kept.endsWith("\r\n;\r\n" + foreign + "\r\nEd,/n,x\r\n"));
+        const LogFolder edited = {"Older", old.Path, old.Filter};
+        QVERIFY(!config::FormatConfigFile("vi", true, {edited}, read).contains(foreign));
+    }
+
+    void specialFileIsNotReadAndNotWaitedFor()
+    {
+        QCOMPARE(mkfifo(QFile::encodeName(Ini()).constData(), 0600), 0);
+        const config::ReadResult result = config::ReadConfigFile();
+        QFile::remove(Ini());
+        QCOMPARE(result.status, Status::Failed);
+        QVERIFY(result.failure.front().isDigit());
+    }
+
+    // A folder that takes no new file (read-only), holding a file that can still be written.
+    void inPlaceSave_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("shorter") << 0 << true;
+        QTest::newRow("longer") << 20 << true;
+        QTest::newRow("file system full part-way") << 4000 << false;
+    }
+
+    void inPlaceSave()
+    {
+        QFETCH(int, rows);
+        QFETCH(bool, saved);
+        if (!MountTmpfs(QStringLiteral("size=128k")))
+            QSKIP("cannot mount a file system here (needs root)");
+        const QString ini = m_mountPoint + QStringLiteral("/tarvisk.ini");
+        QList<LogFolder> many(40, {"Folder", "/var/log/somewhere", "exyymmdd.log"});
+        const QByteArray old = config::FormatConfigFile("vi", true, many);
+        QVERIFY(WriteFile(ini, old));
+        QFile filler(m_mountPoint + QStringLiteral("/filler"));
+        QVERIFY(filler.open(QIODevice::WriteOnly) && filler.write(QByteArray(100000, 'x')));
+        filler.close();
+        QCOMPARE(QProcess::execute("mount", {"--bind", ini, ini}), 0);
+        QCOMPARE(QProcess::execute("mount", {"-o", "remount,bind,ro", m_mountPoint}), 0);
+        const QByteArray content = config::FormatConfigFile(
+            "vim", false, many.mid(0, rows) + QList<LogFolder>(rows, many[0]));
+        QString error;
+        QCOMPARE(config::WriteConfigFile(ini, content, &error), saved);
+        QCOMPARE(ReadFile(ini), saved ? content : old);
     }
 
     void iniBesideProgramOrInUserFolder()
