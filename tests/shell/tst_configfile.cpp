@@ -230,22 +230,6 @@ private Q_SLOTS:
         QCOMPARE(ReadFile(ini), old);
     }
 
-    void readBytesOfAnUneditedRowAreKept()
-    {
-        const QByteArray foreign = "Old,D:\\logs\\caf\xE9,ex\xFFyymmdd.log";
-        QVERIFY(WriteFile(Ini(), foreign + "\r\nNew,/n,x\r\n"));
-        QCOMPARE(config::ReadConfigFile().status, Status::Read);
-        const LogFolder old = {modMain::FolderNames[1], modMain::FolderPaths[1],
-                               modMain::FolderFilters[1]};
-        const QList<QByteArray> read = modMain::FolderLines.mid(1);
-        QCOMPARE(read, (QList<QByteArray>{foreign, "New,/n,x"}));
-        const QByteArray kept =
-            config::FormatConfigFile("vi", true, {old, {"Ed", "/n", "x"}}, read);
-        QVERIFY(kept.endsWith("\r\n;\r\n" + foreign + "\r\nEd,/n,x\r\n"));
-        const LogFolder edited = {"Older", old.Path, old.Filter};
-        QVERIFY(!config::FormatConfigFile("vi", true, {edited}, read).contains(foreign));
-    }
-
     void specialFileIsNotReadAndNotWaitedFor()
     {
         QCOMPARE(mkfifo(QFile::encodeName(Ini()).constData(), 0600), 0);
