@@ -32,7 +32,20 @@ void FileListBox::SetPattern(const QString& pattern)
     ShowMatches();
 }
 
+namespace
+{
+constexpr int UndecodableRole = Qt::UserRole;
+}
+
 QString FileListBox::FileName() const
+{
+    const QList<QListWidgetItem*> selected = selectedItems();
+    if (selected.isEmpty() || selected.first()->data(UndecodableRole).toBool())
+        return QString();
+    return selected.first()->text();
+}
+
+QString FileListBox::ShownName() const
 {
     const QList<QListWidgetItem*> selected = selectedItems();
     return selected.isEmpty() ? QString() : selected.first()->text();
@@ -53,5 +66,11 @@ void FileListBox::ShowMatches()
     setUpdatesEnabled(false);
     clear();
     addItems(names);
+    for (int i = 0; i < count(); ++i) {
+        if (IsUndecodable(names[i])) {
+            item(i)->setText(ReadableName(names[i]));
+            item(i)->setData(UndecodableRole, true);
+        }
+    }
     setUpdatesEnabled(true);
 }

@@ -20,8 +20,11 @@ public:
     QString Pattern() const { return m_pattern; }
     void SetPattern(const QString& pattern); // shows the folder's files that match it
 
-    QString FileName() const; // the selected file's name without folder; empty when none
-    void Refresh();           // reads the folder again
+    // The selected file's name without folder; empty when none is selected and for a name that
+    // is not valid in the system's encoding: that file is listed but cannot be opened.
+    QString FileName() const;
+    QString ShownName() const; // the selected row's text
+    void Refresh();            // reads the folder again
 
 private:
     void ShowMatches();

@@ -37,7 +37,7 @@ bool ReadFolder(const QString& folder, QStringList& names)
         return false;
     while (const dirent* entry = readdir(dir)) {
         if (IsRegularFile(dir, entry))
-            names.append(QFile::decodeName(entry->d_name));
+            names.append(DecodeFileName(entry->d_name));
     }
     closedir(dir);
     return true;
@@ -65,6 +65,74 @@ bool ReadFolder(const QString& folder, QStringList& names)
 
 } // namespace
 #endif
+
+namespace
+{
+
+// Length of the valid UTF-8 sequence at `i`; 0 when the byte there starts none.
+qsizetype Utf8SequenceAt(QByteArrayView s, qsizetype i)
+{
+    const uchar lead = uchar(s[i]);
+    if (lead < 0x80)
+        return 1;
+    const int n = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
+    if (n == 0 || lead > 0xF4 || i + n > s.size())
+        return 0;
+    char32_t cp = lead & (0x7F >> n);
+    for (int k = 1; k < n; ++k) {
+        const uchar next = uchar(s[i + k]);
+        if ((next & 0xC0) != 0x80)
+            return 0;
+        cp = (cp << 6) | (next & 0x3F);
+    }
+    const char32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (cp < least[n] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return 0;
+    return n;
+}
+
+bool IsEscapedByte(QStringView name, qsizetype i)
+{
+    const char16_t c = name[i].unicode();
+    return c >= 0xDC80 && c <= 0xDCFF && (i == 0 || !name[i - 1].isHighSurrogate());
+}
+
+} // namespace
+
+QString DecodeFileName(QByteArrayView bytes)
+{
+    QString name = QString::fromUtf8(bytes);
+    if (!name.contains(QChar::ReplacementCharacter) || name.toUtf8() == bytes)
+        return name;
+    name.clear();
+    for (qsizetype i = 0; i < bytes.size();) {
+        const qsizetype n = Utf8SequenceAt(bytes, i);
+        if (n > 0)
+            name += QString::fromUtf8(bytes.sliced(i, n));
+        else
+            name += QChar(char16_t(0xDC00 + uchar(bytes[i])));
+        i += n > 0 ? n : 1;
+    }
+    return name;
+}
+
+bool IsUndecodable(QStringView name)
+{
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        if (IsEscapedByte(name, i))
+            return true;
+    }
+    return false;
+}
+
+QString ReadableName(QString name)
+{
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        if (IsEscapedByte(name, i))
+            name[i] = QChar::ReplacementCharacter;
+    }
+    return name;
+}
 
 QStringList ListRegularFiles(const QString& folder, bool* folderExists)
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 
@@ -19,3 +20,11 @@ QStringList FilterNames(const QStringList& names, const QString& pattern);
 
 // Sorts file names as ListMatchingFiles returns them.
 void SortFileNames(QStringList& names);
+
+// A file name's bytes as text. Bytes that are not valid UTF-8 (a name written under another
+// encoding) become the lone surrogates U+DC80 to U+DCFF, one per byte, which no valid name
+// gives; such a name lists without clashing with any other, but no file API can open it.
+QString DecodeFileName(QByteArrayView bytes);
+bool IsUndecodable(QStringView name);
+// The name as shown: each undecodable byte as the replacement character U+FFFD.
+QString ReadableName(QString name);

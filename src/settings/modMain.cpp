@@ -17,6 +17,7 @@ void SetStartValues()
     FolderNames.clear();
     FolderPaths.clear();
     FolderFilters.clear();
+    FolderLines.clear();
 }
 
 } // namespace modMain

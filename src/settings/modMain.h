@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
@@ -9,7 +11,15 @@
 namespace modMain
 {
 
+// The programs that open a file and a folder: the desktop's own opener where there is no
+// Notepad or Explorer.
+#ifdef Q_OS_WIN
 inline constexpr auto DefaultViewer = "notepad.exe";
+inline constexpr auto FileManager = "explorer.exe";
+#else
+inline constexpr auto DefaultViewer = "xdg-open";
+inline constexpr auto FileManager = "xdg-open";
+#endif
 
 inline QString ExtViewer;            // configuration file; the View command reads it
 inline bool UseDividers = false;     // configuration file and the divider check box
@@ -25,6 +35,7 @@ inline qsizetype SearchPosition = 0; // output line where the next search step s
 inline QStringList FolderNames;
 inline QStringList FolderPaths;
 inline QStringList FolderFilters;
+inline QList<QByteArray> FolderLines; // each folder line's bytes as read
 
 // Steps 1 to 4 of start-up: every setting to its start value.
 void SetStartValues();

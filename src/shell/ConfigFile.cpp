@@ -1,11 +1,14 @@
 #include "ConfigFile.h"
 
+#include "reading/LogFileAccess.h"
 #include "settings/modMain.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+
+#include <optional>
 
 namespace config
 {
@@ -30,11 +33,69 @@ void ResetStaging()
     modMain::FolderNames = QStringList{QString()};
     modMain::FolderPaths = QStringList{QString()};
     modMain::FolderFilters = QStringList{QString()};
+    modMain::FolderLines = QList<QByteArray>{QByteArray()};
 }
 
 QString Failure(const QFile& file)
 {
     return QString::number(int(file.error())) + u' ' + file.errorString();
+}
+
+QString Failure(QFileDevice::FileError number, const QString& description)
+{
+    return QString::number(int(number)) + u' ' + description;
+}
+
+// The whole file, opened without waiting and only when it is a regular file; nullopt and
+// `failure` set when it cannot be read.
+std::optional<QByteArray> ReadWhole(const QString& path, QString* failure)
+{
+    LogFileAccess file;
+    if (!file.Open(path)) {
+        if (!QFileInfo(path).isFile()) {
+            *failure = Failure(QFileDevice::OpenError, QStringLiteral("Not a regular file"));
+            return std::nullopt;
+        }
+        QFile probe(path); // a regular file: opening it cannot wait; it tells why it fails
+        probe.open(QIODevice::ReadOnly);
+        *failure = Failure(probe);
+        return std::nullopt;
+    }
+    QByteArray bytes(file.Size(), Qt::Uninitialized);
+    if (file.ReadAt(0, bytes.data(), bytes.size()) != bytes.size()) {
+        *failure = Failure(QFileDevice::ReadError, QStringLiteral("The file could not be read"));
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+bool Fail(QFileDevice& file, QString* error)
+{
+    *error = file.errorString();
+    return false;
+}
+
+// For a file in a folder that takes no new file. QSaveFile's own fallback would truncate
+// first, so a failure part-way would leave a damaged file: keep the old bytes, write and read
+// back every byte, and put the old bytes back when anything fails.
+bool WriteInPlace(const QString& path, const QByteArray& content, QString* error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
+        return Fail(file, error);
+    const QByteArray old = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return Fail(file, error);
+    const auto replace = [&file](const QByteArray& bytes) {
+        return file.seek(0) && file.write(bytes) == bytes.size() && file.resize(bytes.size()) &&
+               file.seek(0) && file.readAll() == bytes;
+    };
+    if (replace(content))
+        return true;
+    *error = file.errorString();
+    if (!replace(old))
+        *error += QStringLiteral("; the old content could not be restored");
+    return false;
 }
 
 } // namespace
@@ -61,45 +122,45 @@ ParsedLine ClassifyLine(const QString& line)
     return parsed;
 }
 
-QStringList SplitLines(const QByteArray& bytes)
+QList<QByteArray> SplitLines(const QByteArray& bytes)
 {
     QByteArrayView rest(bytes);
     if (rest.startsWith("\xEF\xBB\xBF"))
         rest = rest.sliced(3);
-    QStringList lines;
+    QList<QByteArray> lines;
     qsizetype start = 0;
     for (qsizetype i = 0; i < rest.size(); ++i) {
         const char c = rest[i];
         if (c != '\r' && c != '\n')
             continue;
-        lines.append(QString::fromLocal8Bit(rest.sliced(start, i - start)));
+        lines.append(rest.sliced(start, i - start).toByteArray());
         if (c == '\r' && i + 1 < rest.size() && rest[i + 1] == '\n')
             ++i;
         start = i + 1;
     }
     if (start < rest.size())
-        lines.append(QString::fromLocal8Bit(rest.sliced(start)));
+        lines.append(rest.sliced(start).toByteArray());
     return lines;
 }
 
 ReadResult ReadConfigFile()
 {
     using Status = ReadResult::Status;
-    QFile file(modMain::IniPath);
     ResetStaging();
+    // exists() is false for a dangling link too: that one is created like a missing file.
     if (!QFileInfo::exists(modMain::IniPath)) {
         QFile created(modMain::IniPath);
         if (!created.open(QIODevice::WriteOnly))
             return {Status::CreateFailed, {}, {}};
         return {Status::Created, {}, {}};
     }
-    if (!file.open(QIODevice::ReadOnly))
-        return {Status::Failed, {}, Failure(file)};
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return {Status::Failed, {}, Failure(file)};
+    QString failure;
+    const std::optional<QByteArray> bytes = ReadWhole(modMain::IniPath, &failure);
+    if (!bytes)
+        return {Status::Failed, {}, failure};
 
-    for (const QString& line : SplitLines(bytes)) {
+    for (const QByteArray& raw : SplitLines(*bytes)) {
+        const QString line = QString::fromLocal8Bit(raw);
         const ParsedLine parsed = ClassifyLine(line);
         switch (parsed.kind) {
         case LineKind::Comment:
@@ -115,6 +176,7 @@ ReadResult ReadConfigFile()
             modMain::FolderNames.append(parsed.folder.Name);
             modMain::FolderPaths.append(parsed.folder.Path);
             modMain::FolderFilters.append(parsed.folder.Filter);
+            modMain::FolderLines.append(raw);
             break;
         case LineKind::Invalid:
             return {Status::Invalid, line, {}};
@@ -138,7 +200,7 @@ QString InvalidDataText(const QString& line)
 }
 
 QByteArray FormatConfigFile(const QString& extViewer, bool useDividers,
-                            const QList<LogFolder>& rows)
+                            const QList<LogFolder>& rows, const QList<QByteArray>& readLines)
 {
     QStringList lines = {
         QStringLiteral(";"),
@@ -149,27 +211,40 @@ QByteArray FormatConfigFile(const QString& extViewer, bool useDividers,
         useDividers ? QStringLiteral("SPLITLINES=TRUE") : QStringLiteral("SPLITLINES=FALSE"),
         QStringLiteral(";"),
     };
-    for (const LogFolder& row : rows)
-        lines.append(row.Name + u',' + row.Path + u',' + row.Filter);
     QByteArray bytes;
     for (const QString& line : lines)
         bytes += line.toLocal8Bit() + "\r\n";
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        const LogFolder& row = rows[i];
+        const QByteArray read = readLines.value(i);
+        const ParsedLine before = ClassifyLine(QString::fromLocal8Bit(read));
+        const bool unchanged = before.kind == LineKind::Folder && before.folder == row;
+        bytes += unchanged ? read : (row.Name + u',' + row.Path + u',' + row.Filter).toLocal8Bit();
+        bytes += "\r\n";
+    }
     return bytes;
 }
 
 bool WriteConfigFile(const QString& path, const QByteArray& content, QString* error)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size()) {
-        *error = file.errorString();
+    if (!file.open(QIODevice::WriteOnly)) {
+        if (QFileInfo(path).isFile())
+            return WriteInPlace(path, content, error);
+        return Fail(file, error);
+    }
+    if (file.write(content) != content.size()) {
+        Fail(file, error);
         file.cancelWriting();
         return false;
     }
-    if (!file.commit()) {
-        *error = file.errorString();
-        return false;
-    }
-    return true;
+    return file.commit() || Fail(file, error);
+}
+
+QString NotSavedUnreadableText(const QString& path)
+{
+    return QStringLiteral("The settings were not saved: ") + path +
+           QStringLiteral(" could not be read when Tarvisk started, so it was left as it is.");
 }
 
 QString ChooseIniPath(const QString& programDir, const QString& userConfigDir)

@@ -5,6 +5,7 @@
 #include "LogFolder.h"
 #include "MessageBox.h"
 #include "folders/FilterPattern.h"
+#include "folders/FolderListView.h"
 #include "reading/OutputView.h"
 #include "reading/Readers.h"
 #include "reading/ShowTail.h"
@@ -55,7 +56,10 @@ void frmMain::ConnectHandlers()
                     if (!ui->File1->selectedItems().isEmpty())
                         File1_DblClick();
                 });
-    connect(ui->ListView1, &QTreeWidget::itemClicked, this, &frmMain::ListView1_Click);
+    // A click anywhere in the folder list, below the rows too, and a keyboard move count.
+    connect(new FolderListClicks(*ui->ListView1), &FolderListClicks::Clicked, this,
+            &frmMain::ListView1_Click);
+    connect(ui->ListView1, &QTreeWidget::itemDoubleClicked, this, &frmMain::ListView1_DblClick);
     connect(ui->cmdContinous, &QPushButton::clicked, this, &frmMain::cmdContinous_Click);
 
     connect(ui->cmdAdd, &QPushButton::clicked, this, &frmMain::cmdAdd_Click);
@@ -109,12 +113,16 @@ frmMain::LoadStep frmMain::ReadConfigFile()
                          Message::Icon::Exclamation, Message::Buttons::Ok});
         return LoadStep::EndProgram;
     case Status::Failed:
+        m_iniUnreadable = true;
         m_messages.Show({result.failure});
         return LoadStep::Continue;
     case Status::Read:
-        for (qsizetype i = 1; i < modMain::FolderNames.size(); ++i)
+        for (qsizetype i = 1; i < modMain::FolderNames.size(); ++i) {
             AddFolderRow(
                 {modMain::FolderNames[i], modMain::FolderPaths[i], modMain::FolderFilters[i]});
+            ui->ListView1->topLevelItem(int(i - 1))
+                ->setData(0, Qt::UserRole, modMain::FolderLines.value(i));
+        }
         break;
     case Status::Created:
         break;
@@ -142,8 +150,14 @@ QList<LogFolder> frmMain::FolderRows() const
 
 void frmMain::WriteConfigFile()
 {
-    const QByteArray content =
-        config::FormatConfigFile(modMain::ExtViewer, modMain::UseDividers, FolderRows());
+    // What could not be read is not known, so it must not be replaced.
+    if (m_iniUnreadable) {
+        m_messages.Show({config::NotSavedUnreadableText(modMain::IniPath),
+                         QStringLiteral("Tarvisk"), Message::Icon::Exclamation});
+        return;
+    }
+    const QByteArray content = config::FormatConfigFile(modMain::ExtViewer, modMain::UseDividers,
+                                                        FolderRows(), FolderReadLines());
     QString error;
     if (!config::WriteConfigFile(modMain::IniPath, content, &error))
         m_messages.Show({QStringLiteral("The settings could not be saved to ") + modMain::IniPath +
@@ -156,7 +170,7 @@ void frmMain::FillFileList()
     modMain::CurrentPath.clear();
     ui->File1->SetPattern(QStringLiteral("*.z19"));
     ui->File1->SetPath(QDir::rootPath());
-    const QTreeWidgetItem* row = ui->ListView1->currentItem();
+    const QTreeWidgetItem* row = SelectedRow(); // none after a Ctrl+click that cleared it
     if (!row)
         return;
     modMain::CurrentPath = row->text(1);

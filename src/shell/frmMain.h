@@ -92,6 +92,18 @@ private:
     Monitor m_monitor{m_output, *this, m_clock};
 
     // The log-folder commands (frmMain_folders.cpp).
+public:
+    // Where Open and View start their programs; a real, detached start unless set.
+    void SetLauncher(class ProgramLauncher& launcher) { m_launcher = &launcher; }
+
+private:
+    class ProgramLauncher& Launcher();
+    void OpenEditor(qint16 mode);
+    class QTreeWidgetItem* SelectedRow() const;
+    QList<QByteArray> FolderReadLines() const; // each row's line as read from the file
+    class ProgramLauncher* m_launcher = nullptr;
+    class frmAddLogfile* m_editor = nullptr; // while the editor is open
+    bool m_iniUnreadable = false;            // Quit must leave the file alone
 
     // The output window's commands (frmMain_output.cpp).
 

@@ -1,17 +1,105 @@
 #include "frmMain.h"
 
+#include "MessageBox.h"
+#include "ProgramLauncher.h"
+#include "folders/FolderCommands.h"
+#include "folders/FolderListView.h"
+#include "folders/frmAddLogfile.h"
+#include "settings/modMain.h"
 #include "ui_frmMain.h"
+
+#include <QSignalBlocker>
 
 // The log-folder commands: the editor, Remove, Open and View.
 
-void frmMain::cmdAdd_Click() {}
+ProgramLauncher& frmMain::Launcher()
+{
+    static DetachedLauncher detached;
+    return m_launcher ? *m_launcher : detached;
+}
 
-void frmMain::cmdEdit_Click() {}
+QTreeWidgetItem* frmMain::SelectedRow() const
+{
+    return TreeFolderList::SelectedRow(*ui->ListView1);
+}
 
-void frmMain::cmdRemove_Click() {}
+QList<QByteArray> frmMain::FolderReadLines() const
+{
+    QList<QByteArray> lines;
+    for (int i = 0; i < ui->ListView1->topLevelItemCount(); ++i)
+        lines.append(ui->ListView1->topLevelItem(i)->data(0, Qt::UserRole).toByteArray());
+    return lines;
+}
 
-void frmMain::cmdOpen_Click() {}
+// An open editor only learns the new mode and comes to the front; its fields stay.
+void frmMain::OpenEditor(qint16 mode)
+{
+    modMain::EditorMode = mode;
+    if (!m_editor) {
+        m_editor = new frmAddLogfile(*ui->ListView1, m_messages, this);
+        connect(m_editor, &QDialog::finished, this, [this] { m_editor = nullptr; });
+    }
+    m_editor->show();
+    m_editor->raise();
+    m_editor->activateWindow();
+}
 
-void frmMain::cmdView_Click() {}
+void frmMain::cmdAdd_Click()
+{
+    OpenEditor(AddMode);
+}
 
-void frmMain::ListView1_DblClick() {}
+void frmMain::cmdEdit_Click()
+{
+    if (ui->ListView1->topLevelItemCount() == 0)
+        return;
+    OpenEditor(EditMode);
+}
+
+void frmMain::ListView1_DblClick()
+{
+    if (ui->ListView1->topLevelItemCount() > 0)
+        cmdEdit_Click();
+}
+
+// With rows but none selected there is nothing to ask about.
+void frmMain::cmdRemove_Click()
+{
+    QTreeWidgetItem* row = SelectedRow();
+    if (!row)
+        return;
+    const Message question = {RemoveQuestion(row->text(0)), QStringLiteral("Tarvisk"),
+                              Message::Icon::Question, Message::Buttons::YesNo};
+    if (m_messages.Show(question) != MessageAnswer::Yes)
+        return;
+    // No other row becomes the user's choice: the file list and CurrentPath stay as they are.
+    const QSignalBlocker quiet(ui->ListView1);
+    delete row;
+    ui->ListView1->clearSelection();
+}
+
+void frmMain::cmdOpen_Click()
+{
+    const QTreeWidgetItem* row = SelectedRow();
+    if (!row)
+        return;
+    const QString path = row->text(1);
+    const Command command = OpenFolderCommand(path);
+    if (!Launcher().Start(command.program, command.arguments))
+        m_messages.Show(
+            {OpenFailedText(path), QStringLiteral("Tarvisk"), Message::Icon::Exclamation});
+}
+
+// A name the system cannot hold as text gives no file name: that file cannot be opened, so it
+// is named in the message instead of being handed to the viewer under a wrong name.
+void frmMain::cmdView_Click()
+{
+    const QString file = ui->File1->FileName();
+    const std::optional<Command> command =
+        file.isEmpty() ? std::nullopt
+                       : ViewCommand(modMain::ExtViewer, modMain::CurrentPath + file);
+    if (!command || !Launcher().Start(command->program, command->arguments))
+        m_messages.Show(
+            {ViewFailedText(modMain::ExtViewer, modMain::CurrentPath + ui->File1->ShownName()),
+             QStringLiteral("Tarvisk"), Message::Icon::Exclamation});
+}

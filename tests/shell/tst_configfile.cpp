@@ -1,10 +1,12 @@
 #include "TestFiles.h"
-#include "shell/ConfigFile.h"
 #include "settings/modMain.h"
+#include "shell/ConfigFile.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using Status = config::ReadResult::Status;
 
@@ -39,7 +41,7 @@ private Q_SLOTS:
     void cleanup()
     {
         if (!m_mountPoint.isEmpty())
-            QProcess::execute(QStringLiteral("umount"), {m_mountPoint});
+            QProcess::execute(QStringLiteral("umount"), {QStringLiteral("-R"), m_mountPoint});
         m_mountPoint.clear();
     }
 
@@ -51,7 +53,7 @@ private Q_SLOTS:
         QTest::addColumn<bool>("dividers");
         QTest::addColumn<QStringList>("rows"); // Name|Path|Filter per row
 
-        const QString np = QStringLiteral("notepad.exe");
+        const QString np = QStringLiteral("xdg-open"); // the start value here
         const int read = int(Status::Read);
         const int invalid = int(Status::Invalid);
         QTest::newRow("comments only")
@@ -69,7 +71,7 @@ private Q_SLOTS:
         QTest::newRow("viewer keeps blanks and case")
             << QByteArray(" extViewer = My View\r\n") << read << QStringLiteral(" My View") << true
             << QStringList();
-        QTest::newRow("empty viewer means notepad")
+        QTest::newRow("empty viewer means the default")
             << QByteArray("EXTVIEWER=\r\n") << read << np << true << QStringList();
         QTest::newRow("unknown key ignored") << QByteArray("SPLITLINES=FALSE\r\nCOLOR=red\r\n")
                                              << read << np << false << QStringList();
@@ -137,7 +139,7 @@ private Q_SLOTS:
         QCOMPARE(result.status, Status::Created);
         QVERIFY(QFileInfo::exists(Ini()));
         QCOMPARE(QFileInfo(Ini()).size(), 0);
-        QCOMPARE(modMain::ExtViewer, QStringLiteral("notepad.exe"));
+        QCOMPARE(modMain::ExtViewer, QStringLiteral("xdg-open"));
         QVERIFY(modMain::UseDividers);
     }
 
@@ -226,6 +228,47 @@ private Q_SLOTS:
         QVERIFY(!config::WriteConfigFile(ini, config::FormatConfigFile("vi", false, many), &error));
         QVERIFY(!error.isEmpty());
         QCOMPARE(ReadFile(ini), old);
+    }
+
+    void specialFileIsNotReadAndNotWaitedFor()
+    {
+        QCOMPARE(mkfifo(QFile::encodeName(Ini()).constData(), 0600), 0);
+        const config::ReadResult result = config::ReadConfigFile();
+        QFile::remove(Ini());
+        QCOMPARE(result.status, Status::Failed);
+        QVERIFY(result.failure.front().isDigit());
+    }
+
+    // A folder that takes no new file (read-only), holding a file that can still be written.
+    void inPlaceSave_data()
+    {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("shorter") << 0 << true;
+        QTest::newRow("longer") << 20 << true;
+        QTest::newRow("file system full part-way") << 4000 << false;
+    }
+
+    void inPlaceSave()
+    {
+        QFETCH(int, rows);
+        QFETCH(bool, saved);
+        if (!MountTmpfs(QStringLiteral("size=128k")))
+            QSKIP("cannot mount a file system here (needs root)");
+        const QString ini = m_mountPoint + QStringLiteral("/tarvisk.ini");
+        QList<LogFolder> many(40, {"Folder", "/var/log/somewhere", "exyymmdd.log"});
+        const QByteArray old = config::FormatConfigFile("vi", true, many);
+        QVERIFY(WriteFile(ini, old));
+        QFile filler(m_mountPoint + QStringLiteral("/filler"));
+        QVERIFY(filler.open(QIODevice::WriteOnly) && filler.write(QByteArray(100000, 'x')));
+        filler.close();
+        QCOMPARE(QProcess::execute("mount", {"--bind", ini, ini}), 0);
+        QCOMPARE(QProcess::execute("mount", {"-o", "remount,bind,ro", m_mountPoint}), 0);
+        const QByteArray content = config::FormatConfigFile(
+            "vim", false, many.mid(0, rows) + QList<LogFolder>(rows, many[0]));
+        QString error;
+        QCOMPARE(config::WriteConfigFile(ini, content, &error), saved);
+        QCOMPARE(ReadFile(ini), saved ? content : old);
     }
 
     void iniBesideProgramOrInUserFolder()

@@ -1,15 +1,20 @@
 #include "FakeMessageBox.h"
 #include "TestFiles.h"
+#include "settings/modMain.h"
 #include "shell/ConfigFile.h"
 #include "shell/frmMain.h"
-#include "settings/modMain.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 class TestFrmMainConfig : public QObject
 {
@@ -42,7 +47,7 @@ private Q_SLOTS:
         QCOMPARE(w->findChild<QTreeWidget*>("ListView1")->topLevelItemCount(), 0);
         QVERIFY(w->findChild<QCheckBox*>("chkDivider")->isChecked());
         QCOMPARE(w->findChild<QLineEdit*>("txtFilter")->text(), QStringLiteral("*"));
-        QCOMPARE(modMain::ExtViewer, QStringLiteral("notepad.exe"));
+        QCOMPARE(modMain::ExtViewer, QStringLiteral("xdg-open"));
         QVERIFY(modMain::UseDividers);
     }
 
@@ -106,6 +111,74 @@ private Q_SLOTS:
         QVERIFY(w->close());
         QVERIFY(w->StopRequested);
         QCOMPARE(ReadFile(Ini()), before);
+    }
+
+    // Whatever the editor accepted is there after Quit and a new start; a row that was not
+    // edited keeps its bytes, even those that are not valid UTF-8.
+    void editorRoundTrip()
+    {
+        const QByteArray foreign = "Old,/srv/caf\xE9 logs,ex\xFFyymmdd.log";
+        QVERIFY(WriteFile(Ini(), ";\r\nEXTVIEWER=vi\r\n" + foreign + "\r\nB,/b,x\r\n"));
+        auto w = Window();
+        QVERIFY(w->Form_Load());
+        w->show();
+        auto* list = w->findChild<QTreeWidget*>("ListView1");
+        QTest::mouseClick(w->findChild<QPushButton*>("cmdAdd"), Qt::LeftButton);
+        auto* editor = w->findChild<QDialog*>();
+        editor->findChild<QLineEdit*>("txtLogname")->setText(" Wéb; server ");
+        editor->findChild<QLineEdit*>("txtLogPath")->setText("/var/log/my \"web\"");
+        editor->findChild<QComboBox*>("cmbLogFileStyle")->setCurrentIndex(7);
+        QTest::mouseClick(editor->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+        list->topLevelItem(1)->setSelected(true);
+        QTest::mouseClick(w->findChild<QPushButton*>("cmdEdit"), Qt::LeftButton);
+        QTest::qWait(0);
+        editor = w->findChild<QDialog*>();
+        editor->findChild<QLineEdit*>("txtLogname")->setText("");
+        QTest::mouseClick(editor->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+        QTest::mouseClick(w->findChild<QPushButton*>("cmdQuit"), Qt::LeftButton);
+        QVERIFY(ReadFile(Ini()).endsWith("\r\n;\r\n" + foreign +
+                                         "\r\n,/b,x\r\n Wéb; server ,/var/log/my \"web\",*.*\r\n"));
+        modMain::SetStartValues();
+        auto again = Window();
+        QVERIFY(again->Form_Load());
+        QStringList rows;
+        auto* read = again->findChild<QTreeWidget*>("ListView1");
+        for (int i = 0; i < read->topLevelItemCount(); ++i)
+            rows << read->topLevelItem(i)->text(1);
+        QCOMPARE(rows, (QStringList{"/srv/caf\uFFFD logs", "/b", "/var/log/my \"web\""}));
+    }
+
+    void unreadableFileSurvivesQuit_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("FIFO") << "fifo";
+        QTest::newRow("folder") << "folder";
+        QTest::newRow("no read permission") << "file";
+    }
+
+    void unreadableFileSurvivesQuit()
+    {
+        QFETCH(QString, kind);
+        if (kind == "file" && geteuid() == 0)
+            QSKIP("root reads every file");
+        const QByteArray bytes = config::FormatConfigFile("vi", false, {{"a", "/a", "x"}});
+        if (kind == "fifo")
+            QCOMPARE(mkfifo(QFile::encodeName(Ini()).constData(), 0600), 0);
+        else if (kind == "folder")
+            QVERIFY(QDir().mkpath(Ini()));
+        else
+            QVERIFY(WriteFile(Ini(), bytes) && QFile::setPermissions(Ini(), {}));
+        auto w = Window();
+        QVERIFY(w->Form_Load());
+        QTest::mouseClick(w->findChild<QPushButton*>("cmdQuit"), Qt::LeftButton);
+        QCOMPARE(m_messages.shown.size(), 2);
+        QVERIFY(m_messages.shown[1].text.startsWith("The settings were not saved: " + Ini()));
+        const QFileInfo after(Ini());
+        QCOMPARE(after.isDir(), kind == "folder");
+        QCOMPARE(after.isFile(), kind == "file");
+        QFile::setPermissions(Ini(), QFile::ReadOwner | QFile::WriteOwner);
+        if (kind == "file")
+            QCOMPARE(ReadFile(Ini()), bytes);
     }
 
     void failedSaveIsReportedWithTheFileName()

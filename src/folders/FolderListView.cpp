@@ -1,0 +1,75 @@
+#include "folders/FolderListView.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QMouseEvent>
+#include <QTreeWidget>
+
+QTreeWidgetItem* TreeFolderList::SelectedRow(const QTreeWidget& list)
+{
+    return list.selectedItems().value(0);
+}
+
+LogFolder TreeFolderList::Values(const QTreeWidgetItem& row)
+{
+    return {row.text(0), row.text(1), row.text(2)};
+}
+
+void TreeFolderList::SetValues(QTreeWidgetItem& row, const LogFolder& values)
+{
+    row.setText(0, values.Name);
+    row.setText(1, values.Path);
+    row.setText(2, values.Filter);
+}
+
+std::optional<LogFolder> TreeFolderList::Selected() const
+{
+    const QTreeWidgetItem* row = SelectedRow(m_list);
+    return row ? std::optional(Values(*row)) : std::nullopt;
+}
+
+void TreeFolderList::SetSelected(const LogFolder& values)
+{
+    if (QTreeWidgetItem* row = SelectedRow(m_list))
+        SetValues(*row, values);
+}
+
+void TreeFolderList::Append(const LogFolder& values)
+{
+    new QTreeWidgetItem(&m_list, {values.Name, values.Path, values.Filter});
+}
+
+FolderListClicks::FolderListClicks(QTreeWidget& list) : QObject(&list), m_list(list)
+{
+    list.viewport()->installEventFilter(this);
+    connect(&list, &QTreeWidget::currentItemChanged, this, &FolderListClicks::CurrentChanged);
+}
+
+// The click counts once the list has handled the button coming up (a Ctrl+click clears the
+// selection only then), on a row or below the rows.
+bool FolderListClicks::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
+        m_mouseDown = true;
+        // Below the rows the list would clear its selection; the selected folder stays.
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (!m_list.indexAt(mouse->position().toPoint()).isValid())
+            return true;
+    }
+    if (event->type() != QEvent::MouseButtonRelease || !m_mouseDown || m_delivering)
+        return QObject::eventFilter(watched, event);
+    m_delivering = true;
+    QCoreApplication::sendEvent(watched, event);
+    m_delivering = false;
+    m_mouseDown = false;
+    Q_EMIT Clicked();
+    return true;
+}
+
+// A keyboard move selects the new row. Moves that select nothing (the focus entering the list,
+// a removed row's neighbour taking the focus frame) and the mouse's own moves are not clicks.
+void FolderListClicks::CurrentChanged(QTreeWidgetItem* current)
+{
+    if (!m_mouseDown && current && current->isSelected())
+        Q_EMIT Clicked();
+}

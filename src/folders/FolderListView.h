@@ -1,0 +1,51 @@
+#pragma once
+
+#include "folders/FolderCommands.h"
+
+#include <QObject>
+
+class QTreeWidget;
+class QTreeWidgetItem;
+
+// The main window's log-folder list (text Name, sub-items Path and Filter) as a FolderList.
+// The selected row is the one whose selection mark is set: after a Ctrl+click that clears it,
+// no row is selected even though one still has the focus frame.
+class TreeFolderList final : public FolderList
+{
+public:
+    explicit TreeFolderList(QTreeWidget& list) : m_list(list) {}
+
+    static QTreeWidgetItem* SelectedRow(const QTreeWidget& list);
+    static LogFolder Values(const QTreeWidgetItem& row);
+    static void SetValues(QTreeWidgetItem& row, const LogFolder& values);
+
+    std::optional<LogFolder> Selected() const override;
+    void SetSelected(const LogFolder& values) override;
+    void Append(const LogFolder& values) override;
+
+private:
+    QTreeWidget& m_list;
+};
+
+// Tells of every click in the log-folder list, on a row or on the empty space below the rows,
+// and of every move to another row with the keyboard, as one Clicked signal each.
+class FolderListClicks : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit FolderListClicks(QTreeWidget& list);
+
+Q_SIGNALS:
+    void Clicked();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CurrentChanged(QTreeWidgetItem* current);
+
+    QTreeWidget& m_list;
+    bool m_mouseDown = false;
+    bool m_delivering = false;
+};

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "folders/FolderListView.h"
+
+#include <QDialog>
+
+#include <memory>
+
+class MessageBox;
+class QTreeWidget;
+
+namespace Ui
+{
+class frmAddLogfile;
+}
+
+// The log-folder editor: adds a folder to the main window's list or changes the selected one,
+// as modMain::EditorMode says when OK is pressed. Modeless and owned by the main window; it
+// deletes itself once closed, so each opening starts afresh.
+class frmAddLogfile : public QDialog
+{
+    Q_OBJECT
+
+public:
+    frmAddLogfile(QTreeWidget& folders, MessageBox& messages, QWidget* owner);
+    ~frmAddLogfile() override;
+
+    // The name styles the filter box offers, in their order.
+    static const QStringList Styles;
+
+private Q_SLOTS:
+    void cmdOK_Click();
+    void cmdCancel_Click();
+
+private:
+    void Form_Load();
+
+    std::unique_ptr<Ui::frmAddLogfile> ui;
+    TreeFolderList m_folders;
+    MessageBox& m_messages;
+};
