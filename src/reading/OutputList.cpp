@@ -18,11 +18,14 @@ bool OutputList::IsSelected(qsizetype i) const
 
 qsizetype OutputList::NextSelected(qsizetype after) const
 {
+    // One pass over the ranges in whatever order they are kept: a step after a count over a
+    // million lines meets a hundred thousand ranges and should not sort them.
     qsizetype next = -1;
-    for (const Span& span : SelectedSpans()) {
-        if (span.last > after) {
-            next = qMax(span.first, after + 1);
-            break;
+    for (const QItemSelectionRange& range : m_selection.selection()) {
+        if (range.bottom() > after) {
+            const qsizetype candidate = qMax<qsizetype>(range.top(), after + 1);
+            if (next < 0 || candidate < next)
+                next = candidate;
         }
     }
     return next;

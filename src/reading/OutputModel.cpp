@@ -92,7 +92,6 @@ void OutputModel::Release()
     m_blocks = {};
     m_starts = {};
     m_end = 0;
-    m_longest = 0;
 }
 
 void OutputModel::Store(const OutputBatch& lines)
@@ -109,9 +108,6 @@ void OutputModel::Store(QByteArrayView line)
     m_blocks.back().bytes.append(line);
     m_starts.push_back(m_end);
     m_end += line.size();
-    // A line has at most as many characters as bytes, so only a longer line can be longer.
-    if (line.size() > m_longest)
-        m_longest = qMax(m_longest, DecodedLength(line));
 }
 
 void OutputModel::OpenBlock(qsizetype atLeast)

@@ -39,8 +39,6 @@ public:
     QString Text(qsizetype i) const;
     // Valid until the model changes.
     QByteArrayView Bytes(qsizetype i) const;
-    // In characters, over all lines since the last reset.
-    qsizetype LongestLineLength() const { return m_longest; }
 
     // One row insertion per batch.
     void Append(const OutputBatch& lines);
@@ -69,5 +67,4 @@ private:
     std::vector<Block> m_blocks;
     std::vector<qint64> m_starts; // virtual position of each line
     qint64 m_end = 0;
-    qsizetype m_longest = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "reading/OutputList.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <memory>
@@ -86,6 +87,7 @@ private:
     // The log-folder commands (frmMain_folders.cpp).
 
     // The output window's commands (frmMain_output.cpp).
+    QPointer<class frmSearch> m_search; // the open search dialog, if any
 
     // The update check and the About window (frmMain_about.cpp).
 };
