@@ -8,6 +8,9 @@
 
 #include <vector>
 
+// True when every byte is below 0x80: such a line reads the same in every encoding we meet.
+bool IsAscii(QByteArrayView bytes);
+
 // Lines on their way into the output window, kept as bytes until the model takes them.
 class OutputBatch
 {
@@ -39,6 +42,8 @@ public:
     QString Text(qsizetype i) const;
     // Valid until the model changes.
     QByteArrayView Bytes(qsizetype i) const;
+    // The bytes of lines first to last together.
+    qint64 ByteCount(qsizetype first, qsizetype last) const;
 
     // One row insertion per batch.
     void Append(const OutputBatch& lines);

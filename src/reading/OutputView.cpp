@@ -129,7 +129,9 @@ int OutputView::LongestLinePixels() const
 {
     if (!m_list)
         return 0;
-    const qreal pixels = std::ceil(m_widest) + 2 * TextMargin();
+    // Wide glyphs of a fixed-width font reach past their cell: one more cell for the last one.
+    const qreal cell = QFontMetricsF(font()).horizontalAdvance(QLatin1Char('W'));
+    const qreal pixels = std::ceil(m_widest + cell) + 2 * TextMargin();
     return int(qMin<qreal>(pixels, std::numeric_limits<int>::max()));
 }
 
@@ -146,6 +148,16 @@ void OutputView::scrollTo(const QModelIndex& index, ScrollHint hint)
     executeDelayedItemsLayout();
     QTableView::scrollTo(index, hint);
     horizontalScrollBar()->setValue(sideways);
+}
+
+void OutputView::selectionChanged(const QItemSelection& selected, const QItemSelection& deselected)
+{
+    // A count over a long list changes a hundred thousand ranges at once; finding which of them
+    // are in view costs more than painting the few rows that are.
+    if (selected.size() + deselected.size() > 64)
+        viewport()->update();
+    else
+        QTableView::selectionChanged(selected, deselected);
 }
 
 void OutputView::changeEvent(QEvent* event)

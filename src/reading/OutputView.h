@@ -17,6 +17,7 @@ public:
 
     // Shows the list's lines; the list's selection model becomes the view's.
     void SetList(OutputList* list);
+    OutputList* List() const { return m_list; }
     // Width of the one column, so the horizontal scroll range reaches it.
     void SetHorizontalExtent(int pixels);
     // Width of the widest line as painted, tabs at their stops, margins included.
@@ -31,6 +32,8 @@ public:
 
 protected:
     void changeEvent(QEvent* event) override;
+    void selectionChanged(const QItemSelection& selected,
+                          const QItemSelection& deselected) override;
 
 private:
     void FitRowHeight();

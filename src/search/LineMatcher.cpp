@@ -1,8 +1,7 @@
 #include "LineMatcher.h"
 
 #include "reading/LogText.h"
-
-#include <cstring>
+#include "reading/OutputModel.h"
 
 namespace search
 {
@@ -20,23 +19,7 @@ constexpr std::array<uchar, 256> MakeFolding()
 
 constexpr std::array<uchar, 256> Fold = MakeFolding();
 
-bool IsAscii(QByteArrayView bytes)
-{
-    // Eight bytes at a time: log lines are mostly ASCII, and this runs for most lines.
-    const char* p = bytes.data();
-    qsizetype left = bytes.size();
-    quint64 any = 0;
-    for (; left >= 8; p += 8, left -= 8) {
-        quint64 word;
-        std::memcpy(&word, p, 8);
-        any |= word;
-    }
-    for (; left > 0; ++p, --left)
-        any |= uchar(*p);
-    return (any & 0x8080808080808080ULL) == 0;
-}
-
-bool IsAscii(const QString& text)
+bool IsAsciiText(const QString& text)
 {
     for (const QChar c : text) {
         if (c.unicode() >= 0x80)
@@ -47,7 +30,8 @@ bool IsAscii(const QString& text)
 
 } // namespace
 
-LineMatcher::LineMatcher(const QString& text) : m_upper(text.toUpper()), m_ascii(IsAscii(m_upper))
+LineMatcher::LineMatcher(const QString& text)
+    : m_upper(text.toUpper()), m_ascii(IsAsciiText(m_upper))
 {
     if (!m_ascii || m_upper.isEmpty())
         return;

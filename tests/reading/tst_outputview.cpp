@@ -3,8 +3,11 @@
 #include "reading/OutputView.h"
 
 #include <QApplication>
+#include <QPainter>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
+#include <QVBoxLayout>
 
 class TestOutputView : public QObject
 {
@@ -14,6 +17,26 @@ class TestOutputView : public QObject
     OutputView m_view;
 
     int RowY(int row) const { return m_view.rowViewportPosition(row) + 2; }
+
+    // Where the row's painted text ends, found in the pixels its delegate paints.
+    int PaintedEnd(int row)
+    {
+        QImage image(40000, 24, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        QStyleOptionViewItem option;
+        option.initFrom(&m_view);
+        option.font = m_view.font();
+        option.rect = image.rect();
+        m_view.itemDelegate()->paint(&painter, option, m_list.Model()->index(row, 0));
+        for (int x = image.width() - 1; x >= 0; --x) {
+            for (int y = 0; y < image.height(); ++y) {
+                if (image.pixel(x, y) != qRgb(255, 255, 255))
+                    return x + 1;
+            }
+        }
+        return 0;
+    }
 
 private Q_SLOTS:
     void initTestCase()
@@ -77,6 +100,64 @@ private Q_SLOTS:
         m_list.Replace(lines);
         QVERIFY(m_view.LongestLinePixels() >=
                 m_view.fontMetrics().horizontalAdvance(QString::fromLatin1(wide)));
+    }
+
+    // Tabs are painted at wide stops; a line appended later that is wider widens the column.
+    void tabbedLineAppendedFits()
+    {
+        OutputBatch lines;
+        lines.Add("short");
+        m_list.Replace(lines);
+        m_view.SetHorizontalExtent(HorizontalExtent(5, m_view.LongestLinePixels()));
+        lines.Add(QByteArray(200, '\t') + "WWW");
+        m_list.Append(lines);
+        const int end = PaintedEnd(2);
+        QVERIFY(end > HorizontalExtent(5, 0));
+        QVERIFY(m_view.LongestLinePixels() >= end);
+        QCOMPARE(m_view.columnWidth(0), m_view.LongestLinePixels());
+    }
+
+    void newListAtLeftEdge()
+    {
+        OutputBatch lines;
+        lines.Add(QByteArray(3000, 'x'));
+        m_list.Replace(lines);
+        m_view.SetHorizontalExtent(m_view.LongestLinePixels());
+        QCoreApplication::processEvents();
+        m_view.horizontalScrollBar()->setValue(m_view.horizontalScrollBar()->maximum());
+        QVERIFY(m_view.horizontalScrollBar()->value() > 0);
+        m_list.Replace(lines);
+        QCOMPARE(m_view.horizontalScrollBar()->value(), 0);
+    }
+
+    void tabLeavesTheList()
+    {
+        OutputList list;
+        QWidget window;
+        auto* layout = new QVBoxLayout(&window);
+        auto* before = new QPushButton(QStringLiteral("before"));
+        auto* view = new OutputView;
+        auto* after = new QPushButton(QStringLiteral("after"));
+        for (QWidget* w : std::initializer_list<QWidget*>{before, view, after})
+            layout->addWidget(w);
+        view->SetList(&list);
+        OutputBatch lines;
+        lines.Add("a");
+        lines.Add("b");
+        list.Replace(lines);
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        list.SelectLines({0});
+        list.SetCurrent(0);
+        for (const auto& [key, target] :
+             {std::pair{Qt::Key_Tab, after}, {Qt::Key_Backtab, before}}) {
+            view->setFocus();
+            QTest::keyClick(view, key);
+            QCOMPARE(QApplication::focusWidget(), target);
+        }
+        QCOMPARE(list.Current(), 0);
+        QCOMPARE(list.SelectedText(), QStringLiteral("a\r\n"));
     }
 };
 
