@@ -4,10 +4,8 @@
 
 #include <QApplication>
 #include <QPainter>
-#include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
-#include <QVBoxLayout>
 
 class TestOutputView : public QObject
 {
@@ -29,12 +27,10 @@ class TestOutputView : public QObject
         option.font = m_view.font();
         option.rect = image.rect();
         m_view.itemDelegate()->paint(&painter, option, m_list.Model()->index(row, 0));
-        for (int x = image.width() - 1; x >= 0; --x) {
-            for (int y = 0; y < image.height(); ++y) {
+        for (int x = image.width() - 1; x >= 0; --x)
+            for (int y = 0; y < image.height(); ++y)
                 if (image.pixel(x, y) != qRgb(255, 255, 255))
                     return x + 1;
-            }
-        }
         return 0;
     }
 
@@ -91,19 +87,9 @@ private Q_SLOTS:
         QTRY_COMPARE(m_view.horizontalScrollBar()->maximum() + m_view.viewport()->width(), reach);
     }
 
-    void longestLineFits()
-    {
-        const QByteArray wide = QByteArray(150, 'W') + QByteArray(150, 'i');
-        OutputBatch lines;
-        lines.Add(wide);
-        lines.Add("short");
-        m_list.Replace(lines);
-        QVERIFY(m_view.LongestLinePixels() >=
-                m_view.fontMetrics().horizontalAdvance(QString::fromLatin1(wide)));
-    }
-
-    // Tabs are painted at wide stops; a line appended later that is wider widens the column.
-    void tabbedLineAppendedFits()
+    // Tabs are painted at wide stops; a wider line appended later widens the column; a new
+    // list starts at the left edge.
+    void paintedLinesFit()
     {
         OutputBatch lines;
         lines.Add("short");
@@ -112,52 +98,13 @@ private Q_SLOTS:
         lines.Add(QByteArray(200, '\t') + "WWW");
         m_list.Append(lines);
         const int end = PaintedEnd(2);
-        QVERIFY(end > HorizontalExtent(5, 0));
-        QVERIFY(m_view.LongestLinePixels() >= end);
+        QVERIFY(end > HorizontalExtent(5, 0) && m_view.LongestLinePixels() >= end);
         QCOMPARE(m_view.columnWidth(0), m_view.LongestLinePixels());
-    }
-
-    void newListAtLeftEdge()
-    {
-        OutputBatch lines;
-        lines.Add(QByteArray(3000, 'x'));
-        m_list.Replace(lines);
-        m_view.SetHorizontalExtent(m_view.LongestLinePixels());
         QCoreApplication::processEvents();
-        m_view.horizontalScrollBar()->setValue(m_view.horizontalScrollBar()->maximum());
+        m_view.horizontalScrollBar()->setValue(end);
         QVERIFY(m_view.horizontalScrollBar()->value() > 0);
         m_list.Replace(lines);
         QCOMPARE(m_view.horizontalScrollBar()->value(), 0);
-    }
-
-    void tabLeavesTheList()
-    {
-        OutputList list;
-        QWidget window;
-        auto* layout = new QVBoxLayout(&window);
-        auto* before = new QPushButton(QStringLiteral("before"));
-        auto* view = new OutputView;
-        auto* after = new QPushButton(QStringLiteral("after"));
-        for (QWidget* w : std::initializer_list<QWidget*>{before, view, after})
-            layout->addWidget(w);
-        view->SetList(&list);
-        OutputBatch lines;
-        lines.Add("a");
-        lines.Add("b");
-        list.Replace(lines);
-        window.show();
-        window.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
-        list.SelectLines({0});
-        list.SetCurrent(0);
-        for (const auto& [key, target] :
-             {std::pair{Qt::Key_Tab, after}, {Qt::Key_Backtab, before}}) {
-            view->setFocus();
-            QTest::keyClick(view, key);
-            QCOMPARE(QApplication::focusWidget(), target);
-        }
-        QCOMPARE(list.Current(), 0);
-        QCOMPARE(list.SelectedText(), QStringLiteral("a\r\n"));
     }
 };
 

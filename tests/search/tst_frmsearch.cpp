@@ -12,8 +12,9 @@
 #include <QTest>
 
 using Rows = QList<qsizetype>;
+using Lines = QList<QByteArray>;
 
-// The search dialog over the main window's output list, and the list's Clear and Copy.
+// The search dialog over the main window's output list, and the list's Clear, Copy and Tab.
 class TestFrmSearch : public QObject
 {
     Q_OBJECT
@@ -22,196 +23,162 @@ class TestFrmSearch : public QObject
     std::unique_ptr<frmMain> m_main;
     OutputList* m_list = nullptr;
 
-    template <typename T> T* Get(QWidget* in, const char* name) const
+    template <typename T = QPushButton> T* Get(const char* name, bool inDialog = true) const
     {
-        T* w = in->findChild<T*>(QString::fromLatin1(name));
-        if (!w)
-            qFatal("no control %s", name);
-        return w;
+        QWidget* in = m_main.get();
+        if (inDialog)
+            in = m_main->findChild<frmSearch*>();
+        return in ? in->findChild<T*>(QLatin1String(name)) : nullptr;
     }
-    frmSearch* Dialog() const { return m_main->findChild<frmSearch*>(); }
-    QString Status() const { return Get<QLabel>(Dialog(), "lblStatus")->text(); }
-    QString Caption() const { return Get<QPushButton>(Dialog(), "cmdSearch")->text(); }
-
-    void Fill(const QList<QByteArray>& lines)
+    QString State() const
+    {
+        return Get<QLabel>("lblStatus")->text() + QStringLiteral(" | ") + Get("cmdSearch")->text();
+    }
+    void Fill(const Lines& lines)
     {
         OutputBatch batch;
         for (const QByteArray& line : lines)
             batch.Add(line);
         m_list->Replace(batch);
     }
-
     Rows Selected() const
     {
         Rows rows;
-        for (qsizetype i = 0; i < m_list->Count(); ++i) {
-            if (m_list->IsSelected(i))
-                rows << i;
-        }
+        for (qsizetype i = 0; i < m_list->Count(); ++i)
+            rows << (m_list->IsSelected(i) ? i : -1);
+        rows.removeAll(-1);
         return rows;
     }
-
-    void Open() { QTest::mouseClick(Get<QPushButton>(m_main.get(), "cmdSearch"), Qt::LeftButton); }
-    void Type(const QString& text)
+    void Type(const QString& text) { QTest::keyClicks(Get<QLineEdit>("txtSearch"), text); }
+    void Press(const QString& typed = {})
     {
-        QTest::keyClicks(Get<QLineEdit>(Dialog(), "txtSearch"), text);
+        Type(typed);
+        QTest::keyClick(Get<QLineEdit>("txtSearch"), Qt::Key_Return);
     }
-    void Press() { QTest::keyClick(Get<QLineEdit>(Dialog(), "txtSearch"), Qt::Key_Return); }
-    void Click(const char* name)
-    {
-        QTest::mouseClick(Get<QPushButton>(m_main.get(), name), Qt::LeftButton);
-    }
+    void Click(const char* name) { QTest::mouseClick(Get(name, false), Qt::LeftButton); }
 
 private Q_SLOTS:
     void init()
     {
         modMain::SetStartValues();
         m_main = std::make_unique<frmMain>(m_messages, QDir::tempPath());
-        m_list = Get<OutputView>(m_main.get(), "lstRows")->List();
+        m_list = m_main->findChild<OutputView*>()->List();
         m_main->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_main.get()));
-        Open();
+        Click("cmdSearch");
     }
-
-    void cleanup() { m_main.reset(); }
 
     void presses_data()
     {
-        QTest::addColumn<QList<QByteArray>>("lines");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("presses");
-        QTest::addColumn<QString>("status");
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<qsizetype>("current"); // also SearchPosition unless nothing happened
+        QTest::addColumn<Lines>("lines");
+        QTest::addColumn<QStringList>("presses"); // typed before each press
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<qsizetype>("current"); // and SearchPosition
         QTest::addColumn<Rows>("selected");
-        const QList<QByteArray> abc{"Alpha", "beta", "ALPHABET"};
-        const QList<QByteArray> at5{"a", "b", "c", "d", "e", "needle", "f", "g"};
-        const QString next = QStringLiteral("Next match"), count = QStringLiteral("&Search");
-        const QString last = QStringLiteral("This is the last match");
-        QTest::newRow("count") << abc << "alpha" << 1 << "2 occurances of 'alpha' found" << next
-                               << qsizetype(0) << Rows{0, 2};
-        QTest::newRow("step") << abc << "alpha" << 2 << "Match on line: 2" << next << qsizetype(2)
-                              << Rows{0, 2};
-        QTest::newRow("last, no wrap")
-            << abc << "alpha" << 4 << last << next << qsizetype(2) << Rows{0, 2};
-        QTest::newRow("line 0 then more")
-            << QList<QByteArray>{"x1", "y", "x2", "x3"} << "X" << 2 << "Match on line: 2" << next
-            << qsizetype(2) << Rows{0, 2, 3};
-        QTest::newRow("one on line 5") << at5 << "NEEDLE" << 1 << "1 occurance of 'NEEDLE' found"
-                                       << next << qsizetype(5) << Rows{5};
-        QTest::newRow("one, then last")
-            << at5 << "needle" << 2 << last << next << qsizetype(5) << Rows{5};
-        QTest::newRow("no match") << abc << "gamma" << 1 << "No occurances of 'gamma' found"
-                                  << count << qsizetype(0) << Rows{};
-        QTest::newRow("non-ASCII")
-            << QList<QByteArray>{"caf\xC3\xA9", "cafe", "CAF\xC3\x89"} << QStringLiteral("\u00C9")
-            << 1 << QStringLiteral("2 occurances of '\u00C9' found") << next << qsizetype(0)
-            << Rows{0, 2};
-        QTest::newRow("empty text")
-            << abc << "" << 1 << "" << count << qsizetype(-1) << Rows{0, 1, 2};
-        QTest::newRow("empty list")
-            << QList<QByteArray>{} << "a" << 1 << "" << count << qsizetype(-1) << Rows{};
+        const Lines abc{"Alpha", "beta", "ALPHABET"}, at5{"a", "b", "c", "d", "e", "needle", "f"};
+        auto row = [](const char* name, const Lines& lines, const QStringList& presses,
+                      const char* state, qsizetype current, const Rows& selected) {
+            QTest::newRow(name) << lines << presses << QString::fromUtf8(state) << current
+                                << selected;
+        };
+        row("count", abc, {"alpha"}, "2 occurances of 'alpha' found | Next match", 0, {0, 2});
+        row("step", abc, {"alpha", ""}, "Match on line: 2 | Next match", 2, {0, 2});
+        row("no wrap", abc, {"alpha", "", "", ""}, "This is the last match | Next match", 2,
+            {0, 2});
+        row("0 then more", {"x1", "y", "x2", "x3"}, {"X", ""}, "Match on line: 2 | Next match", 2,
+            {0, 2, 3});
+        row("one on 5", at5, {"NEEDLE"}, "1 occurance of 'NEEDLE' found | Next match", 5, {5});
+        row("one, last", at5, {"needle", ""}, "This is the last match | Next match", 5, {5});
+        row("none", abc, {"gamma"}, "No occurances of 'gamma' found | &Search", 0, {});
+        row("edited", abc, {"alpha", "b"}, "1 occurance of 'alphab' found | Next match", 2, {2});
+        row("edges", {"xab", "abx", "a", "b a", "aaab"}, {"AB"},
+            "3 occurances of 'AB' found | Next match", 0, {0, 1, 4});
+        row("repeats", {"aab", "abab", "aaab"}, {"aab"}, "2 occurances of 'aab' found | Next match",
+            0, {0, 2});
+        row("not across", {"ab", "cd", "abcd"}, {"bc"}, "1 occurance of 'bc' found | Next match", 2,
+            {2});
+        row("non-ASCII", {"caf\xC3\xA9", "cafe", "CAF\xC3\x89", "caf\xE9"}, {"\u00C9"},
+            "3 occurances of '\u00C9' found | Next match", 0, {0, 2, 3});
+        row("upper-cased to ASCII",
+            {"stra\xC3\x9F"
+             "e",
+             "MASS", "mast",
+             "\xC4\xB1"
+             "d"},
+            {"SS"}, "2 occurances of 'SS' found | Next match", 0, {0, 1});
+        row("empty text", abc, {""}, " | &Search", -1, {0, 1, 2});
+        row("empty list", {}, {"a"}, " | &Search", -1, {});
     }
 
     void presses()
     {
-        QFETCH(QList<QByteArray>, lines);
-        QFETCH(QString, text);
-        QFETCH(int, presses);
-        QFETCH(QString, status);
-        QFETCH(QString, caption);
+        QFETCH(Lines, lines);
+        QFETCH(QStringList, presses);
         QFETCH(qsizetype, current);
-        QFETCH(Rows, selected);
         Fill(lines);
         m_list->SelectAll(); // a count leaves exactly its matches selected
         modMain::SearchPosition = -1;
-        Type(text);
-        for (int i = 0; i < presses; ++i)
-            Press();
-        QCOMPARE(Status(), status);
-        QCOMPARE(Caption(), caption);
+        for (const QString& typed : presses)
+            Press(typed);
+        QTEST(State(), "state");
         QCOMPARE(m_list->Current(), current);
         QCOMPARE(modMain::SearchPosition, current);
-        QCOMPARE(Selected(), selected);
+        QTEST(Selected(), "selected");
     }
 
-    void editAfterCount()
-    {
-        Fill({"Alpha", "beta", "ALPHABET"});
-        Type(QStringLiteral("alpha"));
-        Press();
-        Type(QStringLiteral("b"));
-        QCOMPARE(Caption(), QStringLiteral("&Search"));
-        QCOMPARE(Status(), QStringLiteral("2 occurances of 'alpha' found"));
-        QCOMPARE(Selected(), (Rows{0, 2}));
-        Press();
-        QCOMPARE(Status(), QStringLiteral("1 occurance of 'alphab' found"));
-        QCOMPARE(Selected(), (Rows{2}));
-    }
-
-    void stepsFollowTheUser()
+    void stepsFollowTheUserAndEdits()
     {
         Fill({"Alpha", "beta", "ALPHABET", "gamma"});
-        Type(QStringLiteral("alpha"));
-        Press();
+        Press(QStringLiteral("alpha"));
         m_list->SelectLines({0, 1, 3});
         Press();
-        QCOMPARE(Status(), QStringLiteral("Match on line: 1"));
+        QCOMPARE(State(), QStringLiteral("Match on line: 1 | Next match"));
         Press();
-        QCOMPARE(Status(), QStringLiteral("Match on line: 3"));
+        Type(QStringLiteral("x"));
+        QCOMPARE(State(), QStringLiteral("Match on line: 3 | &Search"));
         QCOMPARE(Selected(), (Rows{0, 1, 3}));
     }
 
-    void clearAndCopy()
+    void clearCopyAndTab()
     {
         QClipboard* clipboard = QGuiApplication::clipboard();
         clipboard->setText(QStringLiteral("before"));
-        Click("cmdCopy"); // empty list: the clipboard keeps its text
+        Click("cmdCopy"); // an empty list leaves the clipboard alone
         QCOMPARE(clipboard->text(), QStringLiteral("before"));
         Fill({"Alpha", "", "beta \xC3\xA9", "ALPHABET"});
         Click("cmdCopy");
         QCOMPARE(clipboard->text(), QString());
-        Type(QStringLiteral("a"));
-        Press();
+        Press(QStringLiteral("a"));
+        auto* view = m_main->findChild<OutputView*>();
+        for (const Qt::Key key : {Qt::Key_Tab, Qt::Key_Backtab}) {
+            view->setFocus();
+            QTest::keyClick(view, key);
+            QVERIFY(m_main->focusWidget() != view);
+        }
         Click("cmdCopy");
         QCOMPARE(clipboard->text(), QStringLiteral("Alpha\r\nbeta \u00E9\r\nALPHABET\r\n"));
-        auto* size = Get<QLabel>(m_main.get(), "lblFileSize");
-        size->setText(QStringLiteral("Filesize: 10"));
+        Get<QLabel>("lblFileSize", false)->setText(QStringLiteral("Filesize: 10"));
         modMain::LastReadPos = 77;
         Click("cmdClear");
-        QCOMPARE(m_list->Count(), 0);
-        QCOMPARE(size->text(), QString());
-        QCOMPARE(modMain::LastReadPos, 77);
-    }
-
-    void closeForgets_data()
-    {
-        QTest::addColumn<bool>("byEscape");
-        QTest::newRow("Cancel") << false;
-        QTest::newRow("Esc") << true;
+        QCOMPARE(m_list->Count() + modMain::LastReadPos, 77);
+        QCOMPARE(Get<QLabel>("lblFileSize", false)->text(), QString());
     }
 
     void closeForgets()
     {
-        QFETCH(bool, byEscape);
         Fill({"Alpha"});
-        frmSearch* first = Dialog();
-        Type(QStringLiteral("alpha"));
-        Press();
-        Open(); // an open dialog is only brought to the front
-        QCOMPARE(Dialog(), first);
-        QCOMPARE(Caption(), QStringLiteral("Next match"));
-        if (byEscape)
-            QTest::keyClick(Dialog(), Qt::Key_Escape);
-        else
-            QTest::mouseClick(Get<QPushButton>(Dialog(), "cmdCancel"), Qt::LeftButton);
-        QTRY_VERIFY(!Dialog());
-        Open();
-        QVERIFY(Dialog()->isVisible());
-        QCOMPARE(Get<QLineEdit>(Dialog(), "txtSearch")->text(), QString());
-        QCOMPARE(Status(), QString());
-        QCOMPARE(Caption(), QStringLiteral("&Search"));
-        QCOMPARE(modMain::SearchPosition, 0); // it outlives the dialog
+        for (const bool byEscape : {false, true}) {
+            frmSearch* open = m_main->findChild<frmSearch*>();
+            Press(QStringLiteral("alpha"));
+            Click("cmdSearch"); // an open dialog only comes to the front
+            QCOMPARE(m_main->findChild<frmSearch*>(), open);
+            if (byEscape)
+                QTest::keyClick(open, Qt::Key_Escape);
+            else
+                QTest::mouseClick(Get("cmdCancel"), Qt::LeftButton);
+            QTRY_VERIFY(!m_main->findChild<frmSearch*>());
+            Click("cmdSearch");
+            QCOMPARE(Get<QLineEdit>("txtSearch")->text() + State(), QStringLiteral(" | &Search"));
+        }
     }
 
     // A second count over other lines must not compare the old selection with the new one
@@ -227,14 +194,12 @@ private Q_SLOTS:
         m_list->Replace(batch);
         QElapsedTimer timer;
         timer.start();
-        Type(QStringLiteral("alpha"));
-        Press();
+        Press(QStringLiteral("alpha"));
         const qint64 first = timer.restart();
-        QCOMPARE(Status(), QStringLiteral("166667 occurances of 'alpha' found"));
-        Get<QLineEdit>(Dialog(), "txtSearch")->setText(QStringLiteral("beta"));
+        Get<QLineEdit>("txtSearch")->setText(QStringLiteral("beta"));
         Press();
         qInfo("counts took %lld ms and %lld ms", first, timer.elapsed());
-        QCOMPARE(Status(), QStringLiteral("166667 occurances of 'beta' found"));
+        QCOMPARE(State(), QStringLiteral("166667 occurances of 'beta' found | Next match"));
         QVERIFY(!m_list->IsSelected(0) && m_list->IsSelected(3) && m_list->IsSelected(999999));
         QCOMPARE(m_list->NextSelected(3), 9);
     }
