@@ -44,9 +44,10 @@ class TestFrmSearch : public QObject
     Rows Selected() const
     {
         Rows rows;
-        for (qsizetype i = 0; i < m_list->Count(); ++i)
-            rows << (m_list->IsSelected(i) ? i : -1);
-        rows.removeAll(-1);
+        for (qsizetype i = 0; i < m_list->Count(); ++i) {
+            if (m_list->IsSelected(i))
+                rows << i;
+        }
         return rows;
     }
     void Type(const QString& text) { QTest::keyClicks(Get<QLineEdit>("txtSearch"), text); }
