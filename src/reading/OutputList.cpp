@@ -18,11 +18,14 @@ bool OutputList::IsSelected(qsizetype i) const
 
 qsizetype OutputList::NextSelected(qsizetype after) const
 {
+    // One pass over the ranges in whatever order they are kept: a step after a count over a
+    // million lines meets a hundred thousand ranges and should not sort them.
     qsizetype next = -1;
-    for (const Span& span : SelectedSpans()) {
-        if (span.last > after) {
-            next = qMax(span.first, after + 1);
-            break;
+    for (const QItemSelectionRange& range : m_selection.selection()) {
+        if (range.bottom() > after) {
+            const qsizetype candidate = qMax<qsizetype>(range.top(), after + 1);
+            if (next < 0 || candidate < next)
+                next = candidate;
         }
     }
     return next;
@@ -110,11 +113,21 @@ QList<OutputList::Span> OutputList::SelectedSpans() const
 
 QString OutputList::SelectedText() const
 {
+    const QList<Span> spans = SelectedSpans();
+    qint64 size = 0;
+    for (const Span& span : spans)
+        size += m_model.ByteCount(span.first, span.last) + 2 * (span.last - span.first + 1);
     QString text;
-    for (const Span& span : SelectedSpans()) {
+    text.reserve(size); // characters never outnumber bytes
+    for (const Span& span : spans) {
         for (qsizetype i = span.first; i <= span.last; ++i) {
-            text += m_model.Text(i);
-            text += QLatin1String("\r\n");
+            // ASCII goes straight in, without a text of its own for every line.
+            const QByteArrayView bytes = m_model.Bytes(i);
+            if (IsAscii(bytes))
+                text += QLatin1StringView(bytes);
+            else
+                text += DecodeLogLine(bytes);
+            text += QLatin1StringView("\r\n");
         }
     }
     return text;

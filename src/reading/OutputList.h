@@ -20,6 +20,8 @@ public:
 
     qsizetype Count() const { return m_model.Count(); }
     QString Text(qsizetype i) const { return m_model.Text(i); }
+    // The stored bytes of line i; valid until the list changes.
+    QByteArrayView Bytes(qsizetype i) const { return m_model.Bytes(i); }
     // Length in characters of line i, -1 when there is no such line.
     qsizetype TextLength(qsizetype i) const;
     bool IsSelected(qsizetype i) const;

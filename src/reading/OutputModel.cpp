@@ -3,6 +3,7 @@
 #include "LogText.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 
 namespace
@@ -11,6 +12,22 @@ namespace
 // unused end of the newest block does not matter.
 constexpr qsizetype BlockBytes = qsizetype(1) << 20;
 } // namespace
+
+bool IsAscii(QByteArrayView bytes)
+{
+    // Eight bytes at a time: log lines are mostly ASCII, and search and Copy ask for each one.
+    const char* p = bytes.data();
+    qsizetype left = bytes.size();
+    quint64 any = 0;
+    for (; left >= 8; p += 8, left -= 8) {
+        quint64 word;
+        std::memcpy(&word, p, 8);
+        any |= word;
+    }
+    for (; left > 0; ++p, --left)
+        any |= uchar(*p);
+    return (any & 0x8080808080808080ULL) == 0;
+}
 
 void OutputBatch::Add(QByteArrayView line)
 {
@@ -50,6 +67,14 @@ QByteArrayView OutputModel::Bytes(qsizetype i) const
     const qint64 end = i + 1 < Count() ? m_starts[size_t(i) + 1] : m_end;
     const Block& block = BlockAt(start);
     return QByteArrayView(block.bytes).sliced(start - block.start, end - start);
+}
+
+qint64 OutputModel::ByteCount(qsizetype first, qsizetype last) const
+{
+    if (first < 0 || last < first || last >= Count())
+        return 0;
+    const qint64 end = last + 1 < Count() ? m_starts[size_t(last) + 1] : m_end;
+    return end - m_starts[size_t(first)];
 }
 
 const OutputModel::Block& OutputModel::BlockAt(qint64 position) const
@@ -92,7 +117,6 @@ void OutputModel::Release()
     m_blocks = {};
     m_starts = {};
     m_end = 0;
-    m_longest = 0;
 }
 
 void OutputModel::Store(const OutputBatch& lines)
@@ -109,9 +133,6 @@ void OutputModel::Store(QByteArrayView line)
     m_blocks.back().bytes.append(line);
     m_starts.push_back(m_end);
     m_end += line.size();
-    // A line has at most as many characters as bytes, so only a longer line can be longer.
-    if (line.size() > m_longest)
-        m_longest = qMax(m_longest, DecodedLength(line));
 }
 
 void OutputModel::OpenBlock(qsizetype atLeast)

@@ -8,6 +8,9 @@
 
 #include <vector>
 
+// True when every byte is below 0x80: such a line reads the same in every encoding we meet.
+bool IsAscii(QByteArrayView bytes);
+
 // Lines on their way into the output window, kept as bytes until the model takes them.
 class OutputBatch
 {
@@ -39,8 +42,8 @@ public:
     QString Text(qsizetype i) const;
     // Valid until the model changes.
     QByteArrayView Bytes(qsizetype i) const;
-    // In characters, over all lines since the last reset.
-    qsizetype LongestLineLength() const { return m_longest; }
+    // The bytes of lines first to last together.
+    qint64 ByteCount(qsizetype first, qsizetype last) const;
 
     // One row insertion per batch.
     void Append(const OutputBatch& lines);
@@ -71,5 +74,4 @@ private:
     std::vector<Block> m_blocks;
     std::vector<qint64> m_starts; // virtual position of each line
     qint64 m_end = 0;
-    qsizetype m_longest = 0;
 };

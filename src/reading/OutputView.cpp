@@ -1,5 +1,6 @@
 #include "OutputView.h"
 
+#include "LogText.h"
 #include "OutputList.h"
 
 #include <QEvent>
@@ -11,6 +12,26 @@
 
 #include <cmath>
 #include <limits>
+
+namespace
+{
+
+// Item views lay text out with the text layout's default tab stops, every 80 pixels at the
+// standard 96 dots per inch, counted from the start of the text.
+qreal TabStop(const QWidget* widget)
+{
+    return 80.0 * widget->logicalDpiY() / 96.0;
+}
+
+qreal PaintedWidth(QStringView text, qreal advance, qreal tabStop)
+{
+    qreal x = 0;
+    for (const QChar c : text)
+        x = c == u'\t' ? (std::floor(x / tabStop) + 1) * tabStop : x + advance;
+    return x;
+}
+
+} // namespace
 
 OutputView::OutputView(QWidget* parent) : QTableView(parent)
 {
@@ -31,12 +52,24 @@ OutputView::OutputView(QWidget* parent) : QTableView(parent)
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     font.setPointSize(9);
     setFont(font);
+    // Tab belongs to the window's focus chain: moving the current line with it would also
+    // change the selection that Copy takes.
+    setTabKeyNavigation(false);
     FitRowHeight();
 }
 
 void OutputView::SetList(OutputList* list)
 {
+    for (const QMetaObject::Connection& connection : m_listed)
+        disconnect(connection);
+    m_listed.clear();
     m_list = list;
+    if (list) {
+        m_listed << connect(list->Model(), &QAbstractItemModel::modelReset, this,
+                            &OutputView::LinesReset)
+                 << connect(list->Model(), &QAbstractItemModel::rowsInserted, this,
+                            &OutputView::LinesAdded);
+    }
     setModel(list ? list->Model() : nullptr);
     QItemSelectionModel* made = selectionModel();
     if (list)
@@ -44,6 +77,42 @@ void OutputView::SetList(OutputList* list)
     // setModel made a selection model of its own that nobody uses any more.
     if (made && made != selectionModel() && made->parent() == this)
         delete made;
+    m_widest = 0;
+    if (list)
+        Measure(0, list->Count() - 1);
+}
+
+void OutputView::LinesReset()
+{
+    m_widest = 0;
+    Measure(0, m_list->Count() - 1);
+    // New lines start at their left edge, whatever line was scrolled sideways before.
+    horizontalScrollBar()->setValue(0);
+}
+
+void OutputView::LinesAdded(const QModelIndex& parent, int first, int last)
+{
+    if (parent.isValid())
+        return;
+    Measure(first, last);
+    if (LongestLinePixels() > columnWidth(0))
+        SetHorizontalExtent(LongestLinePixels());
+}
+
+void OutputView::Measure(qsizetype first, qsizetype last)
+{
+    const qreal advance = QFontMetricsF(font()).horizontalAdvance(QLatin1Char('W'));
+    const qreal tabStop = TabStop(this);
+    for (qsizetype i = first; i <= last; ++i) {
+        const QByteArrayView bytes = m_list->Bytes(i);
+        // A line has no more characters than bytes; a tab is at most one stop wide.
+        const bool tabs = bytes.contains('\t');
+        if (qreal(bytes.size()) * (tabs ? qMax(advance, tabStop) : advance) <= m_widest)
+            continue;
+        const qreal width = tabs ? PaintedWidth(DecodeLogLine(bytes), advance, tabStop)
+                                 : qreal(DecodedLength(bytes)) * advance;
+        m_widest = qMax(m_widest, width);
+    }
 }
 
 void OutputView::SetHorizontalExtent(int pixels)
@@ -60,10 +129,10 @@ int OutputView::LongestLinePixels() const
 {
     if (!m_list)
         return 0;
-    // Advances are fractional; rounding one up before multiplying would not be enough.
-    const qreal advance = QFontMetricsF(font()).horizontalAdvance(QLatin1Char('W'));
-    const qreal pixels = std::ceil(qreal(m_list->Model()->LongestLineLength()) * advance);
-    return int(qMin<qreal>(pixels + 2 * TextMargin(), std::numeric_limits<int>::max()));
+    // Wide glyphs of a fixed-width font reach past their cell: one more cell for the last one.
+    const qreal cell = QFontMetricsF(font()).horizontalAdvance(QLatin1Char('W'));
+    const qreal pixels = std::ceil(m_widest + cell) + 2 * TextMargin();
+    return int(qMin<qreal>(pixels, std::numeric_limits<int>::max()));
 }
 
 int OutputView::TextMargin() const
@@ -81,10 +150,24 @@ void OutputView::scrollTo(const QModelIndex& index, ScrollHint hint)
     horizontalScrollBar()->setValue(sideways);
 }
 
+void OutputView::selectionChanged(const QItemSelection& selected, const QItemSelection& deselected)
+{
+    // A count over a long list changes a hundred thousand ranges at once; finding which of them
+    // are in view costs more than painting the few rows that are.
+    if (selected.size() + deselected.size() > 64)
+        viewport()->update();
+    else
+        QTableView::selectionChanged(selected, deselected);
+}
+
 void OutputView::changeEvent(QEvent* event)
 {
-    if (event->type() == QEvent::FontChange)
+    if (event->type() == QEvent::FontChange) {
         FitRowHeight();
+        m_widest = 0;
+        if (m_list)
+            Measure(0, m_list->Count() - 1);
+    }
     QTableView::changeEvent(event);
 }
 

@@ -6,7 +6,8 @@ class OutputList;
 
 // The output window lstRows: one column without headers or grid, rows of one fixed height,
 // whole-row extended selection, the system's fixed-width font at 9 points. Built for millions
-// of lines: nothing is measured per row.
+// of lines: rows are measured only as they arrive, and only those that may be the widest.
+// Tab and Shift+Tab leave the list instead of moving its current line.
 class OutputView : public QTableView
 {
     Q_OBJECT
@@ -16,9 +17,10 @@ public:
 
     // Shows the list's lines; the list's selection model becomes the view's.
     void SetList(OutputList* list);
+    OutputList* List() const { return m_list; }
     // Width of the one column, so the horizontal scroll range reaches it.
     void SetHorizontalExtent(int pixels);
-    // Width of the longest line in the view's font.
+    // Width of the widest line as painted, tabs at their stops, margins included.
     int LongestLinePixels() const;
 
     // Bringing a row into view leaves the sideways position alone: the column is far wider
@@ -30,10 +32,17 @@ public:
 
 protected:
     void changeEvent(QEvent* event) override;
+    void selectionChanged(const QItemSelection& selected,
+                          const QItemSelection& deselected) override;
 
 private:
     void FitRowHeight();
     int TextMargin() const;
+    void LinesReset();
+    void LinesAdded(const QModelIndex& parent, int first, int last);
+    void Measure(qsizetype first, qsizetype last);
 
     OutputList* m_list = nullptr;
+    qreal m_widest = 0; // text width of the widest line since the last reset
+    QList<QMetaObject::Connection> m_listed;
 };

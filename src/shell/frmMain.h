@@ -3,6 +3,7 @@
 #include "reading/Monitor.h"
 #include "reading/OutputList.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <memory>
@@ -106,6 +107,7 @@ private:
     bool m_iniUnreadable = false;            // Quit must leave the file alone
 
     // The output window's commands (frmMain_output.cpp).
+    QPointer<class frmSearch> m_search; // the open search dialog, if any
 
     // The update check and the About window (frmMain_about.cpp).
 public:

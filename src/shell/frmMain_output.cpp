@@ -1,11 +1,35 @@
 #include "frmMain.h"
 
+#include "search/frmSearch.h"
 #include "ui_frmMain.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
 
 // The output window's commands: Clear, Copy and the search dialog.
 
-void frmMain::cmdClear_Click() {}
+void frmMain::cmdClear_Click()
+{
+    // Only the lines and the size go: a follow run goes on from where it has read, so cleared
+    // lines do not come back.
+    m_output.Clear();
+    ui->lblFileSize->setText(QString());
+}
 
-void frmMain::cmdCopy_Click() {}
+void frmMain::cmdCopy_Click()
+{
+    if (m_output.Count() == 0)
+        return;
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setText(m_output.SelectedText());
+}
 
-void frmMain::cmdSearch_Click() {}
+void frmMain::cmdSearch_Click()
+{
+    if (!m_search)
+        m_search = new frmSearch(m_output, this);
+    m_search->show();
+    m_search->raise();
+    m_search->activateWindow();
+}

@@ -3,6 +3,7 @@
 #include "reading/OutputView.h"
 
 #include <QApplication>
+#include <QPainter>
 #include <QScrollBar>
 #include <QTest>
 
@@ -14,6 +15,24 @@ class TestOutputView : public QObject
     OutputView m_view;
 
     int RowY(int row) const { return m_view.rowViewportPosition(row) + 2; }
+
+    // Where the row's painted text ends, found in the pixels its delegate paints.
+    int PaintedEnd(int row)
+    {
+        QImage image(40000, 24, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        QStyleOptionViewItem option;
+        option.initFrom(&m_view);
+        option.font = m_view.font();
+        option.rect = image.rect();
+        m_view.itemDelegate()->paint(&painter, option, m_list.Model()->index(row, 0));
+        for (int x = image.width() - 1; x >= 0; --x)
+            for (int y = 0; y < image.height(); ++y)
+                if (image.pixel(x, y) != qRgb(255, 255, 255))
+                    return x + 1;
+        return 0;
+    }
 
 private Q_SLOTS:
     void initTestCase()
@@ -68,15 +87,24 @@ private Q_SLOTS:
         QTRY_COMPARE(m_view.horizontalScrollBar()->maximum() + m_view.viewport()->width(), reach);
     }
 
-    void longestLineFits()
+    // Tabs are painted at wide stops; a wider line appended later widens the column; a new
+    // list starts at the left edge.
+    void paintedLinesFit()
     {
-        const QByteArray wide = QByteArray(150, 'W') + QByteArray(150, 'i');
         OutputBatch lines;
-        lines.Add(wide);
         lines.Add("short");
         m_list.Replace(lines);
-        QVERIFY(m_view.LongestLinePixels() >=
-                m_view.fontMetrics().horizontalAdvance(QString::fromLatin1(wide)));
+        m_view.SetHorizontalExtent(HorizontalExtent(5, m_view.LongestLinePixels()));
+        lines.Add(QByteArray(200, '\t') + "WWW");
+        m_list.Append(lines);
+        const int end = PaintedEnd(2);
+        QVERIFY(end > HorizontalExtent(5, 0) && m_view.LongestLinePixels() >= end);
+        QCOMPARE(m_view.columnWidth(0), m_view.LongestLinePixels());
+        QCoreApplication::processEvents();
+        m_view.horizontalScrollBar()->setValue(end);
+        QVERIFY(m_view.horizontalScrollBar()->value() > 0);
+        m_list.Replace(lines);
+        QCOMPARE(m_view.horizontalScrollBar()->value(), 0);
     }
 };
 

@@ -1,0 +1,80 @@
+#include "LineMatcher.h"
+
+#include "reading/LogText.h"
+#include "reading/OutputModel.h"
+
+namespace search
+{
+
+namespace
+{
+
+constexpr std::array<uchar, 256> MakeFolding()
+{
+    std::array<uchar, 256> fold{};
+    for (int c = 0; c < 256; ++c)
+        fold[size_t(c)] = uchar(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    return fold;
+}
+
+constexpr std::array<uchar, 256> Fold = MakeFolding();
+
+bool IsAsciiText(const QString& text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+LineMatcher::LineMatcher(const QString& text)
+    : m_upper(text.toUpper()), m_ascii(IsAsciiText(m_upper))
+{
+    if (!m_ascii || m_upper.isEmpty())
+        return;
+    m_needle = m_upper.toLatin1();
+    // Horspool's table over folded bytes: how far the window may move when its last byte is c.
+    const qsizetype last = m_needle.size() - 1;
+    m_skip.fill(m_needle.size());
+    for (qsizetype i = 0; i < last; ++i)
+        m_skip[uchar(m_needle[i])] = last - i;
+}
+
+bool LineMatcher::Matches(QByteArrayView line) const
+{
+    if (m_upper.isEmpty() || line.isEmpty())
+        return false;
+    if (!m_ascii) // an ASCII line upper-cases to ASCII and cannot hold this text
+        return !IsAscii(line) && TextContains(line);
+    return BytesContain(line) || (!IsAscii(line) && TextContains(line));
+}
+
+bool LineMatcher::BytesContain(QByteArrayView line) const
+{
+    const qsizetype n = m_needle.size();
+    const qsizetype last = n - 1;
+    const auto* hay = reinterpret_cast<const uchar*>(line.data());
+    const auto* needle = reinterpret_cast<const uchar*>(m_needle.constData());
+    for (qsizetype pos = 0; pos + n <= line.size();) {
+        const uchar c = Fold[hay[pos + last]];
+        if (c == needle[last]) {
+            qsizetype i = 0;
+            while (i < last && Fold[hay[pos + i]] == needle[i])
+                ++i;
+            if (i == last)
+                return true;
+        }
+        pos += m_skip[c];
+    }
+    return false;
+}
+
+bool LineMatcher::TextContains(QByteArrayView line) const
+{
+    return DecodeLogLine(line).toUpper().contains(m_upper);
+}
+
+} // namespace search

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+#include <array>
+
+namespace search
+{
+
+// Tests stored log lines for a search text the way the search dialog counts: the line's text
+// upper-cased contains the search text upper-cased. When the upper-cased search text is ASCII
+// the stored bytes are scanned directly, with ASCII case folding; only a line that holds
+// non-ASCII bytes and misses that scan is decoded, since a character such as "ß" can
+// upper-case to ASCII letters.
+class LineMatcher
+{
+public:
+    explicit LineMatcher(const QString& text);
+    bool Matches(QByteArrayView line) const;
+
+private:
+    bool BytesContain(QByteArrayView line) const;
+    bool TextContains(QByteArrayView line) const;
+
+    QString m_upper;
+    bool m_ascii = false;
+    QByteArray m_needle; // upper-case ASCII
+    std::array<qsizetype, 256> m_skip{};
+};
+
+} // namespace search

@@ -1,0 +1,64 @@
+#include "Search.h"
+
+#include "LineMatcher.h"
+#include "reading/OutputList.h"
+#include "settings/modMain.h"
+
+namespace search
+{
+
+namespace
+{
+
+const QString NextMatch = QStringLiteral("Next match");
+
+PressResult Count(OutputList& list, const QString& text)
+{
+    const QList<qsizetype> matches = MatchingLines(list, text);
+    list.SelectLines(matches);
+    const qsizetype first = matches.value(0, 0);
+    list.SetCurrent(first);
+    modMain::SearchPosition = first;
+    const QString quoted = QStringLiteral(" of '") + text + QStringLiteral("' found");
+    if (matches.isEmpty())
+        return {QStringLiteral("&Search"), QStringLiteral("No occurances") + quoted};
+    if (matches.size() == 1)
+        return {NextMatch, QStringLiteral("1 occurance") + quoted};
+    return {NextMatch, QString::number(matches.size()) + QStringLiteral(" occurances") + quoted};
+}
+
+PressResult Step(OutputList& list)
+{
+    // A step follows the selected marks as they are now, whoever set them.
+    const qsizetype next = list.NextSelected(modMain::SearchPosition);
+    if (next < 0)
+        return {NextMatch, QStringLiteral("This is the last match")};
+    list.SetCurrent(next);
+    modMain::SearchPosition = next;
+    return {NextMatch, QStringLiteral("Match on line: ") + QString::number(next)};
+}
+
+} // namespace
+
+QList<qsizetype> MatchingLines(const OutputList& list, const QString& text)
+{
+    QList<qsizetype> rows;
+    if (text.isEmpty())
+        return rows;
+    const LineMatcher matcher(text);
+    const qsizetype count = list.Count();
+    for (qsizetype i = 0; i < count; ++i) {
+        if (matcher.Matches(list.Bytes(i)))
+            rows.append(i);
+    }
+    return rows;
+}
+
+std::optional<PressResult> Press(OutputList& list, const QString& text, const QString& caption)
+{
+    if (text.isEmpty() || list.Count() == 0)
+        return std::nullopt;
+    return caption == NextMatch ? Step(list) : Count(list, text);
+}
+
+} // namespace search
