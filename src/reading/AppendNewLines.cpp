@@ -1,48 +1,9 @@
 #include "AppendNewLines.h"
 
-#include "LogText.h"
-
-#include <algorithm>
+#include "search/LineMatcher.h"
 
 namespace modMain
 {
-
-namespace
-{
-char Fold(char c)
-{
-    return c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c;
-}
-} // namespace
-
-LineFinder::LineFinder(const QString& text) : m_upper(text.toUpper())
-{
-    m_ascii = std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
-    if (m_ascii) {
-        m_folded = text.toLatin1();
-        for (char& c : m_folded)
-            c = Fold(c);
-    }
-}
-
-bool LineFinder::In(QByteArrayView line) const
-{
-    if (line.isEmpty())
-        return false;
-    if (!m_ascii)
-        return DecodeLogLine(line).toUpper().contains(m_upper);
-    const qsizetype n = m_folded.size();
-    const char* needle = m_folded.constData();
-    const char* hay = line.data();
-    for (qsizetype i = 0; i + n <= line.size(); ++i) {
-        qsizetype j = 0;
-        while (j < n && Fold(hay[i + j]) == needle[j])
-            ++j;
-        if (j == n)
-            return true;
-    }
-    return false;
-}
 
 QString DividerLine(const QString& stamp)
 {
@@ -62,10 +23,12 @@ void AppendNewLines(const OutputBatch& lines, const QString& filter, bool useDiv
         shown.Add(DividerLine(stamp));
         shown.Add("");
     }
-    const LineFinder finder(filter);
+    // An empty filter lets every line with text through.
+    const search::LineMatcher matcher(filter);
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (everything || finder.In(lines.Line(i)))
-            shown.Add(lines.Line(i));
+        const QByteArrayView line = lines.Line(i);
+        if (everything || (filter.isEmpty() ? !line.isEmpty() : matcher.Matches(line)))
+            shown.Add(line);
     }
     lstRows.Append(shown);
     lstRows.SetCurrent(lstRows.Count() - 1);

@@ -162,6 +162,21 @@ private Q_SLOTS:
         m_window->grab().save(QStringLiteral(ARTEFACTS "/day-move.png"));
     }
 
+    void clearWhileFollowingShowsOnlyNewLines()
+    {
+        QVERIFY(WriteFile(Log(), "seed\r\n"));
+        StartFollowing();
+        QVERIFY(!QTest::currentTestFailed());
+        QVERIFY(WriteFile(Log(), "seed\r\nbefore\r\n"));
+        QTest::qWait(1200);
+        Click("cmdClear");
+        QVERIFY(Get<QLabel>("lblFileSize")->text().isEmpty());
+        QVERIFY(WriteFile(Log(), "seed\r\nbefore\r\nafter\r\n"));
+        QTest::qWait(1200);
+        QCOMPARE(ShownWithoutDividers(), QStringList{"after"});
+        QCOMPARE(Get<QLabel>("lblFileSize")->text(), QStringLiteral("Filesize: 21"));
+    }
+
     void quitWhileFollowingSavesAndCloses()
     {
         QVERIFY(WriteFile(Log(), "seed\r\n"));
