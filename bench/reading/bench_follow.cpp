@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <algorithm>
 #include <ctime>
 
 namespace
@@ -143,6 +144,40 @@ void Memory(const QString& path)
     Figure("bytes_per_followed_line", perLine, "bytes");
 }
 
+// One poll of a followed file in a folder of 10 000 daily files: quiet with the next day
+// looked up, with a move to the next day's file, and a single file without a name style.
+void DayPolls(const QString& folder)
+{
+    const QDate today = QDate::currentDate();
+    for (int i = 0; i < 10000; ++i)
+        Append(folder + QStringLiteral("/ex%1.log").arg(today.addDays(-i).toString(u"yyMMdd")),
+               "line\r\n");
+    const QString followed = folder + QStringLiteral("/ex%1.log").arg(today.toString(u"yyMMdd"));
+    const QString next =
+        folder + QStringLiteral("/ex%1.log").arg(today.addDays(1).toString(u"yyMMdd"));
+    auto poll = [&](const QString& filter, bool pendingMove) {
+        std::vector<double> times;
+        for (int run = 0; run < 9; ++run) {
+            QFile::remove(next);
+            Follow follow;
+            follow.monitor.Start(followed, filter);
+            follow.monitor.Poll(); // nothing new: the file is quiet from here on
+            if (pendingMove)
+                Append(next, "tomorrow\r\n");
+            QElapsedTimer timer;
+            timer.start();
+            follow.monitor.Poll();
+            times.push_back(double(timer.nsecsElapsed()) / 1e6);
+        }
+        std::sort(times.begin(), times.end());
+        return times[times.size() / 2];
+    };
+    const double single = poll(QString(), false);
+    Figure("poll_single_file_ms", single, "ms");
+    Figure("poll_day_10k_files_ms", poll(QStringLiteral("exyymmdd.log"), false), "ms");
+    Figure("poll_day_10k_files_move_ms", poll(QStringLiteral("exyymmdd.log"), true), "ms");
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -159,5 +194,7 @@ int main(int argc, char** argv)
     Latency(file("latency.log", "start\r\n"));
     Busy(file("busy.log", "start\n"));
     Memory(file("memory.log", "start\r\n"));
+    QTemporaryDir days;
+    DayPolls(days.path());
     return 0;
 }

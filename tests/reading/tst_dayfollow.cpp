@@ -24,11 +24,6 @@ struct FakeClock final : FollowClock {
     QDateTime Now() const override { return QDateTime(QDate(2026, 12, 6), QTime(10, 0)); }
 };
 
-bool Append(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::Append) && file.write(bytes) == bytes.size();
-}
 } // namespace
 
 class TestDayFollow : public QObject

@@ -35,11 +35,6 @@ struct FakeClock final : FollowClock {
     QDateTime Now() const override { return {}; }
 };
 
-bool Append(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::Append) && file.write(bytes) == bytes.size();
-}
 } // namespace
 
 class TestMonitor : public QObject
