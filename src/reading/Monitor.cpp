@@ -14,6 +14,12 @@ namespace
 // second costs gigabytes a day on a network share. The wait covers a write inside a NUL-padded
 // file that the file system's coarse clock does not show.
 constexpr qint64 QuietMs = 2000;
+
+// The folder part of a full path, its separator included.
+QString FolderOf(const QString& path)
+{
+    return path.left(path.lastIndexOf(QDir::separator()) + 1);
+}
 } // namespace
 
 qint64 SystemClock::MonotonicMs() const
@@ -58,8 +64,8 @@ void Monitor::Start(const QString& path, const QString& filter)
         m_catchUp = false;
         m_path = path;
     }
-    const qsizetype cut = path.lastIndexOf(QDir::separator()) + 1;
-    m_day = DayFollow::At(path.left(cut), path.mid(cut), filter, m_clock.Now().date(),
+    const QString folder = FolderOf(path);
+    m_day = DayFollow::At(folder, path.mid(folder.size()), filter, m_clock.Now().date(),
                           m_clock.MonotonicMs());
     m_grew = true;
     m_timer.start(qMax(modMain::PollSeconds, 1) * 1000);
@@ -157,7 +163,7 @@ void Monitor::MoveTo(const QString& name)
     m_lstRows.SetCurrent(m_lstRows.Count() - 1);
 
     const QString from = m_path;
-    m_path = m_path.left(m_path.lastIndexOf(QDir::separator()) + 1) + name;
+    m_path = FolderOf(m_path) + name;
     m_day->MovedTo(name);
     modMain::LastReadPos = 0;
     m_maker.Reset();

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Tail a file, select its last three lines with the keyboard, press Copy and read the clipboard
-# back; then count a search over the list and keep a screenshot of the dialog over the window.
+# back; count a search over the list; Quit writes the folders back.
 source "$(dirname "$0")/lib.sh" "$@"
 
 logs=$WORK/logs
@@ -10,19 +10,15 @@ for i in $(seq 1 30); do
 done >"$logs/web/ex030123.log"
 : >"$logs/web/ex030121.log"
 : >"$logs/web/ex030122.log"
-printf ';\r\nEXTVIEWER=vi\r\nSPLITLINES=TRUE\r\n;\r\n%s\r\n%s\r\n' \
-    "Proxy,$logs/proxy,WEBEXTDyyyymmdd.log" "Web server,$logs/web,exyymmdd.log" \
-    >"$WORK/program/tarvisk.ini"
+write_config vi "Proxy,$logs/proxy,WEBEXTDyyyymmdd.log" "Web server,$logs/web,exyymmdd.log"
 
 start_app
 win=$(wait_window "Quorvel Tarvisk")
 sleep 0.5
-click_at "$win" 60 66   # second folder row
-sleep 0.5
-click_at "$win" 520 60  # third file: ex030123.log
-sleep 0.3
-click_at "$win" 557 193 # Tail
+choose_file "$win" 66 60 # second folder row, third file: ex030123.log
+click_at "$win" 557 193  # Tail
 sleep 0.8
+screenshot tail
 click_at "$win" 300 300 # into the output list
 xdotool key ctrl+End shift+Up shift+Up
 sleep 0.3
@@ -41,6 +37,7 @@ xdotool type "LINE 2"
 xdotool key Return
 sleep 0.5
 screenshot search
-click_at "$win" 694 489 # Quit
-[ "$(wait_exit)" -eq 0 ] || fail "Quit did not end the program cleanly"
+quit_app "$win"
+grep -q $'^Web server,.*/web,exyymmdd.log\r$' "$WORK/program/tarvisk.ini" ||
+    fail "the folders were not written back"
 echo "e2e copy: all checks passed"

@@ -62,3 +62,24 @@ click_at() {
 screenshot() {
     import -window root "$ARTEFACTS/$1.png"
 }
+
+# Writes the configuration: the viewer, divider lines on, then one folder line per argument.
+write_config() {
+    local viewer=$1
+    shift
+    { printf ';\r\nEXTVIEWER=%s\r\nSPLITLINES=TRUE\r\n;\r\n' "$viewer"; printf '%s\r\n' "$@"; } \
+        >"$WORK/program/tarvisk.ini"
+}
+
+# Clicks the folder row and then the file row at these heights inside the two lists.
+choose_file() {
+    click_at "$1" 60 "$2"
+    sleep 0.5
+    click_at "$1" 520 "$3"
+    sleep 0.3
+}
+
+quit_app() {
+    click_at "$1" 694 489
+    [ "$(wait_exit)" -eq 0 ] || fail "Quit did not end the program cleanly"
+}
