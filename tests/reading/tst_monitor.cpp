@@ -1,42 +1,36 @@
 #include "TestFiles.h"
+#include "folders/DatedStyle.h"
 #include "reading/AppendNewLines.h"
 #include "reading/Monitor.h"
 #include "settings/modMain.h"
 
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace
 {
 const QString Stamp = QStringLiteral("06.12.2026 10:00:00");
-const QString Divider =
-    QStringLiteral("Current Time ") + Stamp + QLatin1Char(' ') + QString(69, QLatin1Char('-'));
-
-QStringList Lines(const OutputList& list)
-{
-    QStringList lines;
-    for (qsizetype i = 0; i < list.Count(); ++i)
-        lines << list.Text(i);
-    return lines;
-}
 
 struct FakeWindow final : FollowWindow {
     bool stop = false;
-    QString filter = QStringLiteral("*");
-    QString size;
+    QString filter = QStringLiteral("*"), size, moved;
     bool IsStopRequested() const override { return stop; }
     QString FilterText() const override { return filter; }
     void ShowFileSize(const QString& caption) override { size = caption; }
+    void FollowingMoved(const QString&, const QString& to) override { moved = to; }
 };
 
+// Local time 06.12.2026 10:00; the monotonic clock moves `step` ms at every reading.
 struct FakeClock final : FollowClock {
-    qint64 ms = 0;
-    qint64 MonotonicMs() const override { return ms; }
-    QDateTime Now() const override { return {}; }
+    mutable qint64 ms = 0;
+    qint64 step = 0;
+    qint64 MonotonicMs() const override { return ms += step; }
+    QDateTime Now() const override { return QDateTime(QDate(2026, 12, 6), QTime(10, 0)); }
 };
-
 } // namespace
 
+// Following driven poll by poll, with fake clocks and real files.
 class TestMonitor : public QObject
 {
     Q_OBJECT
@@ -45,13 +39,30 @@ class TestMonitor : public QObject
     FakeWindow m_window;
     FakeClock m_clock;
     OutputList m_list;
+    std::unique_ptr<Monitor> m_monitor;
 
-    QString Path(const char* name) const { return m_dir->filePath(QString::fromLatin1(name)); }
-    // The divider block holds the real clock's time; the lines are what matters here.
+    QString Path(const QString& name) const { return m_dir->path() + u'/' + name; }
+    void Start(const QString& name, const QString& filter = QString())
+    {
+        m_monitor = std::make_unique<Monitor>(m_list, m_window, m_clock);
+        m_monitor->Start(Path(name), filter);
+    }
+    void Polls(int n)
+    {
+        while (n-- > 0)
+            m_monitor->Poll();
+    }
+    // The lines without divider blocks; a move shows as "-> name".
     QStringList Shown() const
     {
-        QStringList lines = Lines(m_list);
-        lines.removeIf([](const QString& l) { return l.isEmpty() || l.startsWith("Current"); });
+        QStringList lines;
+        for (qsizetype i = 0; i < m_list.Count(); ++i) {
+            const QString line = m_list.Text(i);
+            if (line.contains(QStringLiteral(" continued in ")))
+                lines << QStringLiteral("-> ") + line.section(u' ', -1);
+            else if (!line.isEmpty() && !line.startsWith(QStringLiteral("Current Time")))
+                lines << line;
+        }
         return lines;
     }
 
@@ -62,6 +73,7 @@ private Q_SLOTS:
         m_dir = std::make_unique<QTemporaryDir>();
         m_window = {};
         m_clock.ms = 0;
+        m_clock.step = 0;
         m_list.Clear();
     }
 
@@ -71,23 +83,23 @@ private Q_SLOTS:
         QTest::addColumn<QString>("filter");
         QTest::addColumn<bool>("dividers");
         QTest::addColumn<QStringList>("added");
-        const QStringList some{"GET /index", "", "post /FORM", QString::fromLatin1("n\0ul", 4)};
+        const QString nul = QString::fromLatin1("n\0ul", 4);
+        const QStringList some{"GET /index", "", "post /FORM", nul};
+        const QString divider = QStringLiteral("Current Time ") + Stamp + u' ' + QString(69, u'-');
         QTest::newRow("everything, dividers")
-            << some << "*" << true << (QStringList{"", Divider, ""} + some);
+            << some << "*" << true << (QStringList{"", divider, ""} + some);
         QTest::newRow("everything, no dividers") << some << "*" << false << some;
         QTest::newRow("word in another case")
-            << some << "FORM" << true << QStringList{"post /FORM"};
-        QTest::newRow("lower case word") << some << "get" << true << QStringList{"GET /index"};
+            << some << "form" << true << QStringList{"post /FORM"};
         QTest::newRow("blank and star is a word") << some << " *" << true << QStringList{};
         QTest::newRow("two stars is a word") << some << "**" << true << QStringList{};
-        QTest::newRow("empty filter: non-empty lines")
-            << some << "" << true << QStringList{"GET /index", "post /FORM", some[3]};
+        QTest::newRow("empty filter")
+            << some << "" << true << QStringList{"GET /index", "post /FORM", nul};
         QTest::newRow("NUL is a character")
-            << some << QString(QChar(0)) << true << QStringList{some[3]};
+            << some << QString(QChar(0)) << true << QStringList{nul};
         QTest::newRow("non-ASCII filter")
-            << QStringList{QStringLiteral("caf\u00E9"), QStringLiteral("CAF\u00C9"), "cafe"}
-            << QStringLiteral("\u00C9") << false
-            << QStringList{QStringLiteral("caf\u00E9"), QStringLiteral("CAF\u00C9")};
+            << QStringList{"caf\u00E9", "CAF\u00C9", "cafe"} << "\u00C9" << false
+            << QStringList{"caf\u00E9", "CAF\u00C9"};
         QTest::newRow("no line completed") << QStringList{} << "*" << true << QStringList{};
     }
 
@@ -98,131 +110,232 @@ private Q_SLOTS:
         QFETCH(bool, dividers);
         QFETCH(QStringList, added);
         OutputBatch before, lines;
-        before.Add("old 1");
-        before.Add("old 2");
+        before.Add("old");
         m_list.Replace(before);
         m_list.SetCurrent(0);
         for (const QString& piece : pieces)
             lines.Add(piece);
         modMain::AppendNewLines(lines, filter, dividers, Stamp, m_list);
-        QCOMPARE(Lines(m_list), QStringList({"old 1", "old 2"}) + added);
+        QStringList all;
+        for (qsizetype i = 0; i < m_list.Count(); ++i)
+            all << m_list.Text(i);
+        QCOMPARE(all, QStringList{"old"} + added);
         // Any completed line brings the newest line into view, even when none passed.
         QCOMPARE(m_list.Current(), pieces.isEmpty() ? 0 : m_list.Count() - 1);
     }
 
-    void stopEndsWithoutAnotherRead()
+    void runsStopsAndRestarts()
     {
-        const QString path = Path("a.log");
-        QVERIFY(WriteFile(path, "one\ntwo\n"));
-        Monitor monitor(m_list, m_window, m_clock);
-        monitor.Start(path);
-        QVERIFY(monitor.Running());
-        QCOMPARE(Shown(), (QStringList{"one", "two"}));
-        QCOMPARE(m_window.size, QStringLiteral("Filesize: 8"));
-        QVERIFY(Append(path, "three\n"));
-        m_window.stop = true;
-        const qint64 read = LogFileAccess::BytesRead();
-        monitor.Poll();
-        QVERIFY(!monitor.Running());
-        QCOMPARE(LogFileAccess::BytesRead(), read);
-        QCOMPARE(Shown(), (QStringList{"one", "two"}));
-    }
-
-    void runsOnFiles()
-    {
-        const QString a = Path("a.log"), b = Path("b.log");
-        QVERIFY(WriteFile(a, "a1\na2\n"));
-        QVERIFY(WriteFile(b, "b1\nb2\n"));
-        Monitor monitor(m_list, m_window, m_clock);
-        monitor.Start(a);
-        QVERIFY(Append(a, "a3\n"));
-        monitor.Poll();
+        QVERIFY(WriteFile(Path("a.log"), "a1\na2\n"));
+        QVERIFY(WriteFile(Path("b.log"), "b1\nb2\n"));
+        Start("a.log");
+        QCOMPARE(m_window.size, QStringLiteral("Filesize: 6"));
+        QVERIFY(Append(Path("a.log"), "a3\n"));
+        Polls(1);
         // A second start takes the run over: the other file from its last window.
-        monitor.Start(b);
-        QCOMPARE(monitor.Path(), b);
-        QVERIFY(Append(a, "a4\n"));
-        monitor.Poll();
+        m_monitor->Start(Path("b.log"));
+        QVERIFY(Append(Path("a.log"), "a4\n"));
+        Polls(1);
         QCOMPARE(Shown(), (QStringList{"a1", "a2", "a3", "b1", "b2"}));
         // Back on the first file: another file again, so its last window once more.
         m_list.Clear();
-        monitor.Start(a);
-        QCOMPARE(Shown(), (QStringList{"a1", "a2", "a3", "a4"}));
-        // The same file once more goes on where it stopped, a line cut by the stop included.
-        QVERIFY(Append(a, "a5\na"));
-        monitor.Poll();
+        m_monitor->Start(Path("a.log"));
+        QVERIFY(Append(Path("a.log"), "a5\na"));
+        Polls(1);
+        // Stop: no further read, and the run ends.
         m_window.stop = true;
-        monitor.Poll();
-        QVERIFY(Append(a, "6\n"));
+        const qint64 read = LogFileAccess::BytesRead();
+        Polls(1);
+        QVERIFY(!m_monitor->Running());
+        QCOMPARE(LogFileAccess::BytesRead(), read);
+        // The same file once more goes on where it stopped, a line cut by the stop included.
+        QVERIFY(Append(Path("a.log"), "6\n"));
         m_window.stop = false;
-        monitor.Start(a);
+        m_monitor->Start(Path("a.log"));
         QCOMPARE(Shown(), (QStringList{"a1", "a2", "a3", "a4", "a5", "a6"}));
     }
 
     void replacedMissingAndTruncatedFiles()
     {
-        const QString path = Path("w3svc.log");
-        QVERIFY(WriteFile(path, "old 1\nold 2\nold 3\n"));
-        Monitor monitor(m_list, m_window, m_clock);
-        monitor.Start(path);
+        QVERIFY(WriteFile(Path("w.log"), "old 1\nold 2\n"));
+        Start("w.log");
         // Rotated by rename: the new file is longer than the old one, and all of it shows.
-        QVERIFY(QFile::rename(path, Path("w3svc.log.1")));
-        QVERIFY(WriteFile(path, "new 1\nnew 2\nnew 3\nnew 4\n"));
-        monitor.Poll();
-        // Missing for a while, then back with other content.
-        QVERIFY(QFile::remove(path));
-        monitor.Poll();
-        QVERIFY(WriteFile(path, "back 1 is longer than the rest\n"));
-        monitor.Poll();
-        // Truncated in place, then written again.
-        QVERIFY(WriteFile(path, "cut\n"));
-        monitor.Poll();
-        QCOMPARE(Shown(), (QStringList{"old 1", "old 2", "old 3", "new 1", "new 2", "new 3",
-                                       "new 4", "back 1 is longer than the rest", "cut"}));
+        QVERIFY(QFile::rename(Path("w.log"), Path("w.log.1")));
+        QVERIFY(WriteFile(Path("w.log"), "new 1\nnew 2\nnew 3\n"));
+        Polls(1);
+        QVERIFY(QFile::remove(Path("w.log")));
+        Polls(1);
+        QVERIFY(WriteFile(Path("w.log"), "back is longer than the rest\n"));
+        Polls(1);
+        QVERIFY(WriteFile(Path("w.log"), "cut\n")); // truncated in place
+        Polls(1);
+        QCOMPARE(Shown(), (QStringList{"old 1", "old 2", "new 1", "new 2", "new 3",
+                                       "back is longer than the rest", "cut"}));
     }
 
     void unchangedFileIsNotRead()
     {
-        const QString path = Path("quiet.log");
-        QVERIFY(WriteFile(path, "one\n"));
-        Monitor monitor(m_list, m_window, m_clock);
-        monitor.Start(path);
-        const qint64 read = LogFileAccess::BytesRead();
+        QVERIFY(WriteFile(Path("quiet.log"), "one\n"));
+        Start("quiet.log");
         m_clock.ms = 1000;
-        monitor.Poll(); // not yet quiet long enough: read once more
+        const qint64 read = LogFileAccess::BytesRead();
+        Polls(1); // not yet quiet long enough: read once more
         QVERIFY(LogFileAccess::BytesRead() > read);
         const qint64 quiet = LogFileAccess::BytesRead();
         m_window.size.clear();
-        for (m_clock.ms = 2000; m_clock.ms <= 5000; m_clock.ms += 1000)
-            monitor.Poll();
+        m_clock.ms = 3000;
+        Polls(3);
         QCOMPARE(LogFileAccess::BytesRead(), quiet);
         QCOMPARE(m_window.size, QStringLiteral("Filesize: 4"));
-        QVERIFY(Append(path, "two\n"));
-        monitor.Poll();
+        QVERIFY(Append(Path("quiet.log"), "two\n"));
+        Polls(1);
         QCOMPARE(Shown(), (QStringList{"one", "two"}));
     }
 
     void listIsBounded()
     {
-        const QString path = Path("busy.log");
-        QVERIFY(WriteFile(path, ""));
-        Monitor monitor(m_list, m_window, m_clock);
-        monitor.SetBound(10, 4);
+        QVERIFY(WriteFile(Path("busy.log"), ""));
         m_window.filter = QStringLiteral("line");
-        monitor.Start(path);
-        QByteArray text;
-        for (int i = 0; i < 8; ++i)
-            text += "line " + QByteArray::number(i) + '\n';
-        QVERIFY(Append(path, text));
-        monitor.Poll();
+        Start("busy.log");
+        m_monitor->SetBound(10, 4);
+        QVERIFY(Append(Path("busy.log"), "line 0\nline 1\nline 2\nline 3\nline 4\nline 5\n"
+                                         "line 6\nline 7\n"));
+        Polls(1);
         m_list.SelectLines({1, 6});
         modMain::SearchPosition = 6;
-        QVERIFY(Append(path, "line 8\nline 9\nline 10\n"));
-        monitor.Poll();
-        QCOMPARE(Shown().first(), QStringLiteral("line 4"));
+        QVERIFY(Append(Path("busy.log"), "line 8\nline 9\nline 10\n"));
+        Polls(1);
         QCOMPARE(m_list.Count(), 7);
-        QVERIFY(m_list.IsSelected(2) && !m_list.IsSelected(0));
-        QCOMPARE(m_list.NextSelected(2), -1);
+        QCOMPARE(m_list.Text(0), QStringLiteral("line 4"));
+        QVERIFY(m_list.IsSelected(2) && !m_list.IsSelected(0) && m_list.NextSelected(2) < 0);
         QCOMPARE(modMain::SearchPosition, 2);
+    }
+
+    void datesOfNames_data()
+    {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QDate>("date");
+        const QDate d(2026, 12, 6);
+        QTest::newRow("ex") << "exyymmdd.log"
+                            << "ex261206.log" << d;
+        QTest::newRow("in, upper case") << "inyymmdd.log"
+                                        << "IN261206.LOG" << d;
+        QTest::newRow("nc") << "ncyymmdd.log"
+                            << "nc261206.log" << d;
+        QTest::newRow("FWSEXTD") << "FWSEXTDyyyymmdd.log"
+                                 << "fwsextd20261206.log" << d;
+        QTest::newRow("IPPEXTD") << "IPPEXTDyyyymmdd.log"
+                                 << "IPPEXTD20261206.log" << d;
+        QTest::newRow("WEBEXTD") << "WEBEXTDyyyymmdd.log"
+                                 << "WEBEXTD20261206.log" << d;
+        QTest::newRow("*.log is not dated") << "*.log"
+                                            << "ex261206.log" << QDate();
+        QTest::newRow("*.* is not dated") << "*.*"
+                                          << "ex261206.log" << QDate();
+        QTest::newRow("day only") << "logdd.txt"
+                                  << "log06.txt" << QDate();
+        QTest::newRow("wildcards") << "*_yyyy-mm-dd.*"
+                                   << "web_2026-12-06" << d;
+        QTest::newRow("day first") << "ddmmyy.log"
+                                   << "061226.log" << d;
+        QTest::newRow("invalid date") << "exyymmdd.log"
+                                      << "ex261399.log" << QDate();
+        QTest::newRow("letters for digits") << "exyymmdd.log"
+                                            << "ex26120x.log" << QDate();
+        QTest::newRow("other text") << "exyymmdd.log"
+                                    << "in261206.log" << QDate();
+        QTest::newRow("tokens only before the dot") << "exyymmdd.yyyy"
+                                                    << "ex261206.yyyy" << d;
+    }
+
+    void datesOfNames()
+    {
+        QFETCH(QString, filter);
+        QFETCH(QString, name);
+        QFETCH(QDate, date);
+        const std::optional<DatedStyle> style = DatedStyle::From(filter);
+        QCOMPARE(style ? style->DateOf(name).value_or(QDate()) : QDate(), date);
+    }
+
+    void moves_data()
+    {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QStringList>("files"); // name=content; the first is followed
+        QTest::addColumn<QStringList>("shown");
+        auto row = [](const char* name, const char* filter, QStringList files, QStringList shown) {
+            QTest::newRow(name) << filter << files << shown;
+        };
+        row("next day", "exyymmdd.log", {"ex261205.log=a1\na2", "ex261206.log=b1\nb2\n"},
+            {"a1", "a2", "-> ex261206.log", "b1", "b2"});
+        row("a day without a file is skipped", "WEBEXTDyyyymmdd.log",
+            {"WEBEXTD20261203.log=a\n", "WEBEXTD20261205.log=c\n"},
+            {"a", "-> WEBEXTD20261205.log", "c"});
+        row("tomorrow by another time zone, not later", "exyymmdd.log",
+            {"ex261206.log=a\n", "ex261208.log=x\n", "ex261207.log=b\n"},
+            {"a", "-> ex261207.log", "b"});
+        row("other letter case", "exyymmdd.log", {"ex261205.log=a\n", "EX261206.LOG=b\n"},
+            {"a", "-> EX261206.LOG", "b"});
+        row("empty next file: no move", "exyymmdd.log", {"ex261205.log=a\n", "ex261206.log="},
+            {"a"});
+        row("not dated: no move", "*.log", {"ex261205.log=a\n", "ex261206.log=b\n"}, {"a"});
+        row("not the newest: no move", "exyymmdd.log",
+            {"ex261204.log=a\n", "ex261205.log=b\n", "="}, {"a"});
+    }
+
+    void moves()
+    {
+        QFETCH(QString, filter);
+        QFETCH(QStringList, files);
+        QFETCH(QStringList, shown);
+        m_clock.step = 60000; // a minute at every look at the clock: the folder is listed again
+        auto write = [this](const QString& file) {
+            const QString name = file.section(u'=', 0, 0);
+            return name.isEmpty() || WriteFile(Path(name), file.section(u'=', 1).toLatin1());
+        };
+        // Files before an "=" entry exist already when the run starts.
+        const qsizetype early = files.indexOf(QStringLiteral("="));
+        for (qsizetype i = 0; i <= qMax<qsizetype>(early, 0); ++i)
+            QVERIFY(write(files[i]));
+        Start(files.first().section(u'=', 0, 0), filter);
+        for (const QString& file : files.mid(early + 1))
+            QVERIFY(write(file));
+        Polls(3);
+        QCOMPARE(Shown(), shown);
+        const QStringList moved = shown.filter(QRegularExpression(QStringLiteral("^-> ")));
+        QCOMPARE(m_window.moved, moved.isEmpty() ? QString() : Path(moved.first().mid(3)));
+    }
+
+    void noMoveWhileTheOldFileGrows()
+    {
+        QVERIFY(WriteFile(Path("ex261206.log"), "b\n"));
+        Start("ex261206.log", QStringLiteral("exyymmdd.log"));
+        QVERIFY(WriteFile(Path("ex261207.log"), "c\n"));
+        QVERIFY(Append(Path("ex261206.log"), "b2\n"));
+        Polls(1);
+        QVERIFY(Append(Path("ex261206.log"), "b3"));
+        Polls(2); // grew, then quiet
+        QCOMPARE(Shown(), (QStringList{"b", "b2"}));
+        Polls(1); // moves; the old file's unterminated last line shows
+        QCOMPARE(Shown(), (QStringList{"b", "b2", "b3", "-> ex261207.log", "c"}));
+    }
+
+    void lateMoveShowsTheWholeNewFile()
+    {
+        modMain::TailBytes = 64;
+        QVERIFY(WriteFile(Path("ex261205.log"), "old\n"));
+        Start("ex261205.log", QStringLiteral("exyymmdd.log"));
+        QByteArray text;
+        QStringList expected{"old", "-> ex261206.log"};
+        for (int i = 0; i < 40; ++i) {
+            text += "new line " + QByteArray::number(i) + "\r\n";
+            expected << QStringLiteral("new line %1").arg(i);
+        }
+        QVERIFY(WriteFile(Path("ex261206.log"), text));
+        Polls(2);
+        QVERIFY(Append(Path("ex261206.log"), "new line 40\r\n"));
+        Polls(1);
+        QCOMPARE(Shown(), expected << QStringLiteral("new line 40"));
     }
 };
 
