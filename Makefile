@@ -17,8 +17,14 @@ configure: deps $(BUILD)/CMakeCache.txt
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
+# The program runs from run/, outside the build folder, so that `make clean` never takes the
+# configuration (run/tarvisk.ini) with it.
+RUN ?= run
+
 run: build
-	$(BUILD)/src/tarvisk
+	mkdir -p $(RUN)
+	cp $(BUILD)/src/tarvisk $(RUN)/tarvisk
+	cd $(RUN) && ./tarvisk
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure --timeout 600
