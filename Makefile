@@ -4,7 +4,7 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 JOBS ?= $(shell nproc)
 
-.PHONY: run test test-asan bench deps configure build clean
+.PHONY: run test test-asan bench screenshots deps configure build clean
 
 deps:
 	@tools/install-deps
@@ -38,6 +38,10 @@ test-asan: deps
 bench: build
 	cmake --build $(BUILD) -j $(JOBS) --target benchmarks
 	bench/run-all $(BUILD)
+
+# The README's pictures, taken by an end-to-end run under xvfb-run.
+screenshots: build
+	bash tests/e2e/follow.sh $(BUILD)/src/tarvisk $(CURDIR)/docs
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -18,7 +18,7 @@ for i in $(seq 1 12); do
     sleep 0.25
 done
 sleep 1.2
-screenshot follow
+screenshot follow "$win"
 click_at "$win" 300 300 # into the output list
 xdotool key ctrl+a
 click_at "$win" 162 489 # Copy to clipboard

@@ -59,8 +59,9 @@ click_at() {
     xdotool mousemove --window "$1" "$2" "$3" click 1
 }
 
+# Saves the screen, or only the window given as second argument.
 screenshot() {
-    import -window root "$ARTEFACTS/$1.png"
+    import -window "${2:-root}" "$ARTEFACTS/$1.png"
 }
 
 # Writes the configuration: the viewer, divider lines on, then one folder line per argument.
