@@ -2,9 +2,12 @@
 # every test. Both install missing Debian packages first.
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+PACKAGE_BUILD ?= build-package
+INSTALL_BUILD ?= build-install
+PREFIX ?= /usr/local
 JOBS ?= $(shell nproc)
 
-.PHONY: run test test-asan bench screenshots deps configure build clean
+.PHONY: run test test-asan bench screenshots install package deps configure build clean
 
 deps:
 	@tools/install-deps
@@ -39,9 +42,23 @@ bench: build
 	cmake --build $(BUILD) -j $(JOBS) --target benchmarks
 	bench/run-all $(BUILD)
 
+# An installed copy keeps its configuration per user. PREFIX=/usr/local unless given.
+install: deps
+	cmake -S . -B $(INSTALL_BUILD) -DCMAKE_BUILD_TYPE=Release -DTARVISK_BUILD_TESTS=OFF \
+	    -DTARVISK_USER_CONFIG=ON -DCMAKE_INSTALL_PREFIX=$(PREFIX)
+	cmake --build $(INSTALL_BUILD) -j $(JOBS)
+	cmake --install $(INSTALL_BUILD)
+
+# A Debian package (build-package/tarvisk_*.deb) that installs under /usr.
+package: deps
+	cmake -S . -B $(PACKAGE_BUILD) -DCMAKE_BUILD_TYPE=Release -DTARVISK_BUILD_TESTS=OFF \
+	    -DTARVISK_USER_CONFIG=ON -DCMAKE_INSTALL_PREFIX=/usr
+	cmake --build $(PACKAGE_BUILD) -j $(JOBS)
+	cd $(PACKAGE_BUILD) && cpack -G DEB
+
 # The README's pictures, taken by an end-to-end run under xvfb-run.
 screenshots: build
 	bash tests/e2e/follow.sh $(BUILD)/src/tarvisk $(CURDIR)/docs
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(PACKAGE_BUILD) $(INSTALL_BUILD)

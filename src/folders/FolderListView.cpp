@@ -1,8 +1,12 @@
 #include "folders/FolderListView.h"
 
+#include <QAbstractItemView>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QHelpEvent>
 #include <QMouseEvent>
+#include <QStyle>
+#include <QToolTip>
 #include <QTreeWidget>
 
 QTreeWidgetItem* TreeFolderList::SelectedRow(const QTreeWidget& list)
@@ -72,4 +76,21 @@ void FolderListClicks::CurrentChanged(QTreeWidgetItem* current)
 {
     if (!m_mouseDown && current && current->isSelected())
         Q_EMIT Clicked();
+}
+
+bool CutCellTips::helpEvent(QHelpEvent* event, QAbstractItemView* view,
+                            const QStyleOptionViewItem& option, const QModelIndex& index)
+{
+    if (event->type() != QEvent::ToolTip || !index.isValid())
+        return QStyledItemDelegate::helpEvent(event, view, option, index);
+    const QString text = index.data(Qt::DisplayRole).toString();
+    QStyleOptionViewItem shown = option;
+    initStyleOption(&shown, index);
+    // The text's room is the cell less the style's margins on both sides.
+    const int margin = view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
+    if (shown.fontMetrics.horizontalAdvance(text) + 2 * margin > option.rect.width())
+        QToolTip::showText(event->globalPos(), text, view->viewport(), option.rect);
+    else
+        QToolTip::hideText();
+    return true;
 }

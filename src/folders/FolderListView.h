@@ -3,6 +3,7 @@
 #include "folders/FolderCommands.h"
 
 #include <QObject>
+#include <QStyledItemDelegate>
 
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -48,4 +49,14 @@ private:
     QTreeWidget& m_list;
     bool m_mouseDown = false;
     bool m_delivering = false;
+};
+
+// Paints the log-folder list's cells as usual; a cell too narrow for its text shows the whole
+// text as its tool tip.
+class CutCellTips : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override;
 };

@@ -249,8 +249,13 @@ QString NotSavedUnreadableText(const QString& path)
 
 QString ChooseIniPath(const QString& programDir, const QString& userConfigDir)
 {
+#ifdef TARVISK_USER_CONFIG
+    constexpr bool installed = true; // an installed copy: per user, even when run as root
+#else
+    constexpr bool installed = false;
+#endif
     const QString beside = QDir(programDir).filePath(QString::fromLatin1(FileName));
-    if (QFileInfo::exists(beside) || QFileInfo(programDir).isWritable())
+    if (!installed && (QFileInfo::exists(beside) || QFileInfo(programDir).isWritable()))
         return QDir::toNativeSeparators(beside);
     QDir().mkpath(userConfigDir);
     return QDir::toNativeSeparators(QDir(userConfigDir).filePath(QString::fromLatin1(FileName)));

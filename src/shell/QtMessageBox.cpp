@@ -52,10 +52,29 @@ MessageAnswer FromQt(int button)
 
 } // namespace
 
+QString Breakable(const QString& text)
+{
+    // A message box wraps only between words, so a long path or configuration line would
+    // widen it past the screen; an invisible break chance every so often lets it wrap.
+    constexpr int Run = 48;
+    QString out;
+    out.reserve(text.size() + text.size() / Run);
+    int run = 0;
+    for (const QChar c : text) {
+        run = c.isSpace() ? 0 : run + 1;
+        if (run > Run) {
+            out += QChar(0x200B);
+            run = 1;
+        }
+        out += c;
+    }
+    return out;
+}
+
 MessageAnswer QtMessageBox::Show(const Message& message)
 {
-    QMessageBox box(ToQt(message.icon), message.title, message.text, ToQt(message.buttons),
-                    QApplication::activeWindow());
+    QMessageBox box(ToQt(message.icon), message.title, Breakable(message.text),
+                    ToQt(message.buttons), QApplication::activeWindow());
     box.setTextFormat(Qt::PlainText);
     return FromQt(box.exec());
 }

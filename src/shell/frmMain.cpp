@@ -57,6 +57,7 @@ void frmMain::ConnectHandlers()
                         File1_DblClick();
                 });
     // A click anywhere in the folder list, below the rows too, and a keyboard move count.
+    ui->ListView1->setItemDelegate(new CutCellTips(ui->ListView1));
     connect(new FolderListClicks(*ui->ListView1), &FolderListClicks::Clicked, this,
             &frmMain::ListView1_Click);
     connect(ui->ListView1, &QTreeWidget::itemDoubleClicked, this, &frmMain::ListView1_DblClick);

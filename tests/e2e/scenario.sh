@@ -1,0 +1,145 @@
+#!/usr/bin/env bash
+# A day of use, as a user works: two folders added through the editor, the newest file tailed
+# and followed while a server writes, the filter narrowed, Stop, a search stepped through, Copy,
+# Clear, About, Quit; then a new start finds the folders and the divider setting as left.
+source "$(dirname "$0")/lib.sh" "$@"
+
+web=$WORK/logs/web
+proxy=$WORK/logs/proxy
+mkdir -p "$web" "$proxy"
+for day in 03 04 05 06; do
+    printf 'web 2612%s line %d\r\n' "$day" 1 "$day" 2 >"$web/ex2612$day.log"
+    printf 'proxy 2612%s line %d\r\n' "$day" 1 "$day" 2 >"$proxy/WEBEXTD202612$day.log"
+done
+
+# Puts a known text on the clipboard, so that a Copy that changes nothing can be told apart.
+mark_clipboard() { printf 'untouched' | xclip -selection clipboard; }
+clipboard() { xclip -o -selection clipboard | tr -d '\r'; }
+copy_all() {
+    click_at "$win" 300 300 # into the output list
+    xdotool key ctrl+a
+    click_at "$win" 162 489 # Copy to clipboard
+    sleep 0.4
+}
+expect_lines() { # the clipboard holds these lines, in this order, and nothing else
+    local want
+    want=$(printf '%s\n' "$@")
+    [ "$(clipboard)" = "$want" ] || fail "the clipboard holds:
+$(clipboard)
+expected:
+$want"
+}
+
+add_folder() { # name path style
+    click_at "$win" 48 192 # Add
+    local editor
+    editor=$(wait_window "Add Logfolder")
+    sleep 0.3
+    click_at "$editor" 170 37
+    xdotool type --delay 5 "$1"
+    xdotool key Tab
+    xdotool type --delay 5 "$2"
+    xdotool key Tab ctrl+a
+    xdotool type --delay 5 "$3"
+    screenshot "editor-$3"
+    xdotool key Tab Return # to OK, and press it
+    sleep 0.5
+}
+
+choose_newest() { # folder row height
+    click_at "$win" 60 "$1"
+    sleep 0.5
+    click_at "$win" 520 32
+    xdotool key End
+    sleep 0.3
+}
+
+start_app
+win=$(wait_window "Quorvel Tarvisk")
+sleep 0.5
+add_folder "Web server" "$web" "exyymmdd.log"
+add_folder "Proxy" "$proxy" "WEBEXTDyyyymmdd.log"
+
+choose_newest 48
+click_at "$win" 557 193 # Tail
+sleep 0.5
+screenshot scenario-tail
+copy_all
+expect_lines "web 261206 line 1" "web 261206 line 2"
+
+click_at "$win" 629 193 # Continous
+sleep 1.2
+for n in 1 2 3; do
+    printf 'GET /alpha %d\r\nGET /beta %d\r\n' "$n" "$n" >>"$web/ex261206.log"
+    sleep 0.3
+done
+sleep 1.5
+click_at "$win" 519 489 # the filter
+xdotool key ctrl+a
+xdotool type beta
+sleep 0.3
+for n in 4 5 6; do
+    printf 'GET /alpha %d\r\nGET /beta %d\r\n' "$n" "$n" >>"$web/ex261206.log"
+    sleep 0.3
+done
+sleep 1.5
+click_at "$win" 698 193 # Stop
+screenshot scenario-follow
+copy_all
+shown=$(clipboard)
+for n in 1 2 3; do
+    grep -qx "GET /alpha $n" <<<"$shown" || fail "alpha $n missing before the filter: $shown"
+done
+for n in 1 2 3 4 5 6; do
+    grep -qx "GET /beta $n" <<<"$shown" || fail "beta $n missing: $shown"
+done
+! grep -q "alpha [456]" <<<"$shown" || fail "the filter let alpha lines through: $shown"
+grep -q '^Current Time ' <<<"$shown" || fail "no divider lines: $shown"
+
+click_at "$win" 260 489 # Search
+dialog=$(wait_window "Search")
+sleep 0.3
+click_at "$dialog" 100 40
+xdotool type beta
+xdotool key Return Return Return # count, then two steps
+sleep 0.3
+screenshot scenario-search
+click_at "$win" 162 489 # Copy: the matches are the selected lines
+sleep 0.4
+expect_lines "GET /beta 1" "GET /beta 2" "GET /beta 3" "GET /beta 4" "GET /beta 5" "GET /beta 6"
+xdotool windowfocus --sync "$dialog" key Escape
+sleep 0.3
+
+click_at "$win" 54 489 # Clear window
+mark_clipboard
+copy_all
+expect_lines "untouched" # an empty list copies nothing
+
+click_at "$win" 618 489 # About
+about=$(wait_window "About Tarvisk")
+sleep 0.3
+screenshot scenario-about
+xdotool windowfocus --sync "$about" key Return
+sleep 0.5
+! xdotool search --onlyvisible --name '^About Tarvisk$' >/dev/null || fail "About stayed open"
+
+click_at "$win" 311 489 # divider lines off
+quit_app "$win"
+grep -q $'^Web server,'"$web"$',exyymmdd.log\r$' "$WORK/program/tarvisk.ini" || fail "web folder not saved"
+grep -q $'^Proxy,'"$proxy"$',WEBEXTDyyyymmdd.log\r$' "$WORK/program/tarvisk.ini" || fail "proxy not saved"
+
+# A new start: the second folder lists its files, and following writes no divider lines.
+start_app
+win=$(wait_window "Quorvel Tarvisk")
+sleep 0.5
+choose_newest 66
+click_at "$win" 629 193 # Continous
+sleep 1.2
+printf 'after restart\r\n' >>"$proxy/WEBEXTD20261206.log"
+sleep 1.5
+click_at "$win" 698 193 # Stop
+screenshot scenario-restart
+copy_all
+expect_lines "proxy 261206 line 1" "proxy 261206 line 2" "after restart"
+quit_app "$win"
+echo "e2e scenario: all checks passed"
