@@ -31,7 +31,8 @@ $want"
 }
 
 add_folder() { # name path style
-    click_at "$win" 48 192 # Add
+    click_at "$win" 100 10 # the window has the keyboard
+    xdotool key alt+a      # Add, by its accelerator
     local editor
     editor=$(wait_window "Add Logfolder")
     sleep 0.3
@@ -96,7 +97,7 @@ done
 ! grep -q "alpha [456]" <<<"$shown" || fail "the filter let alpha lines through: $shown"
 grep -q '^Current Time ' <<<"$shown" || fail "no divider lines: $shown"
 
-click_at "$win" 260 489 # Search
+xdotool key alt+s # Search, by its accelerator
 dialog=$(wait_window "Search")
 sleep 0.3
 click_at "$dialog" 100 40
