@@ -104,48 +104,48 @@ private Q_SLOTS:
     // Every value the editor accepts must read back from the configuration file as the same row.
     void checks_data()
     {
-        QTest::addColumn<int>("mode");
         QTest::addColumn<QStringList>("values"); // Name, Path, Filter
-        QTest::addColumn<QString>("refusal");    // the message's start; empty: accepted
-        const auto row = [](const char* name, int mode, QStringList v, const char* refusal) {
-            QTest::newRow(name) << mode << v << QString::fromLatin1(refusal);
+        QTest::addColumn<QString>("add");        // the refusal's start in add mode; empty: accepted
+        QTest::addColumn<QString>("edit");       // the same in edit mode
+        const auto row = [](const QStringList& v, const char* add, const char* edit) {
+            QTest::addRow("%s", qPrintable(v.join(u'|'))) << v << QString(add) << QString(edit);
         };
         const char* empty = "Please specify Logfolder description, Path and Filter";
         const char* comma = "Commasigns are not allowed in the Logfolder desciption or path";
+        const char* filterComma = "Commasigns are not allowed in the Filter";
         const char* equals = "Equalsigns are not allowed";
         const char* semicolon = "The Logfolder description may not begin with a semicolon";
         const char* lineBreak = "Line breaks are not allowed";
-        row("name empty", AddMode, {"", "/l", "*.log"}, empty);
-        row("path empty", AddMode, {"W", "", "*.log"}, empty);
-        row("filter empty", AddMode, {"W", "/l", ""}, empty);
-        row("edit: all empty", EditMode, {"", "", ""}, "");
-        row("blanks are not empty", AddMode, {" ", " ", " "}, "");
-        row("comma in name", AddMode, {"Web, main", "/l", "x"}, comma);
-        row("edit: comma in path", EditMode, {"W", "D:\\logs,old", "x"}, comma);
-        row("comma in filter", AddMode, {"W", "/l", "a,b"},
-            "Commasigns are not allowed in the Fil");
-        row("edit: comma in filter", EditMode, {"a", "/l", "x,y"}, "Commasigns are not allowed");
-        row("equals in name", AddMode, {"a=b", "/l", "x"}, equals);
-        row("edit: equals in path", EditMode, {"a", "/l=1", "x"}, equals);
-        row("equals in filter", AddMode, {"a", "/l", "x=y"}, equals);
-        row("leading semicolon", AddMode, {";W", "/l", "x"}, semicolon);
-        row("edit: leading semicolon", EditMode, {";W", "/l", "x"}, semicolon);
-        row("inner semicolons", AddMode, {"W;1", ";/l", ";x"}, "");
-        row("edit: line feed", EditMode, {"a", "/l\n", "x"}, lineBreak);
-        row("carriage return", AddMode, {"a", "/l", "x\r"}, lineBreak);
+        row({"", "/l", "x"}, empty, "");
+        row({"W", "", "x"}, empty, "");
+        row({"W", "/l", ""}, empty, "");
+        row({" ", " ", " "}, "", "");
+        row({"Web, main", "/l", "x"}, comma, comma);
+        row({"W", "D:\\logs,old", "x"}, comma, comma);
+        row({"W", "/l", "a,b"}, filterComma, filterComma);
+        row({"a=b", "/l", "x"}, equals, equals);
+        row({"a", "/l=1", "x"}, equals, equals);
+        row({"a", "/l", "x=y"}, equals, equals);
+        row({";W", "/l", "x"}, semicolon, semicolon);
+        row({"W;1", ";/l", ";x"}, "", "");
+        row({"a", "/l\n", "x"}, lineBreak, lineBreak);
+        row({"a", "/l", "x\r"}, lineBreak, lineBreak);
     }
 
     void checks()
     {
-        QFETCH(int, mode);
         QFETCH(QStringList, values);
-        QFETCH(QString, refusal);
-        const std::optional<Message> m = CheckLogFolder(mode, {values[0], values[1], values[2]});
-        QCOMPARE(bool(m), !refusal.isEmpty());
-        if (m) {
-            QVERIFY2(m->text.startsWith(refusal), qPrintable(m->text));
-            QCOMPARE(m->icon, refusal.startsWith("Please") ? Message::Icon::Information
-                                                           : Message::Icon::Exclamation);
+        QFETCH(QString, add);
+        QFETCH(QString, edit);
+        for (const qint16 mode : {AddMode, EditMode}) {
+            const QString& refusal = mode == AddMode ? add : edit;
+            const std::optional<Message> m =
+                CheckLogFolder(mode, {values[0], values[1], values[2]});
+            QVERIFY2(bool(m) == !refusal.isEmpty() && (!m || m->text.startsWith(refusal)),
+                     qPrintable(QString::number(mode) + u' ' + (m ? m->text : "accepted")));
+            if (m)
+                QCOMPARE(m->icon, refusal.startsWith("Please") ? Message::Icon::Information
+                                                               : Message::Icon::Exclamation);
         }
     }
 
