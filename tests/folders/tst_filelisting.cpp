@@ -1,6 +1,5 @@
 #include "TestFiles.h"
 #include "folders/FileListing.h"
-#include "folders/FilterPattern.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -8,8 +7,6 @@
 
 #include <sys/stat.h>
 
-// A log folder as a server leaves it: dated files of several styles, other files, and entries
-// with log-file names that are no files to read.
 class TestFileListing : public QObject
 {
     Q_OBJECT
@@ -19,111 +16,77 @@ class TestFileListing : public QObject
     QString Path(const QString& name) const { return m_dir.filePath(name); }
 
 private Q_SLOTS:
+    // A log folder as a server leaves it, with entries of log-file names that are no files.
     void initTestCase()
     {
-        QVERIFY(m_dir.isValid());
-        const QStringList files{"ex030123.log",        "ex021231.log",
-                                "EX021231.LOG",        "ex030123.log.bak",
-                                "WEBEXTD20030123.log", "WEBEXTD20021231.log",
-                                "FWSEXTD20030123.log", "IPPEXTD20030123.log",
-                                "in030123.log",        "in021231.log",
-                                "nc030123.log",        "nc021231.log",
-                                "readme.txt",          "README",
-                                "my log [1].log"};
-        for (const QString& name : files)
-            QVERIFY(WriteFile(Path(name), "line\r\n"));
-        QVERIFY(QDir(m_dir.path()).mkdir("ex999999.log"));
-        QVERIFY(QDir(m_dir.path()).mkdir("readme.d"));
+        for (const char* name : {"ex030123.log", "EX021231.LOG", "ex021231.log", "ex030123.log.bak",
+                                 "in030123.log", "readme.txt", "README", "ex999999.log/ex0401.log"})
+            QVERIFY(QDir().mkpath(QFileInfo(Path(name)).path()) && WriteFile(Path(name), "x"));
         QCOMPARE(mkfifo(QFile::encodeName(Path("ex000000.log")).constData(), 0600), 0);
         QVERIFY(QFile::link(Path("ex030123.log"), Path("ex111111.log")));
         QVERIFY(QFile::link(Path("ex999999.log"), Path("ex222222.log")));
         QVERIFY(QFile::link(Path("gone.log"), Path("ex333333.log")));
     }
 
-    void eachStyleListsItsFilesOfEveryDate_data()
+    // Every folder of a row lists the same names.
+    void list_data()
     {
-        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QStringList>("folders"); // in the test folder; empty: none given
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<bool>("exists");
         QTest::addColumn<QStringList>("names");
-
-        QTest::newRow("exyymmdd.log")
-            << "exyymmdd.log"
+        const QStringList root{"."};
+        QTest::newRow("regular files and links to them, sorted ignoring case")
+            << root << "ex*.log" << true
             << QStringList{"EX021231.LOG", "ex021231.log", "ex030123.log", "ex111111.log"};
-        QTest::newRow("inyymmdd.log")
-            << "inyymmdd.log" << QStringList{"in021231.log", "in030123.log"};
-        QTest::newRow("*.*") << "*.*" << QStringList{"EX021231.LOG",
-                                                     "ex021231.log",
-                                                     "ex030123.log",
-                                                     "ex030123.log.bak",
-                                                     "ex111111.log",
-                                                     "FWSEXTD20030123.log",
-                                                     "in021231.log",
-                                                     "in030123.log",
-                                                     "IPPEXTD20030123.log",
-                                                     "my log [1].log",
-                                                     "nc021231.log",
-                                                     "nc030123.log",
-                                                     "README",
-                                                     "readme.txt",
-                                                     "WEBEXTD20021231.log",
-                                                     "WEBEXTD20030123.log"};
+        QTest::newRow("all") << root << "*.*" << true
+                             << QStringList{"EX021231.LOG",     "ex021231.log", "ex030123.log",
+                                            "ex030123.log.bak", "ex111111.log", "in030123.log",
+                                            "README",           "readme.txt"};
+        QTest::newRow("no match") << root << "*.z19" << true << QStringList{};
+        QTest::newRow("separator at the end, link") << QStringList{"ex999999.log/", "ex222222.log"}
+                                                    << "*.*" << true << QStringList{"ex0401.log"};
+        QTest::newRow("no folder, FIFO without waiting")
+            << QStringList{"missing", "missing/ex", "readme.txt", "ex000000.log", ""} << "*.*"
+            << false << QStringList{};
     }
 
-    void eachStyleListsItsFilesOfEveryDate()
+    void list()
     {
-        QFETCH(QString, filter);
+        QFETCH(QStringList, folders);
+        QFETCH(QString, pattern);
+        QFETCH(bool, exists);
         QFETCH(QStringList, names);
-        bool exists = false;
-        QCOMPARE(ListMatchingFiles(m_dir.path(), *FilterToPattern(filter), &exists), names);
-        QVERIFY(exists);
-    }
-
-    void patternForNoLogListsNothing()
-    {
-        QCOMPARE(ListMatchingFiles(m_dir.path(), "*.z19"), QStringList());
-    }
-
-    void noFolder_data()
-    {
-        QTest::addColumn<QString>("folder");
-        QTest::newRow("missing") << Path("missing");
-        QTest::newRow("missing parent") << Path("missing/ex");
-        QTest::newRow("regular file") << Path("readme.txt");
-        QTest::newRow("FIFO, without waiting for a writer") << Path("ex000000.log");
-        QTest::newRow("empty") << QString();
-    }
-
-    void noFolder()
-    {
-        QFETCH(QString, folder);
-        bool exists = true;
-        QCOMPARE(ListMatchingFiles(folder, "*.*", &exists), QStringList());
-        QVERIFY(!exists);
-    }
-
-    void folderGivenWithSeparatorOrThroughLink()
-    {
-        QVERIFY(QFile::link(Path("ex999999.log"), Path("linked-folder")));
-        QVERIFY(WriteFile(Path("ex999999.log/ex040101.log"), "x"));
-        bool exists = false;
-        const QStringList inside{"ex040101.log"};
-        QCOMPARE(ListMatchingFiles(Path("ex999999.log") + '/', "ex*.log", &exists), inside);
-        QVERIFY(exists);
-        QCOMPARE(ListMatchingFiles(Path("linked-folder"), "ex*.log", &exists), inside);
-        QVERIFY(exists);
-    }
-
-    void thousandsOfFilesSortedIgnoringCase()
-    {
-        QTemporaryDir big;
-        QStringList expected;
-        for (int i = 0; i < 3000; ++i) {
-            const QString name = QString::asprintf(i % 2 ? "EX%06d.LOG" : "ex%06d.log", 3000 - i);
-            QVERIFY(WriteFile(big.filePath(name), {}));
-            QVERIFY(WriteFile(big.filePath(QString::asprintf("in%06d.log", i)), {}));
-            expected.append(name);
+        for (const QString& folder : folders) {
+            bool existed = !exists;
+            QCOMPARE(ListMatchingFiles(folder.isEmpty() ? folder : Path(folder), pattern, &existed),
+                     names);
+            QCOMPARE(existed, exists);
         }
-        std::reverse(expected.begin(), expected.end());
-        QCOMPARE(ListMatchingFiles(big.path(), "ex*.log"), expected);
+    }
+
+    void undecodableFileNames_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<bool>("undecodable");
+        QTest::newRow("utf-8") << QByteArray("caf\xC3\xA9") << "café" << false;
+        QTest::newRow("a real U+FFFD") << QByteArray("a\xEF\xBF\xBD") << "a\uFFFD" << false;
+        QTest::newRow("latin-1 byte") << QByteArray("caf\xE9") << "caf\uFFFD" << true;
+        QTest::newRow("overlong") << QByteArray("\xC0\xAF") << "\uFFFD\uFFFD" << true;
+        QTest::newRow("bad, valid")
+            << QByteArray("\xFF\xF0\x9F\x98\x80") << "\uFFFD\U0001F600" << true;
+    }
+
+    // Names that differ only in undecodable bytes stay apart; only those count as undecodable.
+    void undecodableFileNames()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, shown);
+        QFETCH(bool, undecodable);
+        QCOMPARE(ReadableName(DecodeFileName(bytes)), shown);
+        QCOMPARE(IsUndecodable(DecodeFileName(bytes)), undecodable);
+        QVERIFY(DecodeFileName(bytes + "\xFE") != DecodeFileName(bytes + "\xFD"));
     }
 };
 

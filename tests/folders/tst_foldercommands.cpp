@@ -2,6 +2,7 @@
 #include "FakeMessageBox.h"
 #include "TestFiles.h"
 #include "folders/FileListBox.h"
+#include "folders/FolderCommands.h"
 #include "folders/frmAddLogfile.h"
 #include "settings/modMain.h"
 #include "shell/ConfigFile.h"
@@ -10,6 +11,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
@@ -33,10 +35,10 @@ class TestFolderCommands : public QObject
     QComboBox* Styles() const { return Get<QComboBox>("cmbLogFileStyle", Editor()); }
     QString Logs() const { return m_dir->filePath(QStringLiteral("logs")); }
 
-    void Start(const QList<LogFolder>& folders)
+    void Start(const QList<LogFolder>& folders, const QString& viewer = "vi -R")
     {
         QVERIFY(WriteFile(m_dir->filePath("tarvisk.ini"),
-                          config::FormatConfigFile("vi -R", true, folders)));
+                          config::FormatConfigFile(viewer, true, folders)));
         m_w = std::make_unique<frmMain>(m_messages, m_dir->path());
         m_w->SetLauncher(m_launcher);
         QVERIFY(m_w->Form_Load());
@@ -63,19 +65,29 @@ class TestFolderCommands : public QObject
         return {Get<QLineEdit>("txtLogname", Editor())->text(),
                 Get<QLineEdit>("txtLogPath", Editor())->text(), Styles()->currentText()};
     }
+    template <typename F> static QStringList Collect(int count, F text)
+    {
+        QStringList texts;
+        for (int i = 0; i < count; ++i)
+            texts << text(i);
+        return texts;
+    }
     QStringList Rows() const
     {
-        QStringList rows;
-        for (int i = 0; i < List()->topLevelItemCount(); ++i)
-            rows << List()->topLevelItem(i)->text(0) + u'|' + List()->topLevelItem(i)->text(1);
-        return rows;
+        return Collect(List()->topLevelItemCount(), [this](int i) {
+            const QTreeWidgetItem* row = List()->topLevelItem(i);
+            return row->text(0) + u'|' + row->text(1) + u'|' + row->text(2);
+        });
     }
-    QStringList Listed() const
+    static QStringList Texts(const QListWidget& list)
     {
-        QStringList names;
-        for (int i = 0; i < Get<FileListBox>("File1")->count(); ++i)
-            names << Get<FileListBox>("File1")->item(i)->text();
-        return names;
+        return Collect(list.count(), [&list](int i) { return list.item(i)->text(); });
+    }
+    QStringList Listed() const { return Texts(*Get<FileListBox>("File1")); }
+    QStringList Shown() const
+    {
+        return Collect(int(m_messages.shown.size()),
+                       [this](int i) { return m_messages.shown[i].text; });
     }
 
 private Q_SLOTS:
@@ -89,157 +101,172 @@ private Q_SLOTS:
     }
     void cleanup() { m_w.reset(); }
 
-    void addMode_data()
+    // Every value the editor accepts must read back from the configuration file as the same row.
+    void checks_data()
     {
-        QTest::addColumn<QStringList>("values");
-        QTest::addColumn<int>("style");
-        QTest::addColumn<QString>("added"); // empty: refused, the editor keeps the values
-        QTest::newRow("free filter") << QStringList{"W", "/l", "access.log"} << -1 << "W|/l";
-        QTest::newRow("*.* from the list") << QStringList{"W", "/l", ""} << 7 << "W|/l";
-        QTest::newRow("name empty") << QStringList{"", "/l", "x"} << -1 << "";
-        QTest::newRow("comma in path") << QStringList{"W", "D:\\logs,old", "x"} << -1 << "";
-        QTest::newRow("comma in filter") << QStringList{"W", "/l", "a,b"} << -1 << "";
+        QTest::addColumn<QStringList>("values"); // Name, Path, Filter
+        QTest::addColumn<QString>("add");        // the refusal's start in add mode; empty: accepted
+        QTest::addColumn<QString>("edit");       // the same in edit mode
+        const auto row = [](const QStringList& v, const char* add, const char* edit) {
+            QTest::addRow("%s", qPrintable(v.join(u'|'))) << v << QString(add) << QString(edit);
+        };
+        const char* empty = "Please specify Logfolder description, Path and Filter";
+        const char* comma = "Commasigns are not allowed in the Logfolder desciption or path";
+        const char* filterComma = "Commasigns are not allowed in the Filter";
+        const char* equals = "Equalsigns are not allowed";
+        const char* semicolon = "The Logfolder description may not begin with a semicolon";
+        const char* lineBreak = "Line breaks are not allowed";
+        row({"", "/l", "x"}, empty, "");
+        row({"W", "", "x"}, empty, "");
+        row({"W", "/l", ""}, empty, "");
+        row({" ", " ", " "}, "", "");
+        row({"Web, main", "/l", "x"}, comma, comma);
+        row({"W", "D:\\logs,old", "x"}, comma, comma);
+        row({"W", "/l", "a,b"}, filterComma, filterComma);
+        row({"a=b", "/l", "x"}, equals, equals);
+        row({"a", "/l=1", "x"}, equals, equals);
+        row({"a", "/l", "x=y"}, equals, equals);
+        row({";W", "/l", "x"}, semicolon, semicolon);
+        row({"W;1", ";/l", ";x"}, "", "");
+        row({"a", "/l\n", "x"}, lineBreak, lineBreak);
+        row({"a", "/l", "x\r"}, lineBreak, lineBreak);
     }
 
-    // The new row is not selected and the file list stays on the selected folder.
-    void addMode()
+    void checks()
     {
         QFETCH(QStringList, values);
-        QFETCH(int, style);
-        QFETCH(QString, added);
-        Start({{"Logs", Logs(), "*.log"}});
-        ClickFolder(0);
-        Click("cmdAdd");
-        QCOMPARE(Editor()->windowTitle(), QStringLiteral("Add Logfolder"));
-        QCOMPARE(Fields(), (QStringList{"", "", ""}));
-        QStringList styles;
-        for (int i = 0; i < Styles()->count(); ++i)
-            styles << Styles()->itemText(i);
-        QCOMPARE(styles,
-                 (QStringList{"exyymmdd.log", "inyymmdd.log", "ncyymmdd.log", "FWSEXTDyyyymmdd.log",
-                              "IPPEXTDyyyymmdd.log", "WEBEXTDyyyymmdd.log", "*.log", "*.*"}));
-        Type(values);
-        if (style >= 0)
-            Styles()->setCurrentIndex(style);
-        const QStringList typed = Fields();
-        Click("cmdOK", Editor());
-        QCOMPARE(Rows().mid(1), added.isEmpty() ? QStringList() : QStringList{added});
-        if (!added.isEmpty())
-            QCOMPARE(List()->topLevelItem(1)->text(2), typed[2]);
-        QCOMPARE(m_messages.shown.size(), added.isEmpty() ? 1 : 0);
-        QCOMPARE(Editor() ? Fields() : QStringList(), added.isEmpty() ? typed : QStringList());
-        QCOMPARE(List()->selectedItems().size(), 1);
-        QCOMPARE(Listed(), QStringList{"ex030123.log"});
+        QFETCH(QString, add);
+        QFETCH(QString, edit);
+        for (const qint16 mode : {AddMode, EditMode}) {
+            const QString& refusal = mode == AddMode ? add : edit;
+            const std::optional<Message> m =
+                CheckLogFolder(mode, {values[0], values[1], values[2]});
+            QVERIFY2(bool(m) == !refusal.isEmpty() && (!m || m->text.startsWith(refusal)),
+                     qPrintable(QString::number(mode) + u' ' + (m ? m->text : "accepted")));
+            if (m)
+                QCOMPARE(m->icon, refusal.startsWith("Please") ? Message::Icon::Information
+                                                               : Message::Icon::Exclamation);
+        }
     }
 
-    void editMode()
+    // Add refuses keeping what was typed and appends without selecting the new row. A double
+    // click edits a row whose filter is none of the styles; OK unchanged and Cancel leave it.
+    // Edit while the editor is open only switches the mode: OK writes the row selected then,
+    // or asks for one when it was removed meanwhile.
+    void editor()
     {
-        Start({{"a", "/", "*.log"}, {"Web", "/", "access.log"}});
+        Start({{"Logs", Logs(), "*.log"}, {"Web", "/", "access.log"}});
+        ClickFolder(0);
+        Click("cmdAdd");
+        QCOMPARE(Fields(), (QStringList{"", "", ""}));
+        Type({"W", "D:\\logs,old", "access.log"});
+        Click("cmdOK", Editor());
+        QCOMPARE(Fields(), (QStringList{"W", "D:\\logs,old", "access.log"}));
+        Type({"W", "/", "access.log"});
+        Click("cmdOK", Editor());
+        QVERIFY(!Editor());
+        Click("cmdAdd");
+        Type({"V", "/v", ""});
+        Styles()->setCurrentIndex(int(frmAddLogfile::Styles.indexOf("*.*")));
+        Click("cmdOK", Editor());
+        const QString logs = "Logs|" + Logs() + "|*.log";
+        QCOMPARE(Rows(), (QStringList{logs, "Web|/|access.log", "W|/|access.log", "V|/v|*.*"}));
+        QCOMPARE(List()->selectedItems(), QList{List()->topLevelItem(0)});
+        QCOMPARE(Listed(), QStringList{"ex030123.log"});
         ClickFolder(1);
         QTest::mouseDClick(List()->viewport(), Qt::LeftButton, {},
                            List()->visualItemRect(List()->topLevelItem(1)).center());
-        QCOMPARE(Editor()->windowTitle(), QStringLiteral("Edit Logfolder"));
         QCOMPARE(Fields(), (QStringList{"Web", "/", "access.log"}));
         Click("cmdOK", Editor());
         Click("cmdEdit");
         Type({"", "/new", "x"});
         Click("cmdCancel", Editor());
-        Click("cmdEdit");
-        Type({"", "/new", "x"});
-        Editor()->close(); // the close box
-        QTest::qWait(0);
-        QCOMPARE(Rows(), (QStringList{"a|/", "Web|/"}));
-        QCOMPARE(List()->topLevelItem(1)->text(2), QStringLiteral("access.log"));
-        Click("cmdEdit");
-        Type({"", "/new", "x"});
-        Click("cmdOK", Editor());
-        QCOMPARE(Rows(), (QStringList{"a|/", "|/new"}));
-    }
-
-    void openEditorOnlyLearnsTheNewMode()
-    {
-        Start({{"a", "/", "x"}, {"b", "/", "y"}});
-        ClickFolder(0);
         Click("cmdAdd");
-        Type({"typed", "/t", "z"});
+        Type({"", "/t", "z"}); // refused in add mode
         Click("cmdEdit");
-        QCOMPARE(Editor()->windowTitle(), QStringLiteral("Add Logfolder"));
-        QCOMPARE(Fields(), (QStringList{"typed", "/t", "z"}));
-        ClickFolder(1); // OK writes into the row selected at that moment
+        QCOMPARE(Fields(), (QStringList{"", "/t", "z"}));
+        ClickFolder(2);
         Click("cmdOK", Editor());
-        QCOMPARE(Rows(), (QStringList{"a|/", "typed|/t"}));
-    }
-
-    void editWithNoRowSelected()
-    {
-        Start({{"a", "/", "x"}, {"b", "/", "y"}});
-        ClickFolder(0);
+        QCOMPARE(Rows(), (QStringList{logs, "Web|/|access.log", "|/t|z", "V|/v|*.*"}));
         Click("cmdEdit");
         m_messages.answer = MessageAnswer::Yes;
-        Click("cmdRemove"); // while the editor is open
+        Click("cmdRemove");
         Click("cmdOK", Editor());
-        QCOMPARE(m_messages.shown.last().text,
-                 QStringLiteral("Please select the Logfolder to edit"));
-        QCOMPARE(Rows(), QStringList{"b|/"});
         QVERIFY(Editor());
+        QCOMPARE(Rows(), (QStringList{logs, "Web|/|access.log", "V|/v|*.*"}));
+        QCOMPARE(Shown(),
+                 (QStringList{"Commasigns are not allowed in the Logfolder desciption or path",
+                              "Do you want to remove logfolder ",
+                              "Please select the Logfolder to edit"}));
     }
 
-    void remove_data()
-    {
-        QTest::addColumn<int>("answer");
-        QTest::addColumn<QStringList>("rows");
-        QTest::newRow("No") << int(MessageAnswer::No)
-                            << QStringList{"a|/a", "Web server|/l", "c|/c"};
-        QTest::newRow("Yes") << int(MessageAnswer::Yes) << QStringList{"a|/a", "c|/c"};
-    }
-
+    // No keeps the row; Yes removes it, the others keep their order and the file list stays.
     void remove()
     {
-        QFETCH(int, answer);
-        QFETCH(QStringList, rows);
         Start({{"a", "/a", "x"}, {"Web server", Logs(), "*.log"}, {"c", "/c", "z"}});
-        rows.replaceInStrings("/l", Logs());
-        m_messages.answer = MessageAnswer(answer);
+        QStringList rows{"a|/a|x", "Web server|" + Logs() + "|*.log", "c|/c|z"};
+        m_messages.answer = MessageAnswer::No;
         Click("cmdRemove"); // none selected: nothing asked
         ClickFolder(1);
         Click("cmdRemove");
         QCOMPARE(Rows(), rows);
-        QCOMPARE(m_messages.shown.size(), 1);
-        QCOMPARE(m_messages.shown[0].text,
-                 QStringLiteral("Do you want to remove logfolder Web server"));
-        QCOMPARE(m_messages.shown[0].icon, Message::Icon::Question);
-        QCOMPARE(m_messages.shown[0].buttons, Message::Buttons::YesNo);
+        m_messages.answer = MessageAnswer::Yes;
+        Click("cmdRemove");
+        rows.removeAt(1);
+        QCOMPARE(Rows(), rows);
+        QCOMPARE(Shown(), QStringList(2, "Do you want to remove logfolder Web server"));
+        QCOMPARE(m_messages.shown[1].buttons, Message::Buttons::YesNo);
         QCOMPARE(Listed(), QStringList{"ex030123.log"});
         QCOMPARE(modMain::CurrentPath, Logs() + u'/');
     }
 
     void openAndView_data()
     {
+        QTest::addColumn<QString>("viewer");
         QTest::addColumn<bool>("starts");
-        QTest::newRow("started") << true;
-        QTest::newRow("cannot start") << false;
+        QTest::addColumn<QString>("file");     // as listed
+        QTest::addColumn<QStringList>("view"); // the viewer's program and arguments; empty: none
+        const QString odd = "-a \"b\"; c.log";
+        QTest::newRow("started") << "vi -R" << true << odd << QStringList{"vi", "-R"};
+        QTest::newRow("cannot start") << "vi -R" << false << odd << QStringList{"vi", "-R"};
+        QTest::newRow("quoted program and argument")
+            << "\"/opt/my viewer\" -c \"set nowrap\"" << true << odd
+            << QStringList{"/opt/my viewer", "-c", "set nowrap"};
+        QTest::newRow("blank viewer") << "   " << true << odd << QStringList{};
+        QTest::newRow("undecodable name") << "vi -R" << true << "caf\uFFFD.log" << QStringList{};
     }
 
+    // Folder and file each arrive as one argument, whatever blanks, quotes and signs they hold;
+    // a name that is not valid UTF-8 is listed readably but cannot be opened.
     void openAndView()
     {
+        QFETCH(QString, viewer);
         QFETCH(bool, starts);
+        QFETCH(QString, file);
+        QFETCH(QStringList, view);
         const QString folder = m_dir->filePath("-my logs;\"x\"");
-        const QString path = folder + "/-a \"b\"; c.log";
-        QVERIFY(QDir().mkpath(folder) && WriteFile(path, "x"));
-        Start({{"Odd", folder, "*.log"}});
+        const QByteArray undecodable = QFile::encodeName(folder) + "/caf\xE9.log";
+        QVERIFY(QDir().mkpath(folder) && WriteFile(folder + "/-a \"b\"; c.log", "x"));
+        FILE* f = fopen(undecodable.constData(), "w"); // Qt cannot name it
+        QVERIFY(f && fclose(f) == 0);
+        Start({{"Odd", folder, "*.log"}}, viewer);
         m_launcher.succeeds = starts;
         ClickFolder(0);
         Click("cmdOpen");
-        Get<FileListBox>("File1")->setCurrentRow(0);
+        QCOMPARE(Listed(), (QStringList{"-a \"b\"; c.log", "caf\uFFFD.log"}));
+        Get<FileListBox>("File1")->setCurrentRow(int(Listed().indexOf(file)));
         Click("cmdView");
-        QCOMPARE(m_launcher.started,
-                 (QList<QStringList>{{"xdg-open", folder}, {"vi", "-R", path}}));
-        QStringList texts;
-        for (const Message& m : m_messages.shown)
-            texts << m.text;
-        QCOMPARE(texts, (starts ? QStringList{}
-                                : QStringList{"Failed to open \\\\" + folder + u'/',
-                                              "Failed to start vi -R " + path}));
+        QList<QStringList> started{{"xdg-open", folder}};
+        if (!view.isEmpty())
+            started << view + QStringList{folder + u'/' + file};
+        QCOMPARE(m_launcher.started, started);
+        QStringList failures;
+        if (!starts)
+            failures << "Failed to open \\\\" + folder + u'/';
+        if (!starts || view.isEmpty())
+            failures << "Failed to start " + viewer + u' ' + folder + u'/' + file;
+        QCOMPARE(Shown(), failures);
+        QCOMPARE(::remove(undecodable.constData()), 0); // nor removed nor renamed it
     }
 
     // A click below the rows reads the selected folder again and stops a run; a keyboard move
@@ -263,20 +290,25 @@ private Q_SLOTS:
         QCOMPARE(Listed(), QStringList());
     }
 
-    void undecodableNameIsListedButNotOpened()
+    // The file list alone: a folder it cannot list keeps the list and its selection; a new
+    // pattern lists again, selecting nothing.
+    void fileListBox()
     {
-        const QByteArray name = QFile::encodeName(Logs()) + "/caf\xE9.log";
-        FILE* f = fopen(name.constData(), "w"); // Qt cannot name it
-        QVERIFY(f && fclose(f) == 0);
-        Start({{"Logs", Logs(), "*.log"}});
-        ClickFolder(0);
-        QCOMPARE(Listed(), (QStringList{"caf\uFFFD.log", "ex030123.log"}));
-        Get<FileListBox>("File1")->setCurrentRow(0);
-        Click("cmdView");
-        QVERIFY(m_launcher.started.isEmpty());
-        QCOMPARE(m_messages.shown.value(0).text,
-                 "Failed to start vi -R " + Logs() + "/caf\uFFFD.log");
-        QCOMPARE(::remove(name.constData()), 0); // nor remove it
+        QVERIFY(WriteFile(Logs() + "/notes.txt", "x") && WriteFile(Logs() + "/ex021231.log", "x"));
+        FileListBox box;
+        box.SetPattern("ex*.log");
+        QVERIFY(box.SetPath(Logs()));
+        box.setCurrentRow(1);
+        QVERIFY(!box.SetPath(Logs() + "/missing"));
+        QVERIFY(!box.SetPath(Logs() + "/notes.txt"));
+        QCOMPARE(box.Path(), Logs());
+        QCOMPARE(Texts(box), (QStringList{"ex021231.log", "ex030123.log"}));
+        QCOMPARE(box.FileName(), QStringLiteral("ex030123.log"));
+        QSignalSpy selection(&box, &QListWidget::itemSelectionChanged);
+        box.SetPattern("*.TXT");
+        QCOMPARE(Texts(box), QStringList{"notes.txt"});
+        QCOMPARE(box.FileName(), QString());
+        QCOMPARE(selection.count(), 0); // only a user's click tells of a selection
     }
 };
 
