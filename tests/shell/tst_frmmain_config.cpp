@@ -5,8 +5,6 @@
 #include "shell/frmMain.h"
 
 #include <QCheckBox>
-#include <QComboBox>
-#include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -37,159 +35,107 @@ private Q_SLOTS:
         modMain::SetStartValues();
     }
 
-    void noFileAtStart()
+    void missingFileIsCreated()
     {
         auto w = Window();
         QVERIFY(w->Form_Load());
-        QCOMPARE(QFileInfo(Ini()).size(), 0);
-        QVERIFY(QFileInfo::exists(Ini()));
+        QVERIFY(QFileInfo(Ini()).isFile() && QFileInfo(Ini()).size() == 0);
         QVERIFY(m_messages.shown.isEmpty());
         QCOMPARE(w->findChild<QTreeWidget*>("ListView1")->topLevelItemCount(), 0);
         QVERIFY(w->findChild<QCheckBox*>("chkDivider")->isChecked());
         QCOMPARE(w->findChild<QLineEdit*>("txtFilter")->text(), QStringLiteral("*"));
-        QCOMPARE(modMain::ExtViewer, QStringLiteral("xdg-open"));
-        QVERIFY(modMain::UseDividers);
     }
 
-    void badLineEndsBeforeTheWindowShows()
+    void invalidLineEndsTheProgram()
     {
         QVERIFY(WriteFile(Ini(), ";\r\nok,fine,here\r\nnot a folder\r\nlater,line,x\r\n"));
-        auto w = Window();
-        QVERIFY(!w->Form_Load());
-        QVERIFY(!w->isVisible());
+        QVERIFY(!Window()->Form_Load());
         QCOMPARE(m_messages.shown.size(), 1);
-        const Message& m = m_messages.shown.first();
-        QCOMPARE(m.title, QStringLiteral("Invalid data in Tarvisk.ini"));
-        QCOMPARE(m.icon, Message::Icon::Exclamation);
-        QCOMPARE(m.buttons, Message::Buttons::Ok);
-        QVERIFY(m.text.endsWith(QStringLiteral("Unable to interpret: not a folder")));
+        QVERIFY(
+            m_messages.shown[0].text.endsWith(QStringLiteral("Unable to interpret: not a folder")));
+        QCOMPARE(m_messages.shown[0].icon, Message::Icon::Exclamation);
     }
 
-    void unreadableFileIsReportedAndTheWindowStillLoads()
-    {
-        QVERIFY(QDir().mkpath(Ini()));
-        auto w = Window();
-        QVERIFY(w->Form_Load());
-        QCOMPARE(m_messages.shown.size(), 1);
-        QCOMPARE(m_messages.shown.first().title, QStringLiteral("Tarvisk"));
-        QCOMPARE(m_messages.shown.first().icon, Message::Icon::None);
-        QVERIFY(!w->findChild<QCheckBox*>("chkDivider")->isChecked());
-        QCOMPARE(w->findChild<QLineEdit*>("txtFilter")->text(), QStringLiteral("*"));
-    }
-
-    void quitWritesTheFile()
-    {
-        const QByteArray before = config::FormatConfigFile(
-            "vi", true,
-            {{"Web", "/var/log/web", "exyymmdd.log"}, {"Proxy", "/var/log/proxy", "*.log"}});
-        QVERIFY(WriteFile(Ini(), before));
-        auto w = Window();
-        QVERIFY(w->Form_Load());
-        w->show();
-        QCOMPARE(w->findChild<QTreeWidget*>("ListView1")->topLevelItemCount(), 2);
-        QCOMPARE(ReadFile(Ini()), before);
-
-        w->findChild<QCheckBox*>("chkDivider")->click();
-        QVERIFY(!modMain::UseDividers);
-        QTest::mouseClick(w->findChild<QPushButton*>("cmdQuit"), Qt::LeftButton);
-        QVERIFY(w->StopRequested);
-        QVERIFY(!w->isVisible());
-        QCOMPARE(ReadFile(Ini()), config::FormatConfigFile("vi", false,
-                                                           {{"Web", "/var/log/web", "exyymmdd.log"},
-                                                            {"Proxy", "/var/log/proxy", "*.log"}}));
-        QVERIFY(m_messages.shown.isEmpty());
-    }
-
-    void closingByTheFrameWritesNothing()
-    {
-        const QByteArray before = config::FormatConfigFile("vi", true, {{"a", "b", "c"}});
-        QVERIFY(WriteFile(Ini(), before));
-        auto w = Window();
-        QVERIFY(w->Form_Load());
-        w->show();
-        w->findChild<QCheckBox*>("chkDivider")->click();
-        QVERIFY(w->close());
-        QVERIFY(w->StopRequested);
-        QCOMPARE(ReadFile(Ini()), before);
-    }
-
-    // Whatever the editor accepted is there after Quit and a new start; a row that was not
+    // Rows and settings are read at start; only Quit writes them back, and a row that was not
     // edited keeps its bytes, even those that are not valid UTF-8.
-    void editorRoundTrip()
+    void savedByQuitOnly_data()
     {
+        QTest::addColumn<bool>("quit");
+        QTest::newRow("Quit") << true;
+        QTest::newRow("closed by the frame") << false;
+    }
+
+    void savedByQuitOnly()
+    {
+        QFETCH(bool, quit);
         const QByteArray foreign = "Old,/srv/caf\xE9 logs,ex\xFFyymmdd.log";
-        QVERIFY(WriteFile(Ini(), ";\r\nEXTVIEWER=vi\r\n" + foreign + "\r\nB,/b,x\r\n"));
+        const QByteArray before =
+            ";\r\nEXTVIEWER=vi\r\nSPLITLINES=TRUE\r\n" + foreign + "\r\nB,/b,x\r\n";
+        QVERIFY(WriteFile(Ini(), before));
         auto w = Window();
         QVERIFY(w->Form_Load());
         w->show();
         auto* list = w->findChild<QTreeWidget*>("ListView1");
-        QTest::mouseClick(w->findChild<QPushButton*>("cmdAdd"), Qt::LeftButton);
-        auto* editor = w->findChild<QDialog*>();
-        editor->findChild<QLineEdit*>("txtLogname")->setText(" Wéb; server ");
-        editor->findChild<QLineEdit*>("txtLogPath")->setText("/var/log/my \"web\"");
-        editor->findChild<QComboBox*>("cmbLogFileStyle")->setCurrentIndex(7);
-        QTest::mouseClick(editor->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
-        list->topLevelItem(1)->setSelected(true);
-        QTest::mouseClick(w->findChild<QPushButton*>("cmdEdit"), Qt::LeftButton);
-        QTest::qWait(0);
-        editor = w->findChild<QDialog*>();
-        editor->findChild<QLineEdit*>("txtLogname")->setText("");
-        QTest::mouseClick(editor->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
-        QTest::mouseClick(w->findChild<QPushButton*>("cmdQuit"), Qt::LeftButton);
-        QVERIFY(ReadFile(Ini()).endsWith("\r\n;\r\n" + foreign +
-                                         "\r\n,/b,x\r\n Wéb; server ,/var/log/my \"web\",*.*\r\n"));
-        modMain::SetStartValues();
-        auto again = Window();
-        QVERIFY(again->Form_Load());
         QStringList rows;
-        auto* read = again->findChild<QTreeWidget*>("ListView1");
-        for (int i = 0; i < read->topLevelItemCount(); ++i)
-            rows << read->topLevelItem(i)->text(1);
-        QCOMPARE(rows, (QStringList{"/srv/caf\uFFFD logs", "/b", "/var/log/my \"web\""}));
+        for (int i = 0; i < list->topLevelItemCount(); ++i)
+            for (int column = 0; column < 3; ++column)
+                rows << list->topLevelItem(i)->text(column);
+        QCOMPARE(rows,
+                 (QStringList{"Old", "/srv/caf\uFFFD logs", "ex\uFFFDyymmdd.log", "B", "/b", "x"}));
+        auto* divider = w->findChild<QCheckBox*>("chkDivider");
+        QVERIFY(divider->isChecked());
+        QCOMPARE(ReadFile(Ini()), before);
+        divider->click();
+        QVERIFY(!modMain::UseDividers);
+        if (quit)
+            QTest::mouseClick(w->findChild<QPushButton*>("cmdQuit"), Qt::LeftButton);
+        else
+            QVERIFY(w->close());
+        QVERIFY(w->StopRequested && !w->isVisible());
+        const QByteArray after = ReadFile(Ini());
+        if (quit)
+            QVERIFY(after.contains("EXTVIEWER=vi\r\nSPLITLINES=FALSE\r\n") &&
+                    after.endsWith(";\r\n" + foreign + "\r\nB,/b,x\r\n"));
+        else
+            QCOMPARE(after, before);
+        QVERIFY(m_messages.shown.isEmpty());
     }
 
-    void unreadableFileSurvivesQuit_data()
+    // A file that could not be read at start, or a save that fails, leaves the file as it was;
+    // the message names it and the window closes all the same.
+    void quitThatCannotSave_data()
     {
         QTest::addColumn<QString>("kind");
         QTest::newRow("FIFO") << "fifo";
-        QTest::newRow("folder") << "folder";
         QTest::newRow("no read permission") << "file";
+        QTest::newRow("folder gone before Quit") << "gone";
     }
 
-    void unreadableFileSurvivesQuit()
+    void quitThatCannotSave()
     {
         QFETCH(QString, kind);
         if (kind == "file" && geteuid() == 0)
             QSKIP("root reads every file");
-        const QByteArray bytes = config::FormatConfigFile("vi", false, {{"a", "/a", "x"}});
+        const QByteArray bytes = ";\r\na,/a,x\r\n";
         if (kind == "fifo")
             QCOMPARE(mkfifo(QFile::encodeName(Ini()).constData(), 0600), 0);
-        else if (kind == "folder")
-            QVERIFY(QDir().mkpath(Ini()));
         else
-            QVERIFY(WriteFile(Ini(), bytes) && QFile::setPermissions(Ini(), {}));
+            QVERIFY(WriteFile(Ini(), bytes) &&
+                    (kind == "gone" || QFile::setPermissions(Ini(), {})));
         auto w = Window();
         QVERIFY(w->Form_Load());
+        QCOMPARE(m_messages.shown.size(), kind == "gone" ? 0 : 1);
+        QCOMPARE(w->findChild<QCheckBox*>("chkDivider")->isChecked(), kind == "gone");
+        QCOMPARE(w->findChild<QLineEdit*>("txtFilter")->text(), QStringLiteral("*"));
+        if (kind == "gone")
+            modMain::IniPath = m_dir->filePath(QStringLiteral("gone/tarvisk.ini"));
         QTest::mouseClick(w->findChild<QPushButton*>("cmdQuit"), Qt::LeftButton);
-        QCOMPARE(m_messages.shown.size(), 2);
-        QVERIFY(m_messages.shown[1].text.startsWith("The settings were not saved: " + Ini()));
-        const QFileInfo after(Ini());
-        QCOMPARE(after.isDir(), kind == "folder");
-        QCOMPARE(after.isFile(), kind == "file");
-        QFile::setPermissions(Ini(), QFile::ReadOwner | QFile::WriteOwner);
-        if (kind == "file")
-            QCOMPARE(ReadFile(Ini()), bytes);
-    }
-
-    void failedSaveIsReportedWithTheFileName()
-    {
-        auto w = Window();
-        QVERIFY(w->Form_Load());
-        modMain::IniPath = m_dir->filePath(QStringLiteral("gone/tarvisk.ini"));
-        QTest::mouseClick(w->findChild<QPushButton*>("cmdQuit"), Qt::LeftButton);
-        QCOMPARE(m_messages.shown.size(), 1);
-        QVERIFY(m_messages.shown.first().text.contains(modMain::IniPath));
         QVERIFY(!w->isVisible());
+        QVERIFY(m_messages.shown.last().text.contains(modMain::IniPath));
+        QFile::setPermissions(Ini(), QFile::ReadOwner | QFile::WriteOwner);
+        QCOMPARE(QFileInfo(Ini()).isFile(), kind != "fifo");
+        if (kind != "fifo")
+            QCOMPARE(ReadFile(Ini()), bytes);
     }
 };
 
