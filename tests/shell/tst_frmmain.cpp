@@ -6,14 +6,19 @@
 #include "shell/ConfigFile.h"
 #include "shell/frmMain.h"
 
+#include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
 
-// The main window driven by clicks: the file list of a folder, the file commands' enabled
-// states, and Tail.
+#include <sys/stat.h>
+#include <unistd.h>
+
+// The main window driven by clicks: the configuration file read at start and written by Quit,
+// the file list of a folder, the file commands' enabled states, and Tail.
 class TestFrmMain : public QObject
 {
     Q_OBJECT
@@ -29,12 +34,21 @@ class TestFrmMain : public QObject
     QString Logs() const { return m_dir->filePath(QStringLiteral("logs")); }
     FileListBox* Files() const { return Get<FileListBox>("File1"); }
 
+    QString Ini() const { return m_dir->filePath(QStringLiteral("tarvisk.ini")); }
+
+    // The load sequence on `ini` as the configuration file (null: none); false when the
+    // program must end.
+    bool Load(const QByteArray& ini)
+    {
+        if (!ini.isNull() && !WriteFile(Ini(), ini))
+            return false;
+        m_window = std::make_unique<frmMain>(m_messages, m_dir->path());
+        return m_window->Form_Load();
+    }
+
     void Start(const QList<LogFolder>& folders)
     {
-        QVERIFY(WriteFile(m_dir->filePath(QStringLiteral("tarvisk.ini")),
-                          config::FormatConfigFile("vi", true, folders)));
-        m_window = std::make_unique<frmMain>(m_messages, m_dir->path());
-        QVERIFY(m_window->Form_Load());
+        QVERIFY(Load(config::FormatConfigFile("vi", true, folders)));
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     }
@@ -79,6 +93,102 @@ private Q_SLOTS:
     }
 
     void cleanup() { m_window.reset(); }
+
+    void missingConfigurationIsCreated()
+    {
+        QVERIFY(Load({}));
+        QVERIFY(QFileInfo(Ini()).isFile() && QFileInfo(Ini()).size() == 0);
+        QVERIFY(m_messages.shown.isEmpty());
+        QCOMPARE(Get<QTreeWidget>("ListView1")->topLevelItemCount(), 0);
+        QVERIFY(Get<QCheckBox>("chkDivider")->isChecked());
+        QCOMPARE(Get<QLineEdit>("txtFilter")->text(), QStringLiteral("*"));
+    }
+
+    void invalidLineEndsTheProgram()
+    {
+        QVERIFY(!Load(";\r\nok,fine,here\r\nnot a folder\r\nlater,line,x\r\n"));
+        QCOMPARE(m_messages.shown.size(), 1);
+        QVERIFY(m_messages.shown[0].text.endsWith("Unable to interpret: not a folder"));
+        QCOMPARE(m_messages.shown[0].icon, Message::Icon::Exclamation);
+    }
+
+    // Rows and settings are read at start; only Quit writes them back, and a row that was not
+    // edited keeps its bytes, even those that are not valid UTF-8.
+    void savedByQuitOnly_data()
+    {
+        QTest::addColumn<bool>("quit");
+        QTest::newRow("Quit") << true;
+        QTest::newRow("closed by the frame") << false;
+    }
+
+    void savedByQuitOnly()
+    {
+        QFETCH(bool, quit);
+        const QByteArray foreign = "Old,/srv/caf\xE9 logs,ex\xFFyymmdd.log";
+        const QByteArray before =
+            ";\r\nEXTVIEWER=vi\r\nSPLITLINES=TRUE\r\n" + foreign + "\r\nB,/b,x\r\n";
+        QVERIFY(Load(before));
+        m_window->show();
+        auto* list = Get<QTreeWidget>("ListView1");
+        QStringList rows;
+        for (int i = 0; i < list->topLevelItemCount(); ++i)
+            for (int column = 0; column < 3; ++column)
+                rows << list->topLevelItem(i)->text(column);
+        QCOMPARE(rows,
+                 (QStringList{"Old", "/srv/caf\uFFFD logs", "ex\uFFFDyymmdd.log", "B", "/b", "x"}));
+        QVERIFY(Get<QCheckBox>("chkDivider")->isChecked());
+        QCOMPARE(ReadFile(Ini()), before);
+        Get<QCheckBox>("chkDivider")->click();
+        QVERIFY(!modMain::UseDividers);
+        if (quit)
+            QTest::mouseClick(Get<QPushButton>("cmdQuit"), Qt::LeftButton);
+        else
+            QVERIFY(m_window->close());
+        QVERIFY(m_window->StopRequested && !m_window->isVisible());
+        const QByteArray after = ReadFile(Ini());
+        if (quit)
+            QVERIFY(after.contains("EXTVIEWER=vi\r\nSPLITLINES=FALSE\r\n") &&
+                    after.endsWith(";\r\n" + foreign + "\r\nB,/b,x\r\n"));
+        else
+            QCOMPARE(after, before);
+        QVERIFY(m_messages.shown.isEmpty());
+    }
+
+    // A file that could not be read at start, or a save that fails, leaves the file as it was;
+    // the message names it and the window closes all the same.
+    void quitThatCannotSave_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("FIFO") << "fifo";
+        QTest::newRow("no read permission") << "file";
+        QTest::newRow("folder gone before Quit") << "gone";
+    }
+
+    void quitThatCannotSave()
+    {
+        QFETCH(QString, kind);
+        if (kind == "file" && geteuid() == 0)
+            QSKIP("root reads every file");
+        const QByteArray bytes = ";\r\na,/a,x\r\n";
+        if (kind == "fifo")
+            QCOMPARE(mkfifo(QFile::encodeName(Ini()).constData(), 0600), 0);
+        else
+            QVERIFY(WriteFile(Ini(), bytes) &&
+                    (kind == "gone" || QFile::setPermissions(Ini(), {})));
+        QVERIFY(Load({}));
+        QCOMPARE(m_messages.shown.size(), kind == "gone" ? 0 : 1);
+        QCOMPARE(Get<QCheckBox>("chkDivider")->isChecked(), kind == "gone");
+        QCOMPARE(Get<QLineEdit>("txtFilter")->text(), QStringLiteral("*"));
+        if (kind == "gone")
+            modMain::IniPath = m_dir->filePath(QStringLiteral("gone/tarvisk.ini"));
+        QTest::mouseClick(Get<QPushButton>("cmdQuit"), Qt::LeftButton);
+        QVERIFY(!m_window->isVisible());
+        QVERIFY(m_messages.shown.last().text.contains(modMain::IniPath));
+        QFile::setPermissions(Ini(), QFile::ReadOwner | QFile::WriteOwner);
+        QCOMPARE(QFileInfo(Ini()).isFile(), kind != "fifo");
+        if (kind != "fifo")
+            QCOMPARE(ReadFile(Ini()), bytes);
+    }
 
     // The second folder is chosen after the first, whose files must not stay listed.
     void fileListOfTheChosenFolder_data()
