@@ -9,7 +9,9 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
@@ -18,7 +20,8 @@
 #include <unistd.h>
 
 // The main window driven by clicks: the configuration file read at start and written by Quit,
-// the file list of a folder, the file commands' enabled states, and Tail.
+// the file list of a folder, the file commands' enabled states, Tail, and following a log that
+// a separate process writes.
 class TestFrmMain : public QObject
 {
     Q_OBJECT
@@ -60,6 +63,7 @@ class TestFrmMain : public QObject
         if (twice)
             QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
     }
+    void Press(const char* button) { QTest::mouseClick(Get<QPushButton>(button), Qt::LeftButton); }
     void ClickFolder(int row) { Click(Get<QTreeWidget>("ListView1"), row); }
 
     static QStringList Texts(const QAbstractItemModel* model)
@@ -70,6 +74,31 @@ class TestFrmMain : public QObject
         return texts;
     }
     QStringList Shown() const { return Texts(Get<OutputView>("lstRows")->model()); }
+
+    // The lines shown, without the dividers between polls (their layout is the monitor's).
+    QStringList ShownWithoutDividers() const
+    {
+        QStringList lines = Shown();
+        lines.removeIf([](const QString& line) {
+            return line.isEmpty() || (line.startsWith(QStringLiteral("Current Time ")) &&
+                                      !line.contains(QStringLiteral(" continued in ")));
+        });
+        return lines;
+    }
+
+    // Writes lines first..first+count-1 and waits until a poll after the last write.
+    static void Write(const QString& path, const char* ends, int first, int count)
+    {
+        QProcess writer;
+        writer.start(
+            QStringLiteral(LOG_WRITER),
+            {path, QString::number(count), QString::fromLatin1(ends), QString::number(first)});
+        QVERIFY(writer.waitForStarted());
+        // The window polls while the writer cuts its lines anywhere.
+        QTRY_VERIFY_WITH_TIMEOUT(writer.state() == QProcess::NotRunning, 60000);
+        QCOMPARE(writer.exitCode(), 0);
+        QTest::qWait(2300);
+    }
 
     // View, Tail, Continous and Stop: 1 enabled, 0 not.
     QString Commands() const
@@ -141,7 +170,7 @@ private Q_SLOTS:
         Get<QCheckBox>("chkDivider")->click();
         QVERIFY(!modMain::UseDividers);
         if (quit)
-            QTest::mouseClick(Get<QPushButton>("cmdQuit"), Qt::LeftButton);
+            Press("cmdQuit");
         else
             QVERIFY(m_window->close());
         QVERIFY(m_window->StopRequested && !m_window->isVisible());
@@ -181,7 +210,7 @@ private Q_SLOTS:
         QCOMPARE(Get<QLineEdit>("txtFilter")->text(), QStringLiteral("*"));
         if (kind == "gone")
             modMain::IniPath = m_dir->filePath(QStringLiteral("gone/tarvisk.ini"));
-        QTest::mouseClick(Get<QPushButton>("cmdQuit"), Qt::LeftButton);
+        Press("cmdQuit");
         QVERIFY(!m_window->isVisible());
         QVERIFY(m_messages.shown.last().text.contains(modMain::IniPath));
         QFile::setPermissions(Ini(), QFile::ReadOwner | QFile::WriteOwner);
@@ -273,9 +302,72 @@ private Q_SLOTS:
         QCOMPARE(Get<QLabel>("lblFileSize")->text(), "Filesize: " + QString::number(lines.size()));
         QVERIFY(view->columnWidth(0) >= 6 * 7 + 8000); // by the first line's length
         QVERIFY(QFile::remove(path));
-        QTest::mouseClick(Get<QPushButton>("cmdTail"), Qt::LeftButton);
+        Press("cmdTail");
         QCOMPARE(Shown(), QStringList());
         QCOMPARE(Get<QLabel>("lblFullPath")->text(), path);
+    }
+
+    // One log followed through deletion, truncation and replacement by a rename, then into
+    // the next day's file; Clear and Quit while following.
+    void follow()
+    {
+        const QString folder = m_dir->filePath(QStringLiteral("follow"));
+        const QDate today = QDate::currentDate();
+        const QString old = folder + today.addDays(-1).toString(u"'/ex'yyMMdd'.log'");
+        const QString next = folder + today.toString(u"'/ex'yyMMdd'.log'");
+        QVERIFY(QDir().mkpath(folder) && WriteFile(old, "seed 1\r\nseed 2\r\n"));
+        Start({{"Web", folder, "exyymmdd.log"}});
+        ClickFolder(0);
+        Click(Files(), 0);
+        Press("cmdContinous");
+        QCOMPARE(Commands(), QStringLiteral("1101"));
+
+        // Every kind of line end; a poll sees each change to the file before the next write.
+        Write(old, "mixed", 0, 600);
+        QVERIFY(QFile::remove(old));
+        QTest::qWait(1200);
+        Write(old, "mixed", 600, 600);
+        QVERIFY(QFile::resize(old, 0));
+        QTest::qWait(1200);
+        Write(old, "mixed", 1200, 600);
+        QVERIFY(QFile::rename(old, old + QStringLiteral(".1")));
+        QTest::qWait(1200);
+        Write(old, "mixed", 1800, 600);
+        Write(next, "lf", 2400, 300);
+        QVERIFY(!QTest::currentTestFailed());
+
+        // Every line once and in order; line n reads "line n " and then only the letter n picks.
+        const QStringList shown = ShownWithoutDividers();
+        QCOMPARE(shown.size(), 2 + 2400 + 1 + 300);
+        QCOMPARE(shown.first(2), (QStringList{"seed 1", "seed 2"}));
+        QVERIFY(shown[2402].endsWith(" continued in " + QFileInfo(next).fileName()));
+        for (int n = 0; n < 2700; ++n) {
+            const QString& line = shown[n < 2400 ? n + 2 : n + 3];
+            const QRegularExpression expected(
+                QStringLiteral("^line %1 [%2]*$").arg(n).arg(QChar(u'a' + n % 26)));
+            QVERIFY2(expected.match(line).hasMatch(), qPrintable(line));
+        }
+        QCOMPARE(Get<QLabel>("lblFullPath")->text(), next);
+        QCOMPARE(Files()->FileName(), QFileInfo(next).fileName());
+        QCOMPARE(Commands(), QStringLiteral("1101")); // still following
+        m_window->grab().save(QStringLiteral(ARTEFACTS "/day-move.png"));
+
+        // Clear keeps following and shows only what comes after it.
+        Press("cmdClear");
+        QVERIFY(Get<QLabel>("lblFileSize")->text().isEmpty());
+        QVERIFY(Append(next, "after\r\n"));
+        QTest::qWait(1200);
+        QCOMPARE(ShownWithoutDividers(), QStringList{"after"});
+        const QString size = "Filesize: " + QString::number(QFileInfo(next).size());
+        QCOMPARE(Get<QLabel>("lblFileSize")->text(), size);
+
+        // Quit saves, closes and ends the polls.
+        Press("cmdQuit");
+        QVERIFY(!m_window->isVisible());
+        QVERIFY(ReadFile(Ini()).contains("Web,"));
+        QVERIFY(Append(next, "after quit\r\n"));
+        QTest::qWait(1500);
+        QCOMPARE(Get<QLabel>("lblFileSize")->text(), size);
     }
 };
 
