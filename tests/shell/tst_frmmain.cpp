@@ -73,16 +73,15 @@ class TestFrmMain : public QObject
             texts << model->index(i, 0).data().toString();
         return texts;
     }
-    QStringList Shown() const { return Texts(Get<OutputView>("lstRows")->model()); }
-
-    // The lines shown, without the dividers between polls (their layout is the monitor's).
-    QStringList ShownWithoutDividers() const
+    // The lines shown; without the dividers between polls, whose layout is the monitor's.
+    QStringList Shown(bool dividers = true) const
     {
-        QStringList lines = Shown();
-        lines.removeIf([](const QString& line) {
-            return line.isEmpty() || (line.startsWith(QStringLiteral("Current Time ")) &&
-                                      !line.contains(QStringLiteral(" continued in ")));
-        });
+        QStringList lines = Texts(Get<OutputView>("lstRows")->model());
+        if (!dividers)
+            lines.removeIf([](const QString& line) {
+                return line.isEmpty() || (line.startsWith(QStringLiteral("Current Time ")) &&
+                                          !line.contains(QStringLiteral(" continued in ")));
+            });
         return lines;
     }
 
@@ -94,7 +93,6 @@ class TestFrmMain : public QObject
             QStringLiteral(LOG_WRITER),
             {path, QString::number(count), QString::fromLatin1(ends), QString::number(first)});
         QVERIFY(writer.waitForStarted());
-        // The window polls while the writer cuts its lines anywhere.
         QTRY_VERIFY_WITH_TIMEOUT(writer.state() == QProcess::NotRunning, 60000);
         QCOMPARE(writer.exitCode(), 0);
         QTest::qWait(2300);
@@ -189,61 +187,59 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("kind");
         QTest::newRow("FIFO") << "fifo";
-        QTest::newRow("no read permission") << "file";
+        QTest::newRow("no read permission") << "unreadable";
         QTest::newRow("folder gone before Quit") << "gone";
     }
 
     void quitThatCannotSave()
     {
         QFETCH(QString, kind);
-        if (kind == "file" && geteuid() == 0)
+        if (kind == "unreadable" && geteuid() == 0)
             QSKIP("root reads every file");
         const QByteArray bytes = ";\r\na,/a,x\r\n";
-        if (kind == "fifo")
-            QCOMPARE(mkfifo(QFile::encodeName(Ini()).constData(), 0600), 0);
-        else
-            QVERIFY(WriteFile(Ini(), bytes) &&
-                    (kind == "gone" || QFile::setPermissions(Ini(), {})));
+        QVERIFY(kind == "fifo" ? mkfifo(QFile::encodeName(Ini()).constData(), 0600) == 0
+                               : WriteFile(Ini(), bytes) &&
+                                     (kind == "gone" || QFile::setPermissions(Ini(), {})));
         QVERIFY(Load({}));
-        QCOMPARE(m_messages.shown.size(), kind == "gone" ? 0 : 1);
-        QCOMPARE(Get<QCheckBox>("chkDivider")->isChecked(), kind == "gone");
+        const bool read = kind == "gone";
+        QCOMPARE(m_messages.shown.size(), read ? 0 : 1);
+        QCOMPARE(Get<QCheckBox>("chkDivider")->isChecked(), read);
         QCOMPARE(Get<QLineEdit>("txtFilter")->text(), QStringLiteral("*"));
-        if (kind == "gone")
+        if (read)
             modMain::IniPath = m_dir->filePath(QStringLiteral("gone/tarvisk.ini"));
         Press("cmdQuit");
         QVERIFY(!m_window->isVisible());
         QVERIFY(m_messages.shown.last().text.contains(modMain::IniPath));
         QFile::setPermissions(Ini(), QFile::ReadOwner | QFile::WriteOwner);
-        QCOMPARE(QFileInfo(Ini()).isFile(), kind != "fifo");
-        if (kind != "fifo")
+        QCOMPARE(QFileInfo(Ini()).isFile(), kind != "fifo"); // not replaced by a new file
+        if (kind == "unreadable")
             QCOMPARE(ReadFile(Ini()), bytes);
     }
 
     // The second folder is chosen after the first, whose files must not stay listed.
     void fileListOfTheChosenFolder_data()
     {
-        QTest::addColumn<QString>("folder");
         QTest::addColumn<QString>("filter");
         QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QString>("folder"); // below the log folder
+        auto row = [](const char* name, const char* filter, const QStringList& files,
+                      const char* folder = "") {
+            QTest::newRow(name) << QString::fromLatin1(filter) << files
+                                << QString::fromLatin1(folder);
+        };
         const QStringList ex = {"ex 030124 (copy).log", "ex030123.log", "EX040101.LOG"};
-        QTest::newRow("exyymmdd.log") << ""
-                                      << "exyymmdd.log" << ex;
-        QTest::newRow("WEBEXTDyyyymmdd.log")
-            << ""
-            << "WEBEXTDyyyymmdd.log" << QStringList{"WEBEXTD20030123.log"};
-        QTest::newRow("*.*") << ""
-                             << "*.*" << ex + QStringList{"notes", "WEBEXTD20030123.log"};
-        QTest::newRow("empty filter lists nothing") << ""
-                                                    << "" << QStringList{};
-        QTest::newRow("missing folder") << "/gone"
-                                        << "*.log" << QStringList{};
+        row("exyymmdd.log", "exyymmdd.log", ex);
+        row("WEBEXTDyyyymmdd.log", "WEBEXTDyyyymmdd.log", {"WEBEXTD20030123.log"});
+        row("*.*", "*.*", ex + QStringList{"notes", "WEBEXTD20030123.log"});
+        row("empty filter lists nothing", "", {});
+        row("missing folder", "*.log", {}, "/gone");
     }
 
     void fileListOfTheChosenFolder()
     {
-        QFETCH(QString, folder);
         QFETCH(QString, filter);
         QFETCH(QStringList, files);
+        QFETCH(QString, folder);
         Start({{"Other", m_dir->path(), "*.*"}, {"Logs", Logs() + folder, filter}});
         ClickFolder(0);
         ClickFolder(1);
@@ -337,7 +333,7 @@ private Q_SLOTS:
         QVERIFY(!QTest::currentTestFailed());
 
         // Every line once and in order; line n reads "line n " and then only the letter n picks.
-        const QStringList shown = ShownWithoutDividers();
+        const QStringList shown = Shown(false);
         QCOMPARE(shown.size(), 2 + 2400 + 1 + 300);
         QCOMPARE(shown.first(2), (QStringList{"seed 1", "seed 2"}));
         QVERIFY(shown[2402].endsWith(" continued in " + QFileInfo(next).fileName()));
@@ -357,7 +353,7 @@ private Q_SLOTS:
         QVERIFY(Get<QLabel>("lblFileSize")->text().isEmpty());
         QVERIFY(Append(next, "after\r\n"));
         QTest::qWait(1200);
-        QCOMPARE(ShownWithoutDividers(), QStringList{"after"});
+        QCOMPARE(Shown(false), QStringList{"after"});
         const QString size = "Filesize: " + QString::number(QFileInfo(next).size());
         QCOMPARE(Get<QLabel>("lblFileSize")->text(), size);
 
