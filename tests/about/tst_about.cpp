@@ -30,8 +30,8 @@ class TestAbout : public QObject
 
     static QByteArray Reply(const char* status, const QByteArray& body)
     {
-        return "HTTP/1.1 " + QByteArray(status) +
-               "\r\nContent-Length: " + QByteArray::number(body.size()) +
+        const QByteArray length = QByteArray::number(body.size());
+        return "HTTP/1.1 " + QByteArray(status) + "\r\nContent-Length: " + length +
                "\r\nConnection: close\r\n\r\n" + body;
     }
 
@@ -123,7 +123,10 @@ private Q_SLOTS:
         QCOMPARE(messages.shown[0].icon, Message::Icon::Information);
     }
 
-    void enterAndEscapeCloseAbout()
+    // The About button opens it and Enter or Escape closes it; the web address goes to the
+    // desktop's opener and About stays open; without one it is neither shown nor named in the
+    // new-version message.
+    void aboutWindow()
     {
         QTemporaryDir dir;
         FakeMessageBox messages;
@@ -143,12 +146,7 @@ private Q_SLOTS:
             window.findChild<QPushButton*>("cmdAbout")->click();
             QVERIFY(closed);
         }
-    }
 
-    // The web address goes to the desktop's opener and About stays open; without one it is
-    // neither shown nor named in the new-version message.
-    void webAddress()
-    {
         const QString web = QStringLiteral("https://example.org/tarvisk");
         FakeOpener opener;
         frmAbout about(opener, web, nullptr);
