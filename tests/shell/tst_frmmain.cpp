@@ -252,9 +252,15 @@ private Q_SLOTS:
     }
 
     // Only a chosen file enables View, Tail and Continous; choosing a folder takes them away
-    // again and stops following.
-    void fileCommandsNeedAChosenFile()
+    // again and stops following. A double click, Enter and the Tail button show the end of the
+    // file, the newest line current and in view; a file gone since it was listed shows nothing.
+    void fileCommandsAndTail()
     {
+        QByteArray lines;
+        for (int i = 0; i < 500; ++i)
+            lines += "line " + QByteArray::number(i) + "\r\n";
+        const QString path = Logs() + QStringLiteral("/ex030123.log");
+        QVERIFY(WriteFile(path, lines));
         Start({{"Logs", Logs(), "exyymmdd.log"}});
         QCOMPARE(Commands(), QStringLiteral("0000"));
         ClickFolder(0);
@@ -264,30 +270,9 @@ private Q_SLOTS:
         // A desktop set to open on one click sends "activated" for a click: not a double click.
         Q_EMIT Files()->itemActivated(Files()->item(0));
         QCOMPARE(Shown(), QStringList());
-        QTest::keyClick(Files(), Qt::Key_Down);
+        QTest::keyClick(Files(), Qt::Key_Down); // to ex030123.log
         QCOMPARE(Commands(), QStringLiteral("1110"));
         QTest::keyClick(Files(), Qt::Key_Return);
-        QCOMPARE(Shown(), QStringList{"x"});
-        Get<QPushButton>("cmdStop")->setEnabled(true); // as while following a file
-        Click(Files(), 2);
-        QCOMPARE(Commands(), QStringLiteral("1110"));
-        ClickFolder(0);
-        QCOMPARE(Commands(), QStringLiteral("0000"));
-        QVERIFY(m_window->StopRequested);
-    }
-
-    // A double click and the Tail button both show the end of the file, the newest line
-    // current and in view; a file gone since it was listed empties the output.
-    void tail()
-    {
-        QByteArray lines;
-        for (int i = 0; i < 500; ++i)
-            lines += "line " + QByteArray::number(i) + "\r\n";
-        const QString path = Logs() + QStringLiteral("/ex030123.log");
-        QVERIFY(WriteFile(path, lines));
-        Start({{"Logs", Logs(), "exyymmdd.log"}});
-        ClickFolder(0);
-        Click(Files(), 1, true);
         const QStringList shown = Shown();
         QVERIFY(shown.size() == 500 && shown[0] == "line 0" && shown[499] == "line 499");
         auto* view = Get<OutputView>("lstRows");
@@ -297,10 +282,20 @@ private Q_SLOTS:
         QCOMPARE(Get<QLabel>("lblFullPath")->text(), path);
         QCOMPARE(Get<QLabel>("lblFileSize")->text(), "Filesize: " + QString::number(lines.size()));
         QVERIFY(view->columnWidth(0) >= 6 * 7 + 8000); // by the first line's length
-        QVERIFY(QFile::remove(path));
+
+        Get<QPushButton>("cmdStop")->setEnabled(true); // as while following a file
+        Click(Files(), 0, true);
+        QCOMPARE(Commands(), QStringLiteral("1110"));
+        QCOMPARE(Shown(), QStringList{"x"});
+        const QString gone = Logs() + QStringLiteral("/ex 030124 (copy).log");
+        QVERIFY(QFile::remove(gone));
         Press("cmdTail");
         QCOMPARE(Shown(), QStringList());
-        QCOMPARE(Get<QLabel>("lblFullPath")->text(), path);
+        QCOMPARE(Get<QLabel>("lblFullPath")->text(), gone);
+
+        ClickFolder(0);
+        QCOMPARE(Commands(), QStringLiteral("0000"));
+        QVERIFY(m_window->StopRequested);
     }
 
     // One log followed through deletion, truncation and replacement by a rename, then into
