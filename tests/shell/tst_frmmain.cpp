@@ -9,14 +9,19 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
-#include <QScrollBar>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
 
-// The main window driven by clicks: its controls, the file list of a folder, the file commands'
-// enabled states, and Tail.
+#include <sys/stat.h>
+#include <unistd.h>
+
+// The main window driven by clicks: the configuration file read at start and written by Quit,
+// the file list of a folder, the file commands' enabled states, Tail, and following a log that
+// a separate process writes.
 class TestFrmMain : public QObject
 {
     Q_OBJECT
@@ -27,59 +32,73 @@ class TestFrmMain : public QObject
 
     template <typename T> T* Get(const char* name) const
     {
-        T* w = m_window->findChild<T*>(QString::fromLatin1(name));
-        if (!w)
-            qFatal("no control %s", name);
-        return w;
+        return m_window->findChild<T*>(QString::fromLatin1(name));
     }
     QString Logs() const { return m_dir->filePath(QStringLiteral("logs")); }
+    FileListBox* Files() const { return Get<FileListBox>("File1"); }
+
+    QString Ini() const { return m_dir->filePath(QStringLiteral("tarvisk.ini")); }
+
+    // The load sequence on `ini` as the configuration file (null: none); false when the
+    // program must end.
+    bool Load(const QByteArray& ini)
+    {
+        if (!ini.isNull() && !WriteFile(Ini(), ini))
+            return false;
+        m_window = std::make_unique<frmMain>(m_messages, m_dir->path());
+        return m_window->Form_Load();
+    }
 
     void Start(const QList<LogFolder>& folders)
     {
-        QVERIFY(WriteFile(m_dir->filePath(QStringLiteral("tarvisk.ini")),
-                          config::FormatConfigFile("vi", true, folders)));
-        m_window = std::make_unique<frmMain>(m_messages, m_dir->path());
-        QVERIFY(m_window->Form_Load());
+        QVERIFY(Load(config::FormatConfigFile("vi", true, folders)));
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     }
 
-    void ClickFolder(int row)
+    static void Click(QAbstractItemView* view, int row, bool twice = false)
     {
-        auto* list = Get<QTreeWidget>("ListView1");
-        const QRect rect = list->visualItemRect(list->topLevelItem(row));
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
-    }
-
-    void ClickFile(const QString& name, bool twice = false)
-    {
-        auto* files = Get<FileListBox>("File1");
-        const auto found = files->findItems(name, Qt::MatchExactly);
-        QCOMPARE(found.size(), 1);
-        const QPoint at = files->visualItemRect(found.first()).center();
-        QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, at);
+        const QPoint at = view->visualRect(view->model()->index(row, 0)).center();
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
         if (twice)
-            QTest::mouseDClick(files->viewport(), Qt::LeftButton, {}, at);
+            QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
     }
+    void Press(const char* button) { QTest::mouseClick(Get<QPushButton>(button), Qt::LeftButton); }
+    void ClickFolder(int row) { Click(Get<QTreeWidget>("ListView1"), row); }
 
-    QStringList Listed() const
+    static QStringList Texts(const QAbstractItemModel* model)
     {
-        QStringList names;
-        auto* files = Get<FileListBox>("File1");
-        for (int i = 0; i < files->count(); ++i)
-            names << files->item(i)->text();
-        return names;
+        QStringList texts;
+        for (int i = 0; i < model->rowCount(); ++i)
+            texts << model->index(i, 0).data().toString();
+        return texts;
     }
-
-    QStringList Shown() const
+    // The lines shown; without the dividers between polls, whose layout is the monitor's.
+    QStringList Shown(bool dividers = true) const
     {
-        auto* view = Get<OutputView>("lstRows");
-        QStringList lines;
-        for (int i = 0; i < view->model()->rowCount(); ++i)
-            lines << view->model()->index(i, 0).data().toString();
+        QStringList lines = Texts(Get<OutputView>("lstRows")->model());
+        if (!dividers)
+            lines.removeIf([](const QString& line) {
+                return line.isEmpty() || (line.startsWith(QStringLiteral("Current Time ")) &&
+                                          !line.contains(QStringLiteral(" continued in ")));
+            });
         return lines;
     }
 
+    // Writes lines first..first+count-1 and waits until a poll after the last write.
+    static void Write(const QString& path, const char* ends, int first, int count)
+    {
+        QProcess writer;
+        writer.start(
+            QStringLiteral(LOG_WRITER),
+            {path, QString::number(count), QString::fromLatin1(ends), QString::number(first)});
+        QVERIFY(writer.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(writer.state() == QProcess::NotRunning, 60000);
+        QCOMPARE(writer.exitCode(), 0);
+        QTest::qWait(2300);
+    }
+
+    // View, Tail, Continous and Stop: 1 enabled, 0 not.
     QString Commands() const
     {
         QString states;
@@ -92,242 +111,247 @@ private Q_SLOTS:
     void init()
     {
         m_dir = std::make_unique<QTemporaryDir>();
-        QDir().mkpath(Logs());
-        for (const char* name :
-             {"ex030123.log", "ex021231.log", "EX040101.LOG", "in030123.log", "WEBEXTD20030123.log",
-              "WEBEXTD20021231.log", "readme.txt", "notes", "ex 030124 (copy).log"})
-            QVERIFY(WriteFile(Logs() + u'/' + QString::fromLatin1(name), "x\r\n"));
         QDir().mkpath(Logs() + QStringLiteral("/ex999999.log")); // a folder is not a file
+        for (const char* name : {"ex030123.log", "EX040101.LOG", "ex 030124 (copy).log",
+                                 "WEBEXTD20030123.log", "notes"})
+            QVERIFY(WriteFile(Logs() + u'/' + QString::fromLatin1(name), "x\r\n"));
         m_messages.shown.clear();
         modMain::SetStartValues();
     }
 
     void cleanup() { m_window.reset(); }
 
-    void controls_data()
+    void missingConfigurationIsCreated()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<QString>("tip");
-        QTest::addColumn<bool>("enabled");
-        auto row = [](const char* n, const char* c, const char* t, bool e = true) {
-            QTest::newRow(n) << QString::fromLatin1(n) << QString::fromLatin1(c)
-                             << QString::fromLatin1(t) << e;
-        };
-        row("cmdAdd", "&Add", "Add new logfolder");
-        row("cmdRemove", "&Remove", "Remove selected logfolder from list");
-        row("cmdEdit", "&Edit", "Edit properties for selected logfolder");
-        row("cmdOpen", "&Open", "Open selected logfolder in explorer window");
-        row("cmdView", "View", "View selected logfile in external viewer", false);
-        row("cmdTail", "Tail", "View last part of selected logfile", false);
-        row("cmdContinous", "Continous", "Online monitoring of changes in selected logfile", false);
-        row("cmdStop", "Stop", "Stop monitoring selected logfile", false);
-        row("cmdClear", "Clear window", "Clear the output window");
-        row("cmdCopy", "Copy to clipboard", "Copy selected lines to clipboard");
-        row("cmdSearch", "&Search", "Search the output window");
-        row("chkDivider", "Use divider lines", "Insert lines between updates in continous mode");
-        row("cmdAbout", "About", "");
-        row("cmdQuit", "Quit", "");
-        row("Label1", "Logfolders", "");
-        row("Label4", "Matching logfiles", "");
-        row("Label2", "Filter", "");
-        row("lblFullPath", "", "");
-        row("lblFileSize", "", "");
-    }
-
-    void controls()
-    {
-        QFETCH(QString, name);
-        QFETCH(QString, caption);
-        QFETCH(QString, tip);
-        QFETCH(bool, enabled);
-        Start({});
-        QWidget* w = m_window->findChild<QWidget*>(name);
-        QVERIFY(w);
-        const QVariant text = w->property("text");
-        QCOMPARE(text.toString(), caption);
-        QCOMPARE(w->toolTip(), tip);
-        QCOMPARE(w->isEnabled(), enabled);
-        QVERIFY(m_window->rect().contains(w->geometry())); // nothing placed outside the window
-    }
-
-    void windowAndTabOrder()
-    {
-        Start({});
-        QCOMPARE(m_window->windowTitle(), QStringLiteral("Quorvel Tarvisk"));
-        QCOMPARE(m_window->minimumSize(), m_window->maximumSize());
-        QVERIFY(!(m_window->windowFlags() & Qt::WindowMaximizeButtonHint));
-        QVERIFY(!m_window->windowIcon().isNull());
-        QVERIFY(Get<QLabel>("lblFullPath")->font().bold());
-        QVERIFY(Get<QLineEdit>("txtFilter")->font().bold());
-        QCOMPARE(Get<QLineEdit>("txtFilter")->toolTip(),
-                 QStringLiteral("Filter to use when running in continous mode"));
+        QVERIFY(Load({}));
+        QVERIFY(QFileInfo(Ini()).isFile() && QFileInfo(Ini()).size() == 0);
+        QVERIFY(m_messages.shown.isEmpty());
+        QCOMPARE(Get<QTreeWidget>("ListView1")->topLevelItemCount(), 0);
+        QVERIFY(Get<QCheckBox>("chkDivider")->isChecked());
         QCOMPARE(Get<QLineEdit>("txtFilter")->text(), QStringLiteral("*"));
-        QCOMPARE(Get<OutputView>("lstRows")->selectionMode(), QAbstractItemView::ExtendedSelection);
-
-        const QStringList expected = {
-            "ListView1", "cmdAdd",       "cmdRemove", "cmdEdit",  "File1",    "cmdView",
-            "cmdTail",   "cmdContinous", "cmdStop",   "lstRows",  "cmdClear", "cmdCopy",
-            "cmdSearch", "chkDivider",   "txtFilter", "cmdAbout", "cmdQuit",  "cmdOpen"};
-        QStringList order;
-        QWidget* w = Get<QWidget>("ListView1");
-        do {
-            if (w->focusPolicy() & Qt::TabFocus)
-                order << w->objectName();
-            w = w->nextInFocusChain();
-        } while (w != Get<QWidget>("ListView1"));
-        order.removeAll(QString()); // the window itself and inner parts of composite controls
-        QCOMPARE(order, expected);
     }
 
-    void styleListsItsFilesOfEveryDate_data()
+    void invalidLineEndsTheProgram()
+    {
+        QVERIFY(!Load(";\r\nok,fine,here\r\nnot a folder\r\nlater,line,x\r\n"));
+        QCOMPARE(m_messages.shown.size(), 1);
+        QVERIFY(m_messages.shown[0].text.endsWith("Unable to interpret: not a folder"));
+        QCOMPARE(m_messages.shown[0].icon, Message::Icon::Exclamation);
+    }
+
+    // Rows and settings are read at start; only Quit writes them back, and a row that was not
+    // edited keeps its bytes, even those that are not valid UTF-8.
+    void savedByQuitOnly_data()
+    {
+        QTest::addColumn<bool>("quit");
+        QTest::newRow("Quit") << true;
+        QTest::newRow("closed by the frame") << false;
+    }
+
+    void savedByQuitOnly()
+    {
+        QFETCH(bool, quit);
+        const QByteArray foreign = "Old,/srv/caf\xE9 logs,ex\xFFyymmdd.log";
+        const QByteArray before =
+            ";\r\nEXTVIEWER=vi\r\nSPLITLINES=TRUE\r\n" + foreign + "\r\nB,/b,x\r\n";
+        QVERIFY(Load(before));
+        m_window->show();
+        const QTreeWidgetItem* row = Get<QTreeWidget>("ListView1")->topLevelItem(1);
+        QVERIFY(row && row->text(0) == "B" && row->text(1) == "/b" && row->text(2) == "x");
+        QVERIFY(Get<QCheckBox>("chkDivider")->isChecked());
+        Get<QCheckBox>("chkDivider")->click();
+        if (quit)
+            Press("cmdQuit");
+        else
+            QVERIFY(m_window->close());
+        QVERIFY(m_window->StopRequested && !m_window->isVisible());
+        const QByteArray after = ReadFile(Ini());
+        if (quit)
+            QVERIFY(after.contains("EXTVIEWER=vi\r\nSPLITLINES=FALSE\r\n") &&
+                    after.endsWith(";\r\n" + foreign + "\r\nB,/b,x\r\n"));
+        else
+            QCOMPARE(after, before);
+        QVERIFY(m_messages.shown.isEmpty());
+    }
+
+    // A file that could not be read at start, or a save that fails, leaves the file as it was;
+    // the message names it and the window closes all the same.
+    void quitThatCannotSave_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("FIFO") << "fifo";
+        QTest::newRow("no read permission") << "unreadable";
+        QTest::newRow("folder gone before Quit") << "gone";
+    }
+
+    void quitThatCannotSave()
+    {
+        QFETCH(QString, kind);
+        if (kind == "unreadable" && geteuid() == 0)
+            QSKIP("root reads every file");
+        const QByteArray bytes = ";\r\na,/a,x\r\n";
+        QVERIFY(kind == "fifo" ? mkfifo(QFile::encodeName(Ini()).constData(), 0600) == 0
+                               : WriteFile(Ini(), bytes) &&
+                                     (kind == "gone" || QFile::setPermissions(Ini(), {})));
+        QVERIFY(Load({}));
+        const bool read = kind == "gone";
+        QCOMPARE(m_messages.shown.size(), read ? 0 : 1);
+        QCOMPARE(Get<QCheckBox>("chkDivider")->isChecked(), read);
+        QCOMPARE(Get<QLineEdit>("txtFilter")->text(), QStringLiteral("*"));
+        if (read)
+            modMain::IniPath = m_dir->filePath(QStringLiteral("gone/tarvisk.ini"));
+        Press("cmdQuit");
+        QVERIFY(!m_window->isVisible());
+        QVERIFY(m_messages.shown.last().text.contains(modMain::IniPath));
+        QFile::setPermissions(Ini(), QFile::ReadOwner | QFile::WriteOwner);
+        QCOMPARE(QFileInfo(Ini()).isFile(), kind != "fifo"); // not replaced by a new file
+        if (kind == "unreadable")
+            QCOMPARE(ReadFile(Ini()), bytes);
+    }
+
+    // The second folder is chosen after the first, whose files must not stay listed.
+    void fileListOfTheChosenFolder_data()
     {
         QTest::addColumn<QString>("filter");
         QTest::addColumn<QStringList>("files");
-        QTest::newRow("exyymmdd.log")
-            << "exyymmdd.log"
-            << QStringList{"ex 030124 (copy).log", "ex021231.log", "ex030123.log", "EX040101.LOG"};
-        QTest::newRow("inyymmdd.log") << "inyymmdd.log" << QStringList{"in030123.log"};
-        QTest::newRow("WEBEXTDyyyymmdd.log")
-            << "WEBEXTDyyyymmdd.log" << QStringList{"WEBEXTD20021231.log", "WEBEXTD20030123.log"};
-        QTest::newRow("*.*") << "*.*" << QStringList{"ex 030124 (copy).log", "ex021231.log",
-                                                     "ex030123.log",         "EX040101.LOG",
-                                                     "in030123.log",         "notes",
-                                                     "readme.txt",           "WEBEXTD20021231.log",
-                                                     "WEBEXTD20030123.log"};
-        QTest::newRow("empty filter lists nothing") << "" << QStringList{};
+        QTest::addColumn<QString>("folder"); // below the log folder
+        auto row = [](const char* name, const char* filter, const QStringList& files,
+                      const char* folder = "") {
+            QTest::newRow(name) << QString::fromLatin1(filter) << files
+                                << QString::fromLatin1(folder);
+        };
+        const QStringList ex = {"ex 030124 (copy).log", "ex030123.log", "EX040101.LOG"};
+        row("exyymmdd.log", "exyymmdd.log", ex);
+        row("WEBEXTDyyyymmdd.log", "WEBEXTDyyyymmdd.log", {"WEBEXTD20030123.log"});
+        row("*.*", "*.*", ex + QStringList{"notes", "WEBEXTD20030123.log"});
+        row("empty filter lists nothing", "", {});
+        row("missing folder", "*.log", {}, "/gone");
     }
 
-    void styleListsItsFilesOfEveryDate()
+    void fileListOfTheChosenFolder()
     {
         QFETCH(QString, filter);
         QFETCH(QStringList, files);
-        Start({{"Other", m_dir->path(), "*.*"}, {"Logs", Logs(), filter}});
+        QFETCH(QString, folder);
+        Start({{"Other", m_dir->path(), "*.*"}, {"Logs", Logs() + folder, filter}});
         ClickFolder(0);
         ClickFolder(1);
-        QCOMPARE(Listed(), files);
-        QCOMPARE(modMain::CurrentPath, Logs() + u'/');
-        QVERIFY(m_messages.shown.isEmpty());
+        QCOMPARE(Texts(Files()->model()), files);
+        QCOMPARE(modMain::CurrentPath, Logs() + folder + u'/');
+        QCOMPARE(m_messages.shown.size(), folder.isEmpty() ? 0 : 1);
+        if (!folder.isEmpty())
+            QCOMPARE(m_messages.shown[0].text, "Path not found: " + Logs() + folder + u'/');
         QVERIFY(!QGuiApplication::overrideCursor());
     }
 
-    void missingFolderIsReported()
+    // Only a chosen file enables View, Tail and Continous; choosing a folder takes them away
+    // again and stops following. A double click, Enter and the Tail button show the end of the
+    // file, the newest line current and in view; a file gone since it was listed shows nothing.
+    void fileCommandsAndTail()
     {
-        Start({{"Logs", Logs(), "*.*"}, {"Gone", Logs() + QStringLiteral("/gone"), "*.log"}});
-        ClickFolder(0);
-        ClickFolder(1);
-        QCOMPARE(m_messages.shown.size(), 1);
-        const Message& m = m_messages.shown.first();
-        QCOMPARE(m.text, QStringLiteral("Path not found: ") + Logs() + QStringLiteral("/gone/"));
-        QCOMPARE(m.title, QStringLiteral("Tarvisk"));
-        QCOMPARE(m.icon, Message::Icon::None);
-        QCOMPARE(Listed(), QStringList());
-        QVERIFY(!QGuiApplication::overrideCursor());
-    }
-
-    void enabledStatesFollowTheClicks()
-    {
+        QByteArray lines;
+        for (int i = 0; i < 500; ++i)
+            lines += "line " + QByteArray::number(i) + "\r\n";
+        const QString path = Logs() + QStringLiteral("/ex030123.log");
+        QVERIFY(WriteFile(path, lines));
         Start({{"Logs", Logs(), "exyymmdd.log"}});
         QCOMPARE(Commands(), QStringLiteral("0000"));
         ClickFolder(0);
+        // Tabbing into the list makes a row current without choosing it.
+        Files()->setFocus(Qt::TabFocusReason);
         QCOMPARE(Commands(), QStringLiteral("0000"));
-        ClickFile(QStringLiteral("ex030123.log"));
+        // A desktop set to open on one click sends "activated" for a click: not a double click.
+        Q_EMIT Files()->itemActivated(Files()->item(0));
+        QCOMPARE(Shown(), QStringList());
+        QTest::keyClick(Files(), Qt::Key_Down); // to ex030123.log
         QCOMPARE(Commands(), QStringLiteral("1110"));
+        QTest::keyClick(Files(), Qt::Key_Return);
+        const QStringList shown = Shown();
+        QVERIFY(shown.size() == 500 && shown[0] == "line 0" && shown[499] == "line 499");
+        auto* view = Get<OutputView>("lstRows");
+        QCOMPARE(view->currentIndex().row(), 499);
+        const QRect row = view->visualRect(view->currentIndex());
+        QVERIFY(row.top() >= 0 && row.bottom() <= view->viewport()->height());
+        QCOMPARE(Get<QLabel>("lblFullPath")->text(), path);
+        QCOMPARE(Get<QLabel>("lblFileSize")->text(), "Filesize: " + QString::number(lines.size()));
+        QVERIFY(view->columnWidth(0) >= 6 * 7 + 8000); // by the first line's length
+
         Get<QPushButton>("cmdStop")->setEnabled(true); // as while following a file
-        ClickFile(QStringLiteral("ex021231.log"));
+        Click(Files(), 0, true);
         QCOMPARE(Commands(), QStringLiteral("1110"));
+        QCOMPARE(Shown(), QStringList{"x"});
+        const QString gone = Logs() + QStringLiteral("/ex 030124 (copy).log");
+        QVERIFY(QFile::remove(gone));
+        Press("cmdTail");
+        QCOMPARE(Shown(), QStringList());
+        QCOMPARE(Get<QLabel>("lblFullPath")->text(), gone);
+
         ClickFolder(0);
         QCOMPARE(Commands(), QStringLiteral("0000"));
         QVERIFY(m_window->StopRequested);
     }
 
-    void fileCommandsNeedAChosenFile()
+    // One log followed through deletion, truncation and replacement by a rename, then into
+    // the next day's file; Clear and Quit while following.
+    void follow()
     {
-        Start({{"Logs", Logs(), "exyymmdd.log"}});
+        const QString folder = m_dir->filePath(QStringLiteral("follow"));
+        const QDate today = QDate::currentDate();
+        const QString old = folder + today.addDays(-1).toString(u"'/ex'yyMMdd'.log'");
+        const QString next = folder + today.toString(u"'/ex'yyMMdd'.log'");
+        QVERIFY(QDir().mkpath(folder) && WriteFile(old, "seed 1\r\nseed 2\r\n"));
+        Start({{"Web", folder, "exyymmdd.log"}});
         ClickFolder(0);
-        auto* files = Get<FileListBox>("File1");
-        // Tabbing into the list makes a row current without choosing it.
-        files->setFocus(Qt::TabFocusReason);
-        QCOMPARE(Commands(), QStringLiteral("0000"));
-        // A desktop set to open on one click sends "activated" for a click: not a double click.
-        Q_EMIT files->itemActivated(files->item(0));
-        QCOMPARE(Shown(), QStringList());
-        QTest::keyClick(files, Qt::Key_Down);
-        QCOMPARE(Commands(), QStringLiteral("1110"));
-        QTest::keyClick(files, Qt::Key_Return);
-        QCOMPARE(Shown(), QStringList{"x"});
-    }
+        Click(Files(), 0);
+        Press("cmdContinous");
+        QCOMPARE(Commands(), QStringLiteral("1101"));
 
-    void clickInEmptyFolderListDoesNothing()
-    {
-        Start({});
-        auto* list = Get<QTreeWidget>("ListView1");
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
-        QCOMPARE(Commands(), QStringLiteral("0000"));
-        QCOMPARE(modMain::CurrentPath, QString());
-        QVERIFY(m_messages.shown.isEmpty());
-    }
+        // Every kind of line end; a poll sees each change to the file before the next write.
+        Write(old, "mixed", 0, 600);
+        QVERIFY(QFile::remove(old));
+        QTest::qWait(1200);
+        Write(old, "mixed", 600, 600);
+        QVERIFY(QFile::resize(old, 0));
+        QTest::qWait(1200);
+        Write(old, "mixed", 1200, 600);
+        QVERIFY(QFile::rename(old, old + QStringLiteral(".1")));
+        QTest::qWait(1200);
+        Write(old, "mixed", 1800, 600);
+        Write(next, "lf", 2400, 300);
+        QVERIFY(!QTest::currentTestFailed());
 
-    void tailShowsTheEndOfTheFile()
-    {
-        QVERIFY(WriteFile(Logs() + QStringLiteral("/ex030123.log"),
-                          "first line\r\nsecond line\r\nthird line\r\n"));
-        Start({{"Logs", Logs(), "exyymmdd.log"}});
-        ClickFolder(0);
-        ClickFile(QStringLiteral("ex030123.log"));
-        QTest::mouseClick(Get<QPushButton>("cmdTail"), Qt::LeftButton);
-        QCOMPARE(Shown(), (QStringList{"first line", "second line", "third line"}));
-        auto* view = Get<OutputView>("lstRows");
-        QCOMPARE(view->currentIndex().row(), 2);
-        QCOMPARE(Get<QLabel>("lblFullPath")->text(), Logs() + QStringLiteral("/ex030123.log"));
-        QCOMPARE(Get<QLabel>("lblFileSize")->text(), QStringLiteral("Filesize: 37"));
-        // The sideways extent reaches at least 7 pixels a character of the first line + 8000.
-        QTRY_VERIFY(view->horizontalScrollBar()->maximum() + view->viewport()->width() >=
-                    10 * 7 + 8000);
-    }
+        // Every line once and in order; line n reads "line n " and then only the letter n picks.
+        const QStringList shown = Shown(false);
+        QCOMPARE(shown.size(), 2 + 2400 + 1 + 300);
+        QCOMPARE(shown.first(2), (QStringList{"seed 1", "seed 2"}));
+        QVERIFY(shown[2402].endsWith(" continued in " + QFileInfo(next).fileName()));
+        for (int n = 0; n < 2700; ++n) {
+            const QString& line = shown[n < 2400 ? n + 2 : n + 3];
+            const QRegularExpression expected(
+                QStringLiteral("^line %1 [%2]*$").arg(n).arg(QChar(u'a' + n % 26)));
+            QVERIFY2(expected.match(line).hasMatch(), qPrintable(line));
+        }
+        QCOMPARE(Get<QLabel>("lblFullPath")->text(), next);
+        QCOMPARE(Files()->FileName(), QFileInfo(next).fileName());
+        QCOMPARE(Commands(), QStringLiteral("1101")); // still following
+        m_window->grab().save(QStringLiteral(ARTEFACTS "/day-move.png"));
 
-    void tailBringsTheLastLineIntoView()
-    {
-        QByteArray lines;
-        for (int i = 0; i < 500; ++i)
-            lines += "line " + QByteArray::number(i) + "\r\n";
-        QVERIFY(WriteFile(Logs() + QStringLiteral("/ex030123.log"), lines));
-        Start({{"Logs", Logs(), "exyymmdd.log"}});
-        ClickFolder(0);
-        ClickFile(QStringLiteral("ex030123.log"));
-        QTest::mouseClick(Get<QPushButton>("cmdTail"), Qt::LeftButton);
-        auto* view = Get<OutputView>("lstRows");
-        QCOMPARE(view->currentIndex().row(), 499);
-        const QRect row = view->visualRect(view->currentIndex());
-        QVERIFY(row.top() >= 0 && row.bottom() <= view->viewport()->height());
-    }
+        // Clear keeps following and shows only what comes after it.
+        Press("cmdClear");
+        QVERIFY(Get<QLabel>("lblFileSize")->text().isEmpty());
+        QVERIFY(Append(next, "after\r\n"));
+        QTest::qWait(1200);
+        QCOMPARE(Shown(false), QStringList{"after"});
+        const QString size = "Filesize: " + QString::number(QFileInfo(next).size());
+        QCOMPARE(Get<QLabel>("lblFileSize")->text(), size);
 
-    void doubleClickOnAFileShowsItsTail()
-    {
-        QVERIFY(WriteFile(Logs() + QStringLiteral("/in030123.log"), "a\nb\nc\nd\n"));
-        Start({{"Logs", Logs(), "inyymmdd.log"}});
-        ClickFolder(0);
-        ClickFile(QStringLiteral("in030123.log"), true);
-        QCOMPARE(Shown(), (QStringList{"a", "b", "c", "d"}));
-    }
-
-    void tailOfAMissingFileEmptiesTheList()
-    {
-        Start({{"Logs", Logs(), "exyymmdd.log"}});
-        ClickFolder(0);
-        ClickFile(QStringLiteral("ex030123.log"));
-        QTest::mouseClick(Get<QPushButton>("cmdTail"), Qt::LeftButton);
-        QCOMPARE(Get<QLabel>("lblFileSize")->text(), QStringLiteral("Filesize: 3"));
-        QVERIFY(QFile::remove(Logs() + QStringLiteral("/ex030123.log")));
-        QVERIFY(WriteFile(Logs() + QStringLiteral("/ex021231.log"), "a\nb\nc\n"));
-        ClickFile(QStringLiteral("ex021231.log"));
-        QTest::mouseClick(Get<QPushButton>("cmdTail"), Qt::LeftButton);
-        QCOMPARE(Shown().size(), 3);
-        ClickFile(QStringLiteral("ex030123.log"));
-        QTest::mouseClick(Get<QPushButton>("cmdTail"), Qt::LeftButton);
-        QCOMPARE(Shown(), QStringList());
-        QCOMPARE(Get<QLabel>("lblFullPath")->text(), Logs() + QStringLiteral("/ex030123.log"));
-        QCOMPARE(Get<QLabel>("lblFileSize")->text(), QStringLiteral("Filesize: 6"));
+        // Quit saves, closes and ends the polls.
+        Press("cmdQuit");
+        QVERIFY(!m_window->isVisible());
+        QVERIFY(ReadFile(Ini()).contains("Web,"));
+        QVERIFY(Append(next, "after quit\r\n"));
+        QTest::qWait(1500);
+        QCOMPARE(Get<QLabel>("lblFileSize")->text(), size);
     }
 };
 
