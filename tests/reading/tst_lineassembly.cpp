@@ -64,11 +64,9 @@ private Q_SLOTS:
         row("NUL between CR and LF", QByteArray("h\nL\r\0\nB\n", 8), leb);
         row("NUL padding", "h\nL\r\n" + QByteArray(100, '\0'), l);
         row("no break", "abc", {});
-        row("one break", "abc\r\n", {});
         row("many breaks", QByteArray("x\n").repeated(200000), QStringList(199999, "x"));
         QTest::newRow("count stops early") << QByteArray("h\nL\nB\n") << 4LL << l;
         QTest::newRow("count beyond bytes") << QByteArray("h\nL\n") << 99LL << l;
-        QTest::newRow("count 0") << QByteArray("h\nL\n") << 0LL << QStringList();
         QTest::newRow("count -1") << QByteArray("h\nL\n") << -1LL << QStringList();
         // Valid UTF-8 as such, anything else byte by byte as Windows-1252.
         auto text = [&row](const char* name, const QByteArray& bytes, const QString& text) {
