@@ -22,14 +22,6 @@ QByteArray LogText(qint64 n, char letter = 'a')
     return text;
 }
 
-// count - 1 bytes from `from` of a file that holds `tail` at `offset` and NUL elsewhere, then NUL.
-QByteArray Expected(const QByteArray& tail, qint64 offset, qint64 from, qint64 count)
-{
-    QByteArray bytes(qMax<qint64>(count, 0), '\0');
-    for (qint64 i = 0, at = from - offset; i + 1 < count; ++i, ++at)
-        bytes[i] = at >= 0 && at < tail.size() ? tail[at] : '\0';
-    return bytes;
-}
 } // namespace
 
 class TestReaders : public QObject
@@ -39,18 +31,22 @@ class TestReaders : public QObject
     QTemporaryDir m_dir;
     QString m_path;
 
-    // Calls a reader and checks what reaches the buffer and the size label.
-    void Check(bool appended, qint64 wanted, qint64 size, qint64 count, const QByteArray& bytes)
+    // Calls a reader on a file that holds `content` at `offset` and NUL before it: count - 1
+    // bytes from `from` (NUL beyond the end) and a NUL must arrive, and the size label.
+    void Check(bool appended, qint64 wanted, const QByteArray& content, qint64 offset, qint64 count,
+               qint64 from)
     {
-        QByteArray buffer(T + 1, '\x7f');
+        QByteArray buffer(T + 1, '\x7f'), bytes(qMax<qint64>(count, 0), '\0');
+        for (qint64 i = 0, at = from - offset; i + 1 < count; ++i, ++at)
+            bytes[i] = at >= 0 && at < content.size() ? content[at] : '\0';
         QStringList captions;
         auto caption = [&captions](const QString& text) { captions << text; };
         const qint64 got = appended ? modMain::ReadAppended(m_path, buffer, wanted, caption)
                                     : modMain::ReadTail(m_path, buffer, wanted, caption);
         QCOMPARE(got, count);
         QCOMPARE(buffer.left(qMax<qint64>(got, 0)), bytes);
-        QCOMPARE(captions,
-                 got < 0 ? QStringList() : QStringList{QStringLiteral("Filesize: %1").arg(size)});
+        const QString size = QStringLiteral("Filesize: %1").arg(offset + content.size());
+        QCOMPARE(captions, got < 0 ? QStringList() : QStringList{size});
     }
 
 private Q_SLOTS:
@@ -124,9 +120,8 @@ private Q_SLOTS:
             content = op == '+' ? content + bytes : bytes;
             offset = op == 's' ? Sparse - bytes.size() : op == '+' ? offset : 0;
             const qint64* x = n.constData() + 5 * i;
-            const qint64 size = offset + content.size();
-            Check(false, wanted, size, x[0], Expected(content, offset, x[1], x[0]));
-            Check(true, wanted, size, x[2], Expected(content, offset, x[3], x[2]));
+            Check(false, wanted, content, offset, x[0], x[1]);
+            Check(true, wanted, content, offset, x[2], x[3]);
             QCOMPARE(modMain::LastReadPos, x[4]);
         }
     }
