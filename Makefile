@@ -58,7 +58,9 @@ package: deps
 
 # The README's pictures, taken by an end-to-end run under xvfb-run.
 screenshots: build
-	bash tests/e2e/follow.sh $(BUILD)/src/tarvisk $(CURDIR)/docs
+	rm -rf $(BUILD)/screenshots
+	bash tests/e2e/scenario.sh $(BUILD)/src/tarvisk $(CURDIR)/$(BUILD)/screenshots
+	cp $(BUILD)/screenshots/follow.png docs/follow.png
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(PACKAGE_BUILD) $(INSTALL_BUILD)
