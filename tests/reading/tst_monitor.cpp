@@ -155,24 +155,6 @@ private Q_SLOTS:
         QCOMPARE(Shown(), (QStringList{"a1", "a2", "a3", "a4", "a5", "a6"}));
     }
 
-    void replacedMissingAndTruncatedFiles()
-    {
-        QVERIFY(WriteFile(Path("w.log"), "old 1\nold 2\n"));
-        Start("w.log");
-        // Rotated by rename: the new file is longer than the old one, and all of it shows.
-        QVERIFY(QFile::rename(Path("w.log"), Path("w.log.1")));
-        QVERIFY(WriteFile(Path("w.log"), "new 1\nnew 2\nnew 3\n"));
-        Polls(1);
-        QVERIFY(QFile::remove(Path("w.log")));
-        Polls(1);
-        QVERIFY(WriteFile(Path("w.log"), "back is longer than the rest\n"));
-        Polls(1);
-        QVERIFY(WriteFile(Path("w.log"), "cut\n")); // truncated in place
-        Polls(1);
-        QCOMPARE(Shown(), (QStringList{"old 1", "old 2", "new 1", "new 2", "new 3",
-                                       "back is longer than the rest", "cut"}));
-    }
-
     void unchangedFileIsNotRead()
     {
         QVERIFY(WriteFile(Path("quiet.log"), "one\n"));
