@@ -1,7 +1,5 @@
 #include "FakeMessageBox.h"
 #include "TestFiles.h"
-#include "folders/FileListBox.h"
-#include "reading/OutputView.h"
 #include "settings/modMain.h"
 #include "shell/ConfigFile.h"
 #include "shell/frmMain.h"
@@ -21,13 +19,10 @@ class TestFrmMain : public QObject
     FakeMessageBox m_messages;
     std::unique_ptr<frmMain> m_window;
 
-    template <typename T = QPushButton> T* Get(const char* name) const
-    {
-        return m_window->findChild<T*>(name);
-    }
+    template <class T = QPushButton> T* Get(const char* n) { return m_window->findChild<T*>(n); }
     QString Path(const QString& name) const { return m_dir->filePath(name); }
-    FileListBox* Files() const { return Get<FileListBox>("File1"); }
-    QStringList Shown() const { return Texts(Get<OutputView>("lstRows")->model()); }
+    QListWidget* Files() { return Get<QListWidget>("File1"); }
+    QStringList Shown() { return Texts(Get<QAbstractItemView>("lstRows")->model()); }
 
     // Starts the window with these folders, or on the configuration file as it is.
     bool Load(const QList<LogFolder>& folders = {})
@@ -59,7 +54,7 @@ class TestFrmMain : public QObject
         return texts;
     }
 
-    QString Commands() const // View, Tail, Continous and Stop: 1 enabled, 0 not
+    QString Commands() // View, Tail, Continous and Stop: 1 enabled, 0 not
     {
         QString states;
         for (const char* name : {"cmdView", "cmdTail", "cmdContinous", "cmdStop"})
@@ -67,9 +62,11 @@ class TestFrmMain : public QObject
         return states;
     }
 
-    // Appends lines first..first+599 as a server does, and waits until a poll after the last.
+    // Appends lines first..first+599 as a server does, a poll after the change before it and
+    // after the last line.
     static void Write(const QString& path, int first)
     {
+        QTest::qWait(1200);
         QProcess writer;
         writer.start(QStringLiteral(LOG_WRITER), {path, "600", "mixed", QString::number(first)});
         QTRY_VERIFY_WITH_TIMEOUT(writer.state() == QProcess::NotRunning, 60000);
@@ -110,78 +107,66 @@ private Q_SLOTS:
             modMain::IniPath = Path("gone/tarvisk.ini");
         Get<QCheckBox>("chkDivider")->click();
         kind == "frame's close box" ? void(m_window->close()) : Press("cmdQuit");
-        QVERIFY(m_window->StopRequested && !m_window->isVisible());
+        QVERIFY(!m_window->isVisible());
         QCOMPARE(m_messages.shown.size(), kind == "FIFO" ? 2 : kind == "folder gone" ? 1 : 0);
-        if (!m_messages.shown.isEmpty())
-            QVERIFY(m_messages.shown.last().text.contains(modMain::IniPath));
+        QVERIFY(m_messages.shown.isEmpty() ||
+                m_messages.shown.last().text.contains(modMain::IniPath));
         if (kind == "Quit")
             QVERIFY(ReadFile(ini).contains("EXTVIEWER=vi\r\nSPLITLINES=FALSE\r\n;\r\n" + rows));
         else
             QVERIFY(kind == "FIFO" ? !QFileInfo(ini).isFile() : ReadFile(ini) == before);
     }
 
-    // Each folder lists its own files: by its style, none for an empty filter, none and a
-    // message for a missing folder. Only a chosen file enables View, Tail and Continous, and
-    // choosing a folder takes them away again and stops following. Enter, a double click and
-    // Tail show the file's end, the newest line current and in view; a file gone since it was
-    // listed shows nothing.
+    // A folder lists the files of its style, a missing one none and a message. Only a chosen
+    // file enables View, Tail and Continous, and a folder click takes them away again. Enter,
+    // a double click and Tail show the end of the file, the newest line current and in view.
     void foldersFilesAndTail()
     {
         QVERIFY(QDir().mkpath(Path("logs/ex999999.log"))); // a folder is not a file
-        for (const char* name : {"ex 030124 (copy).log", "EX040101.LOG", "notes"})
-            QVERIFY(WriteFile(Path("logs/") + name, "x\r\n"));
         QByteArray lines;
         for (int i = 0; i < 500; ++i)
             lines += "line " + QByteArray::number(i) + "\r\n";
-        QVERIFY(WriteFile(Path("logs/ex030123.log"), lines));
-        QVERIFY(Load({{"Logs", Path("logs"), "exyymmdd.log"},
-                      {"Empty", Path("logs"), ""},
-                      {"Gone", Path("gone"), "*.log"}}));
+        for (const char* name : {"logs/ex030123.log", "logs/notes"})
+            QVERIFY(WriteFile(Path(name), "x\r\n"));
+        QVERIFY(WriteFile(Path("logs/EX040101.LOG"), lines));
+        QVERIFY(Load({{"Logs", Path("logs"), "exyymmdd.log"}, {"Gone", Path("gone"), "*.log"}}));
         ClickFolder(0);
+        QCOMPARE(Texts(Files()->model()), (QStringList{"ex030123.log", "EX040101.LOG"}));
         ClickFolder(1);
         QCOMPARE(Texts(Files()->model()), QStringList());
-        ClickFolder(2);
-        QCOMPARE(Texts(Files()->model()), QStringList());
-        QCOMPARE(m_messages.shown.size(), 1);
-        QCOMPARE(m_messages.shown[0].text, "Path not found: " + Path("gone/"));
+        QCOMPARE(m_messages.shown.value(0).text, "Path not found: " + Path("gone/"));
         QVERIFY(!QGuiApplication::overrideCursor());
-        ClickFolder(0);
-        QCOMPARE(Texts(Files()->model()),
-                 (QStringList{"ex 030124 (copy).log", "ex030123.log", "EX040101.LOG"}));
 
+        ClickFolder(0);
         Files()->setFocus(Qt::TabFocusReason); // makes a row current without choosing it
         QCOMPARE(Commands(), QStringLiteral("0000"));
         Q_EMIT Files()->itemActivated(Files()->item(0)); // a one-click desktop's single click
         QCOMPARE(Shown(), QStringList());
-        QTest::keyClick(Files(), Qt::Key_Down); // to ex030123.log
+        QTest::keyClick(Files(), Qt::Key_Down); // to EX040101.LOG
         QCOMPARE(Commands(), QStringLiteral("1110"));
         QTest::keyClick(Files(), Qt::Key_Return);
-        QCOMPARE(Shown().size(), 500);
-        QCOMPARE(Shown().last(), QStringLiteral("line 499"));
-        auto* view = Get<OutputView>("lstRows");
-        QCOMPARE(view->currentIndex().row(), 499);
+        QVERIFY(Shown().size() == 500 && Shown().last() == "line 499");
+        auto* view = Get<QAbstractItemView>("lstRows");
         const QRect row = view->visualRect(view->currentIndex());
-        QVERIFY(row.top() >= 0 && row.bottom() <= view->viewport()->height());
-        QCOMPARE(Get<QLabel>("lblFileSize")->text(), "Filesize: " + QString::number(lines.size()));
-
+        QVERIFY(view->currentIndex().row() == 499 && row.top() >= 0 &&
+                row.bottom() <= view->viewport()->height());
         Click(Files(), 0, true);
         QCOMPARE(Shown(), QStringList{"x"});
-        QVERIFY(QFile::remove(Path("logs/ex 030124 (copy).log")));
+        QVERIFY(QFile::remove(Path("logs/ex030123.log"))); // gone since it was listed
         Press("cmdTail");
         QCOMPARE(Shown(), QStringList());
         ClickFolder(0);
         QCOMPARE(Commands(), QStringLiteral("0000"));
-        QVERIFY(m_window->StopRequested);
     }
 
     // One log followed through deletion, truncation and replacement by a rename, then into
-    // the next day's file; a poll sees each change to the file before the next write.
+    // the next day's file.
     void follow()
     {
         const QDate today = QDate::currentDate();
         const QString old = Path(today.addDays(-1).toString(u"'ex'yyMMdd'.log'"));
         const QString next = Path(today.toString(u"'ex'yyMMdd'.log'"));
-        QVERIFY(WriteFile(old, "seed 1\r\nseed 2\r\n"));
+        QVERIFY(WriteFile(old, ""));
         QVERIFY(Load({{"Web", m_dir->path(), "exyymmdd.log"}}));
         Get<QCheckBox>("chkDivider")->click(); // only the lines and the day move
         ClickFolder(0);
@@ -189,24 +174,19 @@ private Q_SLOTS:
         Press("cmdContinous");
         Write(old, 0);
         QVERIFY(QFile::remove(old));
-        QTest::qWait(1200);
         Write(old, 600);
         QVERIFY(QFile::resize(old, 0));
-        QTest::qWait(1200);
         Write(old, 1200);
         QVERIFY(QFile::rename(old, old + QStringLiteral(".1")));
-        QTest::qWait(1200);
         Write(old, 1800);
         Write(next, 2400);
-        QVERIFY(!QTest::currentTestFailed());
 
         // Every line once and in order; line n reads "line n " and then only the letter n picks.
         const QStringList shown = Shown();
-        QCOMPARE(shown.size(), 2 + 2400 + 1 + 600);
-        QCOMPARE(shown.first(2), (QStringList{"seed 1", "seed 2"}));
-        QVERIFY(shown[2402].endsWith(" continued in " + QFileInfo(next).fileName()));
+        QCOMPARE(shown.size(), 2400 + 1 + 600);
+        QVERIFY(shown[2400].endsWith(" continued in " + QFileInfo(next).fileName()));
         for (int n = 0; n < 3000; ++n) {
-            const QString& line = shown[n < 2400 ? n + 2 : n + 3];
+            const QString& line = shown[n < 2400 ? n : n + 1];
             const QRegularExpression expected(
                 QStringLiteral("^line %1 [%2]*$").arg(n).arg(QChar(u'a' + n % 26)));
             QVERIFY2(expected.match(line).hasMatch(), qPrintable(line));
