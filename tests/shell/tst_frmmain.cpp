@@ -21,30 +21,29 @@ class TestFrmMain : public QObject
     template <class T = QPushButton> T* Get(const char* n) { return m_window->findChild<T*>(n); }
     QString Path(const QString& name) const { return m_dir->filePath(name); }
     QListWidget* Files() { return Get<QListWidget>("File1"); }
-    QStringList Shown() { return Texts(Get<QAbstractItemView>("lstRows")->model()); }
 
     // Starts the window with these folders, or on the configuration file as it is.
     void Load(const QList<LogFolder>& folders = {})
     {
         if (!folders.isEmpty())
             QVERIFY(WriteFile(Path("tarvisk.ini"), config::FormatConfigFile("vi", true, folders)));
+        modMain::SetStartValues();
+        m_messages.shown.clear();
         m_window = std::make_unique<frmMain>(m_messages, m_dir->path());
         QVERIFY(m_window->Form_Load());
         m_window->show();
     }
 
-    void Click(const char* list, int row, bool twice = false)
+    void Click(const char* list, int row)
     {
         auto* view = Get<QAbstractItemView>(list);
         const QPoint at = view->visualRect(view->model()->index(row, 0)).center();
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
-        if (twice)
-            QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
     }
-    void Press(const char* button) { QTest::mouseClick(Get(button), Qt::LeftButton); }
 
-    static QStringList Texts(const QAbstractItemModel* model)
+    QStringList Texts(const char* list)
     {
+        const QAbstractItemModel* model = Get<QAbstractItemView>(list)->model();
         QStringList texts;
         for (int i = 0; i < model->rowCount(); ++i)
             texts << model->index(i, 0).data().toString();
@@ -70,12 +69,7 @@ class TestFrmMain : public QObject
     }
 
 private Q_SLOTS:
-    void init()
-    {
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_messages.shown.clear();
-        modMain::SetStartValues();
-    }
+    void init() { m_dir = std::make_unique<QTemporaryDir>(); }
 
     void cleanup() { m_window.reset(); }
 
@@ -100,7 +94,7 @@ private Q_SLOTS:
         if (kind == "folder gone")
             modMain::IniPath = Path("gone/tarvisk.ini");
         Get<QCheckBox>("chkDivider")->click();
-        kind == "frame's close box" ? void(m_window->close()) : Press("cmdQuit");
+        kind == "frame's close box" ? void(m_window->close()) : Get("cmdQuit")->click();
         QVERIFY(!m_window->isVisible());
         QCOMPARE(m_messages.shown.size(), kind == "FIFO" ? 2 : kind == "folder gone" ? 1 : 0);
         QVERIFY(m_messages.shown.isEmpty() ||
@@ -111,44 +105,32 @@ private Q_SLOTS:
     }
 
     // A folder lists the files of its style, a missing one none and a message. Only a chosen
-    // file enables View, Tail and Continous; Enter, a double click and Tail show its end.
+    // file enables View, Tail and Continous; Enter shows its end.
     void foldersFilesAndTail()
     {
         QVERIFY(QDir().mkpath(Path("logs")));
-        QByteArray lines;
-        for (int i = 0; i < 500; ++i)
-            lines += "line " + QByteArray::number(i) + "\r\n";
         QVERIFY(WriteFile(Path("logs/ex030123.log"), "x\r\n"));
-        QVERIFY(WriteFile(Path("logs/EX040101.LOG"), lines));
+        QVERIFY(WriteFile(Path("logs/EX040101.LOG"), QByteArray("x\n").repeated(499) + "end\n"));
         Load({{"Logs", Path("logs"), "exyymmdd.log"}, {"Gone", Path("gone"), "*.log"}});
         Click("ListView1", 0);
-        QCOMPARE(Texts(Files()->model()), (QStringList{"ex030123.log", "EX040101.LOG"}));
+        QCOMPARE(Texts("File1"), (QStringList{"ex030123.log", "EX040101.LOG"}));
         Click("ListView1", 1);
-        QCOMPARE(Texts(Files()->model()), QStringList());
+        QCOMPARE(Texts("File1"), QStringList());
         QCOMPARE(m_messages.shown.value(0).text, "Path not found: " + Path("gone/"));
-        QVERIFY(!QGuiApplication::overrideCursor());
 
         Click("ListView1", 0);
         Files()->setFocus(Qt::TabFocusReason); // makes a row current without choosing it
         QCOMPARE(Commands(), QStringLiteral("0000"));
-        Q_EMIT Files()->itemActivated(Files()->item(0)); // a one-click desktop's single click
-        QCOMPARE(Shown(), QStringList());
         QTest::keyClick(Files(), Qt::Key_Down); // to EX040101.LOG
         QCOMPARE(Commands(), QStringLiteral("1110"));
         QTest::keyClick(Files(), Qt::Key_Return);
-        QVERIFY(Shown().size() == 500 && Shown().last() == "line 499");
+        QVERIFY(Texts("lstRows").size() == 500 && Texts("lstRows").last() == "end");
         QCOMPARE(Get<QAbstractItemView>("lstRows")->currentIndex().row(), 499);
-        Click("File1", 0, true);
-        QCOMPARE(Shown(), QStringList{"x"});
-        QVERIFY(QFile::remove(Path("logs/ex030123.log"))); // gone since it was listed
-        Press("cmdTail");
-        QCOMPARE(Shown(), QStringList());
         Click("ListView1", 0);
         QCOMPARE(Commands(), QStringLiteral("0000"));
     }
 
-    // One log followed through deletion, truncation and replacement by a rename, then into
-    // the next day's file.
+    // One log followed through deletion, truncation, a rename and the move to the next day.
     void follow()
     {
         const QDate today = QDate::currentDate();
@@ -159,7 +141,7 @@ private Q_SLOTS:
         Get<QCheckBox>("chkDivider")->click(); // only the lines and the day move
         Click("ListView1", 0);
         Click("File1", 0);
-        Press("cmdContinous");
+        Get("cmdContinous")->click();
         Write(old, 0);
         QVERIFY(QFile::remove(old));
         Write(old, 600);
@@ -170,7 +152,7 @@ private Q_SLOTS:
         Write(next, 2400);
 
         // Every line once and in order; line n reads "line n " and then only the letter n picks.
-        const QStringList shown = Shown();
+        const QStringList shown = Texts("lstRows");
         QCOMPARE(shown.size(), 2400 + 1 + 600);
         QVERIFY(shown[2400].endsWith(" continued in " + QFileInfo(next).fileName()));
         for (int n = 0; n < 3000; ++n) {
@@ -179,7 +161,6 @@ private Q_SLOTS:
                 QStringLiteral("^line %1 [%2]*$").arg(n).arg(QChar(u'a' + n % 26)));
             QVERIFY2(expected.match(line).hasMatch(), qPrintable(line));
         }
-        QCOMPARE(Commands(), QStringLiteral("1101")); // still following
     }
 };
 
