@@ -121,6 +121,13 @@ private Q_SLOTS:
         Click("ListView1", 0);
         Files()->setFocus(Qt::TabFocusReason); // makes a row current without choosing it
         QCOMPARE(Commands(), QStringLiteral("0000"));
+        // A desktop set to open on one click sends "activated" for a click: not a double click.
+        Q_EMIT Files()->itemActivated(Files()->item(0));
+        QCOMPARE(Texts("lstRows"), QStringList());
+        Click("File1", 0);
+        QTest::mouseDClick(Files()->viewport(), Qt::LeftButton, {},
+                           Files()->visualItemRect(Files()->item(0)).center());
+        QCOMPARE(Texts("lstRows"), QStringList{"x"});
         QTest::keyClick(Files(), Qt::Key_Down); // to EX040101.LOG
         QCOMPARE(Commands(), QStringLiteral("1110"));
         QTest::keyClick(Files(), Qt::Key_Return);
@@ -161,6 +168,10 @@ private Q_SLOTS:
                 QStringLiteral("^line %1 [%2]*$").arg(n).arg(QChar(u'a' + n % 26)));
             QVERIFY2(expected.match(line).hasMatch(), qPrintable(line));
         }
+        // Clear goes on following without bringing cleared lines back.
+        Get("cmdClear")->click();
+        QVERIFY(Append(next, "after clear\n"));
+        QTRY_COMPARE_WITH_TIMEOUT(Texts("lstRows"), QStringList{"after clear"}, 3000);
     }
 };
 
