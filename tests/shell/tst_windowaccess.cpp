@@ -34,6 +34,21 @@ private Q_SLOTS:
                 QVERIFY2(a && !a->text(QAccessible::Name).isEmpty(), qPrintable(name));
         }
 
+        // Tab walks the main window's controls in this order.
+        QStringList order;
+        for (QWidget* w = window.findChild<QWidget*>("ListView1"); order.size() < 18;
+             w = w->nextInFocusChain()) {
+            if ((w->focusPolicy() & Qt::TabFocus) && w->isWindow() == false &&
+                w->window() == &window && !w->objectName().isEmpty() &&
+                !w->objectName().startsWith(u"qt_"))
+                order << w->objectName();
+        }
+        QCOMPARE(order.join(u' '),
+                 QStringLiteral("ListView1 cmdAdd cmdRemove cmdEdit File1 cmdView "
+                                "cmdTail cmdContinous cmdStop lstRows cmdClear "
+                                "cmdCopy cmdSearch chkDivider txtFilter cmdAbout "
+                                "cmdQuit cmdOpen"));
+
         auto* list = window.findChild<QTreeWidget*>(QStringLiteral("ListView1"));
         const QPoint at = list->visualRect(list->model()->index(0, 1)).center();
         QHelpEvent tip(QEvent::ToolTip, at, list->viewport()->mapToGlobal(at));
