@@ -13,22 +13,17 @@
 #include <QTest>
 #include <QTreeWidget>
 
-// The log-folder editor, Remove, Open and View, and what a click in the folder list does.
 class TestFolderCommands : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    QTemporaryDir m_dir;
     FakeMessageBox m_messages;
     FakeLauncher m_launcher;
     std::unique_ptr<frmMain> m_w;
-    static constexpr auto Viewer = "\"/opt/my viewer\" -c \"set nowrap\"";
 
-    // A widget of the window or of its editor.
     template <typename T> T* Get(const char* name) const { return m_w->findChild<T*>(name); }
     QTreeWidget* List() const { return Get<QTreeWidget>("ListView1"); }
-    QString Logs() const { return m_dir->filePath(QStringLiteral("logs")); }
-    QString Odd() const { return m_dir->filePath(QStringLiteral("-my logs;\"x\"")); }
 
     void Click(const char* button)
     {
@@ -40,8 +35,7 @@ class TestFolderCommands : public QObject
         const QRect rect = List()->visualItemRect(List()->topLevelItem(row));
         QTest::mouseClick(List()->viewport(), Qt::LeftButton, keys, rect.center());
     }
-    // The folder rows as Name|Path|Filter ("*": selected), the files listed, then "!" and each
-    // message shown so far.
+    // Folder rows as Name|Path|Filter ("*": selected), files listed, "!" and each message shown.
     QStringList Seen() const
     {
         QStringList seen;
@@ -56,24 +50,6 @@ class TestFolderCommands : public QObject
     }
 
 private Q_SLOTS:
-    void init()
-    {
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_messages = {};
-        modMain::SetStartValues();
-        QVERIFY(QDir().mkpath(Logs()) && WriteFile(Logs() + "/ex030123.log", "x"));
-        QVERIFY(QDir().mkpath(Odd()) && WriteFile(Odd() + "/-a \"b\"; c.log", "x"));
-        QVERIFY(WriteFile(m_dir->filePath("tarvisk.ini"),
-                          QStringLiteral("EXTVIEWER=%1\r\nLogs,%2,*.log\r\nOdd,%3,-a.log\r\n")
-                              .arg(Viewer, Logs(), Odd())
-                              .toUtf8()));
-        m_w = std::make_unique<frmMain>(m_messages, m_dir->path());
-        m_w->SetLauncher(m_launcher);
-        QVERIFY(m_w->Form_Load());
-        m_w->show();
-    }
-    void cleanup() { m_w.reset(); }
-
     // Each row: Name, Path, Filter and the refusal's icon ("i:" information, "!:" exclamation)
     // and start ("": accepted). All but the one of an empty field hold in edit mode too.
     void checks()
@@ -96,11 +72,48 @@ private Q_SLOTS:
             }
     }
 
-    // Add keeps what it refused and appends without selecting. Edit shows a filter that is none
-    // of the styles; Add and Edit while open switch the mode only, OK then writing the row
-    // selected or asking for one. Remove asks; Yes keeps the others' order and the file list.
-    void editor()
+    // Open and View pass folder and file as one argument each and report a failed start. A
+    // click below the rows, a keyboard move and a Ctrl+click that clears the selection count as
+    // clicks. Add keeps what it refused and appends unselected; Edit shows a filter that is no
+    // style; Add and Edit while open only switch the mode; Remove keeps the others' order.
+    void folders()
     {
+        const QString logs = m_dir.filePath("logs"), odd = m_dir.filePath("-my logs;\"x\"");
+        const QString file = odd + "/-a \"b\"; c.log",
+                      viewer = "\"/opt/my viewer\" -c \"set nowrap\"";
+        QVERIFY(QDir().mkpath(logs) && WriteFile(logs + "/ex030123.log", "x"));
+        QVERIFY(QDir().mkpath(odd) && WriteFile(file, "x"));
+        QVERIFY(WriteFile(m_dir.filePath("tarvisk.ini"),
+                          QStringLiteral("EXTVIEWER=%1\r\nLogs,%2,*.log\r\nOdd,%3,-a.log\r\n")
+                              .arg(viewer, logs, odd)
+                              .toUtf8()));
+        modMain::SetStartValues();
+        m_w = std::make_unique<frmMain>(m_messages, m_dir.path());
+        m_w->SetLauncher(m_launcher);
+        QVERIFY(m_w->Form_Load());
+        m_w->show();
+        for (const bool starts : {true, false}) {
+            m_launcher.succeeds = starts;
+            ClickFolder(1);
+            Click("cmdOpen");
+            Get<FileListBox>("File1")->setCurrentRow(0);
+            Click("cmdView");
+        }
+        const QStringList open{"xdg-open", odd}, view{"/opt/my viewer", "-c", "set nowrap", file};
+        QCOMPARE(m_launcher.started, (QList{open, view, open, view}));
+        QCOMPARE(Seen().mid(3), (QStringList{"!Failed to open \\\\" + odd + u'/',
+                                             "!Failed to start " + viewer + u' ' + file}));
+        QTest::keyClick(List(), Qt::Key_Up);
+        QCOMPARE(modMain::CurrentPath, logs + u'/');
+        QVERIFY(WriteFile(logs + "/new.log", "x"));
+        QTest::mouseClick(List()->viewport(), Qt::LeftButton, {},
+                          QPoint(20, List()->viewport()->height() - 5));
+        QVERIFY(m_w->StopRequested);
+        QCOMPARE(Seen().mid(2, 2), (QStringList{"ex030123.log", "new.log"}));
+        ClickFolder(0, Qt::ControlModifier);
+        QCOMPARE(modMain::CurrentPath, QString());
+        QVERIFY(Seen()[2].startsWith(u'!')); // no file listed
+        m_messages.shown.clear();
         Click("cmdRemove"); // none selected: nothing asked
         ClickFolder(0);
         Click("cmdAdd");
@@ -110,8 +123,9 @@ private Q_SLOTS:
         Click("cmdOK");
         Get<QLineEdit>("txtLogPath")->setText("/");
         Click("cmdOK");
-        const QString logs = "Logs|" + Logs() + "|*.log", odd = "Odd|" + Odd() + "|-a.log";
-        QCOMPARE(Seen().mid(0, 4), (QStringList{'*' + logs, odd, "W|/|x", "ex030123.log"}));
+        const QString logsRow = "Logs|" + logs + "|*.log", oddRow = "Odd|" + odd + "|-a.log";
+        QCOMPARE(Seen().mid(0, 5),
+                 (QStringList{'*' + logsRow, oddRow, "W|/|x", "ex030123.log", "new.log"}));
         ClickFolder(1);
         QTest::mouseDClick(List()->viewport(), Qt::LeftButton, {},
                            List()->visualItemRect(List()->topLevelItem(1)).center());
@@ -133,44 +147,13 @@ private Q_SLOTS:
         }
         Click("cmdOK");
         QVERIFY(Get<QPushButton>("cmdOK"));
-        QCOMPARE(Seen(), (QStringList{odd, "|/t|z", "ex030123.log",
+        QCOMPARE(Seen(), (QStringList{oddRow, "|/t|z", "ex030123.log", "new.log",
                                       "!Commasigns are not allowed in the Logfolder desciption "
                                       "or path",
                                       "!Do you want to remove logfolder Logs",
                                       "!Do you want to remove logfolder Logs",
                                       "!Please select the Logfolder to edit"}));
         QCOMPARE(m_messages.shown[2].buttons, Message::Buttons::YesNo);
-        QCOMPARE(modMain::CurrentPath, Logs() + u'/');
-    }
-
-    // Folder and file each arrive as one argument, whatever blanks, quotes and signs they hold;
-    // a launcher that fails is reported. A click below the rows reads the selected folder
-    // again and stops a run; a keyboard move reads the new folder; a Ctrl+click that clears the
-    // selection lists nothing.
-    void commandsAndClicks()
-    {
-        for (const bool starts : {true, false}) {
-            m_launcher.succeeds = starts;
-            ClickFolder(1);
-            Click("cmdOpen");
-            Get<FileListBox>("File1")->setCurrentRow(0);
-            Click("cmdView");
-        }
-        const QString file = Odd() + "/-a \"b\"; c.log";
-        const QStringList open{"xdg-open", Odd()}, view{"/opt/my viewer", "-c", "set nowrap", file};
-        QCOMPARE(m_launcher.started, (QList{open, view, open, view}));
-        QCOMPARE(Seen().mid(3), (QStringList{"!Failed to open \\\\" + Odd() + u'/',
-                                             "!Failed to start " + QString(Viewer) + u' ' + file}));
-        QTest::keyClick(List(), Qt::Key_Up);
-        QCOMPARE(modMain::CurrentPath, Logs() + u'/');
-        QVERIFY(WriteFile(Logs() + "/new.log", "x"));
-        QTest::mouseClick(List()->viewport(), Qt::LeftButton, {},
-                          QPoint(20, List()->viewport()->height() - 5));
-        QVERIFY(m_w->StopRequested);
-        QCOMPARE(Seen().mid(2, 2), (QStringList{"ex030123.log", "new.log"}));
-        ClickFolder(0, Qt::ControlModifier);
-        QCOMPARE(modMain::CurrentPath, QString());
-        QVERIFY(Seen()[2].startsWith(u'!')); // no file listed
     }
 };
 
