@@ -3,6 +3,7 @@
 #include "shell/ConfigFile.h"
 
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -15,209 +16,104 @@ class TestConfigFile : public QObject
     Q_OBJECT
 
     QTemporaryDir m_dir;
-    QString m_mountPoint;
 
     QString Ini() const { return m_dir.filePath(QStringLiteral("tarvisk.ini")); }
-    static QList<LogFolder> ReadRows()
-    {
-        QList<LogFolder> rows;
-        for (qsizetype i = 1; i < modMain::FolderNames.size(); ++i)
-            rows.append(
-                {modMain::FolderNames[i], modMain::FolderPaths[i], modMain::FolderFilters[i]});
-        return rows;
-    }
-    // A small file system of our own, so that a save can meet a full disk or a read-only one.
-    bool Mount(const QString& options)
-    {
-        m_mountPoint = m_dir.filePath(QStringLiteral("mnt"));
-        QDir().mkpath(m_mountPoint);
-        return QProcess::execute("mount", {"-t", "tmpfs", "-o", options, "tmpfs", m_mountPoint}) ==
-               0;
-    }
-
-private Q_SLOTS:
-    void init()
+    // Reads `bytes` as the configuration file: the viewer ("+": divider lines on) and then
+    // Name|Path|Filter of each folder; or "Invalid: " and the offending line.
+    QStringList Read(const QByteArray& bytes) const
     {
         modMain::SetStartValues();
         modMain::IniPath = Ini();
-        QFile::remove(Ini());
+        if (!WriteFile(Ini(), bytes))
+            return {"not written"};
+        const config::ReadResult r = config::ReadConfigFile();
+        if (r.status != Status::Read)
+            return {r.status == Status::Invalid ? "Invalid: " + r.invalidLine : "not read"};
+        QStringList read{modMain::ExtViewer + (modMain::UseDividers ? "+" : "")};
+        for (qsizetype i = 1; i < modMain::FolderNames.size(); ++i)
+            read << modMain::FolderNames[i] + u'|' + modMain::FolderPaths[i] + u'|' +
+                        modMain::FolderFilters[i];
+        return read;
     }
 
-    void cleanup()
-    {
-        if (!m_mountPoint.isEmpty())
-            QProcess::execute("umount", {"-R", m_mountPoint});
-        m_mountPoint.clear();
-    }
-
-    void reads_data()
-    {
-        QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<QString>("viewer"); // xdg-open: the start value
-        QTest::addColumn<bool>("dividers");
-        QTest::addColumn<QStringList>("rows"); // Name|Path|Filter; Invalid: the offending line
-        const auto row = [](const char* name, const char* file, const char* viewer, bool dividers,
-                            const QStringList& rows) {
-            QTest::newRow(name) << QByteArray(file) << QString::fromLatin1(viewer) << dividers
-                                << rows;
-        };
-        const char* np = "xdg-open";
-        row("comments only", ";\r\n; x=1,2,3\r\n;\r\n", np, true, {});
-        // Keys without case or blanks around; the last SPLITLINES counts, other keys do not.
-        row("settings",
-            "SPLITLINES=false\r\n  splitlines  =  True  \r\nCOLOR=red\r\n"
-            " extViewer = My View\r\n",
-            " My View", true, {});
-        row("tab is not a blank", "SPLITLINES=\tTRUE\r\n", np, false, {});
-        row("empty viewer: the start value", "EXTVIEWER=\r\n", np, true, {});
-        row("folders in order, as written", "a,b,c\r\n,,\r\n a , b ,c \r\na=b,c=d,e\r\n", np, true,
-            {"a|b|c", "||", " a | b |c ", "a=b|c=d|e"});
-        row("byte-order mark, lone LF and CR", "\xEF\xBB\xBF;\nEXTVIEWER=vi\rx,y,z", "vi", true,
-            {"x|y|z"});
-        row("four fields", "a,b,c,d\r\n", "", true, {"a,b,c,d"});
-        row("blank line", ";\r\n\r\n;\r\n", "", true, {""});
-        row("letters only", "hello\r\n", "", true, {"hello"});
-        row("two equals, one comma", "a=b=c,d\r\n", "", true, {"a=b=c,d"});
-    }
-
+private Q_SLOTS:
+    // Each row: the file, then what it reads as.
     void reads()
     {
-        QFETCH(QByteArray, file);
-        QFETCH(QString, viewer);
-        QFETCH(bool, dividers);
-        QFETCH(QStringList, rows);
-        QVERIFY(WriteFile(Ini(), file));
-        const config::ReadResult result = config::ReadConfigFile();
-        QCOMPARE(result.status, viewer.isEmpty() ? Status::Invalid : Status::Read);
-        if (result.status == Status::Invalid) {
-            QCOMPARE(result.invalidLine, rows.value(0));
-            return;
-        }
-        QCOMPARE(modMain::ExtViewer, viewer);
-        QCOMPARE(modMain::UseDividers, dividers);
-        QStringList got;
-        for (const LogFolder& f : ReadRows())
-            got << f.Name + u'|' + f.Path + u'|' + f.Filter;
-        QCOMPARE(got, rows);
-        QCOMPARE(modMain::FolderNames.value(0), QString());
+        const QList<QStringList> rows = {
+            // Keys without case or blanks around; the last SPLITLINES counts, other keys do not.
+            {";\r\n; x=1,2,3\r\nSPLITLINES=false\r\n  splitlines  =  True  \r\nCOLOR=red\r\n"
+             " extViewer = My View\r\n",
+             " My View+"},
+            {"SPLITLINES=\tTRUE\r\nEXTVIEWER=\r\n", "xdg-open"}, // a tab is no blank
+            {"\xEF\xBB\xBF;\na,b,c\r\n,,\r\n a , b ,c \na=b,c=d,e\rEXTVIEWER=vi\rx,y,z", "vi+",
+             "a|b|c", "||", " a | b |c ", "a=b|c=d|e", "x|y|z"},
+            {"a,b,c,d\r\n", "Invalid: a,b,c,d"},
+            {";\r\n\r\n;\r\n", "Invalid: "},
+            {"hello\r\n", "Invalid: hello"},
+            {"a=b=c,d\r\n", "Invalid: a=b=c,d"}};
+        for (const QStringList& row : rows)
+            QCOMPARE(Read(row[0].toUtf8()), row.mid(1));
     }
 
-    void writtenLayout()
-    {
-        QCOMPARE(
-            config::FormatConfigFile("notepad.exe", true, {{"Web", "D:\\Web", "ex.log"}}),
-            QByteArray(";\r\n; Tarvisk Application ini-file \r\n; Quorvel, 2003\r\n;\r\n"
-                       "EXTVIEWER=notepad.exe\r\nSPLITLINES=TRUE\r\n;\r\nWeb,D:\\Web,ex.log\r\n"));
-    }
-
-    // What the editor accepts reads back the same; a row read from a line that is not valid
-    // UTF-8 is written again with its bytes; 40 000 rows read quickly.
+    // The written layout; what the editor accepts reads back the same; a row read from a line
+    // that is not valid UTF-8 is written again with its bytes.
     void roundTrip()
     {
-        QList<LogFolder> rows = {{" Wéb; server ", "/var/log/my \"web\"", "accessyyyymmdd.log"},
-                                 {"", "", ""},
-                                 {"Proxy", "/srv/logs dir", "*.*"}};
+        const QList<LogFolder> rows = {{" Wéb; server ", "/var/log/my \"web\"", "ex.log"},
+                                       {"", "", ""}};
+        const QByteArray first = ";\r\n; Tarvisk Application ini-file \r\n; Quorvel, 2003\r\n;\r\n"
+                                 "EXTVIEWER= vi -R\r\nSPLITLINES=FALSE\r\n;\r\n"
+                                 " Wéb; server ,/var/log/my \"web\",ex.log\r\n,,\r\n";
         const QByteArray foreign = "Old,/srv/caf\xE9 logs,ex\xFFyymmdd.log\r\n";
-        const QByteArray first = config::FormatConfigFile(" vi -R", false, rows) + foreign;
-        QString error;
-        QVERIFY(config::WriteConfigFile(Ini(), first, &error));
-        QCOMPARE(config::ReadConfigFile().status, Status::Read);
-        QCOMPARE(modMain::ExtViewer, QStringLiteral(" vi -R"));
-        QVERIFY(!modMain::UseDividers);
-        const QList<LogFolder> got = ReadRows();
-        QCOMPARE(got.mid(0, 3), rows);
-        QCOMPARE(config::FormatConfigFile(" vi -R", false, got, modMain::FolderLines.mid(1)),
-                 first);
-        rows = QList<LogFolder>(40000, {"Folder", "/var/log/f", "exyymmdd.log"});
-        QVERIFY(WriteFile(Ini(), config::FormatConfigFile("vi", true, rows)));
-        QCOMPARE(config::ReadConfigFile().status, Status::Read);
-        QCOMPARE(ReadRows(), rows);
+        QCOMPARE(config::FormatConfigFile(" vi -R", false, rows), first);
+        QCOMPARE(Read(first + foreign).mid(0, 3),
+                 (QStringList{" vi -R", " Wéb; server |/var/log/my \"web\"|ex.log", "||"}));
+        const LogFolder old{modMain::FolderNames[3], modMain::FolderPaths[3],
+                            modMain::FolderFilters[3]};
+        QCOMPARE(config::FormatConfigFile(" vi -R", false, rows + QList{old},
+                                          modMain::FolderLines.mid(1)),
+                 first + foreign);
     }
 
-    // A missing file is created empty; a FIFO or a folder in its place is not read (nor waited
-    // for) and stays as it was.
-    void notARegularFile_data()
-    {
-        QTest::addColumn<QString>("kind");
-        QTest::newRow("missing") << "";
-        QTest::newRow("FIFO") << "fifo";
-        QTest::newRow("folder") << "folder";
-    }
-
+    // A FIFO or a folder in the file's place is not read (nor waited for) and stays as it was.
     void notARegularFile()
     {
-        QFETCH(QString, kind);
-        if (kind == "fifo")
-            QCOMPARE(mkfifo(QFile::encodeName(Ini()).constData(), 0600), 0);
-        else if (kind == "folder")
-            QVERIFY(QDir().mkpath(Ini()));
-        const config::ReadResult result = config::ReadConfigFile();
-        const QFileInfo after(Ini());
-        QCOMPARE(result.status, kind.isEmpty() ? Status::Created : Status::Failed);
-        QCOMPARE(after.isFile() && after.size() == 0, kind.isEmpty());
-        QCOMPARE(after.isDir(), kind == "folder");
-        QCOMPARE(result.failure.isEmpty(), kind.isEmpty());
-        QVERIFY(kind.isEmpty() || result.failure.front().isDigit());
-        QDir().rmdir(Ini());
-        QFile::remove(Ini());
-    }
-
-    // A save that fails leaves the old bytes. "in place": the folder takes no new file but the
-    // file itself can be written.
-    void save_data()
-    {
-        QTest::addColumn<QString>("where");
-        QTest::addColumn<int>("rows");
-        QTest::addColumn<bool>("saved");
-        QTest::newRow("full file system") << "full" << 2000 << false;
-        QTest::newRow("read-only file system") << "read-only" << 1 << false;
-        QTest::newRow("in place, shorter") << "in place" << 0 << true;
-        QTest::newRow("in place, longer") << "in place" << 60 << true;
-        QTest::newRow("in place, full part-way") << "in place" << 8000 << false;
-    }
-
-    void save()
-    {
-        QFETCH(QString, where);
-        QFETCH(int, rows);
-        QFETCH(bool, saved);
-        if (!Mount(QStringLiteral("size=128k")))
-            QSKIP("cannot mount a file system here (needs root)");
-        const QString ini = m_mountPoint + QStringLiteral("/tarvisk.ini");
-        const LogFolder row{"Folder", "/var/log/somewhere", "exyymmdd.log"};
-        const QByteArray old = config::FormatConfigFile("vi", true, QList<LogFolder>(40, row));
-        QVERIFY(WriteFile(ini, old));
-        QFile filler(m_mountPoint + QStringLiteral("/filler"));
-        if (where == "read-only") {
-            QCOMPARE(QProcess::execute("mount", {"-o", "remount,ro", m_mountPoint}), 0);
-        } else if (where == "full") {
-            QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-            while (filler.write(QByteArray(4096, 'x')) > 0) {
-            }
-        } else {
-            QVERIFY(filler.open(QIODevice::WriteOnly) && filler.write(QByteArray(100000, 'x')));
-            filler.close();
-            QCOMPARE(QProcess::execute("mount", {"--bind", ini, ini}), 0);
-            QCOMPARE(QProcess::execute("mount", {"-o", "remount,bind,ro", m_mountPoint}), 0);
+        QVERIFY(!QFile::exists(Ini()) || QFile::remove(Ini()));
+        QCOMPARE(mkfifo(QFile::encodeName(Ini()).constData(), 0600), 0);
+        for (const char* kind : {"FIFO", "folder"}) {
+            const config::ReadResult r = config::ReadConfigFile();
+            QVERIFY2(r.status == Status::Failed && !r.failure.isEmpty() && r.failure[0].isDigit(),
+                     kind);
+            QVERIFY2(QFile::remove(Ini()) || QDir().rmdir(Ini()), kind); // left in place
+            QVERIFY(QDir().mkdir(Ini()));
         }
-        const QByteArray content =
-            config::FormatConfigFile("vim", false, QList<LogFolder>(rows, row));
-        QString error;
-        QCOMPARE(config::WriteConfigFile(ini, content, &error), saved);
-        QCOMPARE(error.isEmpty(), saved);
-        QCOMPARE(ReadFile(ini), saved ? content : old);
     }
 
-    void iniBesideProgramOrInUserFolder()
+    // Where the folder takes no new file but the file itself can be written, the file is
+    // rewritten in place: shorter, longer, and when the disk fills part-way, not at all.
+    void saveInPlace()
     {
-        const QString program = m_dir.filePath(QStringLiteral("program"));
-        const QString user = m_dir.filePath(QStringLiteral("user/config"));
-        QVERIFY(QDir().mkpath(program));
-        QCOMPARE(config::ChooseIniPath(program, user), program + QStringLiteral("/tarvisk.ini"));
-        if (!Mount(QStringLiteral("size=64k,ro")))
+        const QString mnt = m_dir.filePath(QStringLiteral("mnt"));
+        const QString ini = mnt + QStringLiteral("/tarvisk.ini");
+        if (!QDir().mkpath(mnt) ||
+            QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=128k", "tmpfs", mnt}) != 0)
             QSKIP("cannot mount a file system here (needs root)");
-        QCOMPARE(config::ChooseIniPath(m_mountPoint, user), user + QStringLiteral("/tarvisk.ini"));
-        QVERIFY(QFileInfo(user).isDir());
+        const auto unmount = qScopeGuard([&mnt] { QProcess::execute("umount", {"-R", mnt}); });
+        const LogFolder row{"Folder", "/var/log/somewhere", "exyymmdd.log"};
+        QByteArray old = config::FormatConfigFile("vi", true, QList<LogFolder>(40, row));
+        QVERIFY(WriteFile(ini, old));
+        QCOMPARE(QProcess::execute("mount", {"--bind", ini, ini}), 0);
+        QCOMPARE(QProcess::execute("mount", {"-o", "remount,bind,ro", mnt}), 0);
+        for (const int rows : {0, 60, 8000}) {
+            const QByteArray content =
+                config::FormatConfigFile("vim", false, QList<LogFolder>(rows, row));
+            QString error;
+            QCOMPARE(config::WriteConfigFile(ini, content, &error), rows < 8000);
+            QCOMPARE(error.isEmpty(), rows < 8000);
+            QCOMPARE(ReadFile(ini), rows < 8000 ? content : old);
+            old = content;
+        }
     }
 };
 
