@@ -92,14 +92,10 @@ private Q_SLOTS:
         QTest::newRow("word in another case")
             << some << "form" << true << QStringList{"post /FORM"};
         QTest::newRow("blank and star is a word") << some << " *" << true << QStringList{};
-        QTest::newRow("two stars is a word") << some << "**" << true << QStringList{};
         QTest::newRow("empty filter")
             << some << "" << true << QStringList{"GET /index", "post /FORM", nul};
         QTest::newRow("NUL is a character")
             << some << QString(QChar(0)) << true << QStringList{nul};
-        QTest::newRow("non-ASCII filter")
-            << QStringList{"caf\u00E9", "CAF\u00C9", "cafe"} << "\u00C9" << false
-            << QStringList{"caf\u00E9", "CAF\u00C9"};
         QTest::newRow("no line completed") << QStringList{} << "*" << true << QStringList{};
     }
 
@@ -239,7 +235,6 @@ private Q_SLOTS:
             {"a", "-> EX261206.LOG", "b"});
         row("empty next file: no move", "exyymmdd.log", {"ex261205.log=a\n", "ex261206.log="},
             {"a"});
-        row("not dated: no move", "*.log", {"ex261205.log=a\n", "ex261206.log=b\n"}, {"a"});
         row("not the newest: no move", "exyymmdd.log",
             {"ex261204.log=a\n", "ex261205.log=b\n", "="}, {"a"});
     }
