@@ -63,7 +63,7 @@ private Q_SLOTS:
         row("beyond the window", {"=012345678\r\nabcdef\r\n"}, {"abcdef"}, {"abcdef"});
         row("gap of more than a window", {"=a\n", "+" + QByteArray("x\n").repeated(20) + "z\n"},
             {"x", "x", "x", "x", "x", "x", "x", "z"}, {"a", "x", "x", "x", "x", "x", "x", "z"});
-        row("NUL padding", {"=" + QByteArray("a\nb\n\0\0\0\0", 8), "=a\nb\nc\n\0\0"},
+        row("NUL padding", {"=" + QByteArray("a\nb\n\0\0\0\0", 8), QByteArray("=a\nb\nc\n\0\0", 9)},
             {"a", "b", "c"}, {"a", "b", "c"});
         row("truncated", {"=a\nb\nc\n", "=d\n"}, {"d"}, {"a", "b", "c", "d"});
     }
