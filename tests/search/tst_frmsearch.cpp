@@ -4,165 +4,87 @@
 #include "settings/modMain.h"
 #include "shell/frmMain.h"
 
-#include <QClipboard>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTest>
 
-using Rows = QList<qsizetype>;
-using Lines = QList<QByteArray>;
-
-// The search dialog over the main window's output list, and the list's Copy and Tab.
+// The search dialog over the main window's output list.
 class TestFrmSearch : public QObject
 {
     Q_OBJECT
 
-    FakeMessageBox m_messages;
-    std::unique_ptr<frmMain> m_main;
-    OutputList* m_list = nullptr;
-
-    template <typename T = QPushButton> T* Get(const char* name, bool inDialog = true) const
-    {
-        QWidget* in =
-            inDialog ? m_main->findChild<frmSearch*>() : static_cast<QWidget*>(m_main.get());
-        return in ? in->findChild<T*>(QLatin1String(name)) : nullptr;
-    }
-    QLineEdit* Text() const { return Get<QLineEdit>("txtSearch"); }
-    QString State() const
-    {
-        return Get<QLabel>("lblStatus")->text() + QStringLiteral(" | ") + Get("cmdSearch")->text();
-    }
-    void Fill(const Lines& lines)
-    {
-        OutputBatch batch;
-        for (const QByteArray& line : lines)
-            batch.Add(line);
-        m_list->Replace(batch);
-    }
-    void Press(const QString& typed = {})
-    {
-        QTest::keyClicks(Text(), typed);
-        QTest::keyClick(Text(), Qt::Key_Return);
-    }
-    void Click(const char* name) { QTest::mouseClick(Get(name, false), Qt::LeftButton); }
-
 private Q_SLOTS:
-    void init()
+    void steps_data()
     {
-        modMain::SetStartValues();
-        m_main = std::make_unique<frmMain>(m_messages, QDir::tempPath());
-        m_list = m_main->findChild<OutputView*>()->List();
-        m_main->show();
-        Click("cmdSearch");
-    }
-
-    void presses_data()
-    {
-        QTest::addColumn<Lines>("lines");
-        QTest::addColumn<QStringList>("presses"); // typed before each press
+        QTest::addColumn<QList<QByteArray>>("lines"); // repeated `times`
+        QTest::addColumn<int>("times");
+        // Typed into the dialog ("\r" is Return), but "#" marks all lines and "^" is Cancel.
+        QTest::addColumn<QStringList>("steps");
+        // Then text | status | caption | current line | marks in the first and last repetition.
         QTest::addColumn<QString>("state");
-        QTest::addColumn<qsizetype>("current"); // and SearchPosition
-        QTest::addColumn<Rows>("selected");
-        const Lines abc{"Alpha", "beta", "ALPHABET"};
-        auto row = [](const char* name, const Lines& lines, const QStringList& presses,
-                      const char* state, qsizetype current, const Rows& selected) {
-            QTest::newRow(name) << lines << presses << QString::fromUtf8(state) << current
-                                << selected;
+        const QList<QByteArray> abc{"Alpha", "beta", "ALPHABET", "gamma"};
+        auto row = [](const char* name, const QList<QByteArray>& lines, const QStringList& steps,
+                      const char* state, int times = 1) {
+            QTest::newRow(name) << lines << times << steps << QString::fromUtf8(state);
         };
-        row("count", abc, {"alpha"}, "2 occurances of 'alpha' found | Next match", 0, {0, 2});
-        row("no wrap", abc, {"alpha", "", "", ""}, "This is the last match | Next match", 2,
-            {0, 2});
-        row("step from 0", {"x1", "y", "x2", "x3"}, {"X", ""}, "Match on line: 2 | Next match", 2,
-            {0, 2, 3});
-        row("one on 5", {"a", "b", "c", "d", "e", "needle", "f"}, {"NEEDLE"},
-            "1 occurance of 'NEEDLE' found | Next match", 5, {5});
-        row("none", abc, {"gamma"}, "No occurances of 'gamma' found | &Search", 0, {});
-        row("edited", abc, {"alpha", "b"}, "1 occurance of 'alphab' found | Next match", 2, {2});
-        // At either end of a line, after a partial match, never across two lines.
-        row("placings", {"aab", "xaab", "aabx", "aaab", "abab", "xa", "ab", "a ab"}, {"AAB"},
-            "4 occurances of 'AAB' found | Next match", 0, {0, 1, 2, 3});
-        row("non-ASCII", {"caf\xC3\xA9", "cafe", "CAF\xC3\x89", "caf\xE9"}, {"\u00C9"},
-            "3 occurances of '\u00C9' found | Next match", 0, {0, 2, 3});
-        row("upper-cased to ASCII",
-            {"stra\xC3\x9F"
-             "e",
-             "MASS", "mast",
-             "\xC4\xB1"
-             "d"},
-            {"SS"}, "2 occurances of 'SS' found | Next match", 0, {0, 1});
-        row("empty text", abc, {""}, " | &Search", -1, {0, 1, 2});
-        row("empty list", {}, {"a"}, " | &Search", -1, {});
+        row("count", abc, {"BET\r"}, "BET | 2 occurances of 'BET' found | Next match | 1 | 1 2");
+        row("last", abc, {"alpha\r\r\r"}, "alpha | This is the last match | Next match | 2 | 0 2");
+        row("none", abc, {"delta\r"}, "delta | No occurances of 'delta' found | &Search | 0 | ");
+        row("empty text", abc, {"\r"}, " |  | &Search | -1 | 0 1 2 3");
+        row("empty list", {}, {"a\r"}, "a |  | &Search | -1 | ");
+        // A step follows marks the user changed; editing starts a new count, status kept.
+        row("own marks, edited", abc, {"alpha\r", "#", "\rx"},
+            "alphax | Match on line: 1 | &Search | 1 | 0 1 2 3");
+        row("Cancel forgets", abc, {"alpha\r", "^", "\r"}, " |  | &Search | 0 | 0 2");
+        // Other letter case, either end of a line, after a partial match, never across lines;
+        // "\u00DF" upper-cases to "SS", and a Windows-1252 line is decoded.
+        row("placings",
+            {"\u00C9SS", "x\u00E9ss", "\u00E9ssx", "\u00E9\u00E9ss", "\u00E9\u00DF", "caf\xE9ss",
+             "x\u00E9", "ss", "ess"},
+            {"\u00C9ss\r"},
+            "\u00C9ss | 6 occurances of '\u00C9ss' found | Next match | 0 | 0 1 2 3 4 5");
+        // Comparing the old marks with the new ones range by range would take hours.
+        row("second count over a million lines", {"a", "y", "ab", "y"}, {"a\rb\r"},
+            "ab | 250000 occurances of 'ab' found | Next match | 2 | 2", 250000);
     }
 
-    void presses()
+    void steps()
     {
-        QFETCH(Lines, lines);
-        QFETCH(QStringList, presses);
-        QFETCH(qsizetype, current);
-        Fill(lines);
-        m_list->SelectAll(); // a count leaves exactly its matches selected
-        modMain::SearchPosition = -1;
-        for (const QString& typed : presses)
-            Press(typed);
-        QTEST(State(), "state");
-        QCOMPARE(m_list->Current(), current);
-        QCOMPARE(modMain::SearchPosition, current);
-        Rows selected;
-        for (qsizetype i = m_list->NextSelected(-1); i >= 0; i = m_list->NextSelected(i))
-            selected << i;
-        QTEST(selected, "selected");
-    }
-
-    // Copy takes the marks in list order, decoded, with CR LF; steps follow marks the user
-    // changed; editing the text starts a new count but leaves the status; Tab leaves the list.
-    void copyStepsTabAndCancel()
-    {
-        QClipboard* clipboard = QGuiApplication::clipboard();
-        clipboard->setText(QStringLiteral("before"));
-        Click("cmdCopy"); // an empty list leaves the clipboard alone
-        QCOMPARE(clipboard->text(), QStringLiteral("before"));
-        Fill({"Alpha", "beta", "ALPHABET \xC3\xA9", "gamma"});
-        Click("cmdCopy"); // and nothing selected empties it
-        QCOMPARE(clipboard->text(), QString());
-        Press(QStringLiteral("alpha"));
-        Click("cmdCopy");
-        QCOMPARE(clipboard->text(), QStringLiteral("Alpha\r\nALPHABET \u00E9\r\n"));
-        m_list->SelectLines({0, 1, 3});
-        Press();
-        QCOMPARE(State(), QStringLiteral("Match on line: 1 | Next match"));
-        Press();
-        QTest::keyClicks(Text(), QStringLiteral("x"));
-        QCOMPARE(State(), QStringLiteral("Match on line: 3 | &Search"));
-        auto* view = m_main->findChild<OutputView*>();
-        view->setFocus();
-        QTest::keyClick(view, Qt::Key_Tab);
-        QVERIFY(m_main->focusWidget() != view);
-        // Search on an open dialog only brings it to the front; Cancel forgets its text.
-        frmSearch* open = m_main->findChild<frmSearch*>();
-        Click("cmdSearch");
-        QCOMPARE(m_main->findChild<frmSearch*>(), open);
-        QTest::mouseClick(Get("cmdCancel"), Qt::LeftButton);
-        QTRY_VERIFY(!m_main->findChild<frmSearch*>());
-        Click("cmdSearch");
-        QCOMPARE(Text()->text() + State(), QStringLiteral(" | &Search"));
-    }
-
-    // A second count over other lines must not compare the old selection with the new one
-    // range by range; done that way it would take hours here instead of a moment.
-    void secondCountOverAMillionLines()
-    {
+        QFETCH(QList<QByteArray>, lines);
+        QFETCH(int, times);
+        QFETCH(QStringList, steps);
+        modMain::SetStartValues();
+        FakeMessageBox messages;
+        frmMain main(messages, QDir::tempPath());
+        OutputList* list = main.findChild<OutputView*>()->List();
+        main.show();
         OutputBatch batch;
-        const char* words[] = {"alpha ", "gamma ", "gamma ", "beta ", "gamma ", "gamma "};
-        for (int i = 0; i < 1000000; ++i)
-            batch.Add(words[i % 6] + QByteArray::number(i));
-        m_list->Replace(batch);
-        Press(QStringLiteral("alpha"));
-        Text()->setText(QStringLiteral("beta"));
-        Press();
-        QCOMPARE(State(), QStringLiteral("166667 occurances of 'beta' found | Next match"));
-        QVERIFY(!m_list->IsSelected(0) && m_list->IsSelected(3) && m_list->IsSelected(999999));
-        QCOMPARE(m_list->NextSelected(3), 9);
+        for (int i = 0; i < times; ++i)
+            for (const QByteArray& line : lines)
+                batch.Add(line);
+        list->Replace(batch);
+        list->SelectAll(); // a count leaves exactly its matches selected
+        modMain::SearchPosition = -1;
+        frmSearch* dialog = nullptr;
+        for (const QString& step : steps) {
+            if (!main.findChild<frmSearch*>())
+                QTest::mouseClick(main.findChild<QWidget*>("cmdSearch"), Qt::LeftButton);
+            dialog = main.findChild<frmSearch*>();
+            if (step == u"^")
+                QTest::mouseClick(dialog->findChild<QWidget*>("cmdCancel"), Qt::LeftButton);
+            else if (step == u"#")
+                list->SelectAll();
+            else
+                QTest::keyClicks(dialog->findChild<QWidget*>("txtSearch"), step);
+            QTRY_VERIFY(main.findChild<frmSearch*>() == (step == u"^" ? nullptr : dialog));
+        }
+        QCOMPARE(modMain::SearchPosition, list->Current());
+        QStringList shown, marks; // marks alike in the first and the last repetition
+        for (const char* name : {"txtSearch", "lblStatus", "cmdSearch"})
+            shown << dialog->findChild<QWidget*>(name)->property("text").toString();
+        for (qsizetype i = 0, last = (times - 1) * lines.size(); i < lines.size(); ++i)
+            if (list->IsSelected(i) && list->IsSelected(last + i))
+                marks << QString::number(i);
+        shown << QString::number(list->Current()) << marks.join(u' ');
+        QTEST(shown.join(u" | "), "state");
     }
 };
 
