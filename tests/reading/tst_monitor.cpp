@@ -4,14 +4,11 @@
 #include "reading/Monitor.h"
 #include "settings/modMain.h"
 
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace
 {
-const QString Stamp = QStringLiteral("06.12.2026 10:00:00");
-
 struct FakeWindow final : FollowWindow {
     bool stop = false;
     QString filter = QStringLiteral("*"), size, moved;
@@ -47,11 +44,6 @@ class TestMonitor : public QObject
         m_monitor = std::make_unique<Monitor>(m_list, m_window, m_clock);
         m_monitor->Start(Path(name), filter);
     }
-    void Polls(int n)
-    {
-        while (n-- > 0)
-            m_monitor->Poll();
-    }
     // The lines without divider blocks; a move shows as "-> name".
     QStringList Shown() const
     {
@@ -72,8 +64,7 @@ private Q_SLOTS:
         modMain::SetStartValues();
         m_dir = std::make_unique<QTemporaryDir>();
         m_window = {};
-        m_clock.ms = 0;
-        m_clock.step = 0;
+        m_clock = {};
         m_list.Clear();
     }
 
@@ -85,17 +76,13 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("added");
         const QString nul = QString::fromLatin1("n\0ul", 4);
         const QStringList some{"GET /index", "", "post /FORM", nul};
-        const QString divider = QStringLiteral("Current Time ") + Stamp + u' ' + QString(69, u'-');
-        QTest::newRow("everything, dividers")
-            << some << "*" << true << (QStringList{"", divider, ""} + some);
-        QTest::newRow("everything, no dividers") << some << "*" << false << some;
-        QTest::newRow("word in another case")
-            << some << "form" << true << QStringList{"post /FORM"};
-        QTest::newRow("blank and star is a word") << some << " *" << true << QStringList{};
-        QTest::newRow("empty filter")
-            << some << "" << true << QStringList{"GET /index", "post /FORM", nul};
-        QTest::newRow("NUL is a character")
-            << some << QString(QChar(0)) << true << QStringList{nul};
+        const QString divider = QStringLiteral("Current Time 1:00 ") + QString(69, u'-');
+        QTest::newRow("everything") << some << "*" << true << (QStringList{"", divider, ""} + some);
+        QTest::newRow("no dividers") << some << "*" << false << some;
+        QTest::newRow("a word") << some << "form" << true << QStringList{"post /FORM"};
+        QTest::newRow("blank and star") << some << " *" << true << QStringList{};
+        QTest::newRow("empty filter") << some << "" << true << QStringList{some[0], some[2], nul};
+        QTest::newRow("NUL") << some << QString(QChar(0)) << true << QStringList{nul};
         QTest::newRow("no line completed") << QStringList{} << "*" << true << QStringList{};
     }
 
@@ -105,13 +92,14 @@ private Q_SLOTS:
         QFETCH(QString, filter);
         QFETCH(bool, dividers);
         QFETCH(QStringList, added);
-        OutputBatch before, lines;
-        before.Add("old");
-        m_list.Replace(before);
+        OutputBatch lines;
+        lines.Add("old");
+        m_list.Replace(lines);
         m_list.SetCurrent(0);
+        lines.clear();
         for (const QString& piece : pieces)
             lines.Add(piece);
-        modMain::AppendNewLines(lines, filter, dividers, Stamp, m_list);
+        modMain::AppendNewLines(lines, filter, dividers, QStringLiteral("1:00"), m_list);
         QStringList all;
         for (qsizetype i = 0; i < m_list.Count(); ++i)
             all << m_list.Text(i);
@@ -122,66 +110,50 @@ private Q_SLOTS:
 
     void runsStopsAndRestarts()
     {
-        QVERIFY(WriteFile(Path("a.log"), "a1\na2\n"));
-        QVERIFY(WriteFile(Path("b.log"), "b1\nb2\n"));
+        QVERIFY(WriteFile(Path("a.log"), "a1\na2\n") && WriteFile(Path("b.log"), "b1\n"));
         Start("a.log");
         QCOMPARE(m_window.size, QStringLiteral("Filesize: 6"));
-        QVERIFY(Append(Path("a.log"), "a3\n"));
-        Polls(1);
         // A second start takes the run over: the other file from its last window.
         m_monitor->Start(Path("b.log"));
-        QVERIFY(Append(Path("a.log"), "a4\n"));
-        Polls(1);
-        QCOMPARE(Shown(), (QStringList{"a1", "a2", "a3", "b1", "b2"}));
-        // Back on the first file: another file again, so its last window once more.
-        m_list.Clear();
+        QVERIFY(Append(Path("a.log"), "a3\n"));
+        m_monitor->Poll();
+        // Back on the first file, then stopped: no further read, and the run ends.
         m_monitor->Start(Path("a.log"));
-        QVERIFY(Append(Path("a.log"), "a5\na"));
-        Polls(1);
-        // Stop: no further read, and the run ends.
+        QVERIFY(Append(Path("a.log"), "a4\na"));
+        m_monitor->Poll();
         m_window.stop = true;
         const qint64 read = LogFileAccess::BytesRead();
-        Polls(1);
-        QVERIFY(!m_monitor->Running());
-        QCOMPARE(LogFileAccess::BytesRead(), read);
+        m_monitor->Poll();
+        QVERIFY(!m_monitor->Running() && LogFileAccess::BytesRead() == read);
         // The same file once more goes on where it stopped, a line cut by the stop included.
-        QVERIFY(Append(Path("a.log"), "6\n"));
+        QVERIFY(Append(Path("a.log"), "5\n"));
         m_window.stop = false;
         m_monitor->Start(Path("a.log"));
-        QCOMPARE(Shown(), (QStringList{"a1", "a2", "a3", "a4", "a5", "a6"}));
+        QCOMPARE(Shown(), (QStringList{"a1", "a2", "b1", "a1", "a2", "a3", "a4", "a5"}));
     }
 
-    void unchangedFileIsNotRead()
+    // An unchanged file is not read once it has been quiet for two seconds; the bound moves
+    // the search position with the lines that remain.
+    void quietFileAndBound()
     {
-        QVERIFY(WriteFile(Path("quiet.log"), "one\n"));
-        Start("quiet.log");
-        m_clock.ms = 1000;
-        const qint64 read = LogFileAccess::BytesRead();
-        Polls(1); // not yet quiet long enough: read once more
-        QVERIFY(LogFileAccess::BytesRead() > read);
-        const qint64 quiet = LogFileAccess::BytesRead();
-        m_window.size.clear();
-        m_clock.ms = 3000;
-        Polls(3);
-        QCOMPARE(LogFileAccess::BytesRead(), quiet);
-        QCOMPARE(m_window.size, QStringLiteral("Filesize: 4"));
-        QVERIFY(Append(Path("quiet.log"), "two\n"));
-        Polls(1);
-        QCOMPARE(Shown(), (QStringList{"one", "two"}));
-    }
-
-    // The list's bound moves the search position with the lines that remain.
-    void boundMovesTheSearchPosition()
-    {
-        QVERIFY(WriteFile(Path("busy.log"), "l0\nl1\nl2\nl3\nl4\nl5\n"));
+        QVERIFY(WriteFile(Path("q.log"), "l0\nl1\nl2\n"));
         m_window.filter = QStringLiteral("l"); // no divider lines
-        Start("busy.log");
-        m_monitor->SetBound(6, 4);
-        modMain::SearchPosition = 5;
-        QVERIFY(Append(Path("busy.log"), "l6\n"));
-        Polls(1);
-        QCOMPARE(Shown(), (QStringList{"l4", "l5", "l6"}));
-        QCOMPARE(modMain::SearchPosition, 1);
+        Start("q.log");
+        m_monitor->SetBound(4, 2);
+        m_clock.ms = 1000;
+        const qint64 before = LogFileAccess::BytesRead();
+        m_monitor->Poll(); // not yet quiet long enough: read once more
+        const qint64 read = LogFileAccess::BytesRead();
+        m_clock.ms = 3000;
+        m_window.size.clear();
+        m_monitor->Poll();
+        QVERIFY(read > before && LogFileAccess::BytesRead() == read);
+        QCOMPARE(m_window.size, QStringLiteral("Filesize: 9"));
+        modMain::SearchPosition = 2;
+        QVERIFY(Append(Path("q.log"), "l3\nl4\n"));
+        m_monitor->Poll();
+        QCOMPARE(Shown(), (QStringList{"l2", "l3", "l4"}));
+        QCOMPARE(modMain::SearchPosition, 0);
     }
 
     void datesOfNames_data()
@@ -194,15 +166,14 @@ private Q_SLOTS:
         };
         const QDate d(2026, 12, 6), none;
         row("ex", "exyymmdd.log", "ex261206.log", d);
-        row("in, upper case", "inyymmdd.log", "IN261206.LOG", d);
-        row("FWSEXTD, lower case", "FWSEXTDyyyymmdd.log", "fwsextd20261206.log", d);
-        row("*.log is not dated", "*.log", "ex261206.log", none);
-        row("day only is not dated", "logdd.txt", "log06.txt", none);
+        row("upper case", "inyymmdd.log", "IN261206.LOG", d);
+        row("yyyy", "FWSEXTDyyyymmdd.log", "fwsextd20261206.log", d);
+        row("not dated", "*.log", "ex261206.log", none);
+        row("day only", "logdd.txt", "log06.txt", none);
         row("wildcards", "*_yyyy-mm-dd.*", "web_2026-12-06", d);
         row("day first", "ddmmyy.log", "061226.log", d);
         row("invalid date", "exyymmdd.log", "ex261399.log", none);
         row("letters for digits", "exyymmdd.log", "ex26120x.log", none);
-        row("other text", "exyymmdd.log", "in261206.log", none);
         row("tokens only before the dot", "exyymmdd.yyyy", "ex261206.yyyy", d);
     }
 
@@ -218,80 +189,65 @@ private Q_SLOTS:
     void moves_data()
     {
         QTest::addColumn<QString>("filter");
-        QTest::addColumn<QStringList>("files"); // name=content; the first is followed
+        QTest::addColumn<QStringList>("steps"); // name=content, name+appended, start, poll
         QTest::addColumn<QStringList>("shown");
-        auto row = [](const char* name, const char* filter, QStringList files, QStringList shown) {
-            QTest::newRow(name) << filter << files << shown;
+        auto row = [](const char* tag, const char* filter, QStringList steps, QStringList shown) {
+            QTest::newRow(tag) << filter << steps << shown;
         };
-        row("next day", "exyymmdd.log", {"ex261205.log=a1\na2", "ex261206.log=b1\nb2\n"},
+        const QStringList polls{"poll", "poll", "poll"};
+        row("next day", "exyymmdd.log",
+            QStringList{"ex261205.log=a1\na2", "start", "ex261206.log=b1\nb2\n"} + polls,
             {"a1", "a2", "-> ex261206.log", "b1", "b2"});
-        row("a day without a file is skipped", "WEBEXTDyyyymmdd.log",
-            {"WEBEXTD20261203.log=a\n", "WEBEXTD20261205.log=c\n"},
+        row("a day without a file", "WEBEXTDyyyymmdd.log",
+            QStringList{"WEBEXTD20261203.log=a\n", "start", "WEBEXTD20261205.log=c\n"} + polls,
             {"a", "-> WEBEXTD20261205.log", "c"});
-        row("tomorrow by another time zone, not later", "exyymmdd.log",
-            {"ex261206.log=a\n", "ex261208.log=x\n", "ex261207.log=b\n"},
+        row("tomorrow, not later", "exyymmdd.log",
+            QStringList{"ex261206.log=a\n", "start", "ex261208.log=x\n", "ex261207.log=b\n"} +
+                polls,
             {"a", "-> ex261207.log", "b"});
-        row("other letter case", "exyymmdd.log", {"ex261205.log=a\n", "EX261206.LOG=b\n"},
+        row("other letter case", "exyymmdd.log",
+            QStringList{"ex261205.log=a\n", "start", "EX261206.LOG=b\n"} + polls,
             {"a", "-> EX261206.LOG", "b"});
-        row("empty next file: no move", "exyymmdd.log", {"ex261205.log=a\n", "ex261206.log="},
-            {"a"});
-        row("not the newest: no move", "exyymmdd.log",
-            {"ex261204.log=a\n", "ex261205.log=b\n", "="}, {"a"});
+        row("empty next file", "exyymmdd.log",
+            QStringList{"ex261205.log=a\n", "start", "ex261206.log="} + polls, {"a"});
+        row("not the newest", "exyymmdd.log",
+            QStringList{"ex261204.log=a\n", "ex261205.log=b\n", "start"} + polls, {"a"});
+        // Reading b3 before the move shows that nothing moved while the old file grew.
+        row("not while the old file grows", "exyymmdd.log",
+            {"ex261206.log=b\n", "start", "ex261207.log=c\n", "ex261206.log+b2\n", "poll",
+             "ex261206.log+b3", "poll", "poll", "poll"},
+            {"b", "b2", "b3", "-> ex261207.log", "c"});
+        QString late = QStringLiteral("ex261206.log=");
+        QStringList lines;
+        for (int i = 0; i < 30; ++i)
+            late += (lines << QStringLiteral("new %1").arg(i)).last() + QStringLiteral("\r\n");
+        row("a late move reads every window", "exyymmdd.log",
+            QStringList{"ex261205.log=old\n", "start", late} + polls,
+            QStringList{"old", "-> ex261206.log"} + lines);
     }
 
     void moves()
     {
         QFETCH(QString, filter);
-        QFETCH(QStringList, files);
+        QFETCH(QStringList, steps);
         QFETCH(QStringList, shown);
-        m_clock.step = 60000; // a minute at every look at the clock: the folder is listed again
-        auto write = [this](const QString& file) {
-            const QString name = file.section(u'=', 0, 0);
-            return name.isEmpty() || WriteFile(Path(name), file.section(u'=', 1).toLatin1());
-        };
-        // Files before an "=" entry exist already when the run starts.
-        const qsizetype early = files.indexOf(QStringLiteral("="));
-        for (qsizetype i = 0; i <= qMax<qsizetype>(early, 0); ++i)
-            QVERIFY(write(files[i]));
-        Start(files.first().section(u'=', 0, 0), filter);
-        for (const QString& file : files.mid(early + 1))
-            QVERIFY(write(file));
-        Polls(3);
-        QCOMPARE(Shown(), shown);
-        const QStringList moved = shown.filter(QRegularExpression(QStringLiteral("^-> ")));
-        QCOMPARE(m_window.moved, moved.isEmpty() ? QString() : Path(moved.first().mid(3)));
-    }
-
-    void noMoveWhileTheOldFileGrows()
-    {
-        QVERIFY(WriteFile(Path("ex261206.log"), "b\n"));
-        Start("ex261206.log", QStringLiteral("exyymmdd.log"));
-        QVERIFY(WriteFile(Path("ex261207.log"), "c\n"));
-        QVERIFY(Append(Path("ex261206.log"), "b2\n"));
-        Polls(1);
-        QVERIFY(Append(Path("ex261206.log"), "b3"));
-        Polls(2); // grew, then quiet
-        QCOMPARE(Shown(), (QStringList{"b", "b2"}));
-        Polls(1); // moves; the old file's unterminated last line shows
-        QCOMPARE(Shown(), (QStringList{"b", "b2", "b3", "-> ex261207.log", "c"}));
-    }
-
-    void lateMoveShowsTheWholeNewFile()
-    {
         modMain::TailBytes = 64;
-        QVERIFY(WriteFile(Path("ex261205.log"), "old\n"));
-        Start("ex261205.log", QStringLiteral("exyymmdd.log"));
-        QByteArray text;
-        QStringList expected{"old", "-> ex261206.log"};
-        for (int i = 0; i < 40; ++i) {
-            text += "new line " + QByteArray::number(i) + "\r\n";
-            expected << QStringLiteral("new line %1").arg(i);
+        m_clock.step = 60000; // a minute at every look at the clock: the folder is listed again
+        for (const QString& step : steps) {
+            const qsizetype at = step.indexOf(QRegularExpression(QStringLiteral("[=+]")));
+            const QString name = step.left(at);
+            const QByteArray bytes = step.mid(at + 1).toLatin1();
+            if (step == QStringLiteral("start"))
+                Start(steps.first().left(steps.first().indexOf(u'=')), filter);
+            else if (step == QStringLiteral("poll"))
+                m_monitor->Poll();
+            else
+                QVERIFY(step[at] == u'=' ? WriteFile(Path(name), bytes)
+                                         : Append(Path(name), bytes));
         }
-        QVERIFY(WriteFile(Path("ex261206.log"), text));
-        Polls(2);
-        QVERIFY(Append(Path("ex261206.log"), "new line 40\r\n"));
-        Polls(1);
-        QCOMPARE(Shown(), expected << QStringLiteral("new line 40"));
+        QCOMPARE(Shown(), shown);
+        const QStringList moved = shown.filter(QStringLiteral("-> "));
+        QCOMPARE(m_window.moved, moved.isEmpty() ? QString() : Path(moved.first().mid(3)));
     }
 };
 

@@ -34,6 +34,12 @@ private Q_SLOTS:
                 QVERIFY2(a && !a->text(QAccessible::Name).isEmpty(), qPrintable(name));
         }
 
+        // Tab leaves the output list instead of moving its current line.
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        window.findChild<QWidget*>("lstRows")->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("cmdClear"));
         // Tab walks the main window's controls in this order.
         QStringList order;
         for (QWidget* w = window.findChild<QWidget*>("ListView1"); order.size() < 18;
