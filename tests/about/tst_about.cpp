@@ -29,7 +29,6 @@ private Q_SLOTS:
         QTest::newRow("newer code by code, equal as a number, 4 KiB")
             << reply("1.1" + QByteArray(4093, '0')) << "1.1" + QString(4093, u'0');
         QTest::newRow("same") << reply("1.1") << QString();
-        QTest::newRow("empty") << reply("") << QString();
         QTest::newRow("html") << reply("<html><body>2.0</body></html>") << QString();
         QTest::newRow("404") << reply("9.9", "404 Not Found") << QString();
         QTest::newRow("4 KiB + 1") << reply(QByteArray(4097, '9')) << QString();

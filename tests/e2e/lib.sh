@@ -72,11 +72,12 @@ write_config() {
         >"$WORK/program/tarvisk.ini"
 }
 
-# Clicks the folder row and then the file row at these heights inside the two lists.
-choose_file() {
+# Clicks the folder row at this height, then chooses its newest file with the keyboard.
+choose_newest() {
     click_at "$1" 60 "$2"
     sleep 0.5
-    click_at "$1" 520 "$3"
+    click_at "$1" 520 32
+    xdotool key End
     sleep 0.3
 }
 

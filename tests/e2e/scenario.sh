@@ -12,9 +12,6 @@ for day in 03 04 05 06; do
     printf 'proxy 2612%s line %d\r\n' "$day" 1 "$day" 2 >"$proxy/WEBEXTD202612$day.log"
 done
 
-# Puts a known text on the clipboard, so that a Copy that changes nothing can be told apart.
-mark_clipboard() { printf 'untouched' | xclip -selection clipboard; }
-clipboard() { xclip -o -selection clipboard | tr -d '\r'; }
 expect_bytes() { # the clipboard holds exactly these bytes
     [ "$(xclip -o -selection clipboard | od -c)" = "$(printf "$1" | od -c)" ] ||
         fail "the clipboard holds: $(xclip -o -selection clipboard | od -c)"
@@ -25,13 +22,9 @@ copy_all() {
     click_at "$win" 162 489 # Copy to clipboard
     sleep 0.4
 }
+clipboard() { xclip -o -selection clipboard | tr -d '\r'; }
 expect_lines() { # the clipboard holds these lines, in this order, and nothing else
-    local want
-    want=$(printf '%s\n' "$@")
-    [ "$(clipboard)" = "$want" ] || fail "the clipboard holds:
-$(clipboard)
-expected:
-$want"
+    [ "$(clipboard)" = "$(printf '%s\n' "$@")" ] || fail "the clipboard holds: $(clipboard)"
 }
 
 add_folder() { # name path style
@@ -51,14 +44,6 @@ add_folder() { # name path style
     sleep 0.5
 }
 
-choose_newest() { # folder row height
-    click_at "$win" 60 "$1"
-    sleep 0.5
-    click_at "$win" 520 32
-    xdotool key End
-    sleep 0.3
-}
-
 start_app
 win=$(wait_window "Quorvel Tarvisk")
 [ -f "$WORK/program/tarvisk.ini" ] && [ ! -s "$WORK/program/tarvisk.ini" ] ||
@@ -67,7 +52,7 @@ sleep 0.5
 add_folder "Web server" "$web" "exyymmdd.log"
 add_folder "Proxy" "$proxy" "WEBEXTDyyyymmdd.log"
 
-choose_newest 48
+choose_newest "$win" 48
 click_at "$win" 557 193 # Tail
 sleep 0.5
 screenshot scenario-tail
@@ -119,7 +104,7 @@ xdotool windowfocus --sync "$dialog" key Escape
 sleep 0.3
 
 click_at "$win" 54 489 # Clear window
-mark_clipboard
+printf 'untouched' | xclip -selection clipboard # so that a Copy of nothing shows
 copy_all
 expect_lines "untouched" # an empty list copies nothing
 
@@ -141,7 +126,7 @@ grep -q $'^Proxy,'"$proxy"$',WEBEXTDyyyymmdd.log\r$' "$WORK/program/tarvisk.ini"
 start_app
 win=$(wait_window "Quorvel Tarvisk")
 sleep 0.5
-choose_newest 66
+choose_newest "$win" 66
 click_at "$win" 629 193 # Continous
 sleep 1.2
 printf 'after restart\r\n' >>"$proxy/WEBEXTD20261206.log"

@@ -15,7 +15,7 @@ write_config "$viewer" "Logs,$logs,exyymmdd.log"
 start_app
 win=$(wait_window "Quorvel Tarvisk")
 sleep 0.5
-choose_file "$win" 48 32 # the folder row, its only file
+choose_newest "$win" 48 # the folder row, its only file
 click_at "$win" 488 193 # View
 for i in $(seq 50); do
     [ -s "$WORK/args" ] && break

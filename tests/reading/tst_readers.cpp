@@ -2,7 +2,6 @@
 #include "reading/Readers.h"
 #include "settings/modMain.h"
 
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -48,7 +47,6 @@ private Q_SLOTS:
         row("NULs", {"=" + Text(300, 'a') + QByteArray(10, '\0'), "+" + QByteArray(5, '\0')},
             {T + 1, 0, 300, 0, 299, T + 1, 0, 0, 0, 299});
         row("last T NUL", {"=" + Text(T + 100, 'a') + QByteArray(T, '\0')}, {T + 1, 100, 1, 0, 0});
-        row("folder", {"d"}, {-1, 0, -1, 0, 0});
         row("pipe", {"p"}, {-1, 0, -1, 0, 0});
         row("sparse beyond 4 GiB", {"s" + Text(1002, 'z'), "+ab\r\n"},
             {T + 1, e - T, T, Sparse - T, e, T + 1, e + 4 - T, 5, e, e + 4});
@@ -91,29 +89,6 @@ private Q_SLOTS:
             }
             QCOMPARE(modMain::LastReadPos, n[5 * i + 4]);
         }
-    }
-
-    // A separate process writes the log while it is followed: every byte after the first
-    // window's start arrives exactly once, in order, whatever the moment of each read.
-    void separateWriter()
-    {
-        QVERIFY(WriteFile(m_path, Text(2 * T, 'a')));
-        QByteArray buffer(T + 1, '\0');
-        modMain::ReadAppended(m_path, buffer, T, {}); // the first window, before the writer starts
-        QByteArray delivered = buffer.left(T - 1);
-        QProcess writer;
-        writer.start(QStringLiteral(LOG_WRITER), {m_path, QStringLiteral("2000")});
-        QVERIFY(writer.waitForStarted());
-        for (bool finished = false; !finished;) {
-            // Waiting on the writer paces the reads without spinning.
-            finished = writer.waitForFinished(5) || writer.state() == QProcess::NotRunning;
-            const qint64 count = modMain::ReadAppended(m_path, buffer, T, {});
-            delivered += buffer.left(qMax<qint64>(count - 1, 0));
-        }
-        QCOMPARE(writer.exitCode(), 0);
-        const QByteArray file = ReadFile(m_path);
-        QCOMPARE(modMain::LastReadPos, file.size() - 1);
-        QVERIFY(delivered == file.mid(T, file.size() - 1 - T));
     }
 };
 

@@ -7,8 +7,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <sys/stat.h>
-
 using Status = config::ReadResult::Status;
 
 class TestConfigFile : public QObject
@@ -74,20 +72,6 @@ private Q_SLOTS:
         QCOMPARE(config::FormatConfigFile(" vi -R", false, rows + QList{old},
                                           modMain::FolderLines.mid(1)),
                  first + foreign);
-    }
-
-    // A FIFO or a folder in the file's place is not read (nor waited for) and stays as it was.
-    void notARegularFile()
-    {
-        QVERIFY(!QFile::exists(Ini()) || QFile::remove(Ini()));
-        QCOMPARE(mkfifo(QFile::encodeName(Ini()).constData(), 0600), 0);
-        for (const char* kind : {"FIFO", "folder"}) {
-            const config::ReadResult r = config::ReadConfigFile();
-            QVERIFY2(r.status == Status::Failed && !r.failure.isEmpty() && r.failure[0].isDigit(),
-                     kind);
-            QVERIFY2(QFile::remove(Ini()) || QDir().rmdir(Ini()), kind); // left in place
-            QVERIFY(QDir().mkdir(Ini()));
-        }
     }
 
     // Where the folder takes no new file but the file itself can be written, the file is

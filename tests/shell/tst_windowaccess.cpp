@@ -27,11 +27,14 @@ private Q_SLOTS:
         for (const char* button : {"cmdAdd", "cmdSearch"})
             window.findChild<QPushButton*>(QString::fromLatin1(button))->click();
         QCOMPARE(window.findChildren<QDialog*>().size(), 2);
-        for (QWidget* w : window.findChildren<QWidget*>()) {
+        const auto named = [](const QWidget* w) {
             const QString name = w->objectName();
+            return (w->focusPolicy() & Qt::TabFocus) && !name.isEmpty() && !name.startsWith(u"qt_");
+        };
+        for (QWidget* w : window.findChildren<QWidget*>()) {
             QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
-            if ((w->focusPolicy() & Qt::TabFocus) && !name.isEmpty() && !name.startsWith(u"qt_"))
-                QVERIFY2(a && !a->text(QAccessible::Name).isEmpty(), qPrintable(name));
+            QVERIFY2(!named(w) || (a && !a->text(QAccessible::Name).isEmpty()),
+                     qPrintable(w->objectName()));
         }
 
         // Tab leaves the output list instead of moving its current line.
@@ -43,12 +46,9 @@ private Q_SLOTS:
         // Tab walks the main window's controls in this order.
         QStringList order;
         for (QWidget* w = window.findChild<QWidget*>("ListView1"); order.size() < 18;
-             w = w->nextInFocusChain()) {
-            if ((w->focusPolicy() & Qt::TabFocus) && w->isWindow() == false &&
-                w->window() == &window && !w->objectName().isEmpty() &&
-                !w->objectName().startsWith(u"qt_"))
+             w = w->nextInFocusChain())
+            if (named(w) && w->window() == &window)
                 order << w->objectName();
-        }
         QCOMPARE(order.join(u' '),
                  QStringLiteral("ListView1 cmdAdd cmdRemove cmdEdit File1 cmdView "
                                 "cmdTail cmdContinous cmdStop lstRows cmdClear "
@@ -68,7 +68,6 @@ private Q_SLOTS:
         QMessageBox box(QMessageBox::Warning, QStringLiteral("Tarvisk"), Breakable(line));
         box.show();
         QVERIFY(box.width() < box.screen()->availableGeometry().width() * 6 / 10);
-        QCOMPARE(Breakable(line).remove(QChar(0x200B)), line);
     }
 };
 
