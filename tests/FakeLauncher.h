@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/ProgramLauncher.h"
+#include "base/ProgramLauncher.h"
 
 // Records every program start instead of starting it; answers with a preset result.
 class FakeLauncher final : public ProgramLauncher

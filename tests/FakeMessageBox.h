@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/MessageBox.h"
+#include "base/MessageBox.h"
 
 #include <QList>
 

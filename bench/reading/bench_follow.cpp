@@ -2,7 +2,7 @@
 // from an unchanged file, the delay from a line written to the line shown, the CPU of
 // following a busy log, and the memory a followed line takes.
 #include "Figures.h"
-#include "reading/LogFileAccess.h"
+#include "base/LogFileAccess.h"
 #include "reading/Monitor.h"
 #include "settings/modMain.h"
 

@@ -26,6 +26,9 @@ HttpReply NetworkHttpGet::Get(const QString& address)
     QNetworkRequest request{QUrl(address)};
     // The transfer time-out starts again with every byte; the timer below ends a trickle.
     request.setTransferTimeout(about::TimeLimitMs);
+    // Only the support server's own answer counts: a redirect's target is not asked.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::ManualRedirectPolicy);
     QNetworkReply* reply = manager.get(request); // owned by the manager
     reply->setReadBufferSize(about::MaxReplyBytes + 1);
 

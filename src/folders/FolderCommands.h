@@ -1,7 +1,7 @@
 #pragma once
 
-#include "shell/LogFolder.h"
-#include "shell/MessageBox.h"
+#include "base/LogFolder.h"
+#include "base/MessageBox.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #include "AppendNewLines.h"
 
-#include "search/LineMatcher.h"
+#include "base/LineMatcher.h"
 
 namespace modMain
 {
@@ -24,7 +24,7 @@ void AppendNewLines(const OutputBatch& lines, const QString& filter, bool useDiv
         shown.Add("");
     }
     // An empty filter lets every line with text through.
-    const search::LineMatcher matcher(filter);
+    const LineMatcher matcher(filter);
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QByteArrayView line = lines.Line(i);
         if (everything || (filter.isEmpty() ? !line.isEmpty() : matcher.Matches(line)))

@@ -1,6 +1,6 @@
 #include "DayFollow.h"
 
-#include "LogFileAccess.h"
+#include "base/LogFileAccess.h"
 #include "folders/FileListing.h"
 
 namespace

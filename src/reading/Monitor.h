@@ -2,8 +2,8 @@
 
 #include "DayFollow.h"
 #include "LineAssembly.h"
-#include "LogFileAccess.h"
 #include "OutputList.h"
+#include "base/LogFileAccess.h"
 
 #include <QByteArray>
 #include <QDateTime>

@@ -1,6 +1,6 @@
 #include "OutputList.h"
 
-#include "LogText.h"
+#include "base/LogText.h"
 
 #include <algorithm>
 

@@ -1,9 +1,8 @@
 #include "OutputModel.h"
 
-#include "LogText.h"
+#include "base/LogText.h"
 
 #include <algorithm>
-#include <cstring>
 #include <limits>
 
 namespace
@@ -12,22 +11,6 @@ namespace
 // unused end of the newest block does not matter.
 constexpr qsizetype BlockBytes = qsizetype(1) << 20;
 } // namespace
-
-bool IsAscii(QByteArrayView bytes)
-{
-    // Eight bytes at a time: log lines are mostly ASCII, and search and Copy ask for each one.
-    const char* p = bytes.data();
-    qsizetype left = bytes.size();
-    quint64 any = 0;
-    for (; left >= 8; p += 8, left -= 8) {
-        quint64 word;
-        std::memcpy(&word, p, 8);
-        any |= word;
-    }
-    for (; left > 0; ++p, --left)
-        any |= uchar(*p);
-    return (any & 0x8080808080808080ULL) == 0;
-}
 
 void OutputBatch::Add(QByteArrayView line)
 {

@@ -8,9 +8,6 @@
 
 #include <vector>
 
-// True when every byte is below 0x80: such a line reads the same in every encoding we meet.
-bool IsAscii(QByteArrayView bytes);
-
 // Lines on their way into the output window, kept as bytes until the model takes them.
 class OutputBatch
 {

@@ -1,7 +1,7 @@
 #include "OutputView.h"
 
-#include "LogText.h"
 #include "OutputList.h"
+#include "base/LogText.h"
 
 #include <QEvent>
 #include <QFontDatabase>

@@ -1,6 +1,6 @@
 #include "Readers.h"
 
-#include "LogFileAccess.h"
+#include "base/LogFileAccess.h"
 #include "settings/modMain.h"
 
 #include <algorithm>

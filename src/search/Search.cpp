@@ -1,6 +1,6 @@
 #include "Search.h"
 
-#include "LineMatcher.h"
+#include "base/LineMatcher.h"
 #include "reading/OutputList.h"
 #include "settings/modMain.h"
 

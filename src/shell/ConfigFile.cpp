@@ -1,12 +1,13 @@
 #include "ConfigFile.h"
 
-#include "reading/LogFileAccess.h"
+#include "base/LogFileAccess.h"
 #include "settings/modMain.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStringDecoder>
 
 #include <optional>
 
@@ -67,6 +68,14 @@ std::optional<QByteArray> ReadWhole(const QString& path, QString* failure)
         return std::nullopt;
     }
     return bytes;
+}
+
+// A line in the system's encoding. A U+FEFF at its start is text the user typed (the file's
+// own byte-order mark is gone before lines are split), so it is kept.
+QString DecodeLine(QByteArrayView raw)
+{
+    QStringDecoder decode(QStringConverter::System, QStringConverter::Flag::ConvertInitialBom);
+    return decode(raw);
 }
 
 bool Fail(QFileDevice& file, QString* error)
@@ -160,7 +169,7 @@ ReadResult ReadConfigFile()
         return {Status::Failed, {}, failure};
 
     for (const QByteArray& raw : SplitLines(*bytes)) {
-        const QString line = QString::fromLocal8Bit(raw);
+        const QString line = DecodeLine(raw);
         const ParsedLine parsed = ClassifyLine(line);
         switch (parsed.kind) {
         case LineKind::Comment:
@@ -217,7 +226,7 @@ QByteArray FormatConfigFile(const QString& extViewer, bool useDividers,
     for (qsizetype i = 0; i < rows.size(); ++i) {
         const LogFolder& row = rows[i];
         const QByteArray read = readLines.value(i);
-        const ParsedLine before = ClassifyLine(QString::fromLocal8Bit(read));
+        const ParsedLine before = ClassifyLine(DecodeLine(read));
         const bool unchanged = before.kind == LineKind::Folder && before.folder == row;
         bytes += unchanged ? read : (row.Name + u',' + row.Path + u',' + row.Filter).toLocal8Bit();
         bytes += "\r\n";

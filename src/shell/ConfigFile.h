@@ -1,6 +1,6 @@
 #pragma once
 
-#include "LogFolder.h"
+#include "base/LogFolder.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,6 +1,8 @@
 #include "QtMessageBox.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QLabel>
 #include <QMessageBox>
 
 namespace
@@ -50,20 +52,23 @@ MessageAnswer FromQt(int button)
     }
 }
 
-} // namespace
+constexpr QChar BreakChance(0x200B);
 
 QString Breakable(const QString& text)
 {
     // A message box wraps only between words, so a long path or configuration line would
-    // widen it past the screen; an invisible break chance every so often lets it wrap.
+    // widen it past the screen; an invisible break chance every so often lets it wrap. A text
+    // that holds that character already is left alone, so every one removed was ours.
     constexpr int Run = 48;
+    if (text.contains(BreakChance))
+        return text;
     QString out;
     out.reserve(text.size() + text.size() / Run);
     int run = 0;
     for (const QChar c : text) {
         run = c.isSpace() ? 0 : run + 1;
         if (run > Run) {
-            out += QChar(0x200B);
+            out += BreakChance;
             run = 1;
         }
         out += c;
@@ -71,10 +76,38 @@ QString Breakable(const QString& text)
     return out;
 }
 
+// Shows the text with break chances, but what the user copies from it and what assistive
+// tools read is the message itself.
+class PlainMessageBox final : public QMessageBox
+{
+public:
+    PlainMessageBox(const Message& message, QWidget* parent)
+        : QMessageBox(ToQt(message.icon), message.title, Breakable(message.text),
+                      ToQt(message.buttons), parent)
+    {
+        setTextFormat(Qt::PlainText);
+        if (auto* label = findChild<QLabel*>(QStringLiteral("qt_msgbox_label")))
+            label->setAccessibleName(message.text);
+        if (text() == message.text)
+            return;
+        // The label copies its selection as shown; take our break chances out again.
+        QClipboard* clipboard = QGuiApplication::clipboard();
+        connect(clipboard, &QClipboard::dataChanged, this, [this, clipboard] {
+            QString copied = clipboard->text();
+            if (copied.contains(BreakChance) && text().contains(copied))
+                clipboard->setText(copied.remove(BreakChance));
+        });
+    }
+};
+
+} // namespace
+
+std::unique_ptr<QMessageBox> MakeMessageBox(const Message& message, QWidget* parent)
+{
+    return std::make_unique<PlainMessageBox>(message, parent);
+}
+
 MessageAnswer QtMessageBox::Show(const Message& message)
 {
-    QMessageBox box(ToQt(message.icon), message.title, Breakable(message.text),
-                    ToQt(message.buttons), QApplication::activeWindow());
-    box.setTextFormat(Qt::PlainText);
-    return FromQt(box.exec());
+    return FromQt(MakeMessageBox(message, QApplication::activeWindow())->exec());
 }

@@ -1,6 +1,11 @@
 #pragma once
 
-#include "MessageBox.h"
+#include "base/MessageBox.h"
+
+#include <memory>
+
+class QMessageBox;
+class QWidget;
 
 // Message boxes as real modal windows over the active window. Text from outside (paths, lines
 // of files) is always shown as plain text.
@@ -10,6 +15,6 @@ public:
     MessageAnswer Show(const Message& message) override;
 };
 
-// The text with an invisible break chance in every run of more than 48 characters without a
-// blank, so that a message quoting a long line wraps inside the box.
-QString Breakable(const QString& text);
+// The box Show runs. A message quoting a long line wraps inside it (an invisible break chance
+// in every run of more than 48 characters without a blank), yet copies and reads unchanged.
+std::unique_ptr<QMessageBox> MakeMessageBox(const Message& message, QWidget* parent);

@@ -2,8 +2,8 @@
 
 #include "BusyCursor.h"
 #include "ConfigFile.h"
-#include "LogFolder.h"
-#include "MessageBox.h"
+#include "base/LogFolder.h"
+#include "base/MessageBox.h"
 #include "folders/FilterPattern.h"
 #include "folders/FolderListView.h"
 #include "reading/OutputView.h"

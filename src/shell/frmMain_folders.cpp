@@ -1,7 +1,7 @@
 #include "frmMain.h"
 
-#include "MessageBox.h"
-#include "ProgramLauncher.h"
+#include "base/MessageBox.h"
+#include "base/ProgramLauncher.h"
 #include "folders/FolderCommands.h"
 #include "folders/FolderListView.h"
 #include "folders/frmAddLogfile.h"

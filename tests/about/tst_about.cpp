@@ -30,6 +30,9 @@ private Q_SLOTS:
             << reply("1.1" + QByteArray(4093, '0')) << "1.1" + QString(4093, u'0');
         QTest::newRow("same") << reply("1.1") << QString();
         QTest::newRow("html") << reply("<html><body>2.0</body></html>") << QString();
+        QTest::newRow("redirect") << QByteArray("HTTP/1.1 301 Moved\r\nLocation: /moved\r\n"
+                                                "Content-Length: 0\r\n\r\n")
+                                  << QString();
         QTest::newRow("404") << reply("9.9", "404 Not Found") << QString();
         QTest::newRow("4 KiB + 1") << reply(QByteArray(4097, '9')) << QString();
         QTest::newRow("trickle") << QByteArray("HTTP/1.1 200 OK\r\n\r\n9") << QString();
@@ -49,7 +52,8 @@ private Q_SLOTS:
                 request += socket->readAll();
                 if (!request.endsWith("\r\n\r\n"))
                     return;
-                socket->write(response);
+                const bool moved = request.lastIndexOf("GET /moved") > 0;
+                socket->write(moved ? "HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\n9.9" : response);
                 auto* trickle = new QTimer(socket); // a body without a length goes on
                 connect(trickle, &QTimer::timeout, socket, [socket] { socket->write("9"); });
                 trickle->start(1000);

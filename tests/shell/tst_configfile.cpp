@@ -59,16 +59,20 @@ private Q_SLOTS:
     void roundTrip()
     {
         const QList<LogFolder> rows = {{" Wéb; server ", "/var/log/my \"web\"", "ex.log"},
-                                       {"", "", ""}};
+                                       {"", "", ""},
+                                       {QChar(0xFEFF) + QString("bom"), "/p", "f"}};
         const QByteArray first = ";\r\n; Tarvisk Application ini-file \r\n; Quorvel, 2003\r\n;\r\n"
                                  "EXTVIEWER= vi -R\r\nSPLITLINES=FALSE\r\n;\r\n"
-                                 " Wéb; server ,/var/log/my \"web\",ex.log\r\n,,\r\n";
+                                 " Wéb; server ,/var/log/my \"web\",ex.log\r\n,,\r\n"
+                                 "\xEF\xBB\xBF"
+                                 "bom,/p,f\r\n";
         const QByteArray foreign = "Old,/srv/caf\xE9 logs,ex\xFFyymmdd.log\r\n";
         QCOMPARE(config::FormatConfigFile(" vi -R", false, rows), first);
-        QCOMPARE(Read(first + foreign).mid(0, 3),
-                 (QStringList{" vi -R", " Wéb; server |/var/log/my \"web\"|ex.log", "||"}));
-        const LogFolder old{modMain::FolderNames[3], modMain::FolderPaths[3],
-                            modMain::FolderFilters[3]};
+        QCOMPARE(Read(first + foreign).mid(0, 4),
+                 (QStringList{" vi -R", " Wéb; server |/var/log/my \"web\"|ex.log", "||",
+                              QChar(0xFEFF) + QString("bom|/p|f")}));
+        const LogFolder old{modMain::FolderNames[4], modMain::FolderPaths[4],
+                            modMain::FolderFilters[4]};
         QCOMPARE(config::FormatConfigFile(" vi -R", false, rows + QList{old},
                                           modMain::FolderLines.mid(1)),
                  first + foreign);

@@ -62,12 +62,18 @@ private Q_SLOTS:
         QCOMPARE(QToolTip::text(), longPath);
     }
 
+    // A long message wraps, yet a copy of it and assistive tools get exactly its text.
     void longMessageWraps()
     {
         const QString line = QStringLiteral("Unable to interpret: ") + QString(400, u'x');
-        QMessageBox box(QMessageBox::Warning, QStringLiteral("Tarvisk"), Breakable(line));
-        box.show();
-        QVERIFY(box.width() < box.screen()->availableGeometry().width() * 6 / 10);
+        const auto box = MakeMessageBox({line, "Tarvisk", Message::Icon::Exclamation}, nullptr);
+        box->show();
+        QVERIFY(box->width() < box->screen()->availableGeometry().width() * 6 / 10);
+        auto* label = box->findChild<QLabel*>("qt_msgbox_label");
+        label->setSelection(0, int(label->text().size()));
+        QTest::keyClick(label, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), line);
+        QCOMPARE(QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name), line);
     }
 };
 

@@ -1,10 +1,6 @@
 #include "LineMatcher.h"
 
-#include "reading/LogText.h"
-#include "reading/OutputModel.h"
-
-namespace search
-{
+#include "LogText.h"
 
 namespace
 {
@@ -76,5 +72,3 @@ bool LineMatcher::TextContains(QByteArrayView line) const
 {
     return DecodeLogLine(line).toUpper().contains(m_upper);
 }
-
-} // namespace search

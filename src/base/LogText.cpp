@@ -1,5 +1,7 @@
 #include "LogText.h"
 
+#include <cstring>
+
 namespace
 {
 
@@ -8,14 +10,6 @@ constexpr char16_t Cp1252High[32] = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-bool IsAscii(QByteArrayView line)
-{
-    unsigned char any = 0;
-    for (const char c : line)
-        any |= static_cast<unsigned char>(c);
-    return any < 0x80;
-}
 
 bool IsContinuation(unsigned char c, unsigned char low = 0x80, unsigned char high = 0xBF)
 {
@@ -99,4 +93,20 @@ qsizetype DecodedLength(QByteArrayView line)
         return line.size();
     const qsizetype units = Utf16Length(line);
     return units >= 0 ? units : line.size();
+}
+
+bool IsAscii(QByteArrayView bytes)
+{
+    // Eight bytes at a time: log lines are mostly ASCII, and search and Copy ask for each one.
+    const char* p = bytes.data();
+    qsizetype left = bytes.size();
+    quint64 any = 0;
+    for (; left >= 8; p += 8, left -= 8) {
+        quint64 word;
+        std::memcpy(&word, p, 8);
+        any |= word;
+    }
+    for (; left > 0; ++p, --left)
+        any |= uchar(*p);
+    return (any & 0x8080808080808080ULL) == 0;
 }

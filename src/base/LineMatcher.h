@@ -6,9 +6,6 @@
 
 #include <array>
 
-namespace search
-{
-
 // Tests stored log lines for a search text the way the search dialog counts: the line's text
 // upper-cased contains the search text upper-cased. When the upper-cased search text is ASCII
 // the stored bytes are scanned directly, with ASCII case folding; only a line that holds
@@ -29,5 +26,3 @@ private:
     QByteArray m_needle; // upper-case ASCII
     std::array<qsizetype, 256> m_skip{};
 };
-
-} // namespace search
