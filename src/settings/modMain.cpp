@@ -17,7 +17,6 @@ void SetStartValues()
     FolderNames.clear();
     FolderPaths.clear();
     FolderFilters.clear();
-    FolderLines.clear();
 }
 
 } // namespace modMain
