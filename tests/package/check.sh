@@ -16,13 +16,15 @@ work=$(mktemp -d)
 app=
 trap '[ -n "$app" ] && kill "$app" 2>/dev/null; rm -rf "$work"' EXIT
 
+rm -f "$src"/build-package/tarvisk_*.deb
 make -C "$src" package >"$work/package.log" 2>&1 || { tail -30 "$work/package.log"; fail "make package"; }
 deb=$(ls "$src"/build-package/tarvisk_*.deb | head -n 1)
 root=$work/root
 dpkg -x "$deb" "$root"
 id=com.quorvel.Tarvisk
 for f in usr/bin/tarvisk usr/share/applications/$id.desktop \
-    usr/share/icons/hicolor/scalable/apps/$id.svg usr/share/metainfo/$id.metainfo.xml; do
+    usr/share/icons/hicolor/scalable/apps/$id.svg usr/share/metainfo/$id.metainfo.xml \
+    usr/share/man/man1/tarvisk.1.gz; do
     [ -f "$root/$f" ] || fail "the package lacks /$f"
 done
 doc=$root/usr/share/doc/tarvisk
