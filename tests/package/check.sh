@@ -42,8 +42,8 @@ dpkg-deb -f "$deb" Depends | grep -qw libc6 || fail "the libraries are not depen
 lintian --fail-on error "$deb" >"$work/lintian.log" 2>&1 ||
     { cat "$work/lintian.log"; fail "lintian finds errors"; }
 cat "$work/lintian.log"
-make -n -C "$src" run BUILD="$work/b" | grep -q -- '--build .* --target tarvisk$' ||
-    fail "make run builds more than the program"
+run=$(make -n -C "$src" run BUILD="$work/b")
+grep -q -- '--build .* --target tarvisk$' <<<"$run" || fail "make run builds more than the program"
 
 desktop-file-validate "$root/usr/share/applications/$id.desktop" || fail "menu entry invalid"
 appstreamcli validate --no-net "$root/usr/share/metainfo/$id.metainfo.xml" >/dev/null ||
