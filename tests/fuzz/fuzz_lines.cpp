@@ -1,0 +1,4 @@
+extern "C" int LLVMFuzzerTestOneInput(const unsigned char*, unsigned long)
+{
+    return 0;
+}
