@@ -105,6 +105,9 @@ private Q_SLOTS:
             << QByteArray(";x\r\nEXTVIEWER= vi -R\r\nSPLITLINES=no\r\n \r\n"
                           "Old,/srv/caf\xE9 logs,ex\xFFyymmdd.log\r\n;")
             << false;
+        QTest::newRow("a lone CR must not join a blank line's LF")
+            << QByteArray("\r,,\n\n") << QStringList{"0=Changed,,"} << true
+            << QByteArray("EXTVIEWER=xdg-open\rSPLITLINES=TRUE\r\rChanged,,\r\n\n") << true;
         QTest::newRow("empty: the header")
             << QByteArray() << QStringList{"+A,/a,a"} << true << header + "A,/a,a\r\n"
             << true;
