@@ -146,8 +146,7 @@ void Monitor::Show(const OutputBatch& lines)
 {
     modMain::AppendNewLines(lines, m_window.FilterText(), modMain::UseDividers,
                             StampText(m_clock.Now()), m_lstRows);
-    const qsizetype gone = m_lstRows.Bound(m_limit, m_drop);
-    modMain::SearchPosition = qMax<qsizetype>(0, modMain::SearchPosition - gone);
+    m_lstRows.Bound(m_limit, m_drop);
 }
 
 void Monitor::MoveTo(const QString& name)
