@@ -43,6 +43,19 @@ public:
     // went becomes -1, before the first line. Returns how many lines went.
     qsizetype Bound(qsizetype limit, qsizetype drop);
 
+    // Which file's lines end the list (set by Tail and following), empty when unknown. Replace
+    // and Clear forget it.
+    const QString& Source() const { return m_source; }
+    void SetSource(const QString& path);
+    // The list now shows the Tail of `path`; its last row is the file's unterminated last line
+    // when `unfinishedLastRow`, kept open for following to complete.
+    void ShowsTailOf(const QString& path, bool unfinishedLastRow);
+    bool EndsWithTailOf(const QString& path) const;
+    // Where the Tail of `path` shows its unterminated last line, -1 when it is gone.
+    qsizetype UnfinishedRow(const QString& path) const;
+    // Puts the completed line in that row's place; the row is no longer open.
+    void FinishRow(QByteArrayView line);
+
     void SelectAll() { m_marks.MarkAll(true); }
     // Exactly these lines become selected.
     void SelectLines(const QList<qsizetype>& ascendingRows);
@@ -53,8 +66,14 @@ public:
     QByteArray SelectedText() const;
 
 private:
+    void Forget();
+
     OutputModel m_model;
     OutputMarks m_marks{&m_model};
+    QString m_source;
+    QString m_tailOf;       // while the list ends with that file's Tail
+    QString m_unfinishedOf; // whose Tail shows an unterminated row
+    qsizetype m_unfinished = -1;
 };
 
 template <typename Matches>
