@@ -187,36 +187,91 @@ void Busy(const QString& path)
     writer.waitForFinished();
 }
 
-// A burst written at once by another process; the longest time the event loop was kept busy
-// is the longest gap between the ticks of a 5 ms timer.
+// The longest time the event loop was kept busy: the longest gap between the ticks of a 5 ms
+// timer.
+class StallMeter
+{
+public:
+    StallMeter()
+    {
+        m_clock.start();
+        m_ticks.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&m_ticks, &QTimer::timeout, [this] {
+            m_longest = qMax(m_longest, m_clock.elapsed() - m_last);
+            m_last = m_clock.elapsed();
+        });
+        m_ticks.start(5);
+    }
+    double LongestMs() const { return double(m_longest); }
+
+private:
+    QElapsedTimer m_clock;
+    QTimer m_ticks;
+    qint64 m_last = 0;
+    qint64 m_longest = 0;
+};
+
+// Counts the rows that start with `prefix` as they arrive, without holding up the event loop.
+class RowCounter
+{
+public:
+    RowCounter(OutputList& list, const QByteArray& prefix)
+    {
+        m_connection =
+            QObject::connect(list.Model(), &QAbstractItemModel::rowsInserted,
+                             [&list, prefix, this](const QModelIndex&, int first, int last) {
+                                 for (int i = first; i <= last; ++i)
+                                     m_rows += list.Bytes(i).startsWith(prefix);
+                             });
+    }
+    ~RowCounter() { QObject::disconnect(m_connection); }
+    qint64 Rows() const { return m_rows; }
+
+private:
+    QMetaObject::Connection m_connection;
+    qint64 m_rows = 0;
+};
+
+// A burst written at once by another process.
 void Burst(const QString& path, const QString& burst, qint64 lines)
 {
     Follow follow;
     follow.monitor.Start(path);
     Run(300);
-    const qsizetype before = follow.list.Count();
-    QElapsedTimer clock;
-    clock.start();
-    qint64 last = 0, longest = 0;
-    QTimer ticks;
-    ticks.setTimerType(Qt::PreciseTimer);
-    QObject::connect(&ticks, &QTimer::timeout, [&] {
-        longest = qMax(longest, clock.elapsed() - last);
-        last = clock.elapsed();
-    });
-    ticks.start(5);
-    QProcess::execute(QStringLiteral("sh"),
-                      {QStringLiteral("-c"), QStringLiteral("cat '%1' >>'%2'").arg(burst, path)});
-    auto shown = [&] {
-        qint64 n = 0;
-        for (qsizetype i = before; i < follow.list.Count(); ++i)
-            n += follow.list.Bytes(i).startsWith("burst ");
-        return n;
-    };
-    RunUntil([&] { return shown() >= lines; }, 60000);
+    RowCounter shown(follow.list, "burst ");
+    StallMeter stalls;
+    QProcess writer; // started, not waited for: the event loop goes on meanwhile
+    writer.start(QStringLiteral("sh"),
+                 {QStringLiteral("-c"), QStringLiteral("cat '%1' >>'%2'").arg(burst, path)});
+    RunUntil([&] { return shown.Rows() >= lines; }, 60000);
+    writer.waitForFinished();
     Run(200);
-    Figure("follow_burst_1mib_lines_lost", double(lines - shown()), "lines");
-    Figure("follow_burst_longest_stall_ms", double(longest), "ms");
+    Figure("follow_burst_1mib_lines_lost", double(lines - shown.Rows()), "lines");
+    Figure("follow_burst_longest_stall_ms", stalls.LongestMs(), "ms");
+}
+
+// Following yesterday's file of a dated style when today's appears, 100 MiB already and quiet.
+void DayMove(const QString& folder)
+{
+    const QDate today = QDate::currentDate();
+    const QString yesterday = folder + today.addDays(-1).toString(u"'/ex'yyMMdd'.log'");
+    Append(yesterday, "yesterday\r\n");
+    QByteArray day;
+    qint64 lines = 0;
+    for (; day.size() < (qint64(100) << 20); ++lines)
+        day += "day " + QByteArray::number(lines) + ' ' + QByteArray(110, 'd') + "\r\n";
+    Append(folder + QStringLiteral("/new.tmp"), day);
+    day.clear();
+    Follow follow;
+    follow.monitor.Start(yesterday, QStringLiteral("exyymmdd.log"));
+    Run(1500);
+    RowCounter shown(follow.list, "day ");
+    StallMeter stalls;
+    QFile::rename(folder + QStringLiteral("/new.tmp"),
+                  folder + today.toString(u"'/ex'yyMMdd'.log'"));
+    RunUntil([&] { return shown.Rows() >= lines; }, 120000);
+    Figure("follow_daymove_100mib_lines_lost", double(lines - shown.Rows()), "lines");
+    Figure("follow_daymove_100mib_longest_stall_ms", stalls.LongestMs(), "ms");
 }
 
 void Memory(const QString& path)
@@ -272,7 +327,7 @@ void DayPolls(const QString& folder)
 } // namespace
 
 // Runs every part, or only those named on the command line (idle, latency, busy, burst,
-// memory, days).
+// daymove, memory, days).
 int main(int argc, char** argv)
 {
     App app(argc, argv);
@@ -299,6 +354,10 @@ int main(int argc, char** argv)
         for (; burst.size() < (1 << 20); ++lines)
             burst += "burst " + QByteArray::number(lines) + ' ' + QByteArray(90, 'b') + "\r\n";
         Burst(file("burst.log", "start\n"), file("burst.bytes", burst), lines);
+    }
+    if (wanted("daymove")) {
+        QTemporaryDir days;
+        DayMove(days.path());
     }
     if (wanted("memory"))
         Memory(file("memory.log", "start\r\n"));

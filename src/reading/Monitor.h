@@ -71,6 +71,11 @@ public:
     // Whether change notifications bring polls (on by default); off, only the timer polls.
     void SetNotifications(bool on) { m_notify = on; }
     bool Running() const { return m_timer.isActive(); }
+    // A backlog is being read, a slice a turn of the event loop.
+    bool CatchingUp() const { return m_slice.isActive(); }
+    // Ends the run at once, without another read. The previous day's file, watched since a
+    // move, shows its unterminated last line and is no longer watched.
+    void Stop();
     const QString& Path() const { return m_path; }
 
     // The output list's bound: past `limit` lines the oldest `drop` go at once.
@@ -81,16 +86,16 @@ private:
     void Notified();
     void Watch(const LogFileAccess::Status& now);
     void Unwatch();
-    void Skipped(qint64 bytes);
     bool Unchanged(const LogFileAccess::Status& now) const;
     void Observe(const LogFileAccess::Status& now);
     void ReadOn();
-    void Take(modMain::FileReading& reading, qint64 count, const modMain::Delivery& at,
-              OutputBatch& lines);
-    void Show(const OutputBatch& lines);
-    QString Heading() const;
+    void Take(const QString& path, qint64 count, const modMain::Delivery& at, OutputBatch& lines);
+    void Show(const OutputBatch& lines, const QString& path);
+    void Say(const QString& what);
+    QString Heading(const QString& path) const;
     void MoveTo(const QString& name);
-    void Stop();
+    void LookAtOldDay();
+    void EndOldDay();
 
     OutputList& m_lstRows;
     FollowWindow& m_window;
@@ -109,6 +114,13 @@ private:
     qint64 m_seenSince = 0;
     bool m_seenValid = false;
     std::optional<DayFollow> m_day;
+    // The previous day's file after a move: late lines still show, for a while.
+    struct OldDay {
+        QString path;
+        LogFileAccess::Status seen;
+        qint64 until = 0;
+    };
+    std::optional<OldDay> m_old;
     bool m_grew = true;        // the last poll found new bytes
     bool m_announced = false;  // the run's first lines have been shown
     qint64 m_lastDivider = -1; // monotonic ms of the run's last divider block

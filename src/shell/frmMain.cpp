@@ -206,6 +206,7 @@ void frmMain::FollowingMoved(const QString& from, const QString& to)
 void frmMain::cmdStop_Click()
 {
     StopRequested = true;
+    m_monitor.Stop();
     ui->cmdStop->setEnabled(false);
     ui->cmdContinous->setEnabled(true);
 }
