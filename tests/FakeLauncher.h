@@ -6,12 +6,16 @@
 class FakeLauncher final : public ProgramLauncher
 {
 public:
-    bool Start(const QString& program, const QStringList& arguments) override
+    bool Start(const QString& program, const QStringList& arguments,
+               const FailureReport& failed) override
     {
         started.append(QStringList{program} + arguments);
+        report = failed;
         return succeeds;
     }
 
     QList<QStringList> started; // program, then its arguments
     bool succeeds = true;
+    FailureReport report; // of the last start
+
 };
