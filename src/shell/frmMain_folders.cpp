@@ -21,24 +21,24 @@ ProgramLauncher& frmMain::Launcher()
     return *m_launcher;
 }
 
-// Name keeps at most its designed width, Filter fits its longest style, Path takes the rest;
-// the user can resize Name and Filter.
+// Name and Filter fit their longest text, Name at most its designed width and Filter at least
+// its own; Path takes the rest. The user can resize Name and Filter.
 void frmMain::SetFolderColumns()
 {
     QTreeWidget* list = ui->ListView1;
     QHeaderView* header = list->header();
     header->setStretchLastSection(false);
     header->setSectionResizeMode(1, QHeaderView::Stretch);
-    list->resizeColumnToContents(0);
-    list->setColumnWidth(0, qMin(list->columnWidth(0), Twips(2800)));
-    const auto fitFilter = [this, list] {
+    const auto fit = [this, list] {
+        list->resizeColumnToContents(0);
+        list->setColumnWidth(0, qMin(list->columnWidth(0), Twips(2800)));
         list->resizeColumnToContents(2);
         list->setColumnWidth(2, qMax(list->columnWidth(2), Twips(1000)));
     };
-    fitFilter();
-    // A style added or changed in the editor fits too.
-    connect(list->model(), &QAbstractItemModel::rowsInserted, this, fitFilter);
-    connect(list->model(), &QAbstractItemModel::dataChanged, this, fitFilter);
+    fit();
+    // A folder added or changed in the editor fits too.
+    connect(list->model(), &QAbstractItemModel::rowsInserted, this, fit);
+    connect(list->model(), &QAbstractItemModel::dataChanged, this, fit);
 }
 
 QTreeWidgetItem* frmMain::SelectedRow() const
