@@ -2,7 +2,6 @@
 
 #include "settings/modMain.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 
@@ -83,7 +82,7 @@ Command OpenFolderCommand(const QString& path)
 
 QString OpenFailedText(const QString& path)
 {
-    return QStringLiteral("Failed to open \\\\") + path + QDir::separator();
+    return QStringLiteral("Failed to open ") + path;
 }
 
 std::optional<Command> ViewCommand(const QString& extViewer, const QString& filePath)

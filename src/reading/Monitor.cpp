@@ -16,6 +16,10 @@ namespace
 constexpr qint64 QuietMs = 2000;
 // The longest stretch of reading a backlog before the event loop gets its turn.
 constexpr qint64 SliceMs = 30;
+// The shortest time between two looks that notifications bring, and while every look of the
+// last second found new lines: a busy writer costs a few looks a second, not one per write.
+constexpr qint64 LookGapMs = 100;
+constexpr qint64 BusyLookGapMs = 250;
 
 // The folder part of a full path, its separator included.
 QString FolderOf(const QString& path)
@@ -51,6 +55,11 @@ Monitor::Monitor(OutputList& lstRows, FollowWindow& window, FollowClock& clock, 
     m_slice.setSingleShot(true);
     m_slice.setInterval(0);
     connect(&m_slice, &QTimer::timeout, this, &Monitor::ReadOn);
+    m_soon.setSingleShot(true);
+    m_soon.setTimerType(Qt::PreciseTimer);
+    connect(&m_soon, &QTimer::timeout, this, &Monitor::Look);
+    connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, &Monitor::Notified);
+    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &Monitor::Notified);
 }
 
 void Monitor::SetBound(qsizetype limit, qsizetype drop)
@@ -76,7 +85,11 @@ void Monitor::Start(const QString& path, const QString& filter)
     m_announced = false;
     m_lastDivider = -1;
     m_slice.stop();
+    m_soon.stop();
     m_timer.start(qMax(modMain::PollSeconds, 1) * 1000);
+    Unwatch();
+    if (m_notify)
+        m_watcher.addPath(folder);
     Poll();
 }
 
@@ -84,6 +97,40 @@ void Monitor::Stop()
 {
     m_timer.stop();
     m_slice.stop();
+    m_soon.stop();
+    Unwatch();
+}
+
+void Monitor::Unwatch()
+{
+    const QStringList watched = m_watcher.files() + m_watcher.directories();
+    if (!watched.isEmpty())
+        m_watcher.removePaths(watched);
+    m_watched = {};
+}
+
+void Monitor::Notified()
+{
+    if (!m_timer.isActive() || m_soon.isActive())
+        return;
+    const qint64 now = m_clock.MonotonicMs();
+    const bool busy = now - m_lastQuiet >= 1000 && now - m_lastLook < 1000;
+    m_soon.start(int(
+        qBound<qint64>(0, m_lastLook + (busy ? BusyLookGapMs : LookGapMs) - now, BusyLookGapMs)));
+}
+
+void Monitor::Watch(const LogFileAccess::Status& now)
+{
+    // Qt drops the watch of a file renamed away and keeps watching a deleted one that a writer
+    // still holds open, so the watch follows whatever file the path names.
+    const bool watching = !m_watcher.files().isEmpty();
+    if (!m_notify || (watching && now.exists && now.SameFile(m_watched)))
+        return;
+    if (watching)
+        m_watcher.removePaths(m_watcher.files());
+    if (now.exists)
+        m_watcher.addPath(m_path);
+    m_watched = now;
 }
 
 void Monitor::Poll()
@@ -101,15 +148,30 @@ void Monitor::Poll()
             return;
         }
     }
-    const LogFileAccess::Status now = LogFileAccess::Stat(m_path);
-    if (Unchanged(now)) {
-        m_window.ShowFileSize(modMain::FileSizeCaption(now.size));
-        m_grew = false;
+    Look();
+}
+
+void Monitor::Look()
+{
+    if (m_window.IsStopRequested()) {
+        Stop();
         return;
     }
-    Observe(now);
+    if (m_slice.isActive())
+        return;
+    m_soon.stop();
+    const LogFileAccess::Status now = LogFileAccess::Stat(m_path);
+    Watch(now);
+    m_lastLook = m_clock.MonotonicMs();
     m_grew = false;
-    ReadOn();
+    if (Unchanged(now)) {
+        m_window.ShowFileSize(modMain::FileSizeCaption(now.size));
+    } else {
+        Observe(now);
+        ReadOn();
+    }
+    if (!m_grew)
+        m_lastQuiet = m_lastLook;
 }
 
 bool Monitor::Unchanged(const LogFileAccess::Status& now) const
@@ -148,6 +210,11 @@ void Monitor::ReadOn()
             m_window.ShowFileSize(QStringLiteral("Cannot open: ") + reading.failure);
             break;
         }
+        if (at.skipped > 0) {
+            Show(lines);
+            lines.clear();
+            Skipped(at.skipped);
+        }
         Take(reading, count, at, lines);
         more = !at.caughtUp;
     } while (more && slice.elapsed() < SliceMs);
@@ -180,6 +247,15 @@ void Monitor::Take(modMain::FileReading& reading, qint64 count, const modMain::D
             lines.Add(made.Line(i));
     }
     reading.unfinishedShown = made.size() == 0;
+}
+
+void Monitor::Skipped(qint64 bytes)
+{
+    OutputBatch line;
+    line.Add(QStringLiteral("Current Time ") + StampText(m_clock.Now()) + u' ' +
+             QString::number(bytes) + QStringLiteral(" bytes skipped"));
+    m_lstRows.Append(line);
+    m_lstRows.SetCurrent(m_lstRows.Count() - 1);
 }
 
 QString Monitor::Heading() const

@@ -8,6 +8,7 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QFileSystemWatcher>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -47,9 +48,10 @@ public:
 // The system locale's short date and its time with seconds, without a time zone.
 QString StampText(const QDateTime& when);
 
-// Follows one log file: a read every PollSeconds on the event loop, the completed lines
-// appended to the output list. Nothing spins between polls; a backlog is read on in slices,
-// one per turn of the event loop, so the window stays responsive.
+// Follows one log file: a poll every PollSeconds on the event loop, and one soon after the file
+// or its folder reports a change; the completed lines are appended to the output list.
+// Nothing spins between polls; a backlog is read on in slices, one per turn of the event
+// loop, so the window stays responsive.
 class Monitor : public QObject
 {
     Q_OBJECT
@@ -64,8 +66,10 @@ public:
     // stopped. Given the folder's name style, a run on the newest file of a dated style moves
     // on to each next day's file.
     void Start(const QString& path, const QString& filter = QString());
-    // One poll; the timer calls it.
+    // One poll, with the look for the next day's file; the timer calls it.
     void Poll();
+    // Whether change notifications bring polls (on by default); off, only the timer polls.
+    void SetNotifications(bool on) { m_notify = on; }
     bool Running() const { return m_timer.isActive(); }
     const QString& Path() const { return m_path; }
 
@@ -73,6 +77,11 @@ public:
     void SetBound(qsizetype limit, qsizetype drop);
 
 private:
+    void Look();
+    void Notified();
+    void Watch(const LogFileAccess::Status& now);
+    void Unwatch();
+    void Skipped(qint64 bytes);
     bool Unchanged(const LogFileAccess::Status& now) const;
     void Observe(const LogFileAccess::Status& now);
     void ReadOn();
@@ -88,6 +97,12 @@ private:
     FollowClock& m_clock;
     QTimer m_timer;
     QTimer m_slice; // the next slice of a backlog, on the next turn of the event loop
+    QTimer m_soon;  // the look a notification asked for
+    QFileSystemWatcher m_watcher;
+    LogFileAccess::Status m_watched; // the file the watch was set on
+    bool m_notify = true;
+    qint64 m_lastLook = 0;  // monotonic ms of the latest look at the file
+    qint64 m_lastQuiet = 0; // and of the latest that found nothing new
     QByteArray m_buffer;
     QString m_path;
     LogFileAccess::Status m_seen;

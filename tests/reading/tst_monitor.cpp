@@ -5,6 +5,11 @@
 #include "reading/ShowTail.h"
 #include "settings/modMain.h"
 
+#include <QFileSystemWatcher>
+#include <QProcess>
+#include <QScopeGuard>
+#include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -355,6 +360,136 @@ private Q_SLOTS:
         const QStringList moved = shown.filter(QStringLiteral("-> "));
         if (!filter.isEmpty())
             QCOMPARE(m_window.moved, moved.isEmpty() ? QString() : Path(moved.first().mid(3)));
+    }
+
+    // With an hour between polls only a change notification can bring a line: one written,
+    // one written after a rename rotation, one written after the file was deleted while a
+    // writer held it open and made again.
+    void notifications()
+    {
+        modMain::PollSeconds = 3600;
+        SystemClock clock;
+        Monitor monitor(m_list, m_window, clock);
+        const QString path = Path("a.log");
+        QVERIFY(WriteFile(path, "a0\n"));
+        monitor.Start(path);
+        QFile held(path); // a writer that keeps the file open
+        QVERIFY(held.open(QIODevice::Append));
+        QStringList expected{"a0"};
+        for (const char* change : {"", "rename", "delete"}) {
+            if (change == QByteArrayView("rename"))
+                QVERIFY(QFile::rename(path, path + ".1") && WriteFile(path, ""));
+            if (change == QByteArrayView("delete"))
+                QVERIFY(QFile::remove(path) && WriteFile(path, ""));
+            QTest::qWait(300); // the new file is seen; only its own notification tells the rest
+            expected << QStringLiteral("line after %1").arg(change);
+            QVERIFY(Append(path, expected.last().toLatin1() + '\n'));
+            QTRY_COMPARE_WITH_TIMEOUT(Shown(), expected, 2000);
+            held.close();
+            QVERIFY(held.open(QIODevice::Append));
+        }
+    }
+
+    // A FUSE mount, like a network share, sends no change notifications: the poll every
+    // second still shows every line that a writer writes to the folder behind it.
+    void throughFuse()
+    {
+        const QString folder = Path("src"), mount = Path("mnt");
+        QVERIFY(QDir().mkpath(folder) && QDir().mkpath(mount) &&
+                WriteFile(folder + "/a.log", "start\n"));
+        if (QStandardPaths::findExecutable("bindfs").isEmpty() ||
+            QProcess::execute("bindfs", {folder, mount}) != 0)
+            QSKIP("FUSE is not available here (bindfs, /dev/fuse or fusermount missing or not "
+                  "permitted): following through a mount that sends no notifications is not "
+                  "tried");
+        const auto unmount = qScopeGuard([&] { QProcess::execute("fusermount", {"-u", mount}); });
+        QFileSystemWatcher watcher({mount, mount + "/a.log"});
+        QSignalSpy files(&watcher, &QFileSystemWatcher::fileChanged);
+        QSignalSpy folders(&watcher, &QFileSystemWatcher::directoryChanged);
+        SystemClock clock;
+        Monitor monitor(m_list, m_window, clock);
+        monitor.Start(mount + "/a.log");
+        QProcess writer;
+        writer.start(QStringLiteral(LOG_WRITER), {folder + "/a.log", "300", "mixed"});
+        QTRY_COMPARE_WITH_TIMEOUT(Shown().size(), 301, 20000);
+        QCOMPARE(files.count() + folders.count(), 0);
+        for (int n = 0; n < 300; ++n)
+            QVERIFY(Shown()[n + 1].startsWith(QStringLiteral("line %1 ").arg(n)));
+    }
+
+    void backlogs_data()
+    {
+        QTest::addColumn<qint64>("bytes");
+        QTest::addColumn<qint64>("length"); // of each line
+        QTest::newRow("1 MiB burst") << (qint64(1) << 20) << qint64(100);
+        QTest::newRow("300 MiB backlog") << (qint64(300) << 20) << qint64(65536);
+        QTest::newRow("stopped during the catch-up") << (qint64(64) << 20) << qint64(65536);
+    }
+
+    // A backlog is read on a slice a turn of the event loop, every line of it, but only the
+    // last 256 MiB of a larger one, after a line that says how much was skipped. Stop ends a
+    // catch-up at once.
+    void backlogs()
+    {
+        QFETCH(qint64, bytes);
+        QFETCH(qint64, length);
+        const QString path = Path("a.log");
+        QVERIFY(WriteFile(path, "start\n"));
+        Start("a.log");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::Append));
+        const qint64 lines = bytes / length;
+        for (qint64 n = 0; n < lines; ++n)
+            QVERIFY(file.write(QByteArray::number(n).leftJustified(length - 1, 'x') + '\n') > 0);
+        file.close();
+        m_monitor->Poll();
+        if (QByteArray(QTest::currentDataTag()).startsWith("stopped")) {
+            m_window.stop = true;
+            const qint64 read = LogFileAccess::BytesRead();
+            QTest::qWait(100);
+            QVERIFY(!m_monitor->Running() && LogFileAccess::BytesRead() == read);
+            return;
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(
+            m_list.Bytes(m_list.Count() - 1).startsWith(QByteArray::number(lines - 1) + "xx"),
+            60000);
+        const qint64 cut = qMax<qint64>(0, file.size() - 1 - (qint64(256) << 20));
+        const qint64 first = cut ? (cut - 6) / length + 1 : 0;
+        qint64 next = first;
+        QStringList skipped;
+        for (qsizetype i = 0; i < m_list.Count(); ++i) {
+            const QByteArrayView line = m_list.Bytes(i);
+            if (!line.isEmpty() && line[0] >= '0' && line[0] <= '9')
+                QVERIFY(line.startsWith(QByteArray::number(next++) + 'x'));
+            else if (line.endsWith(" bytes skipped"))
+                skipped << m_list.Text(i);
+        }
+        QCOMPARE(next, lines);
+        QCOMPARE(skipped, cut ? QStringList{QStringLiteral("Current Time %1 %2 bytes skipped")
+                                                .arg(StampText(m_clock.Now()))
+                                                .arg(cut - 5)}
+                              : QStringList());
+    }
+
+    // A writer writing every 100 ms for 3 s gets about a divider block a second, not one for
+    // each of its writes.
+    void dividerRate()
+    {
+        SystemClock clock;
+        Monitor monitor(m_list, m_window, clock);
+        const QString path = Path("a.log");
+        QVERIFY(WriteFile(path, "start\n"));
+        monitor.Start(path);
+        QTimer writer;
+        int writes = 0;
+        connect(&writer, &QTimer::timeout, [&] { writes += Append(path, "w\n"); });
+        writer.start(100);
+        QTRY_VERIFY_WITH_TIMEOUT(writes >= 30, 6000);
+        writer.stop();
+        QTRY_COMPARE_WITH_TIMEOUT(Shown().count(QStringLiteral("w")), writes, 2000);
+        const qsizetype dividers =
+            Texts().filter(QRegularExpression("^Current Time .* -+$")).size();
+        QVERIFY2(dividers >= 3 && dividers <= 5, qPrintable(QString::number(dividers)));
     }
 };
 
