@@ -17,6 +17,15 @@ static void Mouse(QAbstractItemView& view, QEvent::Type type, int row, Qt::Keybo
     QApplication::sendEvent(view.viewport(), &event);
 }
 
+// The list in a view of 600 by 300 pixels on the screen.
+static bool Show(OutputView& view, OutputList& list)
+{
+    view.SetList(&list);
+    view.resize(600, 300);
+    view.show();
+    return QTest::qWaitForWindowExposed(&view);
+}
+
 // Plays gestures on a view: "c5" click row 5, "C5" Ctrl+click, "S5" Shift+click, "B5"
 // Ctrl+Shift+click, "d2-6" drag from row 2 to 6, "D2-6" the same with Ctrl, "k:Shift+Down" a key.
 static void Play(QAbstractItemView& view, const QString& gestures)
@@ -135,10 +144,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, line);
         OutputList list;
         OutputView view;
-        view.SetList(&list);
-        view.resize(600, 300);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(Show(view, list));
         OutputBatch lines;
         lines.Add("short");
         lines.Add(line);
@@ -169,10 +175,7 @@ private Q_SLOTS:
     {
         OutputList list;
         OutputView view;
-        view.SetList(&list);
-        view.resize(600, 300);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(Show(view, list));
         OutputBatch lines;
         for (int i = 0; i < 2000000; ++i)
             lines.Add(QByteArray("line ") + QByteArray::number(i));
