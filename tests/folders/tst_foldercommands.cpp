@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
@@ -68,6 +69,9 @@ class TestFolderCommands : public QObject
     }
 
 private Q_SLOTS:
+    // The window keeps its state in a test folder, not in the user's.
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
     // Each row: Name, Path, Filter and the refusal's icon ("i:" information, "!:" exclamation)
     // and start ("": accepted). All but the one of an empty field hold in edit mode too.
     void checks()
