@@ -6,16 +6,12 @@
 class FakeLauncher final : public ProgramLauncher
 {
 public:
-    bool Start(const QString& program, const QStringList& arguments,
-               const FailureReport& failed) override
+    bool Start(const QString& program, const QStringList& arguments, const FailureReport&) override
     {
         started.append(QStringList{program} + arguments);
-        report = failed;
         return succeeds;
     }
 
     QList<QStringList> started; // program, then its arguments
     bool succeeds = true;
-    FailureReport report; // of the last start
-
 };
