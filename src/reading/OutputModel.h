@@ -39,8 +39,6 @@ public:
     QString Text(qsizetype i) const;
     // Valid until the model changes.
     QByteArrayView Bytes(qsizetype i) const;
-    // The bytes of lines first to last together.
-    qint64 ByteCount(qsizetype first, qsizetype last) const;
 
     // One row insertion per batch.
     void Append(const OutputBatch& lines);
@@ -74,4 +72,5 @@ private:
     std::vector<Block> m_blocks;
     std::vector<qint64> m_starts; // virtual position of each line
     qint64 m_end = 0;
+    mutable size_t m_lastBlock = 0;
 };

@@ -1,14 +1,22 @@
 #include "OutputView.h"
 
+#include "OutputAccessible.h"
 #include "OutputList.h"
 #include "base/LogText.h"
 
+#include <QAccessible>
+#include <QClipboard>
 #include <QEvent>
 #include <QFontDatabase>
 #include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QPainter>
 #include <QScrollBar>
 #include <QStyle>
+#include <QStyledItemDelegate>
 
 #include <cmath>
 #include <limits>
@@ -23,13 +31,54 @@ qreal TabStop(const QWidget* widget)
     return 80.0 * widget->logicalDpiY() / 96.0;
 }
 
-qreal PaintedWidth(QStringView text, qreal advance, qreal tabStop)
+// Tabs move to their stops; every other character is as wide as the font paints it (a CJK
+// character takes two cells of a fixed-width font).
+qreal PaintedWidth(QStringView text, const QFontMetricsF& metrics, qreal tabStop)
 {
     qreal x = 0;
-    for (const QChar c : text)
-        x = c == u'\t' ? (std::floor(x / tabStop) + 1) * tabStop : x + advance;
+    for (const QStringView piece : text.split(u'\t')) {
+        if (piece.data() != text.data())
+            x = (std::floor(x / tabStop) + 1) * tabStop;
+        x += metrics.horizontalAdvance(piece.toString());
+    }
     return x;
 }
+
+// Paints a line as selected from its mark, and the current line with a frame that shows also
+// while another window has the focus, in a colour that stands out from the marked lines.
+class MarkDelegate : public QStyledItemDelegate
+{
+public:
+    explicit MarkDelegate(OutputView* view) : QStyledItemDelegate(view), m_view(view) {}
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem shown(option);
+        // A line longer than a column can be is painted on past its end.
+        if (m_view->Extent() > option.rect.width() || m_view->Shift() > 0)
+            shown.rect.setCoords(option.rect.left() - m_view->Shift(), option.rect.top(),
+                                 option.rect.left() - m_view->Shift() + m_view->Extent(),
+                                 option.rect.bottom());
+        const bool marked = m_view->List() && m_view->List()->IsSelected(index.row());
+        shown.state.setFlag(QStyle::State_Selected, marked);
+        shown.state.setFlag(QStyle::State_HasFocus, false);
+        QStyledItemDelegate::paint(painter, shown, index);
+        if (index != m_view->currentIndex())
+            return;
+        const QPalette& colours = option.palette;
+        painter->save();
+        painter->setPen(QPen(marked ? colours.color(QPalette::Active, QPalette::Text)
+                                    : colours.color(QPalette::Active, QPalette::Highlight),
+                             2));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRect(QRectF(option.rect).adjusted(1, 1, -1, -1));
+        painter->restore();
+    }
+
+private:
+    OutputView* m_view;
+};
 
 } // namespace
 
@@ -55,6 +104,8 @@ OutputView::OutputView(QWidget* parent) : QTableView(parent)
     // Tab belongs to the window's focus chain: moving the current line with it would also
     // change the selection that Copy takes.
     setTabKeyNavigation(false);
+    setItemDelegate(new MarkDelegate(this));
+    InstallOutputAccessible();
     FitRowHeight();
 }
 
@@ -68,7 +119,14 @@ void OutputView::SetList(OutputList* list)
         m_listed << connect(list->Model(), &QAbstractItemModel::modelReset, this,
                             &OutputView::LinesReset)
                  << connect(list->Model(), &QAbstractItemModel::rowsInserted, this,
-                            &OutputView::LinesAdded);
+                            &OutputView::LinesAdded)
+                 << connect(list->Selection(), &OutputMarks::MarksChanged, this,
+                            &OutputView::MarksChanged)
+                 // A Tail's unfinished last line completed in place may be the widest.
+                 << connect(list->Model(), &QAbstractItemModel::dataChanged, this,
+                            [this](const QModelIndex& from, const QModelIndex& to) {
+                                LinesAdded(QModelIndex(), from.row(), to.row());
+                            });
     }
     setModel(list ? list->Model() : nullptr);
     QItemSelectionModel* made = selectionModel();
@@ -86,6 +144,7 @@ void OutputView::LinesReset()
 {
     m_widest = 0;
     Measure(0, m_list->Count() - 1);
+    SetHorizontalExtent(LongestLinePixels()); // an emptied list does not scroll
     // New lines start at their left edge, whatever line was scrolled sideways before.
     horizontalScrollBar()->setValue(0);
 }
@@ -95,13 +154,14 @@ void OutputView::LinesAdded(const QModelIndex& parent, int first, int last)
     if (parent.isValid())
         return;
     Measure(first, last);
-    if (LongestLinePixels() > columnWidth(0))
+    if (LongestLinePixels() > m_extent)
         SetHorizontalExtent(LongestLinePixels());
 }
 
 void OutputView::Measure(qsizetype first, qsizetype last)
 {
-    const qreal advance = QFontMetricsF(font()).horizontalAdvance(QLatin1Char('W'));
+    const QFontMetricsF metrics(font());
+    const qreal advance = metrics.horizontalAdvance(QLatin1Char('W'));
     const qreal tabStop = TabStop(this);
     for (qsizetype i = first; i <= last; ++i) {
         const QByteArrayView bytes = m_list->Bytes(i);
@@ -109,15 +169,39 @@ void OutputView::Measure(qsizetype first, qsizetype last)
         const bool tabs = bytes.contains('\t');
         if (qreal(bytes.size()) * (tabs ? qMax(advance, tabStop) : advance) <= m_widest)
             continue;
-        const qreal width = tabs ? PaintedWidth(DecodeLogLine(bytes), advance, tabStop)
-                                 : qreal(DecodedLength(bytes)) * advance;
+        const qreal width = tabs || !IsAscii(bytes)
+                                ? PaintedWidth(DecodeLogLine(bytes), metrics, tabStop)
+                                : qreal(bytes.size()) * advance;
         m_widest = qMax(m_widest, width);
     }
 }
 
 void OutputView::SetHorizontalExtent(int pixels)
 {
-    setColumnWidth(0, qBound(0, pixels, MaximumExtent()));
+    // A column holds at most MaximumExtent() pixels; a longer line scrolls on past it, painted
+    // shifted by the delegate.
+    m_extent = qMax(0, pixels);
+    setColumnWidth(0, qMin(m_extent, MaximumExtent()));
+    updateGeometries();
+}
+
+void OutputView::updateGeometries()
+{
+    QTableView::updateGeometries();
+    if (m_extent > columnWidth(0))
+        horizontalScrollBar()->setRange(0, qMax(0, m_extent - viewport()->width()));
+}
+
+void OutputView::scrollContentsBy(int dx, int dy)
+{
+    QTableView::scrollContentsBy(dx, dy);
+    const int value = horizontalScrollBar()->value();
+    const int shift = qMax(0, value - qMax(0, columnWidth(0) - viewport()->width()));
+    if (shift > 0 || m_shift > 0) {
+        m_shift = shift;
+        horizontalHeader()->setOffset(value - shift);
+        viewport()->update();
+    }
 }
 
 int OutputView::MaximumExtent() const
@@ -127,14 +211,11 @@ int OutputView::MaximumExtent() const
 
 int OutputView::LongestLinePixels() const
 {
-    if (!m_list)
+    if (!m_list || m_list->Count() == 0)
         return 0;
-    // Wide glyphs of a fixed-width font reach past their cell: one more cell for the last one.
-    const qreal cell = QFontMetricsF(font()).horizontalAdvance(QLatin1Char('W'));
-    const qreal pixels = std::ceil(m_widest + cell) + 2 * TextMargin();
+    const qreal pixels = std::ceil(m_widest) + 2 * TextMargin();
     return int(qMin<qreal>(pixels, std::numeric_limits<int>::max()));
 }
-
 int OutputView::TextMargin() const
 {
     return style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
@@ -147,17 +228,90 @@ void OutputView::scrollTo(const QModelIndex& index, ScrollHint hint)
     // the bar would be set against the old, shorter range.
     executeDelayedItemsLayout();
     QTableView::scrollTo(index, hint);
+    MoveOutFromUnder(index);
     horizontalScrollBar()->setValue(sideways);
 }
 
-void OutputView::selectionChanged(const QItemSelection& selected, const QItemSelection& deselected)
+void OutputView::MarksChanged()
 {
-    // A count over a long list changes a hundred thousand ranges at once; finding which of them
-    // are in view costs more than painting the few rows that are.
-    if (selected.size() + deselected.size() > 64)
-        viewport()->update();
-    else
-        QTableView::selectionChanged(selected, deselected);
+    viewport()->update();
+    if (QAccessible::isActive()) {
+        QAccessibleEvent event(this, QAccessible::SelectionWithin);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+void OutputView::mousePressEvent(QMouseEvent* event)
+{
+    if (m_list)
+        m_list->Selection()->Pressed(indexAt(event->position().toPoint()));
+    QTableView::mousePressEvent(event);
+}
+
+void OutputView::mouseReleaseEvent(QMouseEvent* event)
+{
+    QTableView::mouseReleaseEvent(event);
+    if (m_list)
+        m_list->Selection()->Released();
+}
+
+void OutputView::keyPressEvent(QKeyEvent* event)
+{
+    if (event->matches(QKeySequence::Copy)) {
+        CopySelected();
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void OutputView::CopySelected()
+{
+    if (!m_list || m_list->Count() == 0)
+        return;
+    // The bytes go to the clipboard as they are; a window that asks for text gets them as
+    // UTF-8 without another conversion.
+    const QByteArray text = m_list->SelectedText();
+    auto* data = new QMimeData;
+    data->setData(QStringLiteral("text/plain;charset=utf-8"), text);
+    data->setData(QStringLiteral("text/plain"), text);
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setMimeData(data);
+}
+
+void OutputView::MoveOutFromUnder(const QModelIndex& index)
+{
+    if (!m_cover || !m_cover->isVisible() || !index.isValid())
+        return;
+    const QRect frame = m_cover->frameGeometry();
+    const QRect cover(viewport()->mapFromGlobal(frame.topLeft()), frame.size());
+    // A line's text may stand anywhere across the list: its whole width counts.
+    const auto band = [&] {
+        const QRect row = visualRect(index);
+        return QRect(0, row.top(), viewport()->width(), row.height())
+            .intersected(viewport()->rect());
+    };
+    const QRect row = band();
+    const int height = rowHeight(index.row());
+    if (!row.intersects(cover) || height <= 0)
+        return;
+    // The rows of the list above the cover and below it, the nearer side first.
+    const int slot = row.top() / height;
+    const int above = cover.top() / height - 1;
+    const int below = (cover.bottom() + height) / height;
+    const bool upper = row.center().y() < cover.center().y();
+    QScrollBar* bar = verticalScrollBar();
+    const int start = bar->value();
+    const int unit = verticalScrollMode() == ScrollPerItem ? 1 : height;
+    for (const int target : {upper ? above : below, upper ? below : above}) {
+        if (target < 0 || (target + 1) * height > viewport()->height())
+            continue;
+        bar->setValue(start + (slot - target) * unit);
+        if (band().isValid() && !band().intersects(cover))
+            return;
+    }
+    bar->setValue(start);
 }
 
 void OutputView::changeEvent(QEvent* event)

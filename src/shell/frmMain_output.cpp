@@ -1,10 +1,10 @@
 #include "frmMain.h"
 
+#include "base/LogFileAccess.h"
+#include "base/MessageBox.h"
+#include "reading/OutputView.h"
 #include "search/frmSearch.h"
 #include "ui_frmMain.h"
-
-#include <QClipboard>
-#include <QGuiApplication>
 
 // The output window's commands: Clear, Copy and the search dialog.
 
@@ -18,17 +18,24 @@ void frmMain::cmdClear_Click()
 
 void frmMain::cmdCopy_Click()
 {
-    if (m_output.Count() == 0)
-        return;
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    clipboard->clear();
-    clipboard->setText(m_output.SelectedText());
+    ui->lstRows->CopySelected();
+}
+
+// A file that cannot be read must not pass for an empty one.
+void frmMain::TailFailed(const QString& path)
+{
+    LogFileAccess file;
+    file.Open(path);
+    m_messages.Show({QStringLiteral("Cannot open ") + path + QStringLiteral("\n\n") + file.Error(),
+                     QStringLiteral("Tarvisk"), Message::Icon::Exclamation});
 }
 
 void frmMain::cmdSearch_Click()
 {
-    if (!m_search)
+    if (!m_search) {
         m_search = new frmSearch(m_output, this);
+        ui->lstRows->KeepClearOf(m_search);
+    }
     m_search->show();
     m_search->raise();
     m_search->activateWindow();
