@@ -4,10 +4,12 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 PACKAGE_BUILD ?= build-package
 INSTALL_BUILD ?= build-install
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
 PREFIX ?= /usr/local
 JOBS ?= $(shell nproc)
 
-.PHONY: run test test-asan bench screenshots install package deps configure build clean
+.PHONY: run test test-asan fuzz bench screenshots install package deps configure build clean
 
 deps:
 	@tools/install-deps
@@ -39,6 +41,14 @@ test-asan: deps
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	cd $(ASAN_BUILD) && ctest --output-on-failure --timeout 900 -L 'core|ui'
 
+# The fuzz targets of tests/fuzz, in a clang build of the logic with libFuzzer and the
+# sanitizers, FUZZ_SECONDS each.
+fuzz: deps
+	cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+	    -DTARVISK_FUZZ=ON -DTARVISK_BUILD_TESTS=OFF
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzzers
+	tests/fuzz/run $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
 bench: build
 	cmake --build $(BUILD) -j $(JOBS) --target benchmarks
 	bench/run-all $(BUILD)
@@ -64,4 +74,4 @@ screenshots: build
 	cp $(BUILD)/screenshots/follow.png docs/follow.png
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(PACKAGE_BUILD) $(INSTALL_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(PACKAGE_BUILD) $(INSTALL_BUILD) $(FUZZ_BUILD)

@@ -134,7 +134,12 @@ public:
         QByteArray bytes = m_bom ? QByteArray("\xEF\xBB\xBF") : QByteArray();
         for (qsizetype i = 0; i < m_lines.size(); ++i) {
             const auto& [text, end] = m_lines[i];
-            bytes += text + (end.isEmpty() && i + 1 < m_lines.size() ? m_eol : end);
+            const bool last = i + 1 == m_lines.size();
+            // A lone CR before an empty line that ends in LF would read as one CR LF and take
+            // that line with it.
+            const bool joins = end == "\r" && !last && m_lines[i + 1].first.isEmpty() &&
+                               m_lines[i + 1].second.startsWith('\n');
+            bytes += text + (end.isEmpty() && !last ? m_eol : joins ? QByteArray("\r\n") : end);
         }
         return bytes;
     }

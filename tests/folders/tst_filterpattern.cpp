@@ -7,37 +7,26 @@ class TestFilterPattern : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    // Rows of a filter, a blank and its pattern ("-": none), separated by ";". Tokens are lower
-    // case, found inside words, removed in one pass as yyyy, yy, mm, dd, from the base name
-    // only; the extension is the last three characters, never half a surrogate pair.
+    // Rows of a filter, a blank and its pattern ("-": none), separated by ";". The fuzz target
+    // fuzz_patterns holds the rule against a plain rewrite of it on any style.
     void filterToPattern()
     {
         const QString rows = QStringLiteral(
-            "exyymmdd.log ex*.log;WEBEXTDyyyymmdd.log WEBEXTD*.log;*.log **.log;*.* **.*.*;"
-            "EXYYMMDD.LOG EXYYMMDD*.LOG;daddy.log day*.log;yyyyy.log y*.log;ymmy.log yy*.log;"
-            "mddm.log mm*.log;logfile logfile*.ile;ab ab*.ab;.log *.log;"
-            "exyymmdd.html ex*.tml;ex.yymmdd.log ex*.log;exyymmdd.ydd ex*.ydd;"
-            "x.\U0001F600og x*.\U0001F600og; -");
+            "exyymmdd.log ex*.log;WEBEXTDyyyymmdd.log WEBEXTD*.log;*.* **.*.*;ymmy.log yy*.log; -");
         for (const QString& row : rows.split(u';'))
             QCOMPARE(FilterToPattern(row.section(u' ', 0, 0)).value_or("-"), row.section(u' ', 1));
     }
 
-    // Each row: a pattern, then names it matches ("+") and names it does not ("-").
+    // Each row: a pattern, then names it matches ("+") and names it does not ("-"); many stars
+    // against a long name must stay quick. fuzz_patterns compares every other case with the
+    // wildcard rules written out.
     void matches()
     {
-        const QString as(20000, u'a'); // many stars against a long name must stay quick
-        const QList<QStringList> rows = {
-            {"ex*.log", "+ex030123.log", "+EX021231.LOG", "+ex.log", "+ex.log.log", "-in030123.log",
-             "-ex030123.txt", "-ex030123.log.bak"},
-            {"ÉTÉ*.LOG", "+été1.log"},
-            {"**.*.*", "+README", "+a.b"},
-            {"ex.*", "+ex", "+ex.log", "-exa"},
-            {"*.*x", "-abc"},
-            {"a?b", "+a.b", "+a\U0001F600b", "-a\U0001F600\U0001F600b", "-ab"},
-            {"my [1]*.log", "+My [1] 2003.log", "-my 1 2003.log", "-my[1]2003.log"},
-            {"", "-a"},
-            {"*a*a*a*a*a*a*a*a*a*a*a*a*b", '+' + as + u'b', '-' + as},
-            {"*a*a*a*a*a*a*a*a*.*.*.*", '+' + as}};
+        const QString as(20000, u'a');
+        const QList<QStringList> rows = {{"ex*.log", "+EX021231.LOG", "-ex030123.log.bak"},
+                                         {"**.*.*", "+README", "+a.b"},
+                                         {"*a*a*a*a*a*a*a*a*a*a*a*a*b", '+' + as + u'b', '-' + as},
+                                         {"*a*a*a*a*a*a*a*a*.*.*.*", '+' + as}};
         for (const QStringList& row : rows)
             for (const QString& name : row.mid(1))
                 QVERIFY2(MatchesPattern(name.mid(1), row[0]) == name.startsWith(u'+'),
