@@ -16,9 +16,11 @@ namespace modMain
 #ifdef Q_OS_WIN
 inline constexpr auto DefaultViewer = "notepad.exe";
 inline constexpr auto FileManager = "explorer.exe";
+inline constexpr auto LineEnd = "\r\n"; // of text put on the clipboard
 #else
 inline constexpr auto DefaultViewer = "xdg-open";
 inline constexpr auto FileManager = "xdg-open";
+inline constexpr auto LineEnd = "\n";
 #endif
 
 inline QString ExtViewer;            // configuration file; the View command reads it
@@ -34,7 +36,6 @@ inline qsizetype SearchPosition = 0; // output line where the next search step s
 inline QStringList FolderNames;
 inline QStringList FolderPaths;
 inline QStringList FolderFilters;
-inline QList<QByteArray> FolderLines; // each folder line's bytes as read
 
 // Steps 1 to 4 of start-up: every setting to its start value.
 void SetStartValues();
