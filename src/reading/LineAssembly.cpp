@@ -11,13 +11,6 @@ bool IsBreak(char c)
 }
 } // namespace
 
-void LineMaker::Reset()
-{
-    Restart(-1);
-    m_next = -1;
-    m_held = -1;
-}
-
 void LineMaker::Restart(qint64 start)
 {
     m_pending.clear();
@@ -85,13 +78,6 @@ void LineMaker::EndLine(OutputBatch& lines)
     else
         lines.Add(m_pending);
     m_pending.clear();
-}
-
-void LineMaker::Flush(OutputBatch& lines)
-{
-    if (!m_pending.isEmpty() && !m_hideFirst)
-        lines.Add(m_pending);
-    Reset();
 }
 
 } // namespace modMain

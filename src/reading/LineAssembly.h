@@ -34,9 +34,6 @@ public:
 
     // Adds to `lines` every line that the delivered bytes (and the held-back byte) complete.
     void Feed(QByteArrayView bytes, const Delivery& at, OutputBatch& lines);
-    // Adds the unterminated rest as a line, then starts afresh.
-    void Flush(OutputBatch& lines);
-    void Reset();
     // The unterminated rest, unless it is hidden as a line the window may have cut.
     QByteArray Unfinished() const { return m_hideFirst ? QByteArray() : m_pending; }
     void SetNul(NulByte nul) { m_skipNul = nul == NulByte::Skipped; }

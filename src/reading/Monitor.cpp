@@ -138,13 +138,17 @@ void Monitor::Watch(const LogFileAccess::Status& now)
     m_watched = now;
 }
 
+bool Monitor::StopRequested()
+{
+    if (!m_window.IsStopRequested())
+        return false;
+    Stop();
+    return true;
+}
+
 void Monitor::Poll()
 {
-    if (m_window.IsStopRequested()) {
-        Stop();
-        return;
-    }
-    if (m_slice.isActive()) // a backlog is being read
+    if (StopRequested() || m_slice.isActive()) // a backlog is being read
         return;
     LookAtOldDay();
     if (m_day && !m_grew) {
@@ -159,11 +163,7 @@ void Monitor::Poll()
 
 void Monitor::Look()
 {
-    if (m_window.IsStopRequested()) {
-        Stop();
-        return;
-    }
-    if (m_slice.isActive())
+    if (StopRequested() || m_slice.isActive())
         return;
     m_soon.stop();
     const LogFileAccess::Status now = LogFileAccess::Stat(m_path);
@@ -183,7 +183,8 @@ void Monitor::Look()
 bool Monitor::Unchanged(const LogFileAccess::Status& now) const
 {
     // A read that failed is tried again at every poll: a chmod changes neither size nor time.
-    return m_seenValid && now.exists && now == m_seen && !modMain::ReadingOf(m_path).failed &&
+    return m_seenValid && now.exists && now == m_seen &&
+           modMain::ReadingOf(m_path).failure.isEmpty() &&
            m_clock.MonotonicMs() - m_seenSince >= QuietMs;
 }
 
@@ -198,35 +199,38 @@ void Monitor::Observe(const LogFileAccess::Status& now)
 
 void Monitor::ReadOn()
 {
-    if (m_window.IsStopRequested()) {
-        Stop();
+    if (StopRequested())
         return;
-    }
-    modMain::FileReading& reading = modMain::ReadingOf(m_path);
-    const auto size = [this](const QString& caption) { m_window.ShowFileSize(caption); };
+    OutputBatch lines;
+    const bool more = ReadSlice(
+        m_path, [this](const QString& caption) { m_window.ShowFileSize(caption); }, lines);
+    Show(lines, m_path);
+    if (const modMain::FileReading& reading = modMain::ReadingOf(m_path);
+        !reading.failure.isEmpty())
+        m_window.ShowFileSize(QStringLiteral("Cannot open: ") + reading.failure);
+    if (more)
+        m_slice.start();
+}
+
+bool Monitor::ReadSlice(const QString& path, const modMain::SizeCaption& size, OutputBatch& lines)
+{
+    modMain::FileReading& reading = modMain::ReadingOf(path);
     QElapsedTimer slice;
     slice.start();
-    OutputBatch lines;
-    bool more = false;
+    modMain::Delivery at;
     do {
-        modMain::Delivery at;
         const qint64 count =
-            modMain::ReadAppended(m_path, m_buffer, modMain::TailBytes, size, &at, reading);
-        if (count < 0) {
-            m_window.ShowFileSize(QStringLiteral("Cannot open: ") + reading.failure);
-            break;
-        }
+            modMain::ReadAppended(path, m_buffer, modMain::TailBytes, size, &at, reading);
+        if (count < 0)
+            return false;
         if (at.skipped > 0) {
-            Show(lines, m_path);
+            Show(lines, path);
             lines.clear();
             Say(QString::number(at.skipped) + QStringLiteral(" bytes skipped"));
         }
-        Take(m_path, count, at, lines);
-        more = !at.caughtUp;
-    } while (more && slice.elapsed() < SliceMs / 2);
-    Show(lines, m_path);
-    if (more)
-        m_slice.start();
+        Take(path, count, at, lines);
+    } while (!at.caughtUp && slice.elapsed() < SliceMs / 2);
+    return !at.caughtUp;
 }
 
 void Monitor::Take(const QString& path, qint64 count, const modMain::Delivery& at,
@@ -296,13 +300,11 @@ void Monitor::MoveTo(const QString& name)
     // late write, as long as the old file is watched.
     EndOldDay();
     OutputBatch lines;
-    modMain::Delivery at;
-    const auto size = [this](const QString& caption) { m_window.ShowFileSize(caption); };
-    const qint64 count = modMain::ReadAppended(m_path, m_buffer, modMain::TailBytes, size, &at,
-                                               modMain::ReadingOf(m_path));
-    Take(m_path, count, at, lines);
+    const bool more = ReadSlice(m_path, {}, lines);
     Show(lines, m_path);
-    m_old = OldDay{m_path, LogFileAccess::Stat(m_path), m_clock.MonotonicMs() + OldDayMs};
+    // What a slice left unread shows at the next poll.
+    m_old = OldDay{m_path, more ? LogFileAccess::Status{} : LogFileAccess::Stat(m_path),
+                   m_clock.MonotonicMs() + OldDayMs};
 
     const QString from = m_path;
     m_path = FolderOf(m_path) + name;
@@ -326,16 +328,7 @@ void Monitor::LookAtOldDay()
         return;
     m_old->seen = now;
     OutputBatch lines;
-    modMain::Delivery at;
-    QElapsedTimer slice;
-    slice.start();
-    do {
-        Take(m_old->path,
-             modMain::ReadAppended(m_old->path, m_buffer, modMain::TailBytes, {}, &at,
-                                   modMain::ReadingOf(m_old->path)),
-             at, lines);
-    } while (!at.caughtUp && slice.elapsed() < SliceMs / 2);
-    if (!at.caughtUp)
+    if (ReadSlice(m_old->path, {}, lines))
         m_old->seen = {}; // the rest at the next poll
     Show(lines, m_old->path);
 }

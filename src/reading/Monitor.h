@@ -82,6 +82,7 @@ public:
     void SetBound(qsizetype limit, qsizetype drop);
 
 private:
+    bool StopRequested();
     void Look();
     void Notified();
     void Watch(const LogFileAccess::Status& now);
@@ -89,6 +90,8 @@ private:
     bool Unchanged(const LogFileAccess::Status& now) const;
     void Observe(const LogFileAccess::Status& now);
     void ReadOn();
+    // Reads what the path's file has appended, for half a slice at most; true when more waits.
+    bool ReadSlice(const QString& path, const modMain::SizeCaption& size, OutputBatch& lines);
     void Take(const QString& path, qint64 count, const modMain::Delivery& at, OutputBatch& lines);
     void Show(const OutputBatch& lines, const QString& path);
     void Say(const QString& what);

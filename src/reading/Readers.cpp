@@ -103,12 +103,6 @@ std::map<QString, FileReading>& Readings()
     return readings;
 }
 
-void Failed(const LogFileAccess& file, FileReading& state)
-{
-    state.failed = true;
-    state.failure = file.Error();
-}
-
 // Remembers that everything up to pos, the byte at pos included, has been read.
 void Remember(LogFileAccess& file, qint64 pos, FileReading& state)
 {
@@ -147,7 +141,7 @@ qint64 ReadTail(const QString& Path, QByteArray& Buffer, qint64 Wanted, const Si
     std::optional<Window> window = OpenWindow(file, Path, setSize);
     if (!window) {
         if (state)
-            Failed(file, *state);
+            state->failure = file.Error();
         return -1;
     }
     if (state) {
@@ -206,10 +200,10 @@ qint64 ReadAppended(const QString& Path, QByteArray& Buffer, qint64 /*Wanted*/,
     LogFileAccess file;
     const std::optional<Window> window = OpenWindow(file, Path, setSize);
     if (!window) {
-        Failed(file, state);
+        state.failure = file.Error();
         return -1;
     }
-    state.failed = false;
+    state.failure.clear();
     Delivery ignored;
     Delivery& at = where ? *where : ignored;
     at = {-1, -1, true};

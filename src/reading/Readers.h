@@ -24,8 +24,7 @@ struct FileReading {
     qint64 LastReadPos = 0; // offset of the byte held back at the end of the latest delivery
     bool started = false;   // before the first delivery, following starts with the last window
     QByteArray seen;        // the bytes read up to LastReadPos, the held-back byte included
-    bool failed = false;    // the latest read could not open the file
-    QString failure;        // and why
+    QString failure;        // why the latest read could not open the file; empty when it could
     LineMaker maker{NulByte::Character};
     bool unfinishedShown = false; // Tail shows the maker's unterminated rest as a row
 };

