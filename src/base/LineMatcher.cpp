@@ -45,27 +45,29 @@ bool LineMatcher::Matches(QByteArrayView line) const
         return false;
     if (!m_ascii) // an ASCII line upper-cases to ASCII and cannot hold this text
         return !IsAscii(line) && TextContains(line);
-    return BytesContain(line) || (!IsAscii(line) && TextContains(line));
+    return FindBytes(line) >= 0 || (!IsAscii(line) && TextContains(line));
 }
 
-bool LineMatcher::BytesContain(QByteArrayView line) const
+qsizetype LineMatcher::FindBytes(QByteArrayView bytes, qsizetype from) const
 {
+    if (!ByteScan())
+        return -1;
     const qsizetype n = m_needle.size();
     const qsizetype last = n - 1;
-    const auto* hay = reinterpret_cast<const uchar*>(line.data());
+    const auto* hay = reinterpret_cast<const uchar*>(bytes.data());
     const auto* needle = reinterpret_cast<const uchar*>(m_needle.constData());
-    for (qsizetype pos = 0; pos + n <= line.size();) {
+    for (qsizetype pos = qMax<qsizetype>(from, 0); pos + n <= bytes.size();) {
         const uchar c = Fold[hay[pos + last]];
         if (c == needle[last]) {
             qsizetype i = 0;
             while (i < last && Fold[hay[pos + i]] == needle[i])
                 ++i;
             if (i == last)
-                return true;
+                return pos;
         }
         pos += m_skip[c];
     }
-    return false;
+    return -1;
 }
 
 bool LineMatcher::TextContains(QByteArrayView line) const

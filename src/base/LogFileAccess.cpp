@@ -13,6 +13,14 @@
 #include <unistd.h>
 #endif
 
+namespace
+{
+QString NotRegular()
+{
+    return QStringLiteral("Not a regular file");
+}
+} // namespace
+
 #ifdef Q_OS_WIN
 
 namespace
@@ -26,16 +34,22 @@ HANDLE Native(qintptr handle)
 bool LogFileAccess::Open(const QString& path)
 {
     Close();
-    if (path.contains(QChar(0)))
+    m_openError.clear();
+    if (path.contains(QChar(0))) {
+        m_openError = NotRegular();
         return false;
+    }
     // Delete sharing lets the server rotate its log while we read it.
     const HANDLE file = CreateFileW(reinterpret_cast<const wchar_t*>(path.utf16()), GENERIC_READ,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    if (file == INVALID_HANDLE_VALUE) {
+        m_openError = qt_error_string(int(GetLastError()));
         return false;
+    }
     if (GetFileType(file) != FILE_TYPE_DISK) {
         CloseHandle(file);
+        m_openError = NotRegular();
         return false;
     }
     m_handle = reinterpret_cast<qintptr>(file);
@@ -103,19 +117,25 @@ LogFileAccess::Status LogFileAccess::Stat(const QString& path)
 bool LogFileAccess::Open(const QString& path)
 {
     Close();
-    if (path.contains(QChar(0)))
+    m_openError.clear();
+    if (path.contains(QChar(0))) {
+        m_openError = NotRegular();
         return false;
+    }
     const QByteArray native = QFile::encodeName(path);
     // O_NONBLOCK: opening a FIFO without a writer must not wait for one.
     int fd;
     do {
         fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     } while (fd < 0 && errno == EINTR);
-    if (fd < 0)
+    if (fd < 0) {
+        m_openError = qt_error_string(errno);
         return false;
+    }
     struct stat status;
     if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
         ::close(fd);
+        m_openError = NotRegular();
         return false;
     }
     m_handle = fd;

@@ -32,6 +32,8 @@ public:
     LogFileAccess& operator=(const LogFileAccess&) = delete;
 
     bool Open(const QString& path);
+    // Why the last Open failed, in the system's words.
+    const QString& OpenError() const { return m_openError; }
     void Close();
     // Size of the open file; 0 when none is open.
     qint64 Size() const;
@@ -42,4 +44,5 @@ public:
 private:
     static inline qint64 s_bytesRead = 0;
     qintptr m_handle = -1; // file descriptor or HANDLE; -1 is also INVALID_HANDLE_VALUE
+    QString m_openError;
 };

@@ -19,12 +19,7 @@ PressResult Count(OutputList& list, const QString& text)
     const qsizetype first = matches.value(0, 0);
     list.SetCurrent(first);
     modMain::SearchPosition = first;
-    const QString quoted = QStringLiteral(" of '") + text + QStringLiteral("' found");
-    if (matches.isEmpty())
-        return {QStringLiteral("&Search"), QStringLiteral("No occurances") + quoted};
-    if (matches.size() == 1)
-        return {NextMatch, QStringLiteral("1 occurance") + quoted};
-    return {NextMatch, QString::number(matches.size()) + QStringLiteral(" occurances") + quoted};
+    return CountResult(matches.size(), text);
 }
 
 PressResult Step(OutputList& list)
@@ -39,6 +34,16 @@ PressResult Step(OutputList& list)
 }
 
 } // namespace
+
+PressResult CountResult(qsizetype matches, const QString& text)
+{
+    const QString quoted = QStringLiteral(" of '") + text + QStringLiteral("' found");
+    if (matches == 0)
+        return {QStringLiteral("&Search"), QStringLiteral("No occurances") + quoted};
+    if (matches == 1)
+        return {NextMatch, QStringLiteral("1 occurance") + quoted};
+    return {NextMatch, QString::number(matches) + QStringLiteral(" occurances") + quoted};
+}
 
 QList<qsizetype> MatchingLines(const OutputList& list, const QString& text)
 {

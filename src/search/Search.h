@@ -20,6 +20,9 @@ struct PressResult {
     QString status;
 };
 
+// What the dialog shows after counting `matches` lines that hold `text`.
+PressResult CountResult(qsizetype matches, const QString& text);
+
 // One press of the search button. The caption is the dialog's mode: "Next match" steps to the
 // next selected line after SearchPosition, any other caption counts, selects exactly the
 // matching lines and makes the first of them current. An empty text or an empty list does
