@@ -13,6 +13,12 @@ class OutputList;
 namespace search
 {
 
+// The folder whose days are searched and its name style.
+struct DayFolder {
+    QString path;
+    QString filter;
+};
+
 // A search of the folder's days as the output window shows it: it replaces the list's lines,
 // as Tail does, adds what the worker finds as it arrives, and when the search ends or is
 // cancelled marks exactly the matching lines and makes the first of them current, as a count

@@ -137,19 +137,26 @@ private:
             at += got;
             m_bytes += got;
             const qsizetype filled = carried + qsizetype(got);
+            // The carried bytes hold no break, so only the new ones need a look.
             qsizetype end = filled;
-            if (at < size) {
-                while (end > 0 && !IsBreak(m_buffer[end - 1]))
-                    --end;
+            while (at < size && end > carried && !IsBreak(m_buffer[end - 1]))
+                --end;
+            if (end == carried && at < size)
+                end = 0;
+            if (end > 0) {
+                Scan(QByteArrayView(m_buffer.constData(), end));
+                carried = filled - end;
+                std::memmove(m_buffer.data(), m_buffer.constData() + end, size_t(carried));
+            } else {
+                carried = filled;
             }
-            Scan(QByteArrayView(m_buffer.constData(), end));
-            carried = filled - end;
-            std::memmove(m_buffer.data(), m_buffer.constData() + end, size_t(carried));
             if (m_progress.elapsed() >= 50) {
                 m_owner.SendProgress(m_done, m_bytes);
                 m_progress.restart();
             }
         }
+        if (carried > 0 && !Stopped()) // the file shrank while it was read
+            Scan(QByteArrayView(m_buffer.constData(), carried));
         if (m_held.size() > 0) {
             m_pending.lines.Add(shown + QStringLiteral(": ") +
                                 Counted(m_held.size(), "match", "matches"));

@@ -31,6 +31,7 @@ frmMain::frmMain(MessageBox& messages, const QString& programDir, QWidget* paren
     setWindowIcon(QIcon(QStringLiteral(":/tarvisk.png")));
     ui->lstRows->SetList(&m_output);
     ConnectHandlers();
+    ConnectDaySearch();
 }
 
 frmMain::~frmMain() = default;
@@ -207,6 +208,7 @@ void frmMain::ListView1_Click()
 {
     if (ui->ListView1->topLevelItemCount() == 0)
         return;
+    m_days.Finish();
     FillFileList();
     cmdStop_Click();
     SetFileCommands(false, false, false, false);
@@ -224,6 +226,7 @@ void frmMain::File1_DblClick()
 
 void frmMain::cmdTail_Click()
 {
+    m_days.Finish();
     QByteArray buffer(modMain::TailBytes + 1, '\0');
     const QString path = modMain::CurrentPath + ui->File1->FileName();
     ui->lblFullPath->setText(path);
@@ -252,6 +255,7 @@ void frmMain::SetHorizontalScrolls()
 
 void frmMain::cmdContinous_Click()
 {
+    m_days.Finish();
     const QString path = modMain::CurrentPath + ui->File1->FileName();
     ui->lblFullPath->setText(path);
     StopRequested = false;
