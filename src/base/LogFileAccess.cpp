@@ -13,14 +13,6 @@
 #include <unistd.h>
 #endif
 
-namespace
-{
-QString NotRegular()
-{
-    return QStringLiteral("Not a regular file");
-}
-} // namespace
-
 #ifdef Q_OS_WIN
 
 namespace
@@ -31,27 +23,48 @@ HANDLE Native(qintptr handle)
 }
 } // namespace
 
+namespace
+{
+// Size, time and file index of an open handle.
+LogFileAccess::Status InfoOf(HANDLE file)
+{
+    LogFileAccess::Status status;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (GetFileInformationByHandle(file, &info)) {
+        status.exists = true;
+        status.size = qint64(quint64(info.nFileSizeHigh) << 32 | info.nFileSizeLow);
+        status.modified = qint64(quint64(info.ftLastWriteTime.dwHighDateTime) << 32 |
+                                 info.ftLastWriteTime.dwLowDateTime) *
+                          100;
+        status.device = info.dwVolumeSerialNumber;
+        status.inode = quint64(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
+    }
+    return status;
+}
+} // namespace
+
 bool LogFileAccess::Open(const QString& path)
 {
     Close();
-    m_openError.clear();
-    if (path.contains(QChar(0))) {
-        m_openError = NotRegular();
+    if (BeforeOpen)
+        BeforeOpen(path);
+    m_error = QStringLiteral("Invalid file name");
+    if (path.contains(QChar(0)))
         return false;
-    }
     // Delete sharing lets the server rotate its log while we read it.
     const HANDLE file = CreateFileW(reinterpret_cast<const wchar_t*>(path.utf16()), GENERIC_READ,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        m_openError = qt_error_string(int(GetLastError()));
+        m_error = qt_error_string(int(GetLastError()));
         return false;
     }
     if (GetFileType(file) != FILE_TYPE_DISK) {
         CloseHandle(file);
-        m_openError = NotRegular();
+        m_error = QStringLiteral("Not a regular file");
         return false;
     }
+    m_error.clear();
     m_handle = reinterpret_cast<qintptr>(file);
     return true;
 }
@@ -98,30 +111,40 @@ LogFileAccess::Status LogFileAccess::Stat(const QString& path)
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return status;
-    BY_HANDLE_FILE_INFORMATION info;
-    if (GetFileInformationByHandle(file, &info)) {
-        status.exists = true;
-        status.size = qint64(quint64(info.nFileSizeHigh) << 32 | info.nFileSizeLow);
-        status.modified = qint64(quint64(info.ftLastWriteTime.dwHighDateTime) << 32 |
-                                 info.ftLastWriteTime.dwLowDateTime) *
-                          100;
-        status.device = info.dwVolumeSerialNumber;
-        status.inode = quint64(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
-    }
+    status = InfoOf(file);
     CloseHandle(file);
     return status;
 }
 
+LogFileAccess::Status LogFileAccess::Info() const
+{
+    return m_handle == -1 ? Status() : InfoOf(Native(m_handle));
+}
+
 #else
+
+namespace
+{
+LogFileAccess::Status StatusOf(const struct stat& info)
+{
+    LogFileAccess::Status status;
+    status.exists = true;
+    status.size = info.st_size;
+    status.modified = qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    status.device = info.st_dev;
+    status.inode = info.st_ino;
+    return status;
+}
+} // namespace
 
 bool LogFileAccess::Open(const QString& path)
 {
     Close();
-    m_openError.clear();
-    if (path.contains(QChar(0))) {
-        m_openError = NotRegular();
+    if (BeforeOpen)
+        BeforeOpen(path);
+    m_error = QStringLiteral("Invalid file name");
+    if (path.contains(QChar(0)))
         return false;
-    }
     const QByteArray native = QFile::encodeName(path);
     // O_NONBLOCK: opening a FIFO without a writer must not wait for one.
     int fd;
@@ -129,15 +152,16 @@ bool LogFileAccess::Open(const QString& path)
         fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
-        m_openError = qt_error_string(errno);
+        m_error = qt_error_string(errno);
         return false;
     }
     struct stat status;
     if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
         ::close(fd);
-        m_openError = NotRegular();
+        m_error = QStringLiteral("Not a regular file");
         return false;
     }
+    m_error.clear();
     m_handle = fd;
     return true;
 }
@@ -177,16 +201,18 @@ qint64 LogFileAccess::ReadAt(qint64 pos, char* into, qint64 n)
 
 LogFileAccess::Status LogFileAccess::Stat(const QString& path)
 {
-    Status status;
     struct stat info;
     if (path.contains(QChar(0)) || ::stat(QFile::encodeName(path).constData(), &info) != 0)
-        return status;
-    status.exists = true;
-    status.size = info.st_size;
-    status.modified = qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
-    status.device = info.st_dev;
-    status.inode = info.st_ino;
-    return status;
+        return {};
+    return StatusOf(info);
+}
+
+LogFileAccess::Status LogFileAccess::Info() const
+{
+    struct stat info;
+    if (m_handle == -1 || ::fstat(int(m_handle), &info) != 0)
+        return {};
+    return StatusOf(info);
 }
 
 #endif

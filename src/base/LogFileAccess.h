@@ -3,6 +3,8 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <functional>
+
 // Read-only access to a log file that its writer keeps appending to. Every platform difference
 // of the readers lives in LogFileAccess.cpp. Only regular files open: a FIFO, a device or a
 // folder fails at once, without blocking. Sizes and positions are 64-bit.
@@ -31,18 +33,24 @@ public:
     LogFileAccess(const LogFileAccess&) = delete;
     LogFileAccess& operator=(const LogFileAccess&) = delete;
 
+    // False when the file cannot be opened; Error() then says why.
     bool Open(const QString& path);
-    // Why the last Open failed, in the system's words.
-    const QString& OpenError() const { return m_openError; }
     void Close();
+    const QString& Error() const { return m_error; }
+    // The open file as its descriptor names it: the file actually read, whatever the path
+    // names by now.
+    Status Info() const;
     // Size of the open file; 0 when none is open.
     qint64 Size() const;
     // Reads up to n bytes from the absolute position pos; returns how many were read (fewer at
     // the end of the file), -1 when nothing could be read because of a failure.
     qint64 ReadAt(qint64 pos, char* into, qint64 n);
 
+    // Runs before every Open with the path; tests use it to change the file in between.
+    static inline std::function<void(const QString&)> BeforeOpen;
+
 private:
     static inline qint64 s_bytesRead = 0;
+    QString m_error;
     qintptr m_handle = -1; // file descriptor or HANDLE; -1 is also INVALID_HANDLE_VALUE
-    QString m_openError;
 };

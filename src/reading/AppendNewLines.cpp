@@ -11,11 +11,11 @@ QString DividerLine(const QString& stamp)
            QString(69, QLatin1Char('-'));
 }
 
-void AppendNewLines(const OutputBatch& lines, const QString& filter, bool useDividers,
-                    const QString& stamp, OutputList& lstRows)
+bool AppendNewLines(const OutputBatch& lines, const QString& filter, bool useDividers,
+                    const QString& stamp, OutputList& lstRows, const QString& heading)
 {
     if (lines.size() == 0)
-        return;
+        return false;
     const bool everything = filter == QStringLiteral("*");
     OutputBatch shown;
     if (everything && useDividers) {
@@ -23,6 +23,7 @@ void AppendNewLines(const OutputBatch& lines, const QString& filter, bool useDiv
         shown.Add(DividerLine(stamp));
         shown.Add("");
     }
+    const qsizetype dividers = shown.size();
     // An empty filter lets every line with text through.
     const LineMatcher matcher(filter);
     for (qsizetype i = 0; i < lines.size(); ++i) {
@@ -30,8 +31,15 @@ void AppendNewLines(const OutputBatch& lines, const QString& filter, bool useDiv
         if (everything || (filter.isEmpty() ? !line.isEmpty() : matcher.Matches(line)))
             shown.Add(line);
     }
+    const bool added = shown.size() > dividers;
+    if (added && !heading.isEmpty()) {
+        OutputBatch first;
+        first.Add(heading);
+        lstRows.Append(first);
+    }
     lstRows.Append(shown);
     lstRows.SetCurrent(lstRows.Count() - 1);
+    return added;
 }
 
 } // namespace modMain

@@ -11,9 +11,10 @@ namespace modMain
 // Appends the lines an update completed to lstRows: after a divider block when the filter is
 // exactly "*" and dividers are on; otherwise only the lines holding the filter text. Then the
 // last line becomes current. An update that completed no line adds and moves nothing.
-// `stamp` is the current short date and time with seconds.
-void AppendNewLines(const OutputBatch& lines, const QString& filter, bool useDividers,
-                    const QString& stamp, OutputList& lstRows);
+// `stamp` is the current short date and time with seconds. A `heading`, when given, goes before
+// the divider block if any line is added. Returns whether a line of the update was added.
+bool AppendNewLines(const OutputBatch& lines, const QString& filter, bool useDividers,
+                    const QString& stamp, OutputList& lstRows, const QString& heading = {});
 
 // The divider line written before each update.
 QString DividerLine(const QString& stamp);

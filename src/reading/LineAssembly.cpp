@@ -15,6 +15,7 @@ void LineMaker::Reset()
 {
     Restart(-1);
     m_next = -1;
+    m_held = -1;
 }
 
 void LineMaker::Restart(qint64 start)
@@ -28,7 +29,9 @@ void LineMaker::Feed(QByteArrayView bytes, const Delivery& at, OutputBatch& line
 {
     // The first byte of a continuing delivery was held back last time and has been taken.
     const qsizetype total = bytes.size() + (at.heldBack >= 0 ? 1 : 0);
-    const bool continuing = at.continues && m_next >= 1 && at.start == m_next - 1;
+    const int first = bytes.isEmpty() ? at.heldBack : uchar(bytes.front());
+    const bool continuing =
+        at.continues && m_next >= 1 && at.start == m_next - 1 && first == m_held;
     if (!continuing)
         Restart(at.start);
     if (total == 0)
@@ -39,6 +42,7 @@ void LineMaker::Feed(QByteArrayView bytes, const Delivery& at, OutputBatch& line
         Take(QByteArrayView(&held, 1), lines);
     }
     m_next = at.start < 0 ? -1 : at.start + total;
+    m_held = at.heldBack;
 }
 
 void LineMaker::Take(QByteArrayView bytes, OutputBatch& lines)

@@ -13,6 +13,8 @@ struct Delivery {
     qint64 start = -1;      // file offset of the first byte delivered; -1 when unknown
     int heldBack = -1;      // the byte at the content end, which the next delivery begins with
     bool continues = false; // begins with the byte held back by the previous delivery
+    bool caughtUp = true;   // reached the content end; otherwise more is waiting to be read
+    qint64 skipped = 0;     // bytes left unread before `start` because the backlog was too large
 };
 
 // Whether a NUL byte belongs to the line (following a file) or is dropped (the Tail command).
@@ -23,7 +25,8 @@ enum class NulByte { Skipped, Character };
 // LF LF and CR CR do not. The text after the last break waits for the next delivery, and so
 // does the pairing of a break cut between two deliveries. A delivery that does not continue
 // the stream starts it afresh; its first piece is hidden unless it starts at byte 0, since the
-// read window may have cut that line.
+// read window may have cut that line. A delivery continues the stream only when it begins at
+// the byte held back last time and with that very byte.
 class LineMaker
 {
 public:
@@ -34,6 +37,9 @@ public:
     // Adds the unterminated rest as a line, then starts afresh.
     void Flush(OutputBatch& lines);
     void Reset();
+    // The unterminated rest, unless it is hidden as a line the window may have cut.
+    QByteArray Unfinished() const { return m_hideFirst ? QByteArray() : m_pending; }
+    void SetNul(NulByte nul) { m_skipNul = nul == NulByte::Skipped; }
 
 private:
     enum class Pairing { None, AfterBreak, AfterLf };
@@ -46,6 +52,7 @@ private:
     Pairing m_pairing = Pairing::None;
     bool m_hideFirst = false;
     qint64 m_next = -1; // file offset of the next byte the stream expects
+    int m_held = -1;    // the byte held back at m_next - 1
 };
 
 } // namespace modMain

@@ -3,6 +3,7 @@
 #include "DayFollow.h"
 #include "LineAssembly.h"
 #include "OutputList.h"
+#include "Readers.h"
 #include "base/LogFileAccess.h"
 
 #include <QByteArray>
@@ -47,7 +48,8 @@ public:
 QString StampText(const QDateTime& when);
 
 // Follows one log file: a read every PollSeconds on the event loop, the completed lines
-// appended to the output list. Nothing spins between polls.
+// appended to the output list. Nothing spins between polls; a backlog is read on in slices,
+// one per turn of the event loop, so the window stays responsive.
 class Monitor : public QObject
 {
     Q_OBJECT
@@ -58,8 +60,9 @@ public:
 
     // Reads at once, then every PollSeconds until the window asks to stop. A run already going
     // on is taken over by the new file. Another file than the last run's starts from its last
-    // window; the same file goes on where it stopped. Given the folder's name style, a run on
-    // the newest file of a dated style moves on to each next day's file.
+    // window, unless the list ends with that file's Tail; the same file goes on where it
+    // stopped. Given the folder's name style, a run on the newest file of a dated style moves
+    // on to each next day's file.
     void Start(const QString& path, const QString& filter = QString());
     // One poll; the timer calls it.
     void Poll();
@@ -72,23 +75,28 @@ public:
 private:
     bool Unchanged(const LogFileAccess::Status& now) const;
     void Observe(const LogFileAccess::Status& now);
-    OutputBatch ReadLines();
+    void ReadOn();
+    void Take(modMain::FileReading& reading, qint64 count, const modMain::Delivery& at,
+              OutputBatch& lines);
     void Show(const OutputBatch& lines);
+    QString Heading() const;
     void MoveTo(const QString& name);
+    void Stop();
 
     OutputList& m_lstRows;
     FollowWindow& m_window;
     FollowClock& m_clock;
     QTimer m_timer;
+    QTimer m_slice; // the next slice of a backlog, on the next turn of the event loop
     QByteArray m_buffer;
     QString m_path;
-    modMain::LineMaker m_maker{modMain::NulByte::Character};
     LogFileAccess::Status m_seen;
     qint64 m_seenSince = 0;
     bool m_seenValid = false;
     std::optional<DayFollow> m_day;
-    bool m_grew = true;     // the last poll found new bytes
-    bool m_catchUp = false; // reading a new day's file forward from its first byte
+    bool m_grew = true;        // the last poll found new bytes
+    bool m_announced = false;  // the run's first lines have been shown
+    qint64 m_lastDivider = -1; // monotonic ms of the run's last divider block
     qsizetype m_limit = 20'000'000;
     qsizetype m_drop = 1'000'000;
 };

@@ -50,12 +50,54 @@ void OutputList::Append(const OutputBatch& lines)
 
 void OutputList::Replace(const OutputBatch& lines)
 {
+    Forget();
     m_model.Replace(lines);
 }
 
 void OutputList::Clear()
 {
+    Forget();
     m_model.Clear();
+}
+
+void OutputList::Forget()
+{
+    m_source.clear();
+    m_tailOf.clear();
+    m_unfinishedOf.clear();
+    m_unfinished = -1;
+}
+
+void OutputList::SetSource(const QString& path)
+{
+    if (path != m_tailOf)
+        m_tailOf.clear();
+    m_source = path;
+}
+
+void OutputList::ShowsTailOf(const QString& path, bool unfinishedLastRow)
+{
+    m_source = m_tailOf = path;
+    m_unfinishedOf = unfinishedLastRow ? path : QString();
+    m_unfinished = unfinishedLastRow ? Count() - 1 : -1;
+}
+
+bool OutputList::EndsWithTailOf(const QString& path) const
+{
+    return !path.isEmpty() && m_tailOf == path && m_source == path;
+}
+
+qsizetype OutputList::UnfinishedRow(const QString& path) const
+{
+    return !path.isEmpty() && path == m_unfinishedOf ? m_unfinished : -1;
+}
+
+void OutputList::FinishRow(QByteArrayView line)
+{
+    if (m_unfinished >= 0)
+        m_model.ReplaceLine(m_unfinished, line);
+    m_unfinishedOf.clear();
+    m_unfinished = -1;
 }
 
 void OutputList::SelectAll()
@@ -139,5 +181,6 @@ qsizetype OutputList::Bound(qsizetype limit, qsizetype drop)
         return 0;
     const qsizetype gone = qMin(Count(), qMax(drop, Count() - limit));
     m_model.RemoveFirst(gone);
+    m_unfinished = m_unfinished >= gone ? m_unfinished - gone : -1;
     return gone;
 }

@@ -40,6 +40,19 @@ public:
     // marks move with the lines that remain. Returns how many lines went.
     qsizetype Bound(qsizetype limit, qsizetype drop);
 
+    // Which file's lines end the list (set by Tail and following), empty when unknown. Replace
+    // and Clear forget it.
+    const QString& Source() const { return m_source; }
+    void SetSource(const QString& path);
+    // The list now shows the Tail of `path`; its last row is the file's unterminated last line
+    // when `unfinishedLastRow`, kept open for following to complete.
+    void ShowsTailOf(const QString& path, bool unfinishedLastRow);
+    bool EndsWithTailOf(const QString& path) const;
+    // Where the Tail of `path` shows its unterminated last line, -1 when it is gone.
+    qsizetype UnfinishedRow(const QString& path) const;
+    // Puts the completed line in that row's place; the row is no longer open.
+    void FinishRow(QByteArrayView line);
+
     void SelectAll();
     // Exactly these lines become selected, as one selection of merged ranges.
     void SelectLines(const QList<qsizetype>& ascendingRows);
@@ -54,6 +67,12 @@ private:
     QList<Span> SelectedSpans() const;
     void SelectOnly(const QItemSelection& selection);
 
+    void Forget();
+
     OutputModel m_model;
     QItemSelectionModel m_selection;
+    QString m_source;
+    QString m_tailOf;       // while the list ends with that file's Tail
+    QString m_unfinishedOf; // whose Tail shows an unterminated row
+    qsizetype m_unfinished = -1;
 };

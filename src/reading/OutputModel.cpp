@@ -162,3 +162,27 @@ void OutputModel::RemoveFirst(qsizetype n)
         m_blocks.erase(m_blocks.begin(), keep - 1);
     endRemoveRows();
 }
+
+void OutputModel::ReplaceLine(qsizetype i, QByteArrayView line)
+{
+    if (i < 0 || i >= Count())
+        return;
+    OutputBatch after;
+    for (qsizetype j = i + 1; j < Count(); ++j)
+        after.Add(Bytes(j));
+    const QByteArray replacement = line.toByteArray(); // `line` may lie in a block
+    TruncateBefore(i);
+    Store(replacement);
+    Store(after);
+    Q_EMIT dataChanged(index(int(i), 0), index(int(Count() - 1), 0));
+}
+
+void OutputModel::TruncateBefore(qsizetype i)
+{
+    m_end = m_starts[size_t(i)];
+    m_starts.resize(size_t(i));
+    while (m_blocks.size() > 1 && m_blocks.back().start > m_end)
+        m_blocks.pop_back();
+    Block& last = m_blocks.back();
+    last.bytes.truncate(m_end - last.start);
+}

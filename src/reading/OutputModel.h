@@ -49,6 +49,8 @@ public:
     void Clear();
     // Removes the first n lines, releasing the blocks that held only them.
     void RemoveFirst(qsizetype n);
+    // Line i becomes `line`; the lines after it are stored again behind it.
+    void ReplaceLine(qsizetype i, QByteArrayView line);
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -64,6 +66,7 @@ private:
 
     void Store(const OutputBatch& lines);
     void Store(QByteArrayView line);
+    void TruncateBefore(qsizetype i);
     void OpenBlock(qsizetype atLeast);
     void Release();
     const Block& BlockAt(qint64 position) const;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 #include <optional>
 
 namespace modMain
@@ -90,6 +91,50 @@ qint64 DeliverBefore(LogFileAccess& file, qint64 contentEnd, qint64 k, QByteArra
     return k + 1;
 }
 
+// More than this much content behind at one read is cut: reading resumes this far before the
+// content end.
+constexpr qint64 BacklogCut = qint64(256) << 20;
+// How many bytes before LastReadPos tell whether the file still holds what was read.
+constexpr qint64 SeenBytes = 64;
+
+std::map<QString, FileReading>& Readings()
+{
+    static std::map<QString, FileReading> readings;
+    return readings;
+}
+
+void Failed(const LogFileAccess& file, FileReading& state)
+{
+    state.failed = true;
+    state.failure = file.Error();
+}
+
+// Remembers that everything up to pos, the byte at pos included, has been read.
+void Remember(LogFileAccess& file, qint64 pos, FileReading& state)
+{
+    const qint64 from = qMax<qint64>(0, pos - SeenBytes);
+    state.seen = QByteArray(pos - from + 1, '\0');
+    ReadOrNul(file, from, state.seen.data(), state.seen.size());
+    state.LastReadPos = pos;
+    state.started = true;
+    const LogFileAccess::Status info = file.Info();
+    state.device = info.device;
+    state.inode = info.inode;
+}
+
+// Whether the file still holds, before LastReadPos, the bytes last read there, and at least
+// as much content.
+bool SameContent(LogFileAccess& file, qint64 contentEnd, const FileReading& state)
+{
+    if (contentEnd < state.LastReadPos)
+        return false;
+    if (state.seen.isEmpty())
+        return true;
+    QByteArray now(state.seen.size(), '\0');
+    ReadOrNul(file, state.LastReadPos + 1 - now.size(), now.data(), now.size());
+    return now == state.seen;
+}
+
 } // namespace
 
 QString FileSizeCaption(qint64 size)
@@ -98,13 +143,23 @@ QString FileSizeCaption(qint64 size)
 }
 
 qint64 ReadTail(const QString& Path, QByteArray& Buffer, qint64 Wanted, const SizeCaption& setSize,
-                Delivery* where)
+                Delivery* where, FileReading* state)
 {
     const qint64 tail = WindowBytes();
     LogFileAccess file;
     std::optional<Window> window = OpenWindow(file, Path, setSize);
-    if (!window)
+    if (!window) {
+        if (state)
+            Failed(file, *state);
         return -1;
+    }
+    if (state) {
+        // Content that ends in an all-NUL window is not found: following starts afresh.
+        if (window->allNul)
+            *state = {};
+        else
+            Remember(file, window->ContentEnd(), *state);
+    }
     Delivery at{window->start, -1, false};
     // The second read takes the window's worth of bytes that end just before the content end;
     // when the content ends early in the file the first read already holds everything.
@@ -128,59 +183,69 @@ qint64 ReadTail(const QString& Path, QByteArray& Buffer, qint64 Wanted, const Si
     return count;
 }
 
-qint64 ReadAppended(const QString& Path, QByteArray& Buffer, qint64 /*Wanted*/,
-                    const SizeCaption& setSize, Delivery* where)
+FileReading& ReadingOf(const QString& Path)
 {
-    const qint64 tail = WindowBytes();
-    LogFileAccess file;
-    const std::optional<Window> window = OpenWindow(file, Path, setSize);
-    if (!window)
-        return -1;
-    const qint64 end = window->ContentEnd();
-    // Content ending before what was delivered means the file was truncated or replaced by a
-    // shorter one: read it as if for the first time rather than wait for the old size.
-    if (end < LastReadPos)
-        LastReadPos = 0;
-    Delivery at{end, -1, false};
-    if (window->allNul) {
-        if (where)
-            *where = at;
-        return DeliverBefore(file, end, 0, Buffer);
-    }
-    if (end <= LastReadPos)
-        return 0;
-    const qint64 fresh = LastReadPos == 0 ? window->last : end - LastReadPos;
-    // More than a window's worth since the last call: only the newest part is delivered.
-    const qint64 k = fresh <= tail ? fresh : tail - 1;
-    at = {end - k, uchar(window->bytes[window->last]), LastReadPos > 0 && k == fresh};
-    LastReadPos = end;
-    if (where)
-        *where = at;
-    return DeliverBefore(file, end, k, Buffer);
+    return Readings()[Path];
 }
 
-qint64 ReadForward(const QString& Path, QByteArray& Buffer, const SizeCaption& setSize,
-                   Delivery* where, bool* caughtUp)
+void ForgetReading(const QString& Path)
 {
-    *caughtUp = false;
+    if (Path.isEmpty())
+        Readings().clear();
+    else
+        Readings().erase(Path);
+}
+
+void ReadFromStart(const QString& Path)
+{
+    FileReading& state = ReadingOf(Path);
+    state = {};
+    state.started = true; // at 0, with nothing seen yet
+}
+
+qint64 ReadAppended(const QString& Path, QByteArray& Buffer, qint64 /*Wanted*/,
+                    const SizeCaption& setSize, Delivery* where, FileReading& state)
+{
     LogFileAccess file;
     const std::optional<Window> window = OpenWindow(file, Path, setSize);
-    if (!window)
+    if (!window) {
+        Failed(file, state);
         return -1;
-    const qint64 contentEnd = window->ContentEnd();
-    const qint64 from = LastReadPos;
-    if (window->allNul || contentEnd < from || (contentEnd == from && from > 0)) {
-        *caughtUp = !window->allNul;
+    }
+    state.failed = false;
+    Delivery ignored;
+    Delivery& at = where ? *where : ignored;
+    at = {-1, -1, true};
+    // Nothing but NUL padding in view: nothing to deliver, and nothing read so far is dropped.
+    if (window->allNul)
+        return 0;
+    const qint64 end = window->ContentEnd();
+    qint64 from = state.LastReadPos;
+    if (!state.started) { // the first delivery: the last window
+        from = window->start;
+        at.continues = false;
+    } else if (!SameContent(file, end, state)) {
+        // Truncated, rotated or written anew: the new content is read from its first byte.
+        from = 0;
+        at.continues = false;
+    } else if (end == from) {
         return 0;
     }
-    const qint64 end = qMin(from + WindowBytes() - 1, contentEnd);
+    if (end - from > BacklogCut) {
+        at.skipped = end - BacklogCut - from;
+        from = end - BacklogCut;
+        at.continues = false;
+    }
+    const qint64 to = qMin(from + WindowBytes() - 1, end);
     char held = window->bytes[window->last];
-    if (end < contentEnd)
-        ReadOrNul(file, end, &held, 1);
-    *where = {from, uchar(held), from > 0};
-    *caughtUp = end == contentEnd;
-    LastReadPos = end;
-    return DeliverBefore(file, end, end - from, Buffer);
+    if (to < end)
+        ReadOrNul(file, to, &held, 1);
+    at.start = from;
+    at.heldBack = uchar(held);
+    at.caughtUp = to == end;
+    const qint64 count = DeliverBefore(file, to, to - from, Buffer);
+    Remember(file, to, state);
+    return count;
 }
 
 } // namespace modMain

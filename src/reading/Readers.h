@@ -18,26 +18,43 @@ using SizeCaption = std::function<void(const QString&)>;
 // "Filesize: " and the size in decimal digits.
 QString FileSizeCaption(qint64 size);
 
+// How far following has read one file. Kept per file path, so that a Tail of one file never
+// disturbs following another.
+struct FileReading {
+    qint64 LastReadPos = 0; // offset of the byte held back at the end of the latest delivery
+    bool started = false;   // before the first delivery, following starts with the last window
+    QByteArray seen;        // the bytes read up to LastReadPos, the held-back byte included
+    bool failed = false;    // the latest read could not open the file
+    QString failure;        // and why
+    quint64 device = 0;     // the file last read, as its open descriptor named it
+    quint64 inode = 0;
+    LineMaker maker{NulByte::Character};
+    bool unfinishedShown = false; // Tail shows the maker's unterminated rest as a row
+};
+
 // The end of the file for the Tail command: normally the TailBytes bytes before the content end
 // (the last byte that is not NUL), then NUL. Returns the number of bytes placed in Buffer, or
 // -1 when the file cannot be opened (then nothing else happens). `where`, when given, receives
-// where the bytes came from and the byte held back at the content end.
+// where the bytes came from and the byte held back at the content end. `state`, when given, is
+// left at the tail's end, so that following goes on from there.
 qint64 ReadTail(const QString& Path, QByteArray& Buffer, qint64 Wanted, const SizeCaption& setSize,
-                Delivery* where = nullptr);
+                Delivery* where = nullptr, FileReading* state = nullptr);
+
+// The reading state of a path, made on first use.
+FileReading& ReadingOf(const QString& Path);
+// Following the path starts afresh, with the file's last window; every path when empty.
+void ForgetReading(const QString& Path = QString());
+// Following the path starts afresh with the file's first byte.
+void ReadFromStart(const QString& Path);
 
 // What was appended since the previous delivery (LastReadPos), for following a file. Returns
-// -1 when the file cannot be opened, 0 when nothing is new, otherwise the number of bytes
-// placed in Buffer, the last of them NUL. The byte at the content end is held back and
-// begins the next delivery. Wanted is accepted and not used. `where`, when given, receives
-// where a delivery came from and whether it continues the previous one.
+// -1 when the file cannot be opened (`state` then says why), 0 when nothing is new, otherwise
+// the number of bytes placed in Buffer, the last of them NUL. The byte at the content end is
+// held back and begins the next delivery. The first delivery is the file's last window; after
+// it, a file whose bytes before LastReadPos are no longer those read holds new content and is
+// read from byte 0. A delivery holds at most TailBytes - 1 bytes: `where` says whether more is
+// waiting. A backlog over 256 MiB is cut to its last 256 MiB. Wanted is accepted and not used.
 qint64 ReadAppended(const QString& Path, QByteArray& Buffer, qint64 Wanted,
-                    const SizeCaption& setSize, Delivery* where = nullptr);
-
-// The next window of a file from LastReadPos on, for following a file from its first byte
-// however much it already holds: at most TailBytes - 1 bytes, then NUL, the byte after them
-// held back as ReadAppended does. `caughtUp` says whether the delivery reached the content
-// end, after which ReadAppended goes on. Returns like ReadAppended.
-qint64 ReadForward(const QString& Path, QByteArray& Buffer, const SizeCaption& setSize,
-                   Delivery* where, bool* caughtUp);
+                    const SizeCaption& setSize, Delivery* where, FileReading& state);
 
 } // namespace modMain

@@ -3,6 +3,7 @@
 #include "HorizontalExtent.h"
 #include "LineAssembly.h"
 #include "OutputList.h"
+#include "Readers.h"
 
 #include <QByteArray>
 
@@ -10,11 +11,17 @@ namespace modMain
 {
 
 // Replaces the lines of lstRows, in one step, with the lines of the first Count bytes: NUL
-// bytes are dropped, the unterminated rest is not shown, and neither is the text before the
-// first line break unless `at` says the bytes start at the beginning of the file. A byte held
-// back at the content end takes the place of the closing NUL, so the newest line shows even
-// when the lines end with LF alone. The last line becomes current. A Count below 1 means no
-// bytes: the list is still emptied.
+// bytes are dropped, and the text before the first line break is not shown unless `at` says
+// the bytes start at the beginning of the file. A byte held back at the content end takes the
+// place of the closing NUL, so the newest line shows even when the lines end with LF alone.
+// The text after the last break shows as the last line, a finished file's last line need not
+// end with a break. The last line becomes current. A Count below 1 means no bytes: the list is
+// still emptied.
 void ShowTail(const QByteArray& Bytes, qint64 Count, OutputList& lstRows, const Delivery& at = {});
+
+// Tail of the file at Path: its end replaces the list, and following the file goes on from
+// there; the last line, when unterminated, stays open for following to complete. Returns what
+// ReadTail returns; -1 leaves the list empty.
+qint64 TailFile(const QString& Path, OutputList& lstRows, const SizeCaption& setSize);
 
 } // namespace modMain

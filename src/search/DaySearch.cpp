@@ -120,7 +120,7 @@ private:
         LogFileAccess file;
         const QString shown = ReadableName(name);
         if (!file.Open(QDir(m_folder).filePath(name))) {
-            Note(shown + QStringLiteral(": cannot be opened: ") + file.OpenError());
+            Note(shown + QStringLiteral(": cannot be opened: ") + file.Error());
             return;
         }
         ++m_searched;

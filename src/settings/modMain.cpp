@@ -12,7 +12,6 @@ void SetStartValues()
     IniPath.clear();
     CurrentPath.clear();
     EditorMode = 0;
-    LastReadPos = 0;
     SearchPosition = 0;
     FolderNames.clear();
     FolderPaths.clear();

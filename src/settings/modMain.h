@@ -28,7 +28,6 @@ inline qint32 TailBytes = 0;         // size of the readers' window
 inline QString IniPath;              // where the configuration file lives
 inline QString CurrentPath;          // selected log folder, always ending in the separator
 inline qint16 EditorMode = 0;        // 1 add, 2 edit
-inline qint64 LastReadPos = 0;       // content end of the latest delivery of the incremental reader
 inline qsizetype SearchPosition = 0; // output line where the next search step starts
 
 // Staging of the folder lines while the configuration file is read; element 0 stays empty.

@@ -7,7 +7,6 @@
 #include "folders/FilterPattern.h"
 #include "folders/FolderListView.h"
 #include "reading/OutputView.h"
-#include "reading/Readers.h"
 #include "reading/ShowTail.h"
 #include "settings/modMain.h"
 #include "ui_frmMain.h"
@@ -227,13 +226,9 @@ void frmMain::File1_DblClick()
 void frmMain::cmdTail_Click()
 {
     m_days.Finish();
-    QByteArray buffer(modMain::TailBytes + 1, '\0');
     const QString path = modMain::CurrentPath + ui->File1->FileName();
     ui->lblFullPath->setText(path);
-    modMain::Delivery at;
-    const qint64 count = modMain::ReadTail(
-        path, buffer, modMain::TailBytes, [this](const QString& c) { ShowFileSize(c); }, &at);
-    modMain::ShowTail(buffer, count, m_output, at);
+    modMain::TailFile(path, m_output, [this](const QString& c) { ShowFileSize(c); });
     SetHorizontalScrolls();
 }
 

@@ -33,9 +33,9 @@ class TestLineAssembly : public QObject
 private Q_SLOTS:
     void init() { modMain::SetStartValues(); }
 
-    // The text before the first break is hidden: the window may have cut that line; so is the
-    // text after the last. After a break one LF and then one CR are absorbed; NUL is dropped.
-    // Valid UTF-8 is read as such, anything else byte by byte as Windows-1252.
+    // The text before the first break is hidden: the window may have cut that line; the text
+    // after the last shows as the last line. After a break one LF and then one CR are absorbed; NUL
+    // is dropped. Valid UTF-8 is read as such, anything else byte by byte as Windows-1252.
     void tail()
     {
         const QByteArray bytes =
@@ -46,7 +46,7 @@ private Q_SLOTS:
                  QString::fromUtf8("L||B|C|D||E|F|G|H||abcd|caf\u00E9|caf\u00E9|\u00C3\u00A9\u00E9|"
                                    "\u20AC\u0081|\u00ED\u00A0\u20AC|\U0001F600")
                          .split(u'|') +
-                     QStringList(100000, "x"));
+                     QStringList(100000, "x") + QStringList{"rest"});
     }
 
     void smallWindow_data()
@@ -61,8 +61,11 @@ private Q_SLOTS:
         // Beyond the window the line it cuts is hidden; the final break, held back by the
         // reader, still ends the newest line.
         row("beyond the window", {"=012345678\r\nabcdef\r\n"}, {"abcdef"}, {"abcdef"});
+        // Following reads on a window at a time; the tail is the last window.
         row("gap of more than a window", {"=a\n", "+" + QByteArray("x\n").repeated(20) + "z\n"},
-            {"x", "x", "x", "x", "x", "x", "x", "z"}, {"a", "x", "x", "x", "x", "x", "x", "z"});
+            {"x", "x", "x", "x", "x", "x", "x", "z"},
+            QStringList{"a"} + QStringList(20, "x") + QStringList{"z"});
+        row("unterminated last line", {"=a\nlast"}, {"a", "last"}, {"a"});
         row("NUL padding", {"=" + QByteArray("a\nb\n\0\0\0\0", 8), QByteArray("=a\nb\nc\n\0\0", 9)},
             {"a", "b", "c"}, {"a", "b", "c"});
         row("truncated", {"=a\nb\nc\n", "=d\n"}, {"d"}, {"a", "b", "c", "d"});
@@ -75,14 +78,18 @@ private Q_SLOTS:
         modMain::TailBytes = 16;
         const QString path = m_dir.filePath(QString::fromLatin1(QTest::currentDataTag()));
         modMain::LineMaker maker(modMain::NulByte::Character);
+        modMain::FileReading reading;
         QByteArray buffer(modMain::TailBytes + 1, '\0');
         OutputBatch batch;
         modMain::Delivery at;
         for (const QByteArray& step : steps) {
             QVERIFY(step[0] == '+' ? Append(path, step.mid(1)) : WriteFile(path, step.mid(1)));
-            const qint64 count = modMain::ReadAppended(path, buffer, modMain::TailBytes, {}, &at);
-            if (count > 0)
-                maker.Feed(QByteArrayView(buffer).first(count - 1), at, batch);
+            do {
+                const qint64 count =
+                    modMain::ReadAppended(path, buffer, modMain::TailBytes, {}, &at, reading);
+                if (count > 0)
+                    maker.Feed(QByteArrayView(buffer).first(count - 1), at, batch);
+            } while (!at.caughtUp);
         }
         QStringList followed;
         for (qsizetype i = 0; i < batch.size(); ++i)
@@ -90,6 +97,18 @@ private Q_SLOTS:
         QTEST(followed, "followed");
         const qint64 count = modMain::ReadTail(path, buffer, modMain::TailBytes, {}, &at);
         QTEST(Shown(buffer, count, at), "tail");
+    }
+
+    // A delivery that claims to continue but does not begin with the held-back byte starts
+    // afresh instead of dropping a byte of another content.
+    void heldByteChecked()
+    {
+        modMain::LineMaker maker(modMain::NulByte::Character);
+        OutputBatch lines;
+        maker.Feed("ab", {0, 'c', false}, lines);
+        maker.Feed("xd\ne\n", {2, -1, true}, lines);
+        QCOMPARE(lines.size(), 1);
+        QCOMPARE(lines.Line(0), "e");
     }
 };
 

@@ -49,7 +49,8 @@ private Q_SLOTS:
         QCOMPARE((Rows{list.Count(), list.Current(), list.NextSelected(-1)}), (Rows{2, -1, -1}));
     }
 
-    // Lines around and beyond the size of a storage block come back byte for byte.
+    // Lines around and beyond the size of a storage block come back byte for byte, also after
+    // a Tail's unterminated row, moved by the bound, was completed in place.
     void storage()
     {
         OutputList list;
@@ -58,7 +59,14 @@ private Q_SLOTS:
         for (const qsizetype size : {0LL, block - 1, block, block + 1, 0LL, 3 * block})
             lines << QByteArray(size, char('a' + lines.size()));
         list.Replace(Batch(lines.mid(0, 4)));
+        list.ShowsTailOf(QStringLiteral("f"), true);
         list.Append(Batch(lines.mid(4)));
+        list.Bound(5, 1);
+        lines.removeFirst();
+        QCOMPARE((Rows{list.UnfinishedRow("f"), list.UnfinishedRow("g")}), (Rows{2, -1}));
+        lines[2] = QByteArray(2 * block, 'z');
+        list.FinishRow(lines[2]);
+        QCOMPARE(list.UnfinishedRow("f"), -1);
         QList<QByteArray> back;
         for (qsizetype i = 0; i < list.Count(); ++i)
             back << list.Bytes(i).toByteArray();

@@ -24,11 +24,13 @@ class TestReaders : public QObject
 
     QTemporaryDir m_dir;
     QString m_path;
+    modMain::FileReading m_state;
 
 private Q_SLOTS:
     void init()
     {
         modMain::SetStartValues();
+        m_state = {};
         m_path = m_dir.filePath(QString::fromLatin1(QTest::currentDataTag()) + ".log");
     }
 
@@ -36,24 +38,28 @@ private Q_SLOTS:
     {
         // Each step makes the file ("=" afresh, "+" appended, "s" sparse, 5 GiB, ending so, "d"
         // a folder, "p" a pipe), then reads its tail and what was appended; n holds for each
-        // step their counts (NUL after the bytes included) and starts, then LastReadPos.
+        // step their counts (NUL after the bytes included) and starts, then LastReadPos. Past
+        // the first delivery, following reads on a window at a time from where it stopped, and
+        // from byte 0 once the bytes before that place have changed.
         QTest::addColumn<QList<QByteArray>>("steps");
         QTest::addColumn<QList<qint64>>("n");
         auto row = [](const char* name, QList<QByteArray> steps, QList<qint64> n) {
             QTest::newRow(name) << steps << n;
         };
         const QByteArray first = Text(1000, 'a');
-        const qint64 e = Sparse - 1, g = 1000 + 2 * T - 1;
+        const qint64 e = Sparse - 1, g = 999 + T - 1;
         row("NULs", {"=" + Text(300, 'a') + QByteArray(10, '\0'), "+" + QByteArray(5, '\0')},
             {T + 1, 0, 300, 0, 299, T + 1, 0, 0, 0, 299});
-        row("last T NUL", {"=" + Text(T + 100, 'a') + QByteArray(T, '\0')}, {T + 1, 100, 1, 0, 0});
+        row("last T NUL", {"=" + Text(T + 100, 'a') + QByteArray(T, '\0')}, {T + 1, 100, 0, 0, 0});
         row("pipe", {"p"}, {-1, 0, -1, 0, 0});
         row("sparse beyond 4 GiB", {"s" + Text(1002, 'z'), "+ab\r\n"},
             {T + 1, e - T, T, Sparse - T, e, T + 1, e + 4 - T, 5, e, e + 4});
         row("growth beyond T", {"=" + first, "+" + Text(2 * T, 'g')},
-            {T + 1, 0, 1000, 0, 999, T + 1, g - T, T, g - T + 1, g});
+            {T + 1, 0, 1000, 0, 999, T + 1, 1000 + T - 1, T, 999, g});
         row("truncated", {"=" + first, "=", "=" + Text(200, 'c')},
-            {T + 1, 0, 1000, 0, 999, T + 1, 0, 1, 0, 0, T + 1, 0, 200, 0, 199});
+            {T + 1, 0, 1000, 0, 999, T + 1, 0, 0, 0, 999, T + 1, 0, 200, 0, 199});
+        row("rewritten longer", {"=" + first, "=" + Text(1500, 'b')},
+            {T + 1, 0, 1000, 0, 999, T + 1, 0, 1500, 0, 1499});
     }
 
     void reads()
@@ -80,14 +86,16 @@ private Q_SLOTS:
                 file.close();
                 QString size;
                 auto caption = [&size](const QString& text) { size += text; };
-                const qint64 got = appended ? modMain::ReadAppended(m_path, buffer, T, caption)
-                                            : modMain::ReadTail(m_path, buffer, T, caption);
+                const qint64 got =
+                    appended ? modMain::ReadAppended(m_path, buffer, T, caption, nullptr, m_state)
+                             : modMain::ReadTail(m_path, buffer, T, caption);
                 QCOMPARE(got, count);
                 QCOMPARE(buffer.left(qMax<qint64>(got, 0)), want);
                 QCOMPARE(size,
                          got < 0 ? QString() : QStringLiteral("Filesize: %1").arg(file.size()));
             }
-            QCOMPARE(modMain::LastReadPos, n[5 * i + 4]);
+            QCOMPARE(m_state.LastReadPos, n[5 * i + 4]);
+            QCOMPARE(m_state.failure, op == 'p' ? QStringLiteral("Not a regular file") : QString());
         }
     }
 };
