@@ -87,6 +87,11 @@ QString DecodeLogLine(QByteArrayView line)
     return FromCp1252(line);
 }
 
+bool IsUtf8(QByteArrayView line)
+{
+    return IsAscii(line) || Utf16Length(line) >= 0;
+}
+
 qsizetype DecodedLength(QByteArrayView line)
 {
     if (IsAscii(line))

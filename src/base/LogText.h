@@ -11,5 +11,8 @@ bool IsAscii(QByteArrayView bytes);
 // the control characters of the same value, as Windows itself maps them.
 QString DecodeLogLine(QByteArrayView line);
 
+// True when the line is valid UTF-8 (ASCII included): its bytes are already its text in UTF-8.
+bool IsUtf8(QByteArrayView line);
+
 // The length in characters (UTF-16 units) of DecodeLogLine(line), without decoding.
 qsizetype DecodedLength(QByteArrayView line);

@@ -205,8 +205,7 @@ void Monitor::Show(const OutputBatch& lines)
     }
     if (divider && lines.size() > 0 && m_window.FilterText() == QStringLiteral("*"))
         m_lastDivider = now;
-    const qsizetype gone = m_lstRows.Bound(m_limit, m_drop);
-    modMain::SearchPosition = qMax<qsizetype>(0, modMain::SearchPosition - gone);
+    m_lstRows.Bound(m_limit, m_drop);
 }
 
 void Monitor::MoveTo(const QString& name)

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "OutputMarks.h"
 #include "OutputModel.h"
 
-#include <QItemSelectionModel>
 #include <QList>
 #include <QObject>
+
+#include <utility>
 
 // The output window lstRows as the logic sees it: its lines, each with a selected mark, and
 // one current line. The marks are the selection model that the view shares.
@@ -16,7 +18,7 @@ public:
     explicit OutputList(QObject* parent = nullptr);
 
     OutputModel* Model() { return &m_model; }
-    QItemSelectionModel* Selection() { return &m_selection; }
+    OutputMarks* Selection() { return &m_marks; }
 
     qsizetype Count() const { return m_model.Count(); }
     QString Text(qsizetype i) const { return m_model.Text(i); }
@@ -24,9 +26,9 @@ public:
     QByteArrayView Bytes(qsizetype i) const { return m_model.Bytes(i); }
     // Length in characters of line i, -1 when there is no such line.
     qsizetype TextLength(qsizetype i) const;
-    bool IsSelected(qsizetype i) const;
+    bool IsSelected(qsizetype i) const { return m_marks.IsMarked(i); }
     // The first selected line after `after`, -1 when there is none.
-    qsizetype NextSelected(qsizetype after) const;
+    qsizetype NextSelected(qsizetype after) const { return m_marks.NextMarked(after); }
 
     // Makes line i current and brings it into view; the selected marks stay as they are.
     // Any i outside the list leaves no current line.
@@ -36,8 +38,9 @@ public:
     void Append(const OutputBatch& lines);
     void Replace(const OutputBatch& lines);
     void Clear();
-    // Keeps at most `limit` lines: past it the oldest `drop` lines go at once, and the selected
-    // marks move with the lines that remain. Returns how many lines went.
+    // Keeps at most `limit` lines: past it the oldest `drop` lines go at once. The selected
+    // marks and SearchPosition move with the lines that remain; a SearchPosition on a line that
+    // went becomes -1, before the first line. Returns how many lines went.
     qsizetype Bound(qsizetype limit, qsizetype drop);
 
     // Which file's lines end the list (set by Tail and following), empty when unknown. Replace
@@ -53,26 +56,30 @@ public:
     // Puts the completed line in that row's place; the row is no longer open.
     void FinishRow(QByteArrayView line);
 
-    void SelectAll();
-    // Exactly these lines become selected, as one selection of merged ranges.
+    void SelectAll() { m_marks.MarkAll(true); }
+    // Exactly these lines become selected.
     void SelectLines(const QList<qsizetype>& ascendingRows);
-    // The selected lines in list order, each followed by CR LF.
-    QString SelectedText() const;
+    // Exactly the lines whose bytes `matches` accepts become selected, in one pass over the
+    // list. Returns how many there are and the first of them (-1 when none).
+    template <typename Matches> std::pair<qsizetype, qsizetype> SelectWhere(Matches&& matches);
+    // The selected lines in list order as UTF-8, each followed by the platform's line end.
+    QByteArray SelectedText() const;
 
 private:
-    struct Span {
-        qsizetype first;
-        qsizetype last;
-    };
-    QList<Span> SelectedSpans() const;
-    void SelectOnly(const QItemSelection& selection);
-
     void Forget();
 
     OutputModel m_model;
-    QItemSelectionModel m_selection;
+    OutputMarks m_marks{&m_model};
     QString m_source;
     QString m_tailOf;       // while the list ends with that file's Tail
     QString m_unfinishedOf; // whose Tail shows an unterminated row
     qsizetype m_unfinished = -1;
 };
+
+template <typename Matches>
+std::pair<qsizetype, qsizetype> OutputList::SelectWhere(Matches&& matches)
+{
+    const qsizetype count =
+        m_marks.MarkWhere(Count(), [&](qsizetype row) { return matches(m_model.Bytes(row)); });
+    return {count, count > 0 ? m_marks.NextMarked(-1) : -1};
+}

@@ -63,11 +63,19 @@ qint64 OutputModel::ByteCount(qsizetype first, qsizetype last) const
 const OutputModel::Block& OutputModel::BlockAt(qint64 position) const
 {
     // The last block that starts at or before the position; an empty line at a block border
-    // may resolve to either neighbour, which gives the same empty view.
-    const auto after =
-        std::upper_bound(m_blocks.begin(), m_blocks.end(), position,
-                         [](qint64 pos, const Block& block) { return pos < block.start; });
-    return *(after - 1);
+    // may resolve to either neighbour, which gives the same empty view. Search, Copy and
+    // painting ask for lines in order, so the block of the last question comes first.
+    const auto holds = [&](size_t b) {
+        return b < m_blocks.size() && m_blocks[b].start <= position &&
+               (b + 1 == m_blocks.size() || position < m_blocks[b + 1].start);
+    };
+    if (!holds(m_lastBlock) && !holds(++m_lastBlock)) {
+        const auto after =
+            std::upper_bound(m_blocks.begin(), m_blocks.end(), position,
+                             [](qint64 pos, const Block& block) { return pos < block.start; });
+        m_lastBlock = size_t(after - m_blocks.begin() - 1);
+    }
+    return m_blocks[m_lastBlock];
 }
 
 void OutputModel::Append(const OutputBatch& lines)

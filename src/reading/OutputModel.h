@@ -74,4 +74,5 @@ private:
     std::vector<Block> m_blocks;
     std::vector<qint64> m_starts; // virtual position of each line
     qint64 m_end = 0;
+    mutable size_t m_lastBlock = 0;
 };

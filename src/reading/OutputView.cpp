@@ -1,14 +1,22 @@
 #include "OutputView.h"
 
+#include "OutputAccessible.h"
 #include "OutputList.h"
 #include "base/LogText.h"
 
+#include <QAccessible>
+#include <QClipboard>
 #include <QEvent>
 #include <QFontDatabase>
 #include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QPainter>
 #include <QScrollBar>
 #include <QStyle>
+#include <QStyledItemDelegate>
 
 #include <cmath>
 #include <limits>
@@ -30,6 +38,37 @@ qreal PaintedWidth(QStringView text, qreal advance, qreal tabStop)
         x = c == u'\t' ? (std::floor(x / tabStop) + 1) * tabStop : x + advance;
     return x;
 }
+
+// Paints a line as selected from its mark, and the current line with a frame that shows also
+// while another window has the focus, in a colour that stands out from the marked lines.
+class MarkDelegate : public QStyledItemDelegate
+{
+public:
+    explicit MarkDelegate(OutputView* view) : QStyledItemDelegate(view), m_view(view) {}
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override
+    {
+        QStyleOptionViewItem shown(option);
+        const bool marked = m_view->List() && m_view->List()->IsSelected(index.row());
+        shown.state.setFlag(QStyle::State_Selected, marked);
+        shown.state.setFlag(QStyle::State_HasFocus, false);
+        QStyledItemDelegate::paint(painter, shown, index);
+        if (index != m_view->currentIndex())
+            return;
+        const QPalette& colours = option.palette;
+        painter->save();
+        painter->setPen(QPen(marked ? colours.color(QPalette::Active, QPalette::Text)
+                                    : colours.color(QPalette::Active, QPalette::Highlight),
+                             2));
+        painter->setBrush(Qt::NoBrush);
+        painter->drawRect(QRectF(option.rect).adjusted(1, 1, -1, -1));
+        painter->restore();
+    }
+
+private:
+    OutputView* m_view;
+};
 
 } // namespace
 
@@ -55,6 +94,8 @@ OutputView::OutputView(QWidget* parent) : QTableView(parent)
     // Tab belongs to the window's focus chain: moving the current line with it would also
     // change the selection that Copy takes.
     setTabKeyNavigation(false);
+    setItemDelegate(new MarkDelegate(this));
+    InstallOutputAccessible();
     FitRowHeight();
 }
 
@@ -68,7 +109,9 @@ void OutputView::SetList(OutputList* list)
         m_listed << connect(list->Model(), &QAbstractItemModel::modelReset, this,
                             &OutputView::LinesReset)
                  << connect(list->Model(), &QAbstractItemModel::rowsInserted, this,
-                            &OutputView::LinesAdded);
+                            &OutputView::LinesAdded)
+                 << connect(list->Selection(), &OutputMarks::MarksChanged, this,
+                            &OutputView::MarksChanged);
     }
     setModel(list ? list->Model() : nullptr);
     QItemSelectionModel* made = selectionModel();
@@ -147,17 +190,90 @@ void OutputView::scrollTo(const QModelIndex& index, ScrollHint hint)
     // the bar would be set against the old, shorter range.
     executeDelayedItemsLayout();
     QTableView::scrollTo(index, hint);
+    MoveOutFromUnder(index);
     horizontalScrollBar()->setValue(sideways);
 }
 
-void OutputView::selectionChanged(const QItemSelection& selected, const QItemSelection& deselected)
+void OutputView::MarksChanged()
 {
-    // A count over a long list changes a hundred thousand ranges at once; finding which of them
-    // are in view costs more than painting the few rows that are.
-    if (selected.size() + deselected.size() > 64)
-        viewport()->update();
-    else
-        QTableView::selectionChanged(selected, deselected);
+    viewport()->update();
+    if (QAccessible::isActive()) {
+        QAccessibleEvent event(this, QAccessible::SelectionWithin);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+void OutputView::mousePressEvent(QMouseEvent* event)
+{
+    if (m_list)
+        m_list->Selection()->Pressed(indexAt(event->position().toPoint()));
+    QTableView::mousePressEvent(event);
+}
+
+void OutputView::mouseReleaseEvent(QMouseEvent* event)
+{
+    QTableView::mouseReleaseEvent(event);
+    if (m_list)
+        m_list->Selection()->Released();
+}
+
+void OutputView::keyPressEvent(QKeyEvent* event)
+{
+    if (event->matches(QKeySequence::Copy)) {
+        CopySelected();
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void OutputView::CopySelected()
+{
+    if (!m_list || m_list->Count() == 0)
+        return;
+    // The bytes go to the clipboard as they are; a window that asks for text gets them as
+    // UTF-8 without another conversion.
+    const QByteArray text = m_list->SelectedText();
+    auto* data = new QMimeData;
+    data->setData(QStringLiteral("text/plain;charset=utf-8"), text);
+    data->setData(QStringLiteral("text/plain"), text);
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setMimeData(data);
+}
+
+void OutputView::MoveOutFromUnder(const QModelIndex& index)
+{
+    if (!m_cover || !m_cover->isVisible() || !index.isValid())
+        return;
+    const QRect frame = m_cover->frameGeometry();
+    const QRect cover(viewport()->mapFromGlobal(frame.topLeft()), frame.size());
+    // A line's text may stand anywhere across the list: its whole width counts.
+    const auto band = [&] {
+        const QRect row = visualRect(index);
+        return QRect(0, row.top(), viewport()->width(), row.height())
+            .intersected(viewport()->rect());
+    };
+    const QRect row = band();
+    const int height = rowHeight(index.row());
+    if (!row.intersects(cover) || height <= 0)
+        return;
+    // The rows of the list above the cover and below it, the nearer side first.
+    const int slot = row.top() / height;
+    const int above = cover.top() / height - 1;
+    const int below = (cover.bottom() + height) / height;
+    const bool upper = row.center().y() < cover.center().y();
+    QScrollBar* bar = verticalScrollBar();
+    const int start = bar->value();
+    const int unit = verticalScrollMode() == ScrollPerItem ? 1 : height;
+    for (const int target : {upper ? above : below, upper ? below : above}) {
+        if (target < 0 || (target + 1) * height > viewport()->height())
+            continue;
+        bar->setValue(start + (slot - target) * unit);
+        if (band().isValid() && !band().intersects(cover))
+            return;
+    }
+    bar->setValue(start);
 }
 
 void OutputView::changeEvent(QEvent* event)

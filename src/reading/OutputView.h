@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QTableView>
 
 class OutputList;
@@ -7,7 +8,9 @@ class OutputList;
 // The output window lstRows: one column without headers or grid, rows of one fixed height,
 // whole-row extended selection, the system's fixed-width font at 9 points. Built for millions
 // of lines: rows are measured only as they arrive, and only those that may be the widest.
-// Tab and Shift+Tab leave the list instead of moving its current line.
+// Tab and Shift+Tab leave the list instead of moving its current line. Marked lines are painted
+// from the list's marks, the current line with a frame of its own; Ctrl+C copies the marked
+// lines.
 class OutputView : public QTableView
 {
     Q_OBJECT
@@ -15,7 +18,7 @@ class OutputView : public QTableView
 public:
     explicit OutputView(QWidget* parent = nullptr);
 
-    // Shows the list's lines; the list's selection model becomes the view's.
+    // Shows the list's lines; the list's marks become the view's selection model.
     void SetList(OutputList* list);
     OutputList* List() const { return m_list; }
     // Width of the one column, so the horizontal scroll range reaches it.
@@ -30,12 +33,21 @@ public:
     // The widest column the header can hold.
     int MaximumExtent() const;
 
+    // Puts the marked lines on the clipboard; an empty list leaves the clipboard alone.
+    void CopySelected();
+    // A line brought into view is kept out from under this window (the search dialog) where
+    // the rows it leaves free allow it.
+    void KeepClearOf(QWidget* cover) { m_cover = cover; }
+
 protected:
     void changeEvent(QEvent* event) override;
-    void selectionChanged(const QItemSelection& selected,
-                          const QItemSelection& deselected) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    void MarksChanged();
+    void MoveOutFromUnder(const QModelIndex& index);
     void FitRowHeight();
     int TextMargin() const;
     void LinesReset();
@@ -45,4 +57,5 @@ private:
     OutputList* m_list = nullptr;
     qreal m_widest = 0; // text width of the widest line since the last reset
     QList<QMetaObject::Connection> m_listed;
+    QPointer<QWidget> m_cover;
 };

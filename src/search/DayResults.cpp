@@ -1,7 +1,6 @@
 #include "DayResults.h"
 
 #include "reading/OutputList.h"
-#include "settings/modMain.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -47,10 +46,8 @@ void DayResults::Add(const DayBatch& batch)
 void DayResults::End(bool cancelled)
 {
     m_lstRows.SelectLines(m_matches);
-    const qsizetype first = m_matches.value(0, 0);
-    m_lstRows.SetCurrent(first);
-    modMain::SearchPosition = first;
-    Q_EMIT Finished(CountResult(m_matches.size(), m_text), cancelled);
+    Q_EMIT Finished(Counted(m_lstRows, m_text, m_matches.size(), m_matches.value(0, -1)),
+                    cancelled);
 }
 
 } // namespace search

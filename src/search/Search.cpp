@@ -14,12 +14,10 @@ const QString NextMatch = QStringLiteral("Next match");
 
 PressResult Count(OutputList& list, const QString& text)
 {
-    const QList<qsizetype> matches = MatchingLines(list, text);
-    list.SelectLines(matches);
-    const qsizetype first = matches.value(0, 0);
-    list.SetCurrent(first);
-    modMain::SearchPosition = first;
-    return CountResult(matches.size(), text);
+    const LineMatcher matcher(text);
+    const auto [matches, first] =
+        list.SelectWhere([&](QByteArrayView line) { return matcher.Matches(line); });
+    return Counted(list, text, matches, first);
 }
 
 PressResult Step(OutputList& list)
@@ -35,28 +33,17 @@ PressResult Step(OutputList& list)
 
 } // namespace
 
-PressResult CountResult(qsizetype matches, const QString& text)
+PressResult Counted(OutputList& list, const QString& text, qsizetype matches, qsizetype first)
 {
+    first = qMax<qsizetype>(first, 0);
+    list.SetCurrent(first);
+    modMain::SearchPosition = first;
     const QString quoted = QStringLiteral(" of '") + text + QStringLiteral("' found");
     if (matches == 0)
         return {QStringLiteral("&Search"), QStringLiteral("No occurances") + quoted};
     if (matches == 1)
         return {NextMatch, QStringLiteral("1 occurance") + quoted};
     return {NextMatch, QString::number(matches) + QStringLiteral(" occurances") + quoted};
-}
-
-QList<qsizetype> MatchingLines(const OutputList& list, const QString& text)
-{
-    QList<qsizetype> rows;
-    if (text.isEmpty())
-        return rows;
-    const LineMatcher matcher(text);
-    const qsizetype count = list.Count();
-    for (qsizetype i = 0; i < count; ++i) {
-        if (matcher.Matches(list.Bytes(i)))
-            rows.append(i);
-    }
-    return rows;
 }
 
 std::optional<PressResult> Press(OutputList& list, const QString& text, const QString& caption)

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QList>
 #include <QString>
 
 #include <optional>
@@ -10,23 +9,21 @@ class OutputList;
 namespace search
 {
 
-// The lines whose text, upper-cased, contains `text` upper-cased, in list order. Empty lines
-// and an empty text never match.
-QList<qsizetype> MatchingLines(const OutputList& list, const QString& text);
-
 // What the dialog shows after a press of its search button.
 struct PressResult {
     QString caption;
     QString status;
 };
 
-// What the dialog shows after counting `matches` lines that hold `text`.
-PressResult CountResult(qsizetype matches, const QString& text);
-
 // One press of the search button. The caption is the dialog's mode: "Next match" steps to the
-// next selected line after SearchPosition, any other caption counts, selects exactly the
-// matching lines and makes the first of them current. An empty text or an empty list does
-// nothing at all.
+// next selected line after SearchPosition, any other caption counts, selects exactly the lines
+// whose text, upper-cased, contains `text` upper-cased, and makes the first of them current.
+// An empty text or an empty list does nothing at all.
 std::optional<PressResult> Press(OutputList& list, const QString& text, const QString& caption);
+
+// What a count of `text` ends with once its `matches` are the selected lines, the first of them
+// `first` (-1 when none): that line current and the position of the next step, and the count
+// in the dialog's words.
+PressResult Counted(OutputList& list, const QString& text, qsizetype matches, qsizetype first);
 
 } // namespace search

@@ -16,9 +16,11 @@ namespace modMain
 #ifdef Q_OS_WIN
 inline constexpr auto DefaultViewer = "notepad.exe";
 inline constexpr auto FileManager = "explorer.exe";
+inline constexpr auto LineEnd = "\r\n"; // of text put on the clipboard
 #else
 inline constexpr auto DefaultViewer = "xdg-open";
 inline constexpr auto FileManager = "xdg-open";
+inline constexpr auto LineEnd = "\n";
 #endif
 
 inline QString ExtViewer;            // configuration file; the View command reads it

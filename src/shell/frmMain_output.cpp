@@ -1,11 +1,9 @@
 #include "frmMain.h"
 
+#include "reading/OutputView.h"
 #include "search/frmSearch.h"
 #include "settings/modMain.h"
 #include "ui_frmMain.h"
-
-#include <QClipboard>
-#include <QGuiApplication>
 
 // The output window's commands: Clear, Copy and the search dialog.
 
@@ -20,17 +18,14 @@ void frmMain::cmdClear_Click()
 
 void frmMain::cmdCopy_Click()
 {
-    if (m_output.Count() == 0)
-        return;
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    clipboard->clear();
-    clipboard->setText(m_output.SelectedText());
+    ui->lstRows->CopySelected();
 }
 
 void frmMain::cmdSearch_Click()
 {
     if (!m_search) {
         m_search = new frmSearch(m_output, this);
+        ui->lstRows->KeepClearOf(m_search);
         m_search->SetDays(m_days, [this] {
             return search::DayFolder{modMain::CurrentPath, m_folderFilter};
         });

@@ -19,7 +19,7 @@ static QStringList Shown(const QByteArray& bytes, qint64 count, const modMain::D
     QStringList lines;
     for (qsizetype i = 0; i < list.Count(); ++i)
         lines << list.Text(i) + (list.TextLength(i) == list.Text(i).size() ? "" : "(length)");
-    if (list.Current() != list.Count() - 1 || list.Selection()->hasSelection())
+    if (list.Current() != list.Count() - 1 || list.NextSelected(-1) >= 0)
         lines << QStringLiteral("(current line or marks wrong)");
     return lines;
 }

@@ -1,4 +1,6 @@
 #include "reading/OutputList.h"
+#include "search/Search.h"
+#include "settings/modMain.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -18,35 +20,80 @@ class TestOutputList : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    // Marks from SelectLines (runs kept as ranges, lines beyond the end ignored) and by hand
-    // (backwards, overlapping, toggled out) come back once each, in list order; the current
-    // line leaves them alone. An append is one insertion, an empty one none; a replacement
-    // drops marks and current line.
+    // Marks from SelectLines (lines beyond the end ignored) and from the view's commands
+    // (overlapping, toggled out, a current selection replaced and then kept) come back once
+    // each, in list order, each line ending in LF; the current line leaves them alone. An
+    // append is one insertion, an empty one none; a replacement drops marks and current line.
     void marksAndChanges()
     {
         OutputList list;
         list.Replace(Batch({"l0", "l1", "l2", "l3", "l4", "l5", "l6", "l7", "l8", "l9"}));
         list.SelectLines({0, 1, 2, 5, 8, 9, 10, 12});
-        QCOMPARE(list.Selection()->selection().size(), 3);
-        QCOMPARE(list.SelectedText(), QStringLiteral("l0\r\nl1\r\nl2\r\nl5\r\nl8\r\nl9\r\n"));
+        QCOMPARE(list.SelectedText(), QByteArray("l0\nl1\nl2\nl5\nl8\nl9\n"));
         list.SelectLines({});
-        const auto select = QItemSelectionModel::Select, toggle = QItemSelectionModel::Toggle;
-        for (const auto& [top, bottom, flag] : {std::tuple(5, 6, select), std::tuple(1, 1, select),
-                                                std::tuple(2, 5, select), std::tuple(3, 3, toggle)})
-            list.Selection()->select(
-                QItemSelection(list.Model()->index(top, 0), list.Model()->index(bottom, 0)), flag);
+        using F = QItemSelectionModel;
+        QItemSelectionModel plain(list.Model()); // the marks follow Qt's rules
+        using Command = std::tuple<int, int, F::SelectionFlags>;
+        for (const auto& [top, bottom, flag] :
+             {Command(5, 6, F::Select), Command(1, 1, F::Select), Command(2, 5, F::Select),
+              Command(3, 3, F::Toggle), Command(8, 9, F::SelectCurrent),
+              Command(7, 7, F::SelectCurrent), Command(6, 6, F::Deselect | F::Current),
+              Command(0, 0, F::NoUpdate)}) {
+            const QItemSelection lines(list.Model()->index(top, 0), list.Model()->index(bottom, 0));
+            list.Selection()->select(lines, flag);
+            plain.select(lines, flag);
+        }
+        for (int i = 0; i < list.Count(); ++i)
+            QCOMPARE(list.IsSelected(i), plain.isSelected(list.Model()->index(i, 0)));
         list.SetCurrent(10);
         QCOMPARE(list.Current(), -1);
         list.SetCurrent(3);
-        QCOMPARE((Rows{list.Current(), list.NextSelected(-1), list.NextSelected(2)}),
+        QCOMPARE((Rows{list.Current(), list.NextSelected(-1), list.NextSelected(3)}),
                  (Rows{3, 1, 4}));
-        QCOMPARE(list.SelectedText(), QStringLiteral("l1\r\nl2\r\nl4\r\nl5\r\nl6\r\n"));
+        QCOMPARE(list.SelectedText(), QByteArray("l1\nl2\nl3\nl4\nl5\n"));
         QSignalSpy inserted(list.Model(), &QAbstractItemModel::rowsInserted);
         list.Append(Batch({"a", "b", "c"}));
         list.Append(OutputBatch());
         QCOMPARE(inserted, (QList<QList<QVariant>>{{QModelIndex(), 10, 12}}));
+        QCOMPARE((Rows{list.NextSelected(5), list.Selection()->MarkedCount()}), (Rows{-1, 5}));
         list.Replace(Batch({"a", "b"}));
         QCOMPARE((Rows{list.Count(), list.Current(), list.NextSelected(-1)}), (Rows{2, -1, -1}));
+    }
+
+    // Copy takes UTF-8 as it is and decodes anything else as Windows-1252; empty lines stay.
+    void copiedText()
+    {
+        OutputList list;
+        list.Replace(Batch({"caf\xC3\xA9", "", "x", "caf\xE9 \x80", "\xE2\x82", "tab\tend"}));
+        list.SelectLines({0, 1, 3, 4, 5});
+        QCOMPARE(QString::fromUtf8(list.SelectedText()),
+                 QStringLiteral("caf\u00E9\n\ncaf\u00E9 \u20AC\n\u00E2\u201A\ntab\tend\n"));
+    }
+
+    // A drop of the oldest lines takes their marks along; a search position on a dropped line
+    // is before the first line, so the next step finds the first remaining match.
+    void boundDrop_data()
+    {
+        QTest::addColumn<qsizetype>("position");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("on a dropped line") << qsizetype(1) << "Match on line: 0";
+        QTest::newRow("before the list") << qsizetype(-1) << "Match on line: 0";
+        QTest::newRow("on a kept line") << qsizetype(4) << "Match on line: 2";
+        QTest::newRow("on the last match") << qsizetype(6) << "This is the last match";
+    }
+    void boundDrop()
+    {
+        QFETCH(qsizetype, position);
+        OutputList list;
+        list.Replace(Batch({"m0", "x", "m2", "x", "m4", "x", "m6", "x"}));
+        QCOMPARE(search::Press(list, QStringLiteral("m"), QStringLiteral("&Search"))->status,
+                 QStringLiteral("4 occurances of 'm' found"));
+        modMain::SearchPosition = position;
+        list.Append(Batch({"x", "m9"}));
+        QCOMPARE(list.Bound(8, 4), 4);
+        QCOMPARE(QString::fromLatin1(list.SelectedText()), QStringLiteral("m4\nm6\n"));
+        QTEST(search::Press(list, QStringLiteral("m"), QStringLiteral("Next match"))->status,
+              "status");
     }
 
     // Lines around and beyond the size of a storage block come back byte for byte, also after

@@ -2,15 +2,120 @@
 #include "reading/OutputList.h"
 #include "reading/OutputView.h"
 
+#include <QAccessible>
 #include <QPainter>
 #include <QScrollBar>
 #include <QTest>
+
+// A press, a move or a release of the left button over `row` of a view.
+static void Mouse(QAbstractItemView& view, QEvent::Type type, int row, Qt::KeyboardModifiers keys)
+{
+    const QPoint at = view.visualRect(view.model()->index(row, 0)).topLeft() + QPoint(20, 3);
+    const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+    const Qt::MouseButtons held =
+        type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+    QMouseEvent event(type, at, view.viewport()->mapToGlobal(at), button, held, keys);
+    QApplication::sendEvent(view.viewport(), &event);
+}
+
+// Plays gestures on a view: "c5" click row 5, "C5" Ctrl+click, "S5" Shift+click, "B5"
+// Ctrl+Shift+click, "d2-6" drag from row 2 to 6, "D2-6" the same with Ctrl, "k:Shift+Down" a key.
+static void Play(QAbstractItemView& view, const QString& gestures)
+{
+    for (const QString& gesture : gestures.split(u' ')) {
+        if (gesture.startsWith(u"k:")) {
+            const QKeyCombination key = QKeySequence::fromString(gesture.mid(2))[0];
+            QTest::keyClick(&view, key.key(), key.keyboardModifiers());
+            continue;
+        }
+        const QChar kind = gesture[0];
+        const QStringList rows = gesture.mid(1).split(u'-');
+        Qt::KeyboardModifiers keys;
+        keys.setFlag(Qt::ControlModifier, kind == u'C' || kind == u'B' || kind == u'D');
+        keys.setFlag(Qt::ShiftModifier, kind == u'S' || kind == u'B');
+        Mouse(view, QEvent::MouseButtonPress, rows.first().toInt(), keys);
+        if (rows.size() > 1) {
+            for (int row = rows.first().toInt() + 1; row <= rows.last().toInt(); ++row)
+                Mouse(view, QEvent::MouseMove, row, keys);
+        }
+        Mouse(view, QEvent::MouseButtonRelease, rows.last().toInt(), keys);
+    }
+}
 
 class TestOutputView : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
+    // Every gesture marks what plain Qt selection selects, row by row, with the same current
+    // line; the view's accessible table reports the marks as its selected rows.
+    void gestures_data()
+    {
+        QTest::addColumn<QString>("gestures");
+        QTest::addColumn<int>("marked"); // how many lines, so that no row passes by doing nothing
+        auto row = [](const char* gestures, int marked) {
+            QTest::newRow(gestures) << gestures << marked;
+        };
+        row("c3", 1);
+        row("c3 C5", 2);
+        row("c3 C5 C3", 1);
+        row("c3 S7", 5);
+        row("c2 C5 B8", 5);
+        row("c2 S6 c4", 1);
+        row("c2 C6 S9", 5);
+        row("c2 k:Shift+Down k:Shift+Down", 3);
+        row("c5 k:Shift+Down k:Shift+Down k:Shift+Up", 2);
+        row("c1 k:Shift+PgDown", -1); // a page: more than one line
+        row("d2-6", 5);
+        row("c0 D3-6", 5);
+        row("c1 S8 D3-5", 5);
+        row("k:Ctrl+A", 40);
+        row("k:Ctrl+A C4", 39);
+        row("c2 k:Ctrl+Down k:Ctrl+Down k:Ctrl+Space", 2);
+        row("c3 k:Shift+End", 1); // End stays on the line of a one-column table
+        row("c3 k:Shift+Down k:Down", 1);
+    }
+
+    void gestures()
+    {
+        QFETCH(QString, gestures);
+        OutputList list;
+        OutputBatch lines;
+        for (int i = 0; i < 40; ++i)
+            lines.Add(QByteArray("line ") + QByteArray::number(i));
+        list.Replace(lines);
+        OutputView marks, plain;
+        marks.SetList(&list);
+        plain.setModel(list.Model());
+        for (OutputView* view : {&marks, &plain}) {
+            view->resize(300, 200);
+            view->show();
+            QVERIFY(QTest::qWaitForWindowExposed(view));
+            view->selectionModel()->setCurrentIndex(list.Model()->index(0, 0),
+                                                    QItemSelectionModel::NoUpdate);
+            Play(*view, gestures);
+        }
+        QStringList differ;
+        int count = 0;
+        for (int i = 0; i < list.Count(); ++i) {
+            count += list.IsSelected(i);
+            if (list.IsSelected(i) != plain.selectionModel()->isSelected(list.Model()->index(i, 0)))
+                differ << QString::number(i);
+        }
+        QCOMPARE(differ.join(u' '), QString());
+        QCOMPARE(marks.currentIndex().row(), plain.currentIndex().row());
+        QFETCH(int, marked);
+        QVERIFY2(marked < 0 ? count > 1 : count == marked, qPrintable(QString::number(count)));
+        QAccessibleTableInterface* table =
+            QAccessible::queryAccessibleInterface(&marks)->tableInterface();
+        QList<int> rows;
+        for (int i = 0; i < list.Count(); ++i)
+            if (list.IsSelected(i))
+                rows << i;
+        QCOMPARE(table->selectedRows(), rows);
+        QCOMPARE(table->cellAt(rows.first(), 0)->tableCellInterface()->isSelected(), true);
+    }
+
     // The newest of two million lines is brought to the bottom row. The column reaches the
     // widest line as painted, tabs at wide stops, and grows as wider lines are appended, but
     // not beyond what a header holds. Bringing a line into view keeps the sideways position,

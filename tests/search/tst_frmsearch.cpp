@@ -4,6 +4,7 @@
 #include "settings/modMain.h"
 #include "shell/frmMain.h"
 
+#include <QAccessible>
 #include <QTest>
 
 // The search dialog over the main window's output list.
@@ -85,6 +86,56 @@ private Q_SLOTS:
                 marks << QString::number(i);
         shown << QString::number(list->Current()) << marks.join(u' ');
         QTEST(shown.join(u" | "), "state");
+        // Assistive tools see the same marks.
+        QList<int> marked;
+        for (int i = 0; i < list->Count(); ++i)
+            if (list->IsSelected(i))
+                marked << i;
+        QCOMPARE(QAccessible::queryAccessibleInterface(main.findChild<OutputView*>())
+                     ->tableInterface()
+                     ->selectedRows(),
+                 marked);
+    }
+
+    // Each step brings its match to rows of the list that the dialog leaves free, and the
+    // current match is painted unlike the other marked lines while the dialog has the focus.
+    void stepsClearOfDialog()
+    {
+        modMain::SetStartValues();
+        FakeMessageBox messages;
+        frmMain main(messages, QDir::tempPath());
+        auto* view = main.findChild<OutputView*>();
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        OutputBatch batch;
+        for (int i = 0; i < 400; ++i)
+            batch.Add(QByteArray(i > 50 && i % 7 == 3 ? "match " : "line ") +
+                      QByteArray::number(i));
+        view->List()->Replace(batch);
+        view->scrollTo(view->model()->index(48, 0), QAbstractItemView::PositionAtTop);
+        QTest::mouseClick(main.findChild<QWidget*>("cmdSearch"), Qt::LeftButton);
+        auto* dialog = main.findChild<frmSearch*>();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog));
+        const QRect cover = dialog->frameGeometry();
+        const QRect list(view->viewport()->mapToGlobal(QPoint(0, 0)), view->viewport()->size());
+        QVERIFY(cover.intersects(list));
+        QTest::keyClicks(dialog->findChild<QWidget*>("txtSearch"), QStringLiteral("match"));
+        for (int step = 0; step < 30; ++step) {
+            QTest::keyClick(dialog->findChild<QWidget*>("txtSearch"), Qt::Key_Return);
+            const QRect row = view->visualRect(view->currentIndex());
+            const QRect shown(view->viewport()->mapToGlobal(QPoint(0, row.top())),
+                              QSize(list.width(), row.height()));
+            QVERIFY2(shown.intersected(list).isValid() &&
+                         !shown.intersected(list).intersects(cover),
+                     qPrintable(QString::number(view->currentIndex().row())));
+        }
+        const QImage image = view->viewport()->grab().toImage();
+        const int current = view->visualRect(view->currentIndex()).center().y();
+        const int other = current + 7 * view->rowHeight(0) < image.height()
+                              ? current + 7 * view->rowHeight(0)
+                              : current - 7 * view->rowHeight(0);
+        QVERIFY(view->List()->IsSelected(view->indexAt(QPoint(1, other)).row()));
+        QVERIFY(image.pixel(1, current) != image.pixel(1, other));
     }
 };
 
