@@ -116,9 +116,11 @@ xdotool key alt+s
 dialog=$(wait_window "Search")
 sleep 0.3
 xdotool type "web 2612"
-xdotool key alt+d alt+f ctrl+a
+xdotool key alt+d
+sleep 0.3 # the choice takes effect after the button's short show
+xdotool key alt+f
 xdotool type 04/12/2026
-xdotool key alt+t ctrl+a
+xdotool key alt+t
 xdotool type 06/12/2026
 xdotool key Return
 sleep 1

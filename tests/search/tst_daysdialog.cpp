@@ -71,9 +71,10 @@ private Q_SLOTS:
             QWidget* focus = QApplication::focusWidget();
             if (key == u"wait")
                 QTRY_VERIFY(!days.Running());
-            else if (key.startsWith(u"alt+"))
+            else if (key.startsWith(u"alt+")) {
                 QTest::keyClick(focus, key.back().toLatin1(), Qt::AltModifier);
-            else if (key == u"Return" || key == u"Escape" || key == u"Down")
+                QTest::qWait(150); // a button's accelerator clicks it after a short show
+            } else if (key == u"Return" || key == u"Escape" || key == u"Down")
                 QTest::keyClick(focus, key == u"Return"   ? Qt::Key_Return
                                        : key == u"Escape" ? Qt::Key_Escape
                                                           : Qt::Key_Down);
