@@ -34,9 +34,15 @@ LineMatcher::LineMatcher(const QString& text)
     m_needle = m_upper.toLatin1();
     // Horspool's table over folded bytes: how far the window may move when its last byte is c.
     const qsizetype last = m_needle.size() - 1;
-    m_skip.fill(m_needle.size());
+    std::array<qsizetype, 256> folded;
+    folded.fill(m_needle.size());
     for (qsizetype i = 0; i < last; ++i)
-        m_skip[uchar(m_needle[i])] = last - i;
+        folded[uchar(m_needle[i])] = last - i;
+    // Indexed by the byte as stored, so the scan folds nothing; 0 where the needle's last byte
+    // may stand.
+    for (int c = 0; c < 256; ++c)
+        m_skip[size_t(c)] = Fold[size_t(c)] == uchar(m_needle[last]) ? 0 : folded[Fold[size_t(c)]];
+    m_shiftAfterLast = folded[uchar(m_needle[last])];
 }
 
 bool LineMatcher::Matches(QByteArrayView line) const
@@ -56,16 +62,20 @@ qsizetype LineMatcher::FindBytes(QByteArrayView bytes, qsizetype from) const
     const qsizetype last = n - 1;
     const auto* hay = reinterpret_cast<const uchar*>(bytes.data());
     const auto* needle = reinterpret_cast<const uchar*>(m_needle.constData());
-    for (qsizetype pos = qMax<qsizetype>(from, 0); pos + n <= bytes.size();) {
-        const uchar c = Fold[hay[pos + last]];
-        if (c == needle[last]) {
-            qsizetype i = 0;
-            while (i < last && Fold[hay[pos + i]] == needle[i])
-                ++i;
-            if (i == last)
-                return pos;
+    const qsizetype end = bytes.size() - n; // the last place the needle can start
+    for (qsizetype pos = qMax<qsizetype>(from, 0); pos <= end;) {
+        qsizetype skip;
+        while ((skip = m_skip[hay[pos + last]]) != 0) {
+            pos += skip;
+            if (pos > end)
+                return -1;
         }
-        pos += m_skip[c];
+        qsizetype i = 0;
+        while (i < last && Fold[hay[pos + i]] == needle[i])
+            ++i;
+        if (i == last)
+            return pos;
+        pos += m_shiftAfterLast;
     }
     return -1;
 }

@@ -28,6 +28,7 @@ private:
 
     QString m_upper;
     bool m_ascii = false;
-    QByteArray m_needle; // upper-case ASCII
-    std::array<qsizetype, 256> m_skip{};
+    QByteArray m_needle;                 // upper-case ASCII
+    std::array<qsizetype, 256> m_skip{}; // Horspool's shifts by the stored byte
+    qsizetype m_shiftAfterLast = 1;      // after a miss where the last byte fit
 };

@@ -37,17 +37,22 @@ void DayResults::Start(const QString& folder, const QString& filter, const QDate
 
 void DayResults::Add(const DayBatch& batch)
 {
-    const qsizetype first = m_lstRows.Count();
-    for (const qsizetype i : batch.matches)
-        m_matches.append(first + i);
+    if (batch.matches)
+        m_matches.append({m_lstRows.Count(), m_lstRows.Count() + batch.lines.size()});
     m_lstRows.Append(batch.lines);
 }
 
 void DayResults::End(bool cancelled)
 {
-    m_lstRows.SelectLines(m_matches);
-    Q_EMIT Finished(Counted(m_lstRows, m_text, m_matches.size(), m_matches.value(0, -1)),
-                    cancelled);
+    qsizetype range = 0;
+    const qsizetype marked =
+        m_lstRows.Selection()->MarkWhere(m_lstRows.Count(), [&](qsizetype row) {
+            while (range < m_matches.size() && m_matches[range].second <= row)
+                ++range;
+            return range < m_matches.size() && m_matches[range].first <= row;
+        });
+    const qsizetype first = m_matches.isEmpty() ? -1 : m_matches.first().first;
+    Q_EMIT Finished(Counted(m_lstRows, m_text, marked, first), cancelled);
 }
 
 } // namespace search

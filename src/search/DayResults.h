@@ -55,7 +55,7 @@ private:
     OutputList& m_lstRows;
     DaySearch m_search;
     QString m_text;
-    QList<qsizetype> m_matches; // list lines
+    QList<std::pair<qsizetype, qsizetype>> m_matches; // list lines [first, end)
     qsizetype m_files = 0;
     qint64 m_bytes = 0;
 };

@@ -2,7 +2,6 @@
 
 #include "base/LineMatcher.h"
 #include "base/LogFileAccess.h"
-#include "base/LogText.h"
 #include "folders/DatedStyle.h"
 #include "folders/FileListing.h"
 #include "folders/FilterPattern.h"
@@ -15,6 +14,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
+#include <vector>
 
 namespace search
 {
@@ -22,12 +23,65 @@ namespace search
 namespace
 {
 
-// Handed over and not yet delivered; past this the worker waits for the window.
-constexpr qint64 MaxInFlight = 16 << 20;
+// Handed over and not yet delivered; past this the worker waits for the window. The window
+// takes everything that waits in one go, so this bounds how long it is kept from other events.
+constexpr qint64 MaxInFlight = 2 << 20;
 
 bool IsBreak(char c)
 {
     return c == '\r' || c == '\n';
+}
+
+// Where the line that holds `at` starts, given that one starts at or before `from`; the ranges
+// of successive calls do not overlap.
+qsizetype LineStart(QByteArrayView bytes, qsizetype from, qsizetype at)
+{
+    const auto* p = static_cast<const char*>(bytes.data());
+    const void* lf = memrchr(p + from, '\n', size_t(at - from));
+    const void* cr = memrchr(p + from, '\r', size_t(at - from));
+    const char* last = std::max(static_cast<const char*>(lf), static_cast<const char*>(cr));
+    return last ? last - p + 1 : from;
+}
+
+// The next line break at or after a place, for places that only grow: each break kind is looked
+// up again only once passed, so a block is scanned about once whatever the number of hits.
+class NextBreak
+{
+public:
+    explicit NextBreak(QByteArrayView bytes) : m_bytes(bytes) {}
+    qsizetype After(qsizetype at) { return std::min(Next(m_lf, '\n', at), Next(m_cr, '\r', at)); }
+
+private:
+    qsizetype Next(qsizetype& cached, char c, qsizetype at)
+    {
+        if (cached < at) {
+            const void* found = std::memchr(m_bytes.data() + at, c, size_t(m_bytes.size() - at));
+            cached = found ? static_cast<const char*>(found) - m_bytes.data() : m_bytes.size();
+        }
+        return cached;
+    }
+    QByteArrayView m_bytes;
+    qsizetype m_lf = -1, m_cr = -1;
+};
+
+// Whether the bytes are all ASCII, and whether one of them is NUL, in one pass.
+std::pair<bool, bool> Kinds(QByteArrayView bytes)
+{
+    constexpr quint64 Ones = 0x0101010101010101ULL, Highs = 0x8080808080808080ULL;
+    const char* p = bytes.data();
+    qsizetype left = bytes.size();
+    quint64 any = 0, zero = 0;
+    for (; left >= 8; p += 8, left -= 8) {
+        quint64 word;
+        std::memcpy(&word, p, 8);
+        any |= word;
+        zero |= (word - Ones) & ~word & Highs; // non-zero when a byte of the word is 0
+    }
+    for (; left > 0; ++p, --left) {
+        any |= uchar(*p);
+        zero |= *p == 0 ? Highs : 0;
+    }
+    return {(any & Highs) == 0, zero != 0};
 }
 
 qint64 BatchBytes(const OutputBatch& lines)
@@ -93,9 +147,6 @@ public:
         for (qsizetype i = 0; i < files.names.size() && !Stopped(); ++i) {
             SearchFile(files.names[i]);
             m_owner.SendProgress(++m_done, m_bytes);
-            if (m_pending.lines.size() > 0)
-                m_owner.Send(std::move(m_pending));
-            m_pending = {};
         }
         if (m_full)
             m_pending.lines.Add(QStringLiteral("Search stopped: the output window holds at most ") +
@@ -108,7 +159,7 @@ public:
             closing += QStringLiteral("; ") + Counted(files.skipped, "file", "files") +
                        QStringLiteral(" without a valid date in the name skipped");
         m_pending.lines.Add(closing);
-        m_owner.Send(std::move(m_pending));
+        m_owner.Send(std::exchange(m_pending, {}));
         m_owner.SendFinished(m_owner.Cancelled() && !m_full);
     }
 
@@ -157,23 +208,23 @@ private:
         }
         if (carried > 0 && !Stopped()) // the file shrank while it was read
             Scan(QByteArrayView(m_buffer.constData(), carried));
-        if (m_held.size() > 0) {
-            m_pending.lines.Add(shown + QStringLiteral(": ") +
-                                Counted(m_held.size(), "match", "matches"));
-            for (qsizetype i = 0; i < m_held.size(); ++i) {
-                m_pending.matches.append(m_pending.lines.size());
-                m_pending.lines.Add(m_held.Line(i));
-            }
-            m_sent += m_held.size() + 1;
+        if (m_heldLines > 0) {
+            Note(shown + QStringLiteral(": ") + Counted(m_heldLines, "match", "matches"));
+            m_owner.Send(std::exchange(m_pending, {}));
+            for (OutputBatch& lines : m_held)
+                m_owner.Send({std::move(lines), true});
+            m_sent += m_heldLines;
         }
         m_held.clear();
+        m_heldLines = 0;
         if (m_buffer.size() > 4 * m_owner.m_blockSize)
             m_buffer = QByteArray(); // a very long line is no reason to keep its memory
     }
 
+    // A heading, or a file that cannot be opened; a heading always has room.
     void Note(const QString& line)
     {
-        if (m_sent + 3 > m_owner.m_lineLimit) {
+        if (m_sent + m_heldLines + 3 > m_owner.m_lineLimit) {
             m_full = true;
             return;
         }
@@ -184,16 +235,15 @@ private:
     // Whole lines only: every line of `bytes` ends at a break or at the end of the file.
     void Scan(QByteArrayView bytes)
     {
-        const bool nul = std::memchr(bytes.data(), 0, size_t(bytes.size())) != nullptr;
-        if (m_byteScan && !nul && IsAscii(bytes)) {
+        const auto [ascii, nul] = Kinds(bytes);
+        if (m_byteScan && ascii && !nul) {
             // Only the lines around a hit need a look.
-            for (qsizetype hit = m_matcher.FindBytes(bytes); hit >= 0 && !m_full;) {
-                qsizetype start = hit, end = hit;
-                while (start > 0 && !IsBreak(bytes[start - 1]))
-                    --start;
-                while (end < bytes.size() && !IsBreak(bytes[end]))
-                    ++end;
+            NextBreak breaks(bytes);
+            for (qsizetype hit = m_matcher.FindBytes(bytes), from = 0; hit >= 0 && !m_full;) {
+                const qsizetype start = LineStart(bytes, from, hit);
+                const qsizetype end = breaks.After(hit);
                 Take(bytes.sliced(start, end - start));
+                from = end;
                 hit = m_matcher.FindBytes(bytes, end);
             }
             return;
@@ -220,11 +270,15 @@ private:
     {
         // Room is kept for this file's heading, the line saying the search stopped, and the
         // closing line.
-        if (m_sent + m_held.size() + 4 > m_owner.m_lineLimit) {
+        if (m_sent + m_heldLines + 4 > m_owner.m_lineLimit) {
             m_full = true;
             return;
         }
-        m_held.Add(line);
+        // In parts small enough for the window to take one between two of its events.
+        if (m_held.empty() || m_held.back().size() >= 4096)
+            m_held.emplace_back();
+        m_held.back().Add(line);
+        ++m_heldLines;
     }
 
     DaySearch& m_owner;
@@ -232,7 +286,9 @@ private:
     const LineMatcher m_matcher;
     const bool m_byteScan;
     QByteArray m_buffer;
-    OutputBatch m_held; // the current file's matching lines, until its heading is known
+    // The current file's matching lines, until its heading is known.
+    std::vector<OutputBatch> m_held;
+    qsizetype m_heldLines = 0;
     DayBatch m_pending;
     QElapsedTimer m_progress;
     qsizetype m_sent = 0; // lines handed over or pending

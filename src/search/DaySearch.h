@@ -29,11 +29,11 @@ struct DayFiles {
 DayFiles ChooseDayFiles(const QString& folder, const QString& filter, const QDate& from,
                         const QDate& to);
 
-// Lines for the output list, in order; `matches` are the indexes within `lines` of the lines
-// that hold the search text (not the headings and notes around them).
+// Lines for the output list, in order: either lines that hold the search text, or headings
+// and notes around them.
 struct DayBatch {
     OutputBatch lines;
-    QList<qsizetype> matches;
+    bool matches = false;
 };
 
 // Searches the chosen files for a text on a thread of its own, file by file from byte 0 up to

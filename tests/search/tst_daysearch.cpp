@@ -28,7 +28,7 @@ Result Run(DaySearch& search, const QString& folder, const DayFiles& files, cons
     Result result;
     QObject::connect(&search, &DaySearch::Found, [&](const search::DayBatch& batch) {
         for (qsizetype i = 0; i < batch.lines.size(); ++i)
-            result.lines << (batch.matches.contains(i) ? QStringLiteral("> ") : QString()) +
+            result.lines << (batch.matches ? QStringLiteral("> ") : QString()) +
                                 DecodeLogLine(batch.lines.Line(i));
     });
     QSignalSpy finished(&search, &DaySearch::Finished);
