@@ -1,5 +1,5 @@
-# The two set-up commands: `make run` builds and starts Tarvisk, `make test` builds and runs
-# every test. Both install missing Debian packages first.
+# The two set-up commands: `make run` builds and starts Tarvisk (the program only), `make test`
+# builds and runs every test. Both install missing Debian packages first.
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 PACKAGE_BUILD ?= build-package
@@ -24,7 +24,8 @@ build: configure
 # configuration (run/tarvisk.ini) with it.
 RUN ?= run
 
-run: build
+run: configure
+	cmake --build $(BUILD) -j $(JOBS) --target tarvisk
 	mkdir -p $(RUN)
 	cp $(BUILD)/src/tarvisk $(RUN)/tarvisk
 	cd $(RUN) && ./tarvisk

@@ -1,23 +1,44 @@
-// Figures of following a log: the CPU an idle follow costs against `tail -f`, the bytes read
-// from an unchanged file, the delay from a line written to the line shown, the CPU of
-// following a busy log, and the memory a followed line takes.
+// Figures of following a log as the user sees it: a writer in its own process, the lines
+// painted by a shown output view. The CPU an idle follow costs against `tail -f`, the bytes
+// read from an unchanged file, the delay from a line written to the line painted (with change
+// notifications and with the timer alone), the CPU of following a busy log, a burst caught up
+// without a lost line or a long stall, and the memory a followed line takes.
 #include "Figures.h"
 #include "base/LogFileAccess.h"
 #include "reading/Monitor.h"
+#include "reading/OutputView.h"
 #include "settings/modMain.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTimer>
 
 #include <algorithm>
 #include <ctime>
+#include <functional>
 
 namespace
 {
+
+// Tells when the output view has painted.
+class App : public QApplication
+{
+public:
+    using QApplication::QApplication;
+    QObject* viewport = nullptr;
+    std::function<void()> painted;
+
+    bool notify(QObject* receiver, QEvent* event) override
+    {
+        const bool paint = event->type() == QEvent::Paint && receiver == viewport;
+        const bool done = QApplication::notify(receiver, event);
+        if (paint && painted)
+            painted();
+        return done;
+    }
+};
 
 struct Window final : FollowWindow {
     bool IsStopRequested() const override { return false; }
@@ -30,6 +51,13 @@ double CpuSeconds()
     timespec now{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
     return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+}
+
+qint64 MonotonicNs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
 }
 
 // User and system time of another process, from /proc.
@@ -49,17 +77,36 @@ void Run(int ms)
     QCoreApplication::exec();
 }
 
+// Runs the event loop until `done` or the time is up.
+void RunUntil(const std::function<bool()>& done, int ms)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+}
+
 bool Append(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
     return file.open(QIODevice::Append) && file.write(bytes) == bytes.size();
 }
 
+// A follow with its output view shown, as in the main window.
 struct Follow {
     Window window;
     SystemClock clock;
     OutputList list;
+    OutputView view;
     Monitor monitor{list, window, clock};
+    explicit Follow(bool notifications = true)
+    {
+        view.SetList(&list);
+        view.resize(800, 500);
+        view.show();
+        static_cast<App*>(qApp)->viewport = view.viewport();
+        monitor.SetNotifications(notifications);
+    }
 };
 
 void Idle(const QString& path)
@@ -82,32 +129,44 @@ void Idle(const QString& path)
     tail.waitForFinished();
 }
 
+// The writer stamps each line with CLOCK_MONOTONIC just before writing it; the delay ends when
+// the view has painted the row.
+std::vector<double> Latencies(const QString& path, int lines, bool notifications)
+{
+    Follow follow(notifications);
+    follow.monitor.Start(path);
+    std::vector<double> delays;
+    qsizetype next = follow.list.Count();
+    static_cast<App*>(qApp)->painted = [&] {
+        const qint64 now = MonotonicNs();
+        for (; next < follow.list.Count(); ++next) {
+            const QList<QByteArray> words = follow.list.Bytes(next).toByteArray().split(' ');
+            if (words.value(0) == "stamp")
+                delays.push_back(double(now - words.value(1).toLongLong()) / 1e6);
+        }
+    };
+    QProcess writer;
+    writer.start(QStringLiteral(LOG_WRITER),
+                 {path, QString::number(lines), QStringLiteral("paced")});
+    writer.waitForStarted();
+    RunUntil([&] { return int(delays.size()) >= lines; }, lines * 2000 + 5000);
+    writer.waitForFinished();
+    static_cast<App*>(qApp)->painted = nullptr;
+    std::sort(delays.begin(), delays.end());
+    return delays;
+}
+
 void Latency(const QString& path)
 {
-    Follow follow;
-    follow.monitor.Start(path);
-    QElapsedTimer clock;
-    clock.start();
-    QList<qint64> written;
-    double worst = 0;
-    QObject::connect(follow.list.Model(), &QAbstractItemModel::rowsInserted, [&] {
-        for (qint64 at : written)
-            worst = qMax(worst, double(clock.elapsed() - at) / 1000);
-        written.clear();
-    });
-    QTimer writer;
-    int lines = 0;
-    QObject::connect(&writer, &QTimer::timeout, [&] {
-        written.append(clock.elapsed());
-        Append(path, "latency " + QByteArray::number(lines) + "\r\n");
-        writer.start(200 + QRandomGenerator::global()->bounded(1300));
-        if (++lines == 20)
-            writer.stop();
-    });
-    writer.start(500);
-    while (lines < 20 || !written.isEmpty())
-        Run(500);
-    Figure("follow_latency_max", worst, "s");
+    const std::vector<double> delays = Latencies(path, 60, true);
+    if (delays.empty())
+        return;
+    Figure("follow_latency_lines", double(delays.size()), "lines");
+    Figure("follow_latency_median", delays[delays.size() / 2], "ms");
+    Figure("follow_latency_max", delays.back(), "ms");
+    const std::vector<double> polled = Latencies(path, 20, false);
+    if (!polled.empty())
+        Figure("follow_latency_poll_only_max", polled.back() / 1000, "s");
 }
 
 void Busy(const QString& path)
@@ -126,6 +185,93 @@ void Busy(const QString& path)
     Figure("follow_100kb_per_s_cpu", (CpuSeconds() - cpu) / 10 * 100, "%");
     writer.kill();
     writer.waitForFinished();
+}
+
+// The longest time the event loop was kept busy: the longest gap between the ticks of a 5 ms
+// timer.
+class StallMeter
+{
+public:
+    StallMeter()
+    {
+        m_clock.start();
+        m_ticks.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&m_ticks, &QTimer::timeout, [this] {
+            m_longest = qMax(m_longest, m_clock.elapsed() - m_last);
+            m_last = m_clock.elapsed();
+        });
+        m_ticks.start(5);
+    }
+    double LongestMs() const { return double(m_longest); }
+
+private:
+    QElapsedTimer m_clock;
+    QTimer m_ticks;
+    qint64 m_last = 0;
+    qint64 m_longest = 0;
+};
+
+// Counts the rows that start with `prefix` as they arrive, without holding up the event loop.
+class RowCounter
+{
+public:
+    RowCounter(OutputList& list, const QByteArray& prefix)
+    {
+        m_connection =
+            QObject::connect(list.Model(), &QAbstractItemModel::rowsInserted,
+                             [&list, prefix, this](const QModelIndex&, int first, int last) {
+                                 for (int i = first; i <= last; ++i)
+                                     m_rows += list.Bytes(i).startsWith(prefix);
+                             });
+    }
+    ~RowCounter() { QObject::disconnect(m_connection); }
+    qint64 Rows() const { return m_rows; }
+
+private:
+    QMetaObject::Connection m_connection;
+    qint64 m_rows = 0;
+};
+
+// A burst written at once by another process.
+void Burst(const QString& path, const QString& burst, qint64 lines)
+{
+    Follow follow;
+    follow.monitor.Start(path);
+    Run(300);
+    RowCounter shown(follow.list, "burst ");
+    StallMeter stalls;
+    QProcess writer; // started, not waited for: the event loop goes on meanwhile
+    writer.start(QStringLiteral("sh"),
+                 {QStringLiteral("-c"), QStringLiteral("cat '%1' >>'%2'").arg(burst, path)});
+    RunUntil([&] { return shown.Rows() >= lines; }, 60000);
+    writer.waitForFinished();
+    Run(200);
+    Figure("follow_burst_1mib_lines_lost", double(lines - shown.Rows()), "lines");
+    Figure("follow_burst_longest_stall_ms", stalls.LongestMs(), "ms");
+}
+
+// Following yesterday's file of a dated style when today's appears, 100 MiB already and quiet.
+void DayMove(const QString& folder)
+{
+    const QDate today = QDate::currentDate();
+    const QString yesterday = folder + today.addDays(-1).toString(u"'/ex'yyMMdd'.log'");
+    Append(yesterday, "yesterday\r\n");
+    QByteArray day;
+    qint64 lines = 0;
+    for (; day.size() < (qint64(100) << 20); ++lines)
+        day += "day " + QByteArray::number(lines) + ' ' + QByteArray(110, 'd') + "\r\n";
+    Append(folder + QStringLiteral("/new.tmp"), day);
+    day.clear();
+    Follow follow;
+    follow.monitor.Start(yesterday, QStringLiteral("exyymmdd.log"));
+    Run(1500);
+    RowCounter shown(follow.list, "day ");
+    StallMeter stalls;
+    QFile::rename(folder + QStringLiteral("/new.tmp"),
+                  folder + today.toString(u"'/ex'yyMMdd'.log'"));
+    RunUntil([&] { return shown.Rows() >= lines; }, 120000);
+    Figure("follow_daymove_100mib_lines_lost", double(lines - shown.Rows()), "lines");
+    Figure("follow_daymove_100mib_longest_stall_ms", stalls.LongestMs(), "ms");
 }
 
 void Memory(const QString& path)
@@ -180,21 +326,44 @@ void DayPolls(const QString& folder)
 
 } // namespace
 
+// Runs every part, or only those named on the command line (idle, latency, busy, burst,
+// daymove, memory, days).
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    App app(argc, argv);
     modMain::SetStartValues();
+    const QStringList only = app.arguments().mid(1);
+    auto wanted = [&](const char* part) {
+        return only.isEmpty() || only.contains(QLatin1StringView(part));
+    };
     QTemporaryDir dir;
     auto file = [&](const char* name, const QByteArray& content) {
         const QString path = dir.filePath(QString::fromLatin1(name));
         Append(path, content);
         return path;
     };
-    Idle(file("idle.log", QByteArray("quiet line\r\n").repeated(20000)));
-    Latency(file("latency.log", "start\r\n"));
-    Busy(file("busy.log", "start\n"));
-    Memory(file("memory.log", "start\r\n"));
-    QTemporaryDir days;
-    DayPolls(days.path());
+    if (wanted("idle"))
+        Idle(file("idle.log", QByteArray("quiet line\r\n").repeated(20000)));
+    if (wanted("latency"))
+        Latency(file("latency.log", "start\r\n"));
+    if (wanted("busy"))
+        Busy(file("busy.log", "start\n"));
+    if (wanted("burst")) {
+        QByteArray burst;
+        qint64 lines = 0;
+        for (; burst.size() < (1 << 20); ++lines)
+            burst += "burst " + QByteArray::number(lines) + ' ' + QByteArray(90, 'b') + "\r\n";
+        Burst(file("burst.log", "start\n"), file("burst.bytes", burst), lines);
+    }
+    if (wanted("daymove")) {
+        QTemporaryDir days;
+        DayMove(days.path());
+    }
+    if (wanted("memory"))
+        Memory(file("memory.log", "start\r\n"));
+    if (wanted("days")) {
+        QTemporaryDir days;
+        DayPolls(days.path());
+    }
     return 0;
 }

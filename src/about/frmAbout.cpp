@@ -15,7 +15,7 @@ frmAbout::frmAbout(UrlOpener& opener, const QString& webAddress, QWidget* owner)
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFixedSize(size());
     setModal(true);
-    ui->picIcon->setPixmap(QIcon(QStringLiteral(":/tarvisk.png")).pixmap(32, 32));
+    ui->picIcon->setPixmap(QIcon(QStringLiteral(":/tarvisk.svg")).pixmap(32, 32));
     QFont link = ui->Label2->font();
     link.setPointSizeF(9.75); // a little larger than the notices, as a link stands out
     ui->Label2->setFont(link);

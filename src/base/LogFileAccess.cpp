@@ -23,26 +23,6 @@ HANDLE Native(qintptr handle)
 }
 } // namespace
 
-namespace
-{
-// Size, time and file index of an open handle.
-LogFileAccess::Status InfoOf(HANDLE file)
-{
-    LogFileAccess::Status status;
-    BY_HANDLE_FILE_INFORMATION info;
-    if (GetFileInformationByHandle(file, &info)) {
-        status.exists = true;
-        status.size = qint64(quint64(info.nFileSizeHigh) << 32 | info.nFileSizeLow);
-        status.modified = qint64(quint64(info.ftLastWriteTime.dwHighDateTime) << 32 |
-                                 info.ftLastWriteTime.dwLowDateTime) *
-                          100;
-        status.device = info.dwVolumeSerialNumber;
-        status.inode = quint64(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
-    }
-    return status;
-}
-} // namespace
-
 bool LogFileAccess::Open(const QString& path)
 {
     Close();
@@ -111,31 +91,21 @@ LogFileAccess::Status LogFileAccess::Stat(const QString& path)
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return status;
-    status = InfoOf(file);
+    BY_HANDLE_FILE_INFORMATION info;
+    if (GetFileInformationByHandle(file, &info)) {
+        status.exists = true;
+        status.size = qint64(quint64(info.nFileSizeHigh) << 32 | info.nFileSizeLow);
+        status.modified = qint64(quint64(info.ftLastWriteTime.dwHighDateTime) << 32 |
+                                 info.ftLastWriteTime.dwLowDateTime) *
+                          100;
+        status.device = info.dwVolumeSerialNumber;
+        status.inode = quint64(info.nFileIndexHigh) << 32 | info.nFileIndexLow;
+    }
     CloseHandle(file);
     return status;
 }
 
-LogFileAccess::Status LogFileAccess::Info() const
-{
-    return m_handle == -1 ? Status() : InfoOf(Native(m_handle));
-}
-
 #else
-
-namespace
-{
-LogFileAccess::Status StatusOf(const struct stat& info)
-{
-    LogFileAccess::Status status;
-    status.exists = true;
-    status.size = info.st_size;
-    status.modified = qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
-    status.device = info.st_dev;
-    status.inode = info.st_ino;
-    return status;
-}
-} // namespace
 
 bool LogFileAccess::Open(const QString& path)
 {
@@ -201,18 +171,16 @@ qint64 LogFileAccess::ReadAt(qint64 pos, char* into, qint64 n)
 
 LogFileAccess::Status LogFileAccess::Stat(const QString& path)
 {
+    Status status;
     struct stat info;
     if (path.contains(QChar(0)) || ::stat(QFile::encodeName(path).constData(), &info) != 0)
-        return {};
-    return StatusOf(info);
-}
-
-LogFileAccess::Status LogFileAccess::Info() const
-{
-    struct stat info;
-    if (m_handle == -1 || ::fstat(int(m_handle), &info) != 0)
-        return {};
-    return StatusOf(info);
+        return status;
+    status.exists = true;
+    status.size = info.st_size;
+    status.modified = qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    status.device = info.st_dev;
+    status.inode = info.st_ino;
+    return status;
 }
 
 #endif

@@ -37,9 +37,6 @@ public:
     bool Open(const QString& path);
     void Close();
     const QString& Error() const { return m_error; }
-    // The open file as its descriptor names it: the file actually read, whatever the path
-    // names by now.
-    Status Info() const;
     // Size of the open file; 0 when none is open.
     qint64 Size() const;
     // Reads up to n bytes from the absolute position pos; returns how many were read (fewer at

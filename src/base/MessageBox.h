@@ -6,7 +6,8 @@
 // that tests answer with a fake instead of a modal window.
 struct Message {
     enum class Icon { None, Information, Exclamation, Critical, Question };
-    enum class Buttons { Ok, OkCancel, YesNo };
+    // RetryQuitCancel: Retry, "Quit without saving" (answered Discard) and Cancel.
+    enum class Buttons { Ok, OkCancel, YesNo, SaveDiscardCancel, RetryQuitCancel };
 
     QString text;
     QString title = QStringLiteral("Tarvisk");
@@ -14,7 +15,7 @@ struct Message {
     Buttons buttons = Buttons::Ok;
 };
 
-enum class MessageAnswer { Ok, Cancel, Yes, No };
+enum class MessageAnswer { Ok, Cancel, Yes, No, Save, Discard, Retry };
 
 class MessageBox
 {

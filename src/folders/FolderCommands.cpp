@@ -2,7 +2,6 @@
 
 #include "settings/modMain.h"
 
-#include <QDir>
 #include <QProcess>
 
 namespace
@@ -66,7 +65,7 @@ Command OpenFolderCommand(const QString& path)
 
 QString OpenFailedText(const QString& path)
 {
-    return QStringLiteral("Failed to open \\\\") + path + QDir::separator();
+    return QStringLiteral("Failed to open ") + path;
 }
 
 std::optional<Command> ViewCommand(const QString& extViewer, const QString& filePath)

@@ -24,7 +24,7 @@ std::optional<DayFollow> DayFollow::At(const QString& folder, const QString& nam
     day.m_folder = folder;
     day.m_date = *date;
     day.List(today, nowMs);
-    if (!day.m_listed.isEmpty()) // a later file exists already: this one is not the newest
+    if (day.Next(today, nowMs)) // a later file has content already: this one is not the newest
         return std::nullopt;
     return day;
 }
@@ -45,21 +45,28 @@ bool DayFollow::HoldsContent(const QString& name) const
     return !name.isEmpty() && LogFileAccess::Stat(m_folder + name).size > 0;
 }
 
+QDate DayFollow::LastCandidate(const QDate& today) const
+{
+    // A stray file dated tomorrow must not take the place of today's.
+    return m_date >= today ? today.addDays(1) : today;
+}
+
 std::optional<QString> DayFollow::Next(const QDate& today, qint64 nowMs)
 {
     if (nowMs - m_listedAt >= ListEveryMs)
         List(today, nowMs);
-    const QDate last = today.addDays(1);
+    const QDate last = LastCandidate(today);
+    QMap<QDate, QStringList> names;
     for (QDate day = qMax(m_date.addDays(1), today.addDays(-DaysLookedUp)); day <= last;
-         day = day.addDays(1)) {
-        for (const QString& name : {m_style.NameFor(day), m_listed.value(day)}) {
+         day = day.addDays(1))
+        names[day] << m_style.NameFor(day);
+    for (auto it = m_listed.cbegin(); it != m_listed.cend() && it.key() <= last; ++it)
+        names[it.key()] << it.value();
+    for (const QStringList& day : names) {
+        for (const QString& name : day) {
             if (HoldsContent(name))
                 return name;
         }
-    }
-    for (auto it = m_listed.cbegin(); it != m_listed.cend(); ++it) {
-        if (HoldsContent(it.value()))
-            return it.value();
     }
     return std::nullopt;
 }

@@ -8,12 +8,14 @@
 
 #include <optional>
 
-// Finds where a log that starts a new file every day goes on: the file of a later day than the
-// followed one, up to tomorrow (a server may name its files by another time zone's date).
+// Finds where a log that starts a new file every day goes on: the earliest file of a later day
+// than the followed one that holds content, up to today, or up to tomorrow while the followed
+// file is today's (a server may name its files by another time zone's date).
 class DayFollow
 {
 public:
-    // Following moves on only for a dated style whose newest file is the followed one.
+    // Following moves on only for a dated style whose newest file with content is the followed
+    // one.
     static std::optional<DayFollow> At(const QString& folder, const QString& name,
                                        const QString& filter, const QDate& today, qint64 nowMs);
 
@@ -26,6 +28,7 @@ public:
 private:
     explicit DayFollow(DatedStyle style) : m_style(std::move(style)) {}
     void List(const QDate& today, qint64 nowMs);
+    QDate LastCandidate(const QDate& today) const;
     bool HoldsContent(const QString& name) const;
 
     DatedStyle m_style;

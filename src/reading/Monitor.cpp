@@ -14,8 +14,15 @@ namespace
 // second costs gigabytes a day on a network share. The wait covers a write inside a NUL-padded
 // file that the file system's coarse clock does not show.
 constexpr qint64 QuietMs = 2000;
-// The longest stretch of reading a backlog before the event loop gets its turn.
+// The longest stretch of reading a backlog before the event loop gets its turn: half of it
+// reading, about as much again for showing what was read.
 constexpr qint64 SliceMs = 30;
+// The shortest time between two looks that notifications bring, and while every look of the
+// last second found new lines: a busy writer costs a few looks a second, not one per write.
+constexpr qint64 LookGapMs = 100;
+constexpr qint64 BusyLookGapMs = 250;
+// How long the previous day's file is still watched for late lines after a move.
+constexpr qint64 OldDayMs = 10 * 60 * 1000;
 
 // The folder part of a full path, its separator included.
 QString FolderOf(const QString& path)
@@ -51,6 +58,11 @@ Monitor::Monitor(OutputList& lstRows, FollowWindow& window, FollowClock& clock, 
     m_slice.setSingleShot(true);
     m_slice.setInterval(0);
     connect(&m_slice, &QTimer::timeout, this, &Monitor::ReadOn);
+    m_soon.setSingleShot(true);
+    m_soon.setTimerType(Qt::PreciseTimer);
+    connect(&m_soon, &QTimer::timeout, this, &Monitor::Look);
+    connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, &Monitor::Notified);
+    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &Monitor::Notified);
 }
 
 void Monitor::SetBound(qsizetype limit, qsizetype drop)
@@ -62,6 +74,7 @@ void Monitor::SetBound(qsizetype limit, qsizetype drop)
 void Monitor::Start(const QString& path, const QString& filter)
 {
     m_buffer = QByteArray(modMain::TailBytes + 1, '\0');
+    EndOldDay();
     // Another file than the last run's shows its last window first, unless the list ends with
     // its Tail: then following goes on from the Tail's end.
     if (path != m_path && !m_lstRows.EndsWithTailOf(path))
@@ -76,7 +89,11 @@ void Monitor::Start(const QString& path, const QString& filter)
     m_announced = false;
     m_lastDivider = -1;
     m_slice.stop();
+    m_soon.stop();
     m_timer.start(qMax(modMain::PollSeconds, 1) * 1000);
+    Unwatch();
+    if (m_notify)
+        m_watcher.addPath(folder);
     Poll();
 }
 
@@ -84,6 +101,41 @@ void Monitor::Stop()
 {
     m_timer.stop();
     m_slice.stop();
+    m_soon.stop();
+    Unwatch();
+    EndOldDay();
+}
+
+void Monitor::Unwatch()
+{
+    const QStringList watched = m_watcher.files() + m_watcher.directories();
+    if (!watched.isEmpty())
+        m_watcher.removePaths(watched);
+    m_watched = {};
+}
+
+void Monitor::Notified()
+{
+    if (!m_timer.isActive() || m_soon.isActive())
+        return;
+    const qint64 now = m_clock.MonotonicMs();
+    const bool busy = now - m_lastQuiet >= 1000 && now - m_lastLook < 1000;
+    m_soon.start(int(
+        qBound<qint64>(0, m_lastLook + (busy ? BusyLookGapMs : LookGapMs) - now, BusyLookGapMs)));
+}
+
+void Monitor::Watch(const LogFileAccess::Status& now)
+{
+    // Qt drops the watch of a file renamed away and keeps watching a deleted one that a writer
+    // still holds open, so the watch follows whatever file the path names.
+    const bool watching = !m_watcher.files().isEmpty();
+    if (!m_notify || (watching && now.exists && now.SameFile(m_watched)))
+        return;
+    if (watching)
+        m_watcher.removePaths(m_watcher.files());
+    if (now.exists)
+        m_watcher.addPath(m_path);
+    m_watched = now;
 }
 
 void Monitor::Poll()
@@ -94,6 +146,7 @@ void Monitor::Poll()
     }
     if (m_slice.isActive()) // a backlog is being read
         return;
+    LookAtOldDay();
     if (m_day && !m_grew) {
         if (const std::optional<QString> next =
                 m_day->Next(m_clock.Now().date(), m_clock.MonotonicMs())) {
@@ -101,15 +154,30 @@ void Monitor::Poll()
             return;
         }
     }
-    const LogFileAccess::Status now = LogFileAccess::Stat(m_path);
-    if (Unchanged(now)) {
-        m_window.ShowFileSize(modMain::FileSizeCaption(now.size));
-        m_grew = false;
+    Look();
+}
+
+void Monitor::Look()
+{
+    if (m_window.IsStopRequested()) {
+        Stop();
         return;
     }
-    Observe(now);
+    if (m_slice.isActive())
+        return;
+    m_soon.stop();
+    const LogFileAccess::Status now = LogFileAccess::Stat(m_path);
+    Watch(now);
+    m_lastLook = m_clock.MonotonicMs();
     m_grew = false;
-    ReadOn();
+    if (Unchanged(now)) {
+        m_window.ShowFileSize(modMain::FileSizeCaption(now.size));
+    } else {
+        Observe(now);
+        ReadOn();
+    }
+    if (!m_grew)
+        m_lastQuiet = m_lastLook;
 }
 
 bool Monitor::Unchanged(const LogFileAccess::Status& now) const
@@ -148,19 +216,25 @@ void Monitor::ReadOn()
             m_window.ShowFileSize(QStringLiteral("Cannot open: ") + reading.failure);
             break;
         }
-        Take(reading, count, at, lines);
+        if (at.skipped > 0) {
+            Show(lines, m_path);
+            lines.clear();
+            Say(QString::number(at.skipped) + QStringLiteral(" bytes skipped"));
+        }
+        Take(m_path, count, at, lines);
         more = !at.caughtUp;
-    } while (more && slice.elapsed() < SliceMs);
-    Show(lines);
+    } while (more && slice.elapsed() < SliceMs / 2);
+    Show(lines, m_path);
     if (more)
         m_slice.start();
 }
 
-void Monitor::Take(modMain::FileReading& reading, qint64 count, const modMain::Delivery& at,
+void Monitor::Take(const QString& path, qint64 count, const modMain::Delivery& at,
                    OutputBatch& lines)
 {
     if (count <= 0)
         return;
+    modMain::FileReading& reading = modMain::ReadingOf(path);
     m_grew = m_grew || count > 1 || !at.continues;
     const QByteArrayView bytes = QByteArrayView(m_buffer).first(count - 1);
     if (!reading.unfinishedShown || !at.continues) {
@@ -174,7 +248,7 @@ void Monitor::Take(modMain::FileReading& reading, qint64 count, const modMain::D
     OutputBatch made;
     reading.maker.Feed(bytes, at, made);
     for (qsizetype i = 0; i < made.size(); ++i) {
-        if (i == 0 && m_lstRows.UnfinishedRow(m_path) >= 0)
+        if (i == 0 && m_lstRows.UnfinishedRow(path) >= 0)
             m_lstRows.FinishRow(made.Line(0));
         else
             lines.Add(made.Line(i));
@@ -182,25 +256,33 @@ void Monitor::Take(modMain::FileReading& reading, qint64 count, const modMain::D
     reading.unfinishedShown = made.size() == 0;
 }
 
-QString Monitor::Heading() const
+void Monitor::Say(const QString& what)
+{
+    OutputBatch line;
+    line.Add(QStringLiteral("Current Time ") + StampText(m_clock.Now()) + u' ' + what);
+    m_lstRows.Append(line);
+    m_lstRows.SetCurrent(m_lstRows.Count() - 1);
+}
+
+QString Monitor::Heading(const QString& path) const
 {
     // Lines of another file than the ones before them say where they come from.
-    if (m_lstRows.Count() == 0 || m_lstRows.Source() == m_path)
+    if (m_lstRows.Count() == 0 || m_lstRows.Source() == path)
         return {};
-    const QString name = m_path.mid(FolderOf(m_path).size());
+    const QString name = path.mid(FolderOf(path).size());
     return QStringLiteral("Current Time ") + StampText(m_clock.Now()) +
            (m_announced ? QStringLiteral(" continued in ") : QStringLiteral(" following ")) + name;
 }
 
-void Monitor::Show(const OutputBatch& lines)
+void Monitor::Show(const OutputBatch& lines, const QString& path)
 {
     // A busy log gets a divider block a poll interval, not one per read.
     const qint64 now = m_clock.MonotonicMs();
     const bool divider = modMain::UseDividers &&
                          (m_lastDivider < 0 || now - m_lastDivider >= modMain::PollSeconds * 1000);
     if (modMain::AppendNewLines(lines, m_window.FilterText(), divider, StampText(m_clock.Now()),
-                                m_lstRows, Heading())) {
-        m_lstRows.SetSource(m_path);
+                                m_lstRows, Heading(path))) {
+        m_lstRows.SetSource(path);
         m_announced = true;
     }
     if (divider && lines.size() > 0 && m_window.FilterText() == QStringLiteral("*"))
@@ -210,16 +292,17 @@ void Monitor::Show(const OutputBatch& lines)
 
 void Monitor::MoveTo(const QString& name)
 {
-    // What arrived in the old file last shows first, its unterminated last line included.
-    modMain::FileReading& old = modMain::ReadingOf(m_path);
+    // What arrived in the old file last shows first; its unterminated last line waits for a
+    // late write, as long as the old file is watched.
+    EndOldDay();
     OutputBatch lines;
     modMain::Delivery at;
     const auto size = [this](const QString& caption) { m_window.ShowFileSize(caption); };
-    const qint64 count =
-        modMain::ReadAppended(m_path, m_buffer, modMain::TailBytes, size, &at, old);
-    Take(old, count, at, lines);
-    old.maker.Flush(lines);
-    Show(lines);
+    const qint64 count = modMain::ReadAppended(m_path, m_buffer, modMain::TailBytes, size, &at,
+                                               modMain::ReadingOf(m_path));
+    Take(m_path, count, at, lines);
+    Show(lines, m_path);
+    m_old = OldDay{m_path, LogFileAccess::Stat(m_path), m_clock.MonotonicMs() + OldDayMs};
 
     const QString from = m_path;
     m_path = FolderOf(m_path) + name;
@@ -228,4 +311,46 @@ void Monitor::MoveTo(const QString& name)
     m_seenValid = false;
     m_window.FollowingMoved(from, m_path);
     ReadOn();
+}
+
+void Monitor::LookAtOldDay()
+{
+    if (!m_old)
+        return;
+    if (m_clock.MonotonicMs() >= m_old->until) {
+        EndOldDay();
+        return;
+    }
+    const LogFileAccess::Status now = LogFileAccess::Stat(m_old->path);
+    if (now == m_old->seen)
+        return;
+    m_old->seen = now;
+    OutputBatch lines;
+    modMain::Delivery at;
+    QElapsedTimer slice;
+    slice.start();
+    do {
+        Take(m_old->path,
+             modMain::ReadAppended(m_old->path, m_buffer, modMain::TailBytes, {}, &at,
+                                   modMain::ReadingOf(m_old->path)),
+             at, lines);
+    } while (!at.caughtUp && slice.elapsed() < SliceMs / 2);
+    if (!at.caughtUp)
+        m_old->seen = {}; // the rest at the next poll
+    Show(lines, m_old->path);
+}
+
+void Monitor::EndOldDay()
+{
+    if (!m_old)
+        return;
+    const OldDay old = *m_old;
+    m_old.reset();
+    OutputBatch rest;
+    const QByteArray unfinished = modMain::ReadingOf(old.path).maker.Unfinished();
+    if (!unfinished.isEmpty())
+        rest.Add(unfinished);
+    Show(rest, old.path);
+    modMain::ForgetReading(old.path);
+    Say(QStringLiteral("no longer watching ") + old.path.mid(FolderOf(old.path).size()));
 }

@@ -8,6 +8,7 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QFileSystemWatcher>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -47,9 +48,10 @@ public:
 // The system locale's short date and its time with seconds, without a time zone.
 QString StampText(const QDateTime& when);
 
-// Follows one log file: a read every PollSeconds on the event loop, the completed lines
-// appended to the output list. Nothing spins between polls; a backlog is read on in slices,
-// one per turn of the event loop, so the window stays responsive.
+// Follows one log file: a poll every PollSeconds on the event loop, and one soon after the file
+// or its folder reports a change; the completed lines are appended to the output list.
+// Nothing spins between polls; a backlog is read on in slices, one per turn of the event
+// loop, so the window stays responsive.
 class Monitor : public QObject
 {
     Q_OBJECT
@@ -64,36 +66,61 @@ public:
     // stopped. Given the folder's name style, a run on the newest file of a dated style moves
     // on to each next day's file.
     void Start(const QString& path, const QString& filter = QString());
-    // One poll; the timer calls it.
+    // One poll, with the look for the next day's file; the timer calls it.
     void Poll();
+    // Whether change notifications bring polls (on by default); off, only the timer polls.
+    void SetNotifications(bool on) { m_notify = on; }
     bool Running() const { return m_timer.isActive(); }
+    // A backlog is being read, a slice a turn of the event loop.
+    bool CatchingUp() const { return m_slice.isActive(); }
+    // Ends the run at once, without another read. The previous day's file, watched since a
+    // move, shows its unterminated last line and is no longer watched.
+    void Stop();
     const QString& Path() const { return m_path; }
 
     // The output list's bound: past `limit` lines the oldest `drop` go at once.
     void SetBound(qsizetype limit, qsizetype drop);
 
 private:
+    void Look();
+    void Notified();
+    void Watch(const LogFileAccess::Status& now);
+    void Unwatch();
     bool Unchanged(const LogFileAccess::Status& now) const;
     void Observe(const LogFileAccess::Status& now);
     void ReadOn();
-    void Take(modMain::FileReading& reading, qint64 count, const modMain::Delivery& at,
-              OutputBatch& lines);
-    void Show(const OutputBatch& lines);
-    QString Heading() const;
+    void Take(const QString& path, qint64 count, const modMain::Delivery& at, OutputBatch& lines);
+    void Show(const OutputBatch& lines, const QString& path);
+    void Say(const QString& what);
+    QString Heading(const QString& path) const;
     void MoveTo(const QString& name);
-    void Stop();
+    void LookAtOldDay();
+    void EndOldDay();
 
     OutputList& m_lstRows;
     FollowWindow& m_window;
     FollowClock& m_clock;
     QTimer m_timer;
     QTimer m_slice; // the next slice of a backlog, on the next turn of the event loop
+    QTimer m_soon;  // the look a notification asked for
+    QFileSystemWatcher m_watcher;
+    LogFileAccess::Status m_watched; // the file the watch was set on
+    bool m_notify = true;
+    qint64 m_lastLook = 0;  // monotonic ms of the latest look at the file
+    qint64 m_lastQuiet = 0; // and of the latest that found nothing new
     QByteArray m_buffer;
     QString m_path;
     LogFileAccess::Status m_seen;
     qint64 m_seenSince = 0;
     bool m_seenValid = false;
     std::optional<DayFollow> m_day;
+    // The previous day's file after a move: late lines still show, for a while.
+    struct OldDay {
+        QString path;
+        LogFileAccess::Status seen;
+        qint64 until = 0;
+    };
+    std::optional<OldDay> m_old;
     bool m_grew = true;        // the last poll found new bytes
     bool m_announced = false;  // the run's first lines have been shown
     qint64 m_lastDivider = -1; // monotonic ms of the run's last divider block

@@ -117,9 +117,6 @@ void Remember(LogFileAccess& file, qint64 pos, FileReading& state)
     ReadOrNul(file, from, state.seen.data(), state.seen.size());
     state.LastReadPos = pos;
     state.started = true;
-    const LogFileAccess::Status info = file.Info();
-    state.device = info.device;
-    state.inode = info.inode;
 }
 
 // Whether the file still holds, before LastReadPos, the bytes last read there, and at least

@@ -26,8 +26,6 @@ struct FileReading {
     QByteArray seen;        // the bytes read up to LastReadPos, the held-back byte included
     bool failed = false;    // the latest read could not open the file
     QString failure;        // and why
-    quint64 device = 0;     // the file last read, as its open descriptor named it
-    quint64 inode = 0;
     LineMaker maker{NulByte::Character};
     bool unfinishedShown = false; // Tail shows the maker's unterminated rest as a row
 };

@@ -16,7 +16,6 @@ void SetStartValues()
     FolderNames.clear();
     FolderPaths.clear();
     FolderFilters.clear();
-    FolderLines.clear();
 }
 
 } // namespace modMain

@@ -36,7 +36,6 @@ inline qsizetype SearchPosition = 0; // output line where the next search step s
 inline QStringList FolderNames;
 inline QStringList FolderPaths;
 inline QStringList FolderFilters;
-inline QList<QByteArray> FolderLines; // each folder line's bytes as read
 
 // Steps 1 to 4 of start-up: every setting to its start value.
 void SetStartValues();

@@ -34,7 +34,11 @@ void ResetStaging()
     modMain::FolderNames = QStringList{QString()};
     modMain::FolderPaths = QStringList{QString()};
     modMain::FolderFilters = QStringList{QString()};
-    modMain::FolderLines = QList<QByteArray>{QByteArray()};
+}
+
+bool IsTrue(const QString& value)
+{
+    return TrimBlanks(value).toUpper() == u"TRUE";
 }
 
 QString Failure(const QFile& file)
@@ -107,6 +111,138 @@ bool WriteInPlace(const QString& path, const QByteArray& content, QString* error
     return false;
 }
 
+// The lines a save writes, each with its end; a line without one gets the file's own when more
+// follows.
+class Output
+{
+public:
+    explicit Output(const IniText& read)
+        : m_bom(read.bom),
+          m_eol(read.lines.isEmpty() || read.lines.first().end.isEmpty() ? QByteArray("\r\n")
+                                                                         : read.lines.first().end)
+    {
+    }
+    void Keep(const IniLine& line) { m_lines.append({line.text, line.end}); }
+    void Add(const QString& line) { m_lines.append({line.toLocal8Bit(), m_eol}); }
+    void Add(const QStringList& lines)
+    {
+        for (const QString& line : lines)
+            Add(line);
+    }
+    QByteArray Bytes() const
+    {
+        QByteArray bytes = m_bom ? QByteArray("\xEF\xBB\xBF") : QByteArray();
+        for (qsizetype i = 0; i < m_lines.size(); ++i) {
+            const auto& [text, end] = m_lines[i];
+            bytes += text + (end.isEmpty() && i + 1 < m_lines.size() ? m_eol : end);
+        }
+        return bytes;
+    }
+
+private:
+    bool m_bom;
+    QByteArray m_eol;
+    QList<std::pair<QByteArray, QByteArray>> m_lines;
+};
+
+QString FolderLine(const LogFolder& row)
+{
+    return row.Name + u',' + row.Path + u',' + row.Filter;
+}
+
+QStringList Header(const QString& viewerLine, const QString& dividerLine)
+{
+    return {QStringLiteral(";"),
+            QStringLiteral("; Tarvisk Application ini-file "),
+            QStringLiteral("; Quorvel, 2003"),
+            QStringLiteral(";"),
+            viewerLine,
+            dividerLine,
+            QStringLiteral(";")};
+}
+
+// Where the lines that say something sit in the file as read.
+struct Places {
+    qsizetype viewer = -1;  // the EXTVIEWER line that counts (the last)
+    qsizetype divider = -1; // the SPLITLINES line that counts (the last)
+    qsizetype firstFolder = -1;
+    qsizetype lastFolder = -1;
+    qsizetype folders = 0;
+    qsizetype keys = -1; // after the header comments: where a missing key goes
+};
+
+Places Find(const IniText& read)
+{
+    Places at;
+    at.keys = read.lines.size();
+    for (qsizetype i = 0; i < read.lines.size(); ++i) {
+        const ParsedLine& parsed = read.lines[i].parsed;
+        if (parsed.kind != LineKind::Comment)
+            at.keys = std::min(at.keys, i);
+        if (parsed.kind == LineKind::Setting && parsed.key == u"EXTVIEWER")
+            at.viewer = i;
+        if (parsed.kind == LineKind::Setting && parsed.key == u"SPLITLINES")
+            at.divider = i;
+        if (parsed.kind == LineKind::Folder) {
+            at.firstFolder = at.folders++ == 0 ? i : at.firstFolder;
+            at.lastFolder = i;
+        }
+    }
+    return at;
+}
+
+QByteArray Rewrite(const IniText& read, const QString& extViewer, bool useDividers,
+                   const QList<FolderRow>& rows)
+{
+    const QString viewerLine = QStringLiteral("EXTVIEWER=") + extViewer;
+    const QString dividerLine =
+        useDividers ? QStringLiteral("SPLITLINES=TRUE") : QStringLiteral("SPLITLINES=FALSE");
+    const Places at = Find(read);
+    QList<std::optional<LogFolder>> rowOf(at.folders); // by the place of its line as read
+    QStringList added;
+    for (const FolderRow& row : rows) {
+        if (row.origin >= 0 && row.origin < at.folders)
+            rowOf[row.origin] = row.folder;
+        else
+            added.append(FolderLine(row.folder));
+    }
+    Output out(read);
+    if (read.lines.isEmpty()) {
+        out.Add(Header(viewerLine, dividerLine) + added);
+        return out.Bytes();
+    }
+    const qsizetype n = read.lines.size();
+    QList<QStringList> before(n + 1); // lines added before line i
+    if (at.viewer < 0)
+        before[at.keys].append(viewerLine);
+    if (at.divider < 0) {
+        const bool afterViewer =
+            at.viewer >= 0 && (at.firstFolder < 0 || at.viewer < at.firstFolder);
+        before[afterViewer ? at.viewer + 1 : at.keys].append(dividerLine);
+    }
+    before[at.lastFolder >= 0 ? at.lastFolder + 1 : n] += added;
+    for (qsizetype i = 0, folder = 0; i < n; ++i) {
+        out.Add(before[i]);
+        const IniLine& line = read.lines[i];
+        const ParsedLine& parsed = line.parsed;
+        if (parsed.kind == LineKind::Folder) {
+            const std::optional<LogFolder>& row = rowOf[folder++];
+            if (row && *row == parsed.folder)
+                out.Keep(line);
+            else if (row)
+                out.Add(FolderLine(*row));
+        } else if (i == at.viewer && parsed.value != extViewer) {
+            out.Add(viewerLine);
+        } else if (i == at.divider && IsTrue(parsed.value) != useDividers) {
+            out.Add(dividerLine);
+        } else {
+            out.Keep(line);
+        }
+    }
+    out.Add(before[n]);
+    return out.Bytes();
+}
+
 } // namespace
 
 ParsedLine ClassifyLine(const QString& line)
@@ -114,6 +250,11 @@ ParsedLine ClassifyLine(const QString& line)
     ParsedLine parsed;
     if (line.startsWith(u';')) {
         parsed.kind = LineKind::Comment;
+        return parsed;
+    }
+    // A blank line made by hand says nothing, like a comment.
+    if (line.trimmed().isEmpty()) {
+        parsed.kind = LineKind::Blank;
         return parsed;
     }
     if (line.count(u'=') == 1) {
@@ -131,25 +272,31 @@ ParsedLine ClassifyLine(const QString& line)
     return parsed;
 }
 
-QList<QByteArray> SplitLines(const QByteArray& bytes)
+IniText SplitLines(const QByteArray& bytes)
 {
+    IniText text;
     QByteArrayView rest(bytes);
-    if (rest.startsWith("\xEF\xBB\xBF"))
+    text.bom = rest.startsWith("\xEF\xBB\xBF");
+    if (text.bom)
         rest = rest.sliced(3);
-    QList<QByteArray> lines;
     qsizetype start = 0;
+    const auto add = [&](qsizetype textEnd, qsizetype lineEnd) {
+        const QByteArray line = rest.sliced(start, textEnd - start).toByteArray();
+        text.lines.append({line, rest.sliced(textEnd, lineEnd - textEnd).toByteArray(),
+                           ClassifyLine(DecodeLine(line))});
+        start = lineEnd;
+    };
     for (qsizetype i = 0; i < rest.size(); ++i) {
         const char c = rest[i];
         if (c != '\r' && c != '\n')
             continue;
-        lines.append(rest.sliced(start, i - start).toByteArray());
-        if (c == '\r' && i + 1 < rest.size() && rest[i + 1] == '\n')
-            ++i;
-        start = i + 1;
+        const bool crLf = c == '\r' && i + 1 < rest.size() && rest[i + 1] == '\n';
+        add(i, i + (crLf ? 2 : 1));
+        i = start - 1;
     }
     if (start < rest.size())
-        lines.append(rest.sliced(start).toByteArray());
-    return lines;
+        add(rest.size(), rest.size());
+    return text;
 }
 
 ReadResult ReadConfigFile()
@@ -160,40 +307,40 @@ ReadResult ReadConfigFile()
     if (!QFileInfo::exists(modMain::IniPath)) {
         QFile created(modMain::IniPath);
         if (!created.open(QIODevice::WriteOnly))
-            return {Status::CreateFailed, {}, {}};
-        return {Status::Created, {}, {}};
+            return {Status::CreateFailed, {}, 0, {}, {}};
+        return {Status::Created, {}, 0, {}, {}};
     }
     QString failure;
     const std::optional<QByteArray> bytes = ReadWhole(modMain::IniPath, &failure);
     if (!bytes)
-        return {Status::Failed, {}, failure};
+        return {Status::Failed, {}, 0, failure, {}};
 
-    for (const QByteArray& raw : SplitLines(*bytes)) {
-        const QString line = DecodeLine(raw);
-        const ParsedLine parsed = ClassifyLine(line);
+    IniText text = SplitLines(*bytes);
+    for (qsizetype i = 0; i < text.lines.size(); ++i) {
+        const ParsedLine& parsed = text.lines[i].parsed;
         switch (parsed.kind) {
         case LineKind::Comment:
+        case LineKind::Blank:
             break;
         case LineKind::Setting:
             // Only the SPLITLINES line decides the dividers; other keys leave them alone.
             if (parsed.key == u"EXTVIEWER")
                 modMain::ExtViewer = parsed.value;
             else if (parsed.key == u"SPLITLINES")
-                modMain::UseDividers = TrimBlanks(parsed.value).toUpper() == u"TRUE";
+                modMain::UseDividers = IsTrue(parsed.value);
             break;
         case LineKind::Folder:
             modMain::FolderNames.append(parsed.folder.Name);
             modMain::FolderPaths.append(parsed.folder.Path);
             modMain::FolderFilters.append(parsed.folder.Filter);
-            modMain::FolderLines.append(raw);
             break;
         case LineKind::Invalid:
-            return {Status::Invalid, line, {}};
+            return {Status::Invalid, DecodeLine(text.lines[i].text), i + 1, {}, {}};
         }
     }
     if (modMain::ExtViewer.isEmpty())
         modMain::ExtViewer = QString::fromLatin1(modMain::DefaultViewer);
-    return {Status::Read, {}, {}};
+    return {Status::Read, {}, 0, {}, std::move(text)};
 }
 
 QString InvalidDataTitle()
@@ -201,37 +348,44 @@ QString InvalidDataTitle()
     return QStringLiteral("Invalid data in Tarvisk.ini");
 }
 
-QString InvalidDataText(const QString& line)
+QString InvalidDataText(const QString& line, qsizetype number, const QString& path)
 {
     return QStringLiteral("Invalid data in Tarvisk.ini, please verify that syntax rules are "
                           "followed\n\nUnable to interpret: ") +
-           line;
+           line + QStringLiteral("\n\nLine %1 of %2").arg(number).arg(path);
+}
+
+QString ReadFailedText(const QString& failure, const QString& path)
+{
+    return failure + QStringLiteral(": ") + path;
+}
+
+QByteArray FormatConfigFile(const IniText& read, const QString& extViewer, bool useDividers,
+                            const QList<FolderRow>& rows)
+{
+    return Rewrite(read, extViewer, useDividers, rows);
 }
 
 QByteArray FormatConfigFile(const QString& extViewer, bool useDividers,
-                            const QList<LogFolder>& rows, const QList<QByteArray>& readLines)
+                            const QList<LogFolder>& rows)
 {
-    QStringList lines = {
-        QStringLiteral(";"),
-        QStringLiteral("; Tarvisk Application ini-file "),
-        QStringLiteral("; Quorvel, 2003"),
-        QStringLiteral(";"),
-        QStringLiteral("EXTVIEWER=") + extViewer,
-        useDividers ? QStringLiteral("SPLITLINES=TRUE") : QStringLiteral("SPLITLINES=FALSE"),
-        QStringLiteral(";"),
-    };
-    QByteArray bytes;
-    for (const QString& line : lines)
-        bytes += line.toLocal8Bit() + "\r\n";
-    for (qsizetype i = 0; i < rows.size(); ++i) {
-        const LogFolder& row = rows[i];
-        const QByteArray read = readLines.value(i);
-        const ParsedLine before = ClassifyLine(DecodeLine(read));
-        const bool unchanged = before.kind == LineKind::Folder && before.folder == row;
-        bytes += unchanged ? read : (row.Name + u',' + row.Path + u',' + row.Filter).toLocal8Bit();
-        bytes += "\r\n";
+    QList<FolderRow> added;
+    for (const LogFolder& row : rows)
+        added.append({row, -1});
+    return FormatConfigFile(IniText(), extViewer, useDividers, added);
+}
+
+bool FoldersChanged(const IniText& read, bool useDividers, const QList<FolderRow>& rows)
+{
+    bool readDividers = true;
+    QList<FolderRow> readRows;
+    for (const IniLine& line : read.lines) {
+        if (line.parsed.kind == LineKind::Folder)
+            readRows.append({line.parsed.folder, readRows.size()});
+        else if (line.parsed.kind == LineKind::Setting && line.parsed.key == u"SPLITLINES")
+            readDividers = IsTrue(line.parsed.value);
     }
-    return bytes;
+    return useDividers != readDividers || rows != readRows;
 }
 
 bool WriteConfigFile(const QString& path, const QByteArray& content, QString* error)
@@ -248,6 +402,33 @@ bool WriteConfigFile(const QString& path, const QByteArray& content, QString* er
         return false;
     }
     return file.commit() || Fail(file, error);
+}
+
+QuitSave SaveOnQuit(const QString& path, const QByteArray& content, MessageBox& messages)
+{
+    for (;;) {
+        QString error;
+        if (WriteConfigFile(path, content, &error))
+            return QuitSave::Saved;
+        const Message failed = {QStringLiteral("The settings could not be saved to ") + path +
+                                    QStringLiteral("\n\n") + error,
+                                QStringLiteral("Tarvisk"), Message::Icon::Exclamation,
+                                Message::Buttons::RetryQuitCancel};
+        switch (messages.Show(failed)) {
+        case MessageAnswer::Retry:
+            break;
+        case MessageAnswer::Discard:
+            return QuitSave::QuitWithoutSaving;
+        default:
+            return QuitSave::Cancelled;
+        }
+    }
+}
+
+Message SaveChangesQuestion()
+{
+    return {QStringLiteral("Save changes to the log folders?"), QStringLiteral("Tarvisk"),
+            Message::Icon::Question, Message::Buttons::SaveDiscardCancel};
 }
 
 QString NotSavedUnreadableText(const QString& path)

@@ -9,6 +9,8 @@
 
 int Main()
 {
+    // The menu entry this program belongs to: its icon and name on desktops that ask.
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.quorvel.Tarvisk"));
     modMain::SetStartValues();
     QtMessageBox messages;
     frmMain window(messages, QCoreApplication::applicationDirPath());

@@ -1,5 +1,6 @@
 #include "QtMessageBox.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
@@ -32,6 +33,10 @@ QMessageBox::StandardButtons ToQt(Message::Buttons buttons)
         return QMessageBox::Ok | QMessageBox::Cancel;
     case Message::Buttons::YesNo:
         return QMessageBox::Yes | QMessageBox::No;
+    case Message::Buttons::SaveDiscardCancel:
+        return QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel;
+    case Message::Buttons::RetryQuitCancel:
+        return QMessageBox::Retry | QMessageBox::Discard | QMessageBox::Cancel;
     case Message::Buttons::Ok:
         break;
     }
@@ -47,6 +52,12 @@ MessageAnswer FromQt(int button)
         return MessageAnswer::Yes;
     case QMessageBox::No:
         return MessageAnswer::No;
+    case QMessageBox::Save:
+        return MessageAnswer::Save;
+    case QMessageBox::Discard:
+        return MessageAnswer::Discard;
+    case QMessageBox::Retry:
+        return MessageAnswer::Retry;
     default:
         return MessageAnswer::Ok;
     }
@@ -86,6 +97,12 @@ public:
                       ToQt(message.buttons), parent)
     {
         setTextFormat(Qt::PlainText);
+        // Discard ends the program here; the platform's own caption may say "Close without
+        // Saving" or nothing about quitting.
+        if (QAbstractButton* discard = button(QMessageBox::Discard))
+            discard->setText(message.buttons == Message::Buttons::RetryQuitCancel
+                                 ? QStringLiteral("&Quit without saving")
+                                 : QStringLiteral("&Discard"));
         if (auto* label = findChild<QLabel*>(QStringLiteral("qt_msgbox_label")))
             label->setAccessibleName(message.text);
         if (text() == message.text)

@@ -15,7 +15,6 @@
 #include <QDir>
 #include <QShortcut>
 #include <QSignalBlocker>
-#include <QStandardPaths>
 
 frmMain::frmMain(MessageBox& messages, const QString& programDir, QWidget* parent)
     : QWidget(parent), ui(std::make_unique<Ui::frmMain>()), m_messages(messages),
@@ -27,7 +26,7 @@ frmMain::frmMain(MessageBox& messages, const QString& programDir, QWidget* paren
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
     setFixedSize(size());
-    setWindowIcon(QIcon(QStringLiteral(":/tarvisk.png")));
+    setWindowIcon(QIcon(QStringLiteral(":/tarvisk.svg")));
     ui->lstRows->SetList(&m_output);
     ConnectHandlers();
     ConnectDaySearch();
@@ -97,73 +96,6 @@ bool frmMain::Form_Load()
     ui->txtFilter->setText(QStringLiteral("*"));
     CheckForUpdate();
     return true;
-}
-
-frmMain::LoadStep frmMain::ReadConfigFile()
-{
-    using Status = config::ReadResult::Status;
-    ui->File1->SetPattern(QStringLiteral("*.log"));
-    const QString userConfig = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-    modMain::IniPath = config::ChooseIniPath(m_programDir, userConfig);
-    const config::ReadResult result = config::ReadConfigFile();
-    switch (result.status) {
-    case Status::CreateFailed:
-        return LoadStep::Abort;
-    case Status::Invalid:
-        m_messages.Show({config::InvalidDataText(result.invalidLine), config::InvalidDataTitle(),
-                         Message::Icon::Exclamation, Message::Buttons::Ok});
-        return LoadStep::EndProgram;
-    case Status::Failed:
-        m_iniUnreadable = true;
-        m_messages.Show({result.failure});
-        return LoadStep::Continue;
-    case Status::Read:
-        for (qsizetype i = 1; i < modMain::FolderNames.size(); ++i) {
-            AddFolderRow(
-                {modMain::FolderNames[i], modMain::FolderPaths[i], modMain::FolderFilters[i]});
-            ui->ListView1->topLevelItem(int(i - 1))
-                ->setData(0, Qt::UserRole, modMain::FolderLines.value(i));
-        }
-        break;
-    case Status::Created:
-        break;
-    }
-    ui->chkDivider->setChecked(modMain::UseDividers);
-    return LoadStep::Continue;
-}
-
-void frmMain::AddFolderRow(const LogFolder& folder)
-{
-    new QTreeWidgetItem(ui->ListView1, {folder.Name, folder.Path, folder.Filter});
-}
-
-QList<LogFolder> frmMain::FolderRows() const
-{
-    QList<LogFolder> rows;
-    const int count = ui->ListView1->topLevelItemCount();
-    rows.reserve(count);
-    for (int i = 0; i < count; ++i) {
-        const QTreeWidgetItem* item = ui->ListView1->topLevelItem(i);
-        rows.append({item->text(0), item->text(1), item->text(2)});
-    }
-    return rows;
-}
-
-void frmMain::WriteConfigFile()
-{
-    // What could not be read is not known, so it must not be replaced.
-    if (m_iniUnreadable) {
-        m_messages.Show({config::NotSavedUnreadableText(modMain::IniPath),
-                         QStringLiteral("Tarvisk"), Message::Icon::Exclamation});
-        return;
-    }
-    const QByteArray content = config::FormatConfigFile(modMain::ExtViewer, modMain::UseDividers,
-                                                        FolderRows(), FolderReadLines());
-    QString error;
-    if (!config::WriteConfigFile(modMain::IniPath, content, &error))
-        m_messages.Show({QStringLiteral("The settings could not be saved to ") + modMain::IniPath +
-                             QStringLiteral("\n\n") + error,
-                         QStringLiteral("Tarvisk"), Message::Icon::Exclamation});
 }
 
 void frmMain::FillFileList()
@@ -278,14 +210,17 @@ void frmMain::FollowingMoved(const QString& from, const QString& to)
 void frmMain::cmdStop_Click()
 {
     StopRequested = true;
+    m_monitor.Stop();
     ui->cmdStop->setEnabled(false);
     ui->cmdContinous->setEnabled(true);
 }
 
 void frmMain::cmdQuit_Click()
 {
-    StopRequested = true;
-    WriteConfigFile();
+    EndFollowing();
+    if (!SaveConfigFile())
+        return; // the user stays, with following ended as by Stop
+    m_closing = true;
     close();
 }
 
@@ -296,8 +231,11 @@ void frmMain::chkDivider_Click()
 
 void frmMain::closeEvent(QCloseEvent* event)
 {
-    // Closing by the frame discards this run's changes; only Quit saves. A follow loop must
-    // still end.
+    // The frame's close box asks about unsaved changes before anything stops.
+    if (!m_closing && !ConfirmClose()) {
+        event->ignore();
+        return;
+    }
     StopRequested = true;
     event->accept();
 }

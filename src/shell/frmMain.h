@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ConfigFile.h"
 #include "reading/Monitor.h"
 #include "reading/OutputList.h"
 #include "search/DayResults.h"
@@ -71,13 +72,20 @@ private:
     void ConnectHandlers();
     // frmMain_about.cpp: the last step of the load sequence.
     void CheckForUpdate();
-    LoadStep ReadConfigFile();
-    void WriteConfigFile();
     void FillFileList();
-    void AddFolderRow(const LogFolder& folder);
-    QList<LogFolder> FolderRows() const;
     void SetFileCommands(bool view, bool tail, bool continous, bool stop);
     int Twips(int twips) const;
+
+    // The configuration file (frmMain_config.cpp).
+    LoadStep ReadConfigFile();
+    void AddFolderRow(const LogFolder& folder, qsizetype origin = -1);
+    QList<config::FolderRow> FolderRows() const;
+    void EndFollowing();          // as Stop does, when a run is going on
+    bool SaveConfigFile();        // false: the user chose to stay
+    bool ConfirmClose();          // false: the window stays open
+    config::IniText m_iniText;    // the file as read at start
+    bool m_iniUnreadable = false; // Quit must leave the file alone
+    bool m_closing = false;       // saved or discarded: the window may close
 
     std::unique_ptr<Ui::frmMain> ui;
     MessageBox& m_messages;
@@ -102,10 +110,8 @@ private:
     class ProgramLauncher& Launcher();
     void OpenEditor(qint16 mode);
     class QTreeWidgetItem* SelectedRow() const;
-    QList<QByteArray> FolderReadLines() const; // each row's line as read from the file
     class ProgramLauncher* m_launcher = nullptr;
     class frmAddLogfile* m_editor = nullptr; // while the editor is open
-    bool m_iniUnreadable = false;            // Quit must leave the file alone
 
     // The output window's commands (frmMain_output.cpp).
     QPointer<class frmSearch> m_search; // the open search dialog, if any

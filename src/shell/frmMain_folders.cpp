@@ -23,14 +23,6 @@ QTreeWidgetItem* frmMain::SelectedRow() const
     return TreeFolderList::SelectedRow(*ui->ListView1);
 }
 
-QList<QByteArray> frmMain::FolderReadLines() const
-{
-    QList<QByteArray> lines;
-    for (int i = 0; i < ui->ListView1->topLevelItemCount(); ++i)
-        lines.append(ui->ListView1->topLevelItem(i)->data(0, Qt::UserRole).toByteArray());
-    return lines;
-}
-
 // An open editor only learns the new mode and comes to the front; its fields stay.
 void frmMain::OpenEditor(qint16 mode)
 {

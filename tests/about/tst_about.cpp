@@ -87,6 +87,14 @@ private Q_SLOTS:
         QVERIFY(about.isVisible());
         QTest::keyClick(&about, Qt::Key_Escape);
         QVERIFY(!about.isVisible());
+
+        // One picture in the menu, on the main window and in About.
+        const QImage menu = QIcon(QStringLiteral(MENU_ICON)).pixmap(32, 32).toImage();
+        QVERIFY(!menu.isNull());
+        QCOMPARE(about.findChild<QLabel*>("picIcon")->pixmap().toImage(), menu);
+        FakeMessageBox messages;
+        const frmMain window(messages, QDir::tempPath());
+        QCOMPARE(window.windowIcon().pixmap(32, 32).toImage(), menu);
     }
 };
 

@@ -5,6 +5,11 @@
 #include "reading/ShowTail.h"
 #include "settings/modMain.h"
 
+#include <QFileSystemWatcher>
+#include <QProcess>
+#include <QScopeGuard>
+#include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -55,26 +60,50 @@ class TestMonitor : public QObject
         return lines;
     }
     // The lines without divider blocks; "continued in name" shows as "-> name", "following
-    // name" as "=> name".
+    // name" as "=> name", "no longer watching name" as "<- name", a line longer than 80 bytes
+    // as its first 12.
     QStringList Shown() const
     {
         QStringList lines;
-        for (const QString& line : Texts()) {
+        for (qsizetype i = 0; i < m_list.Count(); ++i) {
+            const QByteArrayView bytes = m_list.Bytes(i);
+            const QString line =
+                bytes.size() > 80 ? QString::fromLatin1(bytes.first(12)) : m_list.Text(i);
+            const QString name = QStringLiteral(" ") + line.section(u' ', -1);
             if (line.contains(QStringLiteral(" continued in ")))
-                lines << QStringLiteral("-> ") + line.section(u' ', -1);
+                lines << QStringLiteral("->") + name;
             else if (line.contains(QStringLiteral(" following ")))
-                lines << QStringLiteral("=> ") + line.section(u' ', -1);
+                lines << QStringLiteral("=>") + name;
+            else if (line.contains(QStringLiteral(" no longer watching ")))
+                lines << QStringLiteral("<-") + name;
+            else if (line.endsWith(QStringLiteral(" bytes skipped")))
+                lines << QStringLiteral("skipped ") + line.section(u' ', -3, -3);
             else if (!line.isEmpty() && !line.startsWith(QStringLiteral("Current Time")))
                 lines << line;
         }
         return lines;
     }
 
+    // Lines of 64 KiB that tell their number: what Shown() makes of them, or their bytes.
+    static QStringList BigLines(qint64 mib, QByteArray* bytes = nullptr)
+    {
+        QStringList shown;
+        for (qint64 n = 0; n < mib * 16; ++n) {
+            const QByteArray line = ("big " + QByteArray::number(n)).leftJustified(65535, '.');
+            shown << QString::fromLatin1(line.first(12));
+            if (bytes)
+                *bytes += line + '\n';
+        }
+        return shown;
+    }
+
     // One step of a table: "name=bytes" writes the file afresh, "name+bytes" appends; "start"
     // follows the first file named (or the one given), "poll" polls; "tail name", "clear",
     // "filter text", "rm name", "mv from to", "chmod mode name", "fifo name"; "size text"
     // checks the size label; "at-open name=bytes" rotates the file by rename and writes it anew
-    // between the poll's look at the path and its opening.
+    // between the poll's look at the path and its opening; "stop" stops following, "window n"
+    // sets TailBytes, "big name mib" writes BigLines, "catch up" runs the event loop until a
+    // backlog is read, and it must take more than one turn.
     void Step(const QString& step, const QString& first, const QString& filter)
     {
         static const QRegularExpression content(QStringLiteral("^([\\w.]+)([=+])"));
@@ -105,7 +134,20 @@ class TestMonitor : public QObject
             QVERIFY(::chmod(QFile::encodeName(Path(words[1])), words[0].toUInt(nullptr, 8)) == 0);
         else if (verb == QStringLiteral("fifo"))
             QVERIFY(::mkfifo(QFile::encodeName(Path(rest)), 0600) == 0);
-        else if (verb == QStringLiteral("size"))
+        else if (verb == QStringLiteral("stop"))
+            m_monitor->Stop();
+        else if (verb == QStringLiteral("window"))
+            modMain::TailBytes = rest.toInt();
+        else if (verb == QStringLiteral("big")) {
+            QByteArray bytes;
+            BigLines(words[1].toInt(), &bytes);
+            QVERIFY(WriteFile(Path(words[0]), bytes));
+        } else if (verb == QStringLiteral("catch")) {
+            int turns = 0;
+            for (; m_monitor->CatchingUp(); ++turns)
+                QCoreApplication::processEvents();
+            QVERIFY(turns > 1);
+        } else if (verb == QStringLiteral("size"))
             QCOMPARE(m_window.size, rest);
         else if (verb == QStringLiteral("at-open"))
             LogFileAccess::BeforeOpen = [this, rest](const QString&) {
@@ -258,7 +300,7 @@ private Q_SLOTS:
         // Moving on to the next day's file.
         row("next day", "exyymmdd.log",
             QStringList{"ex261205.log=a1\na2", "start", "ex261206.log=b1\nb2\n"} + polls,
-            {"a1", "a2", "-> ex261206.log", "b1", "b2"});
+            {"a1", "-> ex261206.log", "b1", "b2"});
         row("a day without a file", "WEBEXTDyyyymmdd.log",
             QStringList{"WEBEXTD20261203.log=a\n", "start", "WEBEXTD20261205.log=c\n"} + polls,
             {"a", "-> WEBEXTD20261205.log", "c"});
@@ -271,12 +313,34 @@ private Q_SLOTS:
             {"a", "-> EX261206.LOG", "b"});
         row("empty next file", "exyymmdd.log",
             QStringList{"ex261205.log=a\n", "start", "ex261206.log="} + polls, {"a"});
+        row("empty next file at the start", "exyymmdd.log",
+            QStringList{"ex261205.log=a\n", "ex261206.log=", "start", "poll", "ex261206.log=b\n"} +
+                polls,
+            {"a", "-> ex261206.log", "b"});
+        row("stray file of tomorrow", "exyymmdd.log",
+            {"ex261205.log=a\n", "start", "ex261207.log=x\n", "poll", "poll", "ex261206.log=b\n",
+             "poll", "poll"},
+            {"a", "-> ex261206.log", "b"});
+        row("quiet 100 MiB new day", "exyymmdd.log",
+            {"window 131072", "ex261205.log=old\n", "start", "big ex261206.log 100", "poll", "poll",
+             "poll", "catch up"},
+            QStringList{"old", "-> ex261206.log"} + BigLines(100));
+        // The old day's file is watched on: a late line completes its unterminated last line.
+        const QStringList moved{"ex261205.log=a1\na2", "start", "ex261206.log=b1\n", "poll",
+                                "poll"};
+        row("late line of the old day", "exyymmdd.log",
+            moved + QStringList{"ex261205.log+ late\n", "poll", "ex261206.log+b2\n", "poll"},
+            {"a1", "-> ex261206.log", "b1", "-> ex261205.log", "a2 late", "-> ex261206.log", "b2"});
+        row("stop while the old day is watched", "exyymmdd.log", moved + QStringList{"stop"},
+            {"a1", "-> ex261206.log", "b1", "-> ex261205.log", "a2", "<- ex261205.log"});
+        row("old day watched ten minutes", "exyymmdd.log", moved + QStringList(12, "poll"),
+            {"a1", "-> ex261206.log", "b1", "-> ex261205.log", "a2", "<- ex261205.log"});
         row("not the newest", "exyymmdd.log",
             QStringList{"ex261204.log=a\n", "ex261205.log=b\n", "start"} + polls, {"a"});
         // Reading b3 before the move shows that nothing moved while the old file grew.
         row("not while the old file grows", "exyymmdd.log",
             {"ex261206.log=b\n", "start", "ex261207.log=c\n", "ex261206.log+b2\n", "poll",
-             "ex261206.log+b3", "poll", "poll", "poll"},
+             "ex261206.log+b3\n", "poll", "poll", "poll"},
             {"b", "b2", "b3", "-> ex261207.log", "c"});
         QString late = QStringLiteral("ex261206.log=");
         QStringList lines;
@@ -340,12 +404,14 @@ private Q_SLOTS:
         QFETCH(QStringList, steps);
         QFETCH(QStringList, shown);
         modMain::TailBytes = 64;
-        m_clock.step = 60000; // a minute at every look at the clock: the folder is listed again
+        m_clock.step = 20000; // the folder is listed again at every poll
         std::optional<WithoutReadOverride> asAnyone;
         if (QByteArray(QTest::currentDataTag()).contains("unreadable"))
             asAnyone.emplace();
-        const QString first =
-            steps.first().section(QRegularExpression(QStringLiteral("[=+]")), 0, 0);
+        // "start" follows the first file written.
+        const QString first = steps.filter(QRegularExpression(QStringLiteral("^[\\w.]+[=+]")))
+                                  .first()
+                                  .section(QRegularExpression(QStringLiteral("[=+]")), 0, 0);
         for (const QString& step : steps) {
             Step(step, first, filter);
             if (QTest::currentTestFailed())
@@ -355,6 +421,118 @@ private Q_SLOTS:
         const QStringList moved = shown.filter(QStringLiteral("-> "));
         if (!filter.isEmpty())
             QCOMPARE(m_window.moved, moved.isEmpty() ? QString() : Path(moved.first().mid(3)));
+    }
+
+    // With an hour between polls only a change notification can bring a line: one written,
+    // one written after a rename rotation, one written after the file was deleted while a
+    // writer held it open and made again.
+    void notifications()
+    {
+        modMain::PollSeconds = 3600;
+        SystemClock clock;
+        Monitor monitor(m_list, m_window, clock);
+        const QString path = Path("a.log");
+        QVERIFY(WriteFile(path, "a0\n"));
+        monitor.Start(path);
+        QFile held(path); // a writer that keeps the file open
+        QVERIFY(held.open(QIODevice::Append));
+        QStringList expected{"a0"};
+        for (const char* change : {"", "rename", "delete"}) {
+            if (change == QByteArrayView("rename"))
+                QVERIFY(QFile::rename(path, path + ".1") && WriteFile(path, ""));
+            if (change == QByteArrayView("delete"))
+                QVERIFY(QFile::remove(path) && WriteFile(path, ""));
+            QTest::qWait(300); // the new file is seen; only its own notification tells the rest
+            expected << QStringLiteral("line after %1").arg(change);
+            QVERIFY(Append(path, expected.last().toLatin1() + '\n'));
+            QTRY_COMPARE_WITH_TIMEOUT(Shown(), expected, 2000);
+            held.close();
+            QVERIFY(held.open(QIODevice::Append));
+        }
+    }
+
+    // A FUSE mount, like a network share, sends no change notifications: the poll every
+    // second still shows every line that a writer writes to the folder behind it.
+    void throughFuse()
+    {
+        const QString folder = Path("src"), mount = Path("mnt");
+        QVERIFY(QDir().mkpath(folder) && QDir().mkpath(mount) &&
+                WriteFile(folder + "/a.log", "start\n"));
+        if (QStandardPaths::findExecutable("bindfs").isEmpty() ||
+            QProcess::execute("bindfs", {folder, mount}) != 0)
+            QSKIP("FUSE is not available here (bindfs, /dev/fuse or fusermount missing or not "
+                  "permitted): following through a mount that sends no notifications is not "
+                  "tried");
+        const auto unmount = qScopeGuard([&] { QProcess::execute("fusermount", {"-u", mount}); });
+        QFileSystemWatcher watcher({mount, mount + "/a.log"});
+        QSignalSpy files(&watcher, &QFileSystemWatcher::fileChanged);
+        QSignalSpy folders(&watcher, &QFileSystemWatcher::directoryChanged);
+        SystemClock clock;
+        Monitor monitor(m_list, m_window, clock);
+        monitor.Start(mount + "/a.log");
+        QProcess writer;
+        writer.start(QStringLiteral(LOG_WRITER), {folder + "/a.log", "300", "mixed"});
+        QTRY_COMPARE_WITH_TIMEOUT(Shown().size(), 301, 20000);
+        QCOMPARE(files.count() + folders.count(), 0);
+        for (int n = 0; n < 300; ++n)
+            QVERIFY(Shown()[n + 1].startsWith(QStringLiteral("line %1 ").arg(n)));
+    }
+
+    void backlogs_data()
+    {
+        QTest::addColumn<int>("mib");
+        QTest::newRow("1 MiB burst") << 1;
+        QTest::newRow("300 MiB backlog") << 300;
+        QTest::newRow("stopped during the catch-up") << 64;
+    }
+
+    // A backlog is read on a slice a turn of the event loop, every line of it, but only the
+    // last 256 MiB of a larger one, after a line that says how much was skipped. Stop ends a
+    // catch-up at once.
+    void backlogs()
+    {
+        QFETCH(int, mib);
+        QVERIFY(WriteFile(Path("a.log"), "start\n"));
+        Start("a.log");
+        QByteArray bytes;
+        QStringList expected = BigLines(mib, &bytes);
+        QVERIFY(Append(Path("a.log"), bytes));
+        bytes.clear();
+        m_monitor->Poll();
+        if (mib == 64) {
+            m_window.stop = true;
+            const qint64 read = LogFileAccess::BytesRead();
+            QTest::qWait(100);
+            QVERIFY(!m_monitor->Running() && LogFileAccess::BytesRead() == read);
+            return;
+        }
+        // Reading resumes 256 MiB before the content end, inside a line that is then hidden.
+        const qint64 cut = qMax(0LL, 6 + (qint64(mib) << 20) - 1 - (qint64(256) << 20));
+        if (cut)
+            expected = QStringList{QStringLiteral("skipped %1").arg(cut - 5)} +
+                       expected.mid((cut - 6) / 65536 + 1);
+        QTRY_COMPARE_WITH_TIMEOUT(Shown(), QStringList{"start"} + expected, 60000);
+    }
+
+    // A writer writing every 100 ms for 3 s gets about a divider block a second, not one for
+    // each of its writes.
+    void dividerRate()
+    {
+        SystemClock clock;
+        Monitor monitor(m_list, m_window, clock);
+        const QString path = Path("a.log");
+        QVERIFY(WriteFile(path, "start\n"));
+        monitor.Start(path);
+        QTimer writer;
+        int writes = 0;
+        connect(&writer, &QTimer::timeout, [&] { writes += Append(path, "w\n"); });
+        writer.start(100);
+        QTRY_VERIFY_WITH_TIMEOUT(writes >= 30, 6000);
+        writer.stop();
+        QTRY_COMPARE_WITH_TIMEOUT(Shown().count(QStringLiteral("w")), writes, 2000);
+        const qsizetype dividers =
+            Texts().filter(QRegularExpression("^Current Time .* -+$")).size();
+        QVERIFY2(dividers >= 3 && dividers <= 5, qPrintable(QString::number(dividers)));
     }
 };
 

@@ -17,7 +17,7 @@ class TestConfigFile : public QObject
 
     QString Ini() const { return m_dir.filePath(QStringLiteral("tarvisk.ini")); }
     // Reads `bytes` as the configuration file: the viewer ("+": divider lines on) and then
-    // Name|Path|Filter of each folder; or "Invalid: " and the offending line.
+    // Name|Path|Filter of each folder; or "Invalid", the line's number and the line.
     QStringList Read(const QByteArray& bytes) const
     {
         modMain::SetStartValues();
@@ -25,8 +25,10 @@ class TestConfigFile : public QObject
         if (!WriteFile(Ini(), bytes))
             return {"not written"};
         const config::ReadResult r = config::ReadConfigFile();
+        if (r.status == Status::Invalid)
+            return {QStringLiteral("Invalid %1: ").arg(r.invalidNumber) + r.invalidLine};
         if (r.status != Status::Read)
-            return {r.status == Status::Invalid ? "Invalid: " + r.invalidLine : "not read"};
+            return {"not read"};
         QStringList read{modMain::ExtViewer + (modMain::UseDividers ? "+" : "")};
         for (qsizetype i = 1; i < modMain::FolderNames.size(); ++i)
             read << modMain::FolderNames[i] + u'|' + modMain::FolderPaths[i] + u'|' +
@@ -46,36 +48,98 @@ private Q_SLOTS:
             {"SPLITLINES=\tTRUE\r\nEXTVIEWER=\r\n", "xdg-open"}, // a tab is no blank
             {"\xEF\xBB\xBF;\na,b,c\r\n,,\r\n a , b ,c \na=b,c=d,e\rEXTVIEWER=vi\rx,y,z", "vi+",
              "a|b|c", "||", " a | b |c ", "a=b|c=d|e", "x|y|z"},
-            {"a,b,c,d\r\n", "Invalid: a,b,c,d"},
-            {";\r\n\r\n;\r\n", "Invalid: "},
-            {"hello\r\n", "Invalid: hello"},
-            {"a=b=c,d\r\n", "Invalid: a=b=c,d"}};
+            {"a,b,c,d\r\n", "Invalid 1: a,b,c,d"},
+            // Blank lines are skipped; numbers count every line, blank ones too.
+            {"EXTVIEWER=vi\r\n\r\n \t \n\n\rSPLITLINES=TRUE\r\n\r\nx,y,z\r\n", "vi+", "x|y|z"},
+            {";\r\n\r\n;\n\rhello\r\n", "Invalid 5: hello"},
+            {"a=b=c,d\r\n", "Invalid 1: a=b=c,d"}};
         for (const QStringList& row : rows)
             QCOMPARE(Read(row[0].toUtf8()), row.mid(1));
     }
 
-    // The written layout; what the editor accepts reads back the same; a row read from a line
-    // that is not valid UTF-8 is written again with its bytes.
-    void roundTrip()
+    // Each row: the file as read; the rows after this run's edits ("k": folder line k as read,
+    // "k=" or "+" and a line: folder line k changed, a new row); the divider setting; the bytes
+    // Quit writes; whether the close box asks about changes.
+    void save_data()
     {
-        const QList<LogFolder> rows = {{" Wéb; server ", "/var/log/my \"web\"", "ex.log"},
-                                       {"", "", ""},
-                                       {QChar(0xFEFF) + QString("bom"), "/p", "f"}};
-        const QByteArray first = ";\r\n; Tarvisk Application ini-file \r\n; Quorvel, 2003\r\n;\r\n"
-                                 "EXTVIEWER= vi -R\r\nSPLITLINES=FALSE\r\n;\r\n"
-                                 " Wéb; server ,/var/log/my \"web\",ex.log\r\n,,\r\n"
-                                 "\xEF\xBB\xBF"
-                                 "bom,/p,f\r\n";
-        const QByteArray foreign = "Old,/srv/caf\xE9 logs,ex\xFFyymmdd.log\r\n";
-        QCOMPARE(config::FormatConfigFile(" vi -R", false, rows), first);
-        QCOMPARE(Read(first + foreign).mid(0, 4),
-                 (QStringList{" vi -R", " Wéb; server |/var/log/my \"web\"|ex.log", "||",
-                              QChar(0xFEFF) + QString("bom|/p|f")}));
-        const LogFolder old{modMain::FolderNames[4], modMain::FolderPaths[4],
-                            modMain::FolderFilters[4]};
-        QCOMPARE(config::FormatConfigFile(" vi -R", false, rows + QList{old},
-                                          modMain::FolderLines.mid(1)),
-                 first + foreign);
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<bool>("dividers");
+        QTest::addColumn<QByteArray>("after");
+        QTest::addColumn<bool>("changed");
+        const QByteArray header = ";\r\n; Tarvisk Application ini-file \r\n; Quorvel, 2003\r\n;\r\n"
+                                  "EXTVIEWER=xdg-open\r\nSPLITLINES=TRUE\r\n;\r\n";
+        QTest::newRow("comments, LF, remove and add")
+            << QByteArray("; my note\n\n;\nEXTVIEWER=vi\nSPLITLINES=TRUE\nA,/a,a\n; mid\n"
+                          "B,/b,b\n\n; tail\n")
+            << QStringList{"0", "+C,/c,c"} << false
+            << QByteArray("; my note\n\n;\nEXTVIEWER=vi\nSPLITLINES=FALSE\nA,/a,a\n; mid\n"
+                          "C,/c,c\n\n; tail\n")
+            << true;
+        QTest::newRow("BOM, CR LF, changed in place, last line without end")
+            << QByteArray("\xEF\xBB\xBF;\r\nEXTVIEWER=vi\r\nSPLITLINES=FALSE\r\nA,/a,a\r\nB,/b,b")
+            << QStringList{"0= Wéb; server ,/var/log/my \"web\",a", "1", "+,,", "+\uFEFFbom,/p,f"}
+            << false
+            << QByteArray("\xEF\xBB\xBF;\r\nEXTVIEWER=vi\r\nSPLITLINES=FALSE\r\n"
+                          " Wéb; server ,/var/log/my \"web\",a\r\nB,/b,b\r\n,,\r\n"
+                          "\xEF\xBB\xBF"
+                          "bom,/p,f\r\n")
+            << true;
+        QTest::newRow("keys missing: after the header comments, ends of the first line")
+            << QByteArray("; hand\n\nA,/a,a\r\n") << QStringList{"0"} << true
+            << QByteArray("; hand\nEXTVIEWER=xdg-open\nSPLITLINES=TRUE\n\nA,/a,a\r\n") << false;
+        QTest::newRow("SPLITLINES missing: after the viewer, CR")
+            << QByteArray(";\rEXTVIEWER=vi\r;\rA,/a,a\r") << QStringList{"0"} << false
+            << QByteArray(";\rEXTVIEWER=vi\rSPLITLINES=FALSE\r;\rA,/a,a\r") << true;
+        QTest::newRow("keys after the folders, repeated: the last rewritten, empty viewer")
+            << QByteArray("A,/a,a\r\nEXTVIEWER=a\r\nsplitlines=true\r\n extviewer=\r\n"
+                          " SPLITLINES = TRUE \r\n")
+            << QStringList{} << false
+            << QByteArray("EXTVIEWER=a\r\nsplitlines=true\r\nEXTVIEWER=xdg-open\r\n"
+                          "SPLITLINES=FALSE\r\n")
+            << true;
+        QTest::newRow("unchanged: every byte, also a line not in this system's encoding")
+            << QByteArray(";x\r\nEXTVIEWER= vi -R\r\nSPLITLINES=no\r\n \r\n"
+                          "Old,/srv/caf\xE9 logs,ex\xFFyymmdd.log\r\n;")
+            << QStringList{"0"} << false
+            << QByteArray(";x\r\nEXTVIEWER= vi -R\r\nSPLITLINES=no\r\n \r\n"
+                          "Old,/srv/caf\xE9 logs,ex\xFFyymmdd.log\r\n;")
+            << false;
+        QTest::newRow("empty: the header")
+            << QByteArray() << QStringList{"+A,/a,a"} << true << header + "A,/a,a\r\n"
+            << true;
+        QTest::newRow("no folder line: new ones at the end")
+            << QByteArray("\xEF\xBB\xBF") << QStringList{} << false
+            << "\xEF\xBB\xBF" + QByteArray(header).replace("TRUE", "FALSE") << true;
+    }
+
+    void save()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QStringList, rows);
+        QFETCH(bool, dividers);
+        QFETCH(QByteArray, after);
+        QFETCH(bool, changed);
+        QVERIFY(!Read(before).value(0).startsWith("Invalid"));
+        QList<config::FolderRow> edited;
+        QStringList expected{modMain::ExtViewer + (dividers ? "+" : "")};
+        for (const QString& row : rows) {
+            const qsizetype origin = row.startsWith(u'+') ? -1 : row.section(u'=', 0, 0).toInt();
+            const QStringList f =
+                row.contains(u',')
+                    ? row.mid(row.indexOf(row.startsWith(u'+') ? u'+' : u'=') + 1).split(u',')
+                    : QStringList{modMain::FolderNames[origin + 1],
+                                  modMain::FolderPaths[origin + 1],
+                                  modMain::FolderFilters[origin + 1]};
+            edited.append({{f[0], f[1], f[2]}, origin});
+            expected << f.join(u'|');
+        }
+        const config::IniText read = config::SplitLines(before);
+        const QByteArray saved =
+            config::FormatConfigFile(read, modMain::ExtViewer, dividers, edited);
+        QCOMPARE(saved, after);
+        QCOMPARE(config::FoldersChanged(read, dividers, edited), changed);
+        QCOMPARE(Read(saved), expected);
     }
 
     // Where the folder takes no new file but the file itself can be written, the file is

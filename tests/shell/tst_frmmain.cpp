@@ -73,35 +73,91 @@ private Q_SLOTS:
 
     void cleanup() { m_window.reset(); }
 
-    // Only Quit saves, keeping the bytes of rows not edited; a file unreadable at start is left
-    // as it is, a failed save names the file, and the window closes all the same.
+    // Quit saves, keeping comments and the bytes of lines not changed; the close box asks only
+    // when there are changes, and before anything stops. A failed save keeps the window open
+    // unless the user quits without saving; a file unreadable at start is left as it is.
     void quit_data()
     {
-        QTest::addColumn<QString>("kind");
-        for (const char* kind : {"Quit", "frame's close box", "FIFO", "folder gone"})
-            QTest::newRow(kind) << QString::fromLatin1(kind);
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<bool>("change");
+        QTest::addColumn<bool>("closed");
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("Quit") << "Quit"
+                              << "" << true << true << true;
+        QTest::newRow("close box, no change") << "close"
+                                              << "" << false << true << false;
+        QTest::newRow("close box, Save") << "close"
+                                         << "Save" << true << true << true;
+        QTest::newRow("close box, Discard") << "close"
+                                            << "Discard" << true << true << false;
+        QTest::newRow("close box, Cancel") << "close"
+                                           << "Cancel" << true << false << false;
+        QTest::newRow("read-only, Retry") << "read-only"
+                                          << "Retry" << true << true << true;
+        QTest::newRow("read-only, Quit without saving") << "read-only"
+                                                        << "Discard" << true << true << false;
+        QTest::newRow("read-only, Cancel") << "read-only"
+                                           << "Cancel" << true << false << false;
+        QTest::newRow("unreadable at start") << "FIFO"
+                                             << "" << true << true << false;
     }
 
     void quit()
     {
-        QFETCH(QString, kind);
+        QFETCH(QString, how);
+        QFETCH(QString, answer);
+        QFETCH(bool, change);
+        QFETCH(bool, closed);
+        QFETCH(bool, saved);
         const QString ini = Path("tarvisk.ini");
-        const QByteArray rows = "Old,/srv/caf\xE9 logs,ex\xFFyymmdd.log\r\nB,/b,x\r\n";
-        const QByteArray before = ";\r\nEXTVIEWER=vi\r\nSPLITLINES=TRUE\r\n" + rows;
-        QVERIFY(kind == "FIFO" ? mkfifo(QFile::encodeName(ini).constData(), 0600) == 0
-                               : WriteFile(ini, before));
+        QVERIFY(QDir().mkpath(Path("logs")) && WriteFile(Path("logs/a.log"), "x\n"));
+        const QByteArray before = "; my note\r\n\r\nEXTVIEWER=vi\r\nSPLITLINES=TRUE\r\nLogs," +
+                                  QFile::encodeName(Path("logs")) +
+                                  ",*.log\r\nOld,/srv/caf\xE9 logs,ex\xFFyymmdd.log\r\n";
+        QVERIFY(how == "FIFO" ? mkfifo(QFile::encodeName(ini).constData(), 0600) == 0
+                              : WriteFile(ini, before));
         Load();
-        if (kind == "folder gone")
-            modMain::IniPath = Path("gone/tarvisk.ini");
-        Get<QCheckBox>("chkDivider")->click();
-        kind == "frame's close box" ? void(m_window->close()) : Get("cmdQuit")->click();
-        QVERIFY(!m_window->isVisible());
-        QCOMPARE(m_messages.shown.size(), kind == "FIFO" ? 2 : kind == "folder gone" ? 1 : 0);
-        QVERIFY(m_messages.shown.isEmpty() ||
-                m_messages.shown.last().text.contains(modMain::IniPath));
-        QVERIFY(kind == "FIFO"   ? !QFileInfo(ini).isFile() // not replaced by a file
-                : kind == "Quit" ? ReadFile(ini).endsWith("SPLITLINES=FALSE\r\n;\r\n" + rows)
-                                 : ReadFile(ini) == before);
+        if (how != "FIFO") {
+            Click("ListView1", 0);
+            Click("File1", 0);
+            Get("cmdContinous")->click();
+        }
+        if (change)
+            Get<QCheckBox>("chkDivider")->click();
+        const auto writable = [&](bool yes) {
+            QFile::setPermissions(m_dir->path(), QFileDevice::Permissions(yes ? 0x7755 : 0x5555));
+            QFile::setPermissions(ini, QFileDevice::Permissions(yes ? 0x6644 : 0x4444));
+        };
+        const auto restore = qScopeGuard([&] { writable(true); });
+        if (how == "read-only")
+            writable(false);
+        m_messages.answers = {answer == "Save"      ? MessageAnswer::Save
+                              : answer == "Retry"   ? MessageAnswer::Retry
+                              : answer == "Discard" ? MessageAnswer::Discard
+                                                    : MessageAnswer::Cancel};
+        m_messages.onShow = [&](const Message&) {
+            if (answer == "Retry")
+                writable(true); // the cause is gone before the user retries
+        };
+        how == "close" ? void(m_window->close()) : Get("cmdQuit")->click();
+        m_messages.onShow = nullptr;
+
+        QCOMPARE(!m_window->isVisible(), closed);
+        QCOMPARE(m_messages.shown.size(), how == "FIFO" ? 2 : answer.isEmpty() ? 0 : 1);
+        const Message last = m_messages.shown.value(m_messages.shown.size() - 1);
+        if (how == "close" && !answer.isEmpty())
+            QCOMPARE(last.text, QStringLiteral("Save changes to the log folders?"));
+        if (how == "read-only")
+            QVERIFY(last.text.contains(ini) && last.buttons == Message::Buttons::RetryQuitCancel);
+        if (how == "FIFO") // the start-up message names the file
+            QVERIFY(m_messages.shown.first().text.endsWith(": " + ini));
+        if (!closed) // following untouched by the question; ended by Quit
+            QCOMPARE(Commands(), QString(how == "close" ? "1101" : "1110"));
+        if (how == "FIFO")
+            QVERIFY(!QFileInfo(ini).isFile()); // not replaced by a file
+        else
+            QCOMPARE(ReadFile(ini), saved ? QByteArray(before).replace("=TRUE", "=FALSE") : before);
     }
 
     // A folder lists the files of its style, a missing one none and a message. Only a chosen
