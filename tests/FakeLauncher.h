@@ -6,7 +6,7 @@
 class FakeLauncher final : public ProgramLauncher
 {
 public:
-    bool Start(const QString& program, const QStringList& arguments) override
+    bool Start(const QString& program, const QStringList& arguments, const FailureReport&) override
     {
         started.append(QStringList{program} + arguments);
         return succeeds;

@@ -14,16 +14,16 @@ FileListBox::FileListBox(QWidget* parent)
 
 // The folder is read once here; a new pattern only filters the names read, so pointing the
 // list at a folder and then at its pattern costs one reading of a large folder, not two.
-bool FileListBox::SetPath(const QString& folder)
+FileListBox::Listing FileListBox::SetPath(const QString& folder)
 {
-    bool exists = false;
-    QStringList files = ListRegularFiles(folder, &exists);
+    bool exists = false, read = false;
+    QStringList files = ListRegularFiles(folder, &exists, &read);
     if (!exists)
-        return false;
+        return Listing::Missing;
     m_path = folder;
     m_files = std::move(files);
     ShowMatches();
-    return true;
+    return read ? Listing::Read : Listing::Unreadable;
 }
 
 void FileListBox::SetPattern(const QString& pattern)

@@ -14,8 +14,10 @@ public:
     explicit FileListBox(QWidget* parent = nullptr); // the current folder, pattern "*.*"
 
     QString Path() const { return m_path; }
-    // False, and the list stays as it was, when `folder` does not exist or is not a folder.
-    bool SetPath(const QString& folder);
+    enum class Listing { Read, Missing, Unreadable };
+    // Missing, and the list stays as it was, when `folder` does not exist or is not a folder;
+    // Unreadable, and the list is empty, when it exists but cannot be read.
+    Listing SetPath(const QString& folder);
 
     QString Pattern() const { return m_pattern; }
     void SetPattern(const QString& pattern); // shows the folder's files that match it

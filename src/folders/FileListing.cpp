@@ -134,12 +134,14 @@ QString ReadableName(QString name)
     return name;
 }
 
-QStringList ListRegularFiles(const QString& folder, bool* folderExists)
+QStringList ListRegularFiles(const QString& folder, bool* folderExists, bool* folderRead)
 {
     QStringList names;
     const bool opened = !folder.isEmpty() && ReadFolder(folder, names);
     if (folderExists != nullptr)
         *folderExists = opened || QFileInfo(folder).isDir();
+    if (folderRead != nullptr)
+        *folderRead = opened;
     SortFileNames(names);
     return names;
 }

@@ -12,8 +12,10 @@
 QStringList ListMatchingFiles(const QString& folder, const QString& pattern,
                               bool* folderExists = nullptr);
 
-// The names of all the folder's regular files, sorted as above; folderExists as above.
-QStringList ListRegularFiles(const QString& folder, bool* folderExists = nullptr);
+// The names of all the folder's regular files, sorted as above; folderExists as above, and
+// folderRead false when the folder could not be read (no permission).
+QStringList ListRegularFiles(const QString& folder, bool* folderExists = nullptr,
+                             bool* folderRead = nullptr);
 
 // The names that match the pattern, in their order.
 QStringList FilterNames(const QStringList& names, const QString& pattern);

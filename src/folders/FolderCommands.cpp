@@ -2,6 +2,7 @@
 
 #include "settings/modMain.h"
 
+#include <QFileInfo>
 #include <QProcess>
 
 namespace
@@ -51,11 +52,27 @@ bool EditorOk(qint16 mode, const LogFolder& values, FolderList& list, MessageBox
         messages.Show(*refusal);
         return false;
     }
+    if (const std::optional<Message> question = PathQuestion(values.Path))
+        if (messages.Show(*question) != MessageAnswer::Yes)
+            return false;
     if (mode == EditMode)
         list.SetSelected(values);
     else
         list.Append(values);
     return true;
+}
+
+std::optional<Message> PathQuestion(const QString& path)
+{
+    const QFileInfo info(path);
+    if (info.isDir())
+        return std::nullopt;
+    // A network share may be away for now: the user may keep its path.
+    return Message{QStringLiteral("The path ") + path +
+                       (info.exists() ? QStringLiteral(" is a file, not a folder.")
+                                      : QStringLiteral(" does not exist.")) +
+                       QStringLiteral("\n\nKeep it anyway?"),
+                   QStringLiteral("Tarvisk"), Message::Icon::Question, Message::Buttons::YesNo};
 }
 
 Command OpenFolderCommand(const QString& path)

@@ -28,8 +28,14 @@ inline constexpr qint16 EditMode = 2;
 // same row: no comma or "=" in a field, no line break, no description that begins with ";".
 std::optional<Message> CheckLogFolder(qint16 mode, const LogFolder& values);
 
-// OK in the editor: refuses with a message, or adds a row (add mode) or writes the selected
-// row (edit mode). True when the values were taken and the editor closes.
+// The question for a path that is not an existing folder (missing, or a file); none for a
+// folder.
+std::optional<Message> PathQuestion(const QString& path);
+
+// OK in the editor: refuses with a message, asks about a path that is no folder, or adds a row
+// (add mode) or writes the selected row (edit mode). True when the values were taken and the
+// editor closes.
+
 bool EditorOk(qint16 mode, const LogFolder& values, FolderList& list, MessageBox& messages);
 
 // A program and its arguments, each passed as it is.

@@ -1,7 +1,10 @@
 #include "folders/frmAddLogfile.h"
 
+#include "base/FolderPicker.h"
 #include "settings/modMain.h"
 #include "ui_frmAddLogfile.h"
+
+#include <QDir>
 
 const QStringList frmAddLogfile::Styles = {QStringLiteral("exyymmdd.log"),
                                            QStringLiteral("inyymmdd.log"),
@@ -12,15 +15,18 @@ const QStringList frmAddLogfile::Styles = {QStringLiteral("exyymmdd.log"),
                                            QStringLiteral("*.log"),
                                            QStringLiteral("*.*")};
 
-frmAddLogfile::frmAddLogfile(QTreeWidget& folders, MessageBox& messages, QWidget* owner)
+frmAddLogfile::frmAddLogfile(QTreeWidget& folders, MessageBox& messages, FolderPicker& picker,
+                             QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint),
-      ui(std::make_unique<Ui::frmAddLogfile>()), m_folders(folders), m_messages(messages)
+      ui(std::make_unique<Ui::frmAddLogfile>()), m_folders(folders), m_messages(messages),
+      m_picker(picker)
 {
     ui->setupUi(this);
     setFixedSize(size());
     setModal(false);
     connect(ui->cmdOK, &QPushButton::clicked, this, &frmAddLogfile::cmdOK_Click);
     connect(ui->cmdCancel, &QPushButton::clicked, this, &frmAddLogfile::cmdCancel_Click);
+    connect(ui->cmdBrowse, &QPushButton::clicked, this, &frmAddLogfile::cmdBrowse_Click);
     // Closed in any way (OK, Cancel, Esc, the close box): gone, so the next opening is fresh.
     connect(this, &QDialog::finished, this, &QObject::deleteLater);
     Form_Load();
@@ -51,6 +57,14 @@ void frmAddLogfile::cmdOK_Click()
                               ui->cmbLogFileStyle->currentText()};
     if (EditorOk(modMain::EditorMode, values, m_folders, m_messages))
         accept();
+}
+
+// The chosen folder replaces the path; a cancelled choice leaves it.
+void frmAddLogfile::cmdBrowse_Click()
+{
+    const QString folder = m_picker.PickFolder(ui->txtLogPath->text());
+    if (!folder.isEmpty())
+        ui->txtLogPath->setText(QDir::toNativeSeparators(folder));
 }
 
 void frmAddLogfile::cmdCancel_Click()

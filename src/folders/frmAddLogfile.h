@@ -6,6 +6,7 @@
 
 #include <memory>
 
+class FolderPicker;
 class MessageBox;
 class QTreeWidget;
 
@@ -22,7 +23,8 @@ class frmAddLogfile : public QDialog
     Q_OBJECT
 
 public:
-    frmAddLogfile(QTreeWidget& folders, MessageBox& messages, QWidget* owner);
+    frmAddLogfile(QTreeWidget& folders, MessageBox& messages, FolderPicker& picker,
+                  QWidget* owner);
     ~frmAddLogfile() override;
 
     // The name styles the filter box offers, in their order.
@@ -31,6 +33,7 @@ public:
 private Q_SLOTS:
     void cmdOK_Click();
     void cmdCancel_Click();
+    void cmdBrowse_Click();
 
 private:
     void Form_Load();
@@ -38,4 +41,5 @@ private:
     std::unique_ptr<Ui::frmAddLogfile> ui;
     TreeFolderList m_folders;
     MessageBox& m_messages;
+    FolderPicker& m_picker;
 };

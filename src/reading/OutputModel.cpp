@@ -52,14 +52,6 @@ QByteArrayView OutputModel::Bytes(qsizetype i) const
     return QByteArrayView(block.bytes).sliced(start - block.start, end - start);
 }
 
-qint64 OutputModel::ByteCount(qsizetype first, qsizetype last) const
-{
-    if (first < 0 || last < first || last >= Count())
-        return 0;
-    const qint64 end = last + 1 < Count() ? m_starts[size_t(last) + 1] : m_end;
-    return end - m_starts[size_t(first)];
-}
-
 const OutputModel::Block& OutputModel::BlockAt(qint64 position) const
 {
     // The last block that starts at or before the position; an empty line at a block border

@@ -39,8 +39,6 @@ public:
     QString Text(qsizetype i) const;
     // Valid until the model changes.
     QByteArrayView Bytes(qsizetype i) const;
-    // The bytes of lines first to last together.
-    qint64 ByteCount(qsizetype first, qsizetype last) const;
 
     // One row insertion per batch.
     void Append(const OutputBatch& lines);

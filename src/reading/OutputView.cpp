@@ -31,11 +31,16 @@ qreal TabStop(const QWidget* widget)
     return 80.0 * widget->logicalDpiY() / 96.0;
 }
 
-qreal PaintedWidth(QStringView text, qreal advance, qreal tabStop)
+// Tabs move to their stops; every other character is as wide as the font paints it (a CJK
+// character takes two cells of a fixed-width font).
+qreal PaintedWidth(QStringView text, const QFontMetricsF& metrics, qreal tabStop)
 {
     qreal x = 0;
-    for (const QChar c : text)
-        x = c == u'\t' ? (std::floor(x / tabStop) + 1) * tabStop : x + advance;
+    for (const QStringView piece : text.split(u'\t')) {
+        if (piece.data() != text.data())
+            x = (std::floor(x / tabStop) + 1) * tabStop;
+        x += metrics.horizontalAdvance(piece.toString());
+    }
     return x;
 }
 
@@ -50,6 +55,11 @@ public:
                const QModelIndex& index) const override
     {
         QStyleOptionViewItem shown(option);
+        // A line longer than a column can be is painted on past its end.
+        if (m_view->Extent() > option.rect.width() || m_view->Shift() > 0)
+            shown.rect.setCoords(option.rect.left() - m_view->Shift(), option.rect.top(),
+                                 option.rect.left() - m_view->Shift() + m_view->Extent(),
+                                 option.rect.bottom());
         const bool marked = m_view->List() && m_view->List()->IsSelected(index.row());
         shown.state.setFlag(QStyle::State_Selected, marked);
         shown.state.setFlag(QStyle::State_HasFocus, false);
@@ -111,7 +121,12 @@ void OutputView::SetList(OutputList* list)
                  << connect(list->Model(), &QAbstractItemModel::rowsInserted, this,
                             &OutputView::LinesAdded)
                  << connect(list->Selection(), &OutputMarks::MarksChanged, this,
-                            &OutputView::MarksChanged);
+                            &OutputView::MarksChanged)
+                 // A Tail's unfinished last line completed in place may be the widest.
+                 << connect(list->Model(), &QAbstractItemModel::dataChanged, this,
+                            [this](const QModelIndex& from, const QModelIndex& to) {
+                                LinesAdded(QModelIndex(), from.row(), to.row());
+                            });
     }
     setModel(list ? list->Model() : nullptr);
     QItemSelectionModel* made = selectionModel();
@@ -129,6 +144,7 @@ void OutputView::LinesReset()
 {
     m_widest = 0;
     Measure(0, m_list->Count() - 1);
+    SetHorizontalExtent(LongestLinePixels()); // an emptied list does not scroll
     // New lines start at their left edge, whatever line was scrolled sideways before.
     horizontalScrollBar()->setValue(0);
 }
@@ -138,13 +154,14 @@ void OutputView::LinesAdded(const QModelIndex& parent, int first, int last)
     if (parent.isValid())
         return;
     Measure(first, last);
-    if (LongestLinePixels() > columnWidth(0))
+    if (LongestLinePixels() > m_extent)
         SetHorizontalExtent(LongestLinePixels());
 }
 
 void OutputView::Measure(qsizetype first, qsizetype last)
 {
-    const qreal advance = QFontMetricsF(font()).horizontalAdvance(QLatin1Char('W'));
+    const QFontMetricsF metrics(font());
+    const qreal advance = metrics.horizontalAdvance(QLatin1Char('W'));
     const qreal tabStop = TabStop(this);
     for (qsizetype i = first; i <= last; ++i) {
         const QByteArrayView bytes = m_list->Bytes(i);
@@ -152,15 +169,39 @@ void OutputView::Measure(qsizetype first, qsizetype last)
         const bool tabs = bytes.contains('\t');
         if (qreal(bytes.size()) * (tabs ? qMax(advance, tabStop) : advance) <= m_widest)
             continue;
-        const qreal width = tabs ? PaintedWidth(DecodeLogLine(bytes), advance, tabStop)
-                                 : qreal(DecodedLength(bytes)) * advance;
+        const qreal width = tabs || !IsAscii(bytes)
+                                ? PaintedWidth(DecodeLogLine(bytes), metrics, tabStop)
+                                : qreal(bytes.size()) * advance;
         m_widest = qMax(m_widest, width);
     }
 }
 
 void OutputView::SetHorizontalExtent(int pixels)
 {
-    setColumnWidth(0, qBound(0, pixels, MaximumExtent()));
+    // A column holds at most MaximumExtent() pixels; a longer line scrolls on past it, painted
+    // shifted by the delegate.
+    m_extent = qMax(0, pixels);
+    setColumnWidth(0, qMin(m_extent, MaximumExtent()));
+    updateGeometries();
+}
+
+void OutputView::updateGeometries()
+{
+    QTableView::updateGeometries();
+    if (m_extent > columnWidth(0))
+        horizontalScrollBar()->setRange(0, qMax(0, m_extent - viewport()->width()));
+}
+
+void OutputView::scrollContentsBy(int dx, int dy)
+{
+    QTableView::scrollContentsBy(dx, dy);
+    const int value = horizontalScrollBar()->value();
+    const int shift = qMax(0, value - qMax(0, columnWidth(0) - viewport()->width()));
+    if (shift > 0 || m_shift > 0) {
+        m_shift = shift;
+        horizontalHeader()->setOffset(value - shift);
+        viewport()->update();
+    }
 }
 
 int OutputView::MaximumExtent() const
@@ -170,14 +211,11 @@ int OutputView::MaximumExtent() const
 
 int OutputView::LongestLinePixels() const
 {
-    if (!m_list)
+    if (!m_list || m_list->Count() == 0)
         return 0;
-    // Wide glyphs of a fixed-width font reach past their cell: one more cell for the last one.
-    const qreal cell = QFontMetricsF(font()).horizontalAdvance(QLatin1Char('W'));
-    const qreal pixels = std::ceil(m_widest + cell) + 2 * TextMargin();
+    const qreal pixels = std::ceil(m_widest) + 2 * TextMargin();
     return int(qMin<qreal>(pixels, std::numeric_limits<int>::max()));
 }
-
 int OutputView::TextMargin() const
 {
     return style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;

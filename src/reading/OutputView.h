@@ -21,8 +21,11 @@ public:
     // Shows the list's lines; the list's marks become the view's selection model.
     void SetList(OutputList* list);
     OutputList* List() const { return m_list; }
-    // Width of the one column, so the horizontal scroll range reaches it.
+    // How far the list scrolls sideways, in pixels; also past the widest column a header holds.
     void SetHorizontalExtent(int pixels);
+    int Extent() const { return m_extent; }
+    // How far a line past the column's end is painted to the left.
+    int Shift() const { return m_shift; }
     // Width of the widest line as painted, tabs at their stops, margins included.
     int LongestLinePixels() const;
 
@@ -41,6 +44,8 @@ public:
 
 protected:
     void changeEvent(QEvent* event) override;
+    void updateGeometries() override;
+    void scrollContentsBy(int dx, int dy) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -58,4 +63,6 @@ private:
     qreal m_widest = 0; // text width of the widest line since the last reset
     QList<QMetaObject::Connection> m_listed;
     QPointer<QWidget> m_cover;
+    int m_extent = 0;
+    int m_shift = 0;
 };

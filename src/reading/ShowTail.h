@@ -1,6 +1,5 @@
 #pragma once
 
-#include "HorizontalExtent.h"
 #include "LineAssembly.h"
 #include "OutputList.h"
 #include "Readers.h"

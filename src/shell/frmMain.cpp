@@ -2,6 +2,7 @@
 
 #include "BusyCursor.h"
 #include "ConfigFile.h"
+#include "WindowState.h"
 #include "base/LogFolder.h"
 #include "base/MessageBox.h"
 #include "folders/FilterPattern.h"
@@ -23,9 +24,9 @@ frmMain::frmMain(MessageBox& messages, const QString& programDir, QWidget* paren
     Q_INIT_RESOURCE(tarvisk);
     ui->setupUi(this);
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                    Qt::WindowCloseButtonHint);
-    setFixedSize(size());
+    setMinimumSize(size()); // the window grows from its designed size, never below it
     setWindowIcon(QIcon(QStringLiteral(":/tarvisk.svg")));
     ui->lstRows->SetList(&m_output);
     ConnectHandlers();
@@ -73,6 +74,13 @@ void frmMain::ConnectHandlers()
     connect(ui->cmdSearch, &QPushButton::clicked, this, &frmMain::cmdSearch_Click);
 
     connect(ui->cmdAbout, &QPushButton::clicked, this, &frmMain::cmdAbout_Click);
+    // Esc stops following from anywhere in this window; the dialogs keep their own Esc.
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this, nullptr, nullptr,
+                          Qt::WindowShortcut),
+            &QShortcut::activated, this, [this] {
+                if (ui->cmdStop->isEnabled())
+                    cmdStop_Click();
+            });
 }
 
 int frmMain::Twips(int twips) const
@@ -90,10 +98,9 @@ bool frmMain::Form_Load()
     case LoadStep::Continue:
         break;
     }
-    ui->ListView1->setColumnWidth(0, Twips(2800));
-    ui->ListView1->setColumnWidth(1, Twips(2800));
-    ui->ListView1->setColumnWidth(2, Twips(1000));
+    SetFolderColumns();
     ui->txtFilter->setText(QStringLiteral("*"));
+    (new WindowState(*this, *ui->ListView1))->Restore();
     CheckForUpdate();
     return true;
 }
@@ -114,9 +121,14 @@ void frmMain::FillFileList()
     QCoreApplication::processEvents();
     {
         BusyCursor busy;
-        if (!ui->File1->SetPath(modMain::CurrentPath)) {
+        // A folder that cannot be read must not pass for an empty one.
+        const FileListBox::Listing listing = ui->File1->SetPath(modMain::CurrentPath);
+        if (listing != FileListBox::Listing::Read) {
             busy.Release();
-            m_messages.Show({QStringLiteral("Path not found: ") + modMain::CurrentPath});
+            m_messages.Show({(listing == FileListBox::Listing::Missing
+                                  ? QStringLiteral("Path not found: ")
+                                  : QStringLiteral("Permission denied: ")) +
+                             modMain::CurrentPath});
             return;
         }
         const std::optional<QString> pattern = FilterToPattern(filter);
@@ -160,7 +172,8 @@ void frmMain::cmdTail_Click()
     m_days.Finish();
     const QString path = modMain::CurrentPath + ui->File1->FileName();
     ui->lblFullPath->setText(path);
-    modMain::TailFile(path, m_output, [this](const QString& c) { ShowFileSize(c); });
+    if (modMain::TailFile(path, m_output, [this](const QString& c) { ShowFileSize(c); }) < 0)
+        TailFailed(path);
     SetHorizontalScrolls();
 }
 
@@ -176,8 +189,7 @@ QString frmMain::FilterText() const
 
 void frmMain::SetHorizontalScrolls()
 {
-    const qsizetype first = m_output.TextLength(0);
-    ui->lstRows->SetHorizontalExtent(HorizontalExtent(first, ui->lstRows->LongestLinePixels()));
+    ui->lstRows->SetHorizontalExtent(ui->lstRows->LongestLinePixels());
 }
 
 void frmMain::cmdContinous_Click()

@@ -31,7 +31,7 @@ public:
     // line that cannot be interpreted and the program must end without showing the window.
     bool Form_Load();
 
-    // Sets how far the output window scrolls sideways.
+    // Sets how far the output window scrolls sideways: to the end of its longest line.
     void SetHorizontalScrolls();
 
     // Asks a running follow loop to end at its next check.
@@ -103,17 +103,22 @@ private:
 
     // The log-folder commands (frmMain_folders.cpp).
 public:
-    // Where Open and View start their programs; a real, detached start unless set.
+    // Where Open and View start their programs; children of their own unless set.
     void SetLauncher(class ProgramLauncher& launcher) { m_launcher = &launcher; }
+    // Where the editor's Browse asks for a folder; the desktop's folder dialog unless set.
+    void SetFolderPicker(class FolderPicker& picker) { m_picker = &picker; }
 
 private:
     class ProgramLauncher& Launcher();
     void OpenEditor(qint16 mode);
+    void SetFolderColumns();
     class QTreeWidgetItem* SelectedRow() const;
     class ProgramLauncher* m_launcher = nullptr;
+    class FolderPicker* m_picker = nullptr;
     class frmAddLogfile* m_editor = nullptr; // while the editor is open
 
     // The output window's commands (frmMain_output.cpp).
+    void TailFailed(const QString& path);
     QPointer<class frmSearch> m_search; // the open search dialog, if any
     // A search of the folder's days: it outlives the dialog, and the window waits for it.
     void ConnectDaySearch();

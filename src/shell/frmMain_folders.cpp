@@ -4,18 +4,41 @@
 #include "base/ProgramLauncher.h"
 #include "folders/FolderCommands.h"
 #include "folders/FolderListView.h"
+#include "folders/QtFolderPicker.h"
 #include "folders/frmAddLogfile.h"
 #include "settings/modMain.h"
 #include "ui_frmMain.h"
 
+#include <QHeaderView>
 #include <QSignalBlocker>
 
 // The log-folder commands: the editor, Remove, Open and View.
 
 ProgramLauncher& frmMain::Launcher()
 {
-    static DetachedLauncher detached;
-    return m_launcher ? *m_launcher : detached;
+    if (!m_launcher)
+        m_launcher = new ChildLauncher(this);
+    return *m_launcher;
+}
+
+// Name and Filter fit their longest text, Name at most its designed width and Filter at least
+// its own; Path takes the rest. The user can resize Name and Filter.
+void frmMain::SetFolderColumns()
+{
+    QTreeWidget* list = ui->ListView1;
+    QHeaderView* header = list->header();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(1, QHeaderView::Stretch);
+    const auto fit = [this, list] {
+        list->resizeColumnToContents(0);
+        list->setColumnWidth(0, qMin(list->columnWidth(0), Twips(2800)));
+        list->resizeColumnToContents(2);
+        list->setColumnWidth(2, qMax(list->columnWidth(2), Twips(1000)));
+    };
+    fit();
+    // A folder added or changed in the editor fits too.
+    connect(list->model(), &QAbstractItemModel::rowsInserted, this, fit);
+    connect(list->model(), &QAbstractItemModel::dataChanged, this, fit);
 }
 
 QTreeWidgetItem* frmMain::SelectedRow() const
@@ -28,7 +51,9 @@ void frmMain::OpenEditor(qint16 mode)
 {
     modMain::EditorMode = mode;
     if (!m_editor) {
-        m_editor = new frmAddLogfile(*ui->ListView1, m_messages, this);
+        if (!m_picker)
+            m_picker = new QtFolderPicker(this);
+        m_editor = new frmAddLogfile(*ui->ListView1, m_messages, *m_picker, this);
         connect(m_editor, &QDialog::finished, this, [this] { m_editor = nullptr; });
     }
     m_editor->show();
@@ -90,7 +115,12 @@ void frmMain::cmdView_Click()
     const std::optional<Command> command =
         file.isEmpty() ? std::nullopt
                        : ViewCommand(modMain::ExtViewer, modMain::CurrentPath + file);
-    if (!command || !Launcher().Start(command->program, command->arguments))
+    // A viewer that ends with a failure at once (xdg-open with no program for the file type)
+    // is reported too.
+    const auto failed = [this](const QString& report) {
+        m_messages.Show({report, QStringLiteral("Tarvisk"), Message::Icon::Exclamation});
+    };
+    if (!command || !Launcher().Start(command->program, command->arguments, failed))
         m_messages.Show(
             {ViewFailedText(modMain::ExtViewer, modMain::CurrentPath + ui->File1->ShownName()),
              QStringLiteral("Tarvisk"), Message::Icon::Exclamation});

@@ -1,5 +1,7 @@
 #include "frmMain.h"
 
+#include "base/LogFileAccess.h"
+#include "base/MessageBox.h"
 #include "reading/OutputView.h"
 #include "search/frmSearch.h"
 #include "settings/modMain.h"
@@ -19,6 +21,15 @@ void frmMain::cmdClear_Click()
 void frmMain::cmdCopy_Click()
 {
     ui->lstRows->CopySelected();
+}
+
+// A file that cannot be read must not pass for an empty one.
+void frmMain::TailFailed(const QString& path)
+{
+    LogFileAccess file;
+    file.Open(path);
+    m_messages.Show({QStringLiteral("Cannot open ") + path + QStringLiteral("\n\n") + file.Error(),
+                     QStringLiteral("Tarvisk"), Message::Icon::Exclamation});
 }
 
 void frmMain::cmdSearch_Click()

@@ -18,6 +18,9 @@ class TestAbout : public QObject
     };
 
 private Q_SLOTS:
+    // The window keeps its state in a test folder, not in the user's.
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
     void startup_data()
     {
         QTest::addColumn<QByteArray>("response"); // also "refused", and "off" for no base

@@ -5,7 +5,7 @@ set -euo pipefail
 
 if [ -z "${TARVISK_E2E_INNER:-}" ]; then
     export TARVISK_E2E_INNER=1
-    exec xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" bash "$0" "$@"
+    exec xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" bash "$0" "$@"
 fi
 
 BIN=$1
@@ -18,15 +18,23 @@ cleanup() {
     rm -rf "$WORK"
 }
 trap cleanup EXIT
-export XDG_RUNTIME_DIR=$WORK/runtime
+export XDG_RUNTIME_DIR=$WORK/runtime XDG_CONFIG_HOME=$WORK/config # the window's state too
 mkdir -m 700 -p "$XDG_RUNTIME_DIR"
-mkdir -p "$WORK/program"
+mkdir -p "$WORK/program" "$WORK/logs"
 cp "$BIN" "$WORK/program/tarvisk"
+# Logs are written to $WORK/logs. Where the program may have a mount namespace of its own it
+# sees them as /srv, so that screenshots show a path a reader understands.
+if unshare -m --propagation private true 2>/dev/null; then LOGS=/srv; else LOGS=$WORK/logs; fi
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 start_app() {
-    (cd "$WORK" && exec "$WORK/program/tarvisk") &
+    if [ "$LOGS" = /srv ]; then
+        (cd "$WORK" && exec unshare -m --propagation private sh -c \
+            'mount --bind "$1" /srv && exec "$2"' sh "$WORK/logs" "$WORK/program/tarvisk") &
+    else
+        (cd "$WORK" && exec "$WORK/program/tarvisk") &
+    fi
     APP_PID=$!
 }
 
@@ -38,15 +46,15 @@ wait_window() {
     echo "$id"
 }
 
-# Waits up to 20 seconds for the program to end; prints its exit code.
+# Waits up to 20 seconds for the program to end; its exit code is then in EXIT_CODE. Run in
+# this shell, not in $(...): only the shell that started the program can wait for it.
 wait_exit() {
     local i
     for i in $(seq 200); do
         if ! kill -0 "$APP_PID" 2>/dev/null; then
-            local rc=0
-            wait "$APP_PID" || rc=$?
+            EXIT_CODE=0
+            wait "$APP_PID" || EXIT_CODE=$?
             APP_PID=
-            echo "$rc"
             return
         fi
         sleep 0.1
@@ -72,16 +80,17 @@ write_config() {
         >"$WORK/program/tarvisk.ini"
 }
 
-# Clicks the folder row at this height, then chooses its newest file with the keyboard.
+# Clicks the folder row at this height, then chooses its newest file with the keyboard
+# (Add, Remove and Edit lie between the two lists), whatever the window's size.
 choose_newest() {
     click_at "$1" 60 "$2"
     sleep 0.5
-    click_at "$1" 520 32
-    xdotool key End
+    xdotool key Tab Tab Tab Tab End space
     sleep 0.3
 }
 
-quit_app() {
-    click_at "$1" 694 489
-    [ "$(wait_exit)" -eq 0 ] || fail "Quit did not end the program cleanly"
+quit_app() { # by its accelerator
+    xdotool windowfocus --sync "$1" key alt+q
+    wait_exit
+    [ "$EXIT_CODE" -eq 0 ] || fail "Quit did not end the program cleanly"
 }

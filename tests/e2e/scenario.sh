@@ -5,7 +5,7 @@
 source "$(dirname "$0")/lib.sh" "$@"
 export LC_TIME=en_GB.UTF-8 2>/dev/null # dates typed as dd/mm/yyyy
 
-web=$WORK/logs/web
+web=$WORK/logs/iis/W3SVC1 # as the program sees them: $LOGS/...
 proxy=$WORK/logs/proxy
 mkdir -p "$web" "$proxy"
 for day in 03 04 05 06; do
@@ -13,6 +13,7 @@ for day in 03 04 05 06; do
     printf 'proxy 2612%s line %d\r\n' "$day" 1 "$day" 2 >"$proxy/WEBEXTD202612$day.log"
 done
 
+press() { xdotool windowfocus --sync "$win" key "$@"; } # keys to the main window
 expect_bytes() { # the clipboard holds exactly these bytes
     [ "$(xclip -o -selection clipboard | od -c)" = "$(printf "$1" | od -c)" ] ||
         fail "the clipboard holds: $(xclip -o -selection clipboard | od -c)"
@@ -20,7 +21,7 @@ expect_bytes() { # the clipboard holds exactly these bytes
 copy_all() { # by Copy to clipboard, or with "keys" by Ctrl+C in the list
     click_at "$win" 300 300 # into the output list
     xdotool key ctrl+a
-    if [ "${1:-}" = keys ]; then xdotool key ctrl+c; else click_at "$win" 162 489; fi
+    if [ "${1:-}" = keys ]; then xdotool key ctrl+c; else press alt+y; fi
     sleep 0.4
 }
 clipboard() { xclip -o -selection clipboard | tr -d '\r'; }
@@ -30,7 +31,7 @@ expect_lines() { # the clipboard holds these lines, in this order, and nothing e
 
 add_folder() { # name path style
     click_at "$win" 100 10 # the window has the keyboard
-    xdotool key alt+a      # Add, by its accelerator
+    press alt+a      # Add, by its accelerator
     local editor
     editor=$(wait_window "Add Logfolder")
     sleep 0.3
@@ -38,7 +39,7 @@ add_folder() { # name path style
     xdotool type --delay 5 "$1"
     xdotool key Tab
     xdotool type --delay 5 "$2"
-    xdotool key Tab ctrl+a
+    xdotool key Tab Tab ctrl+a # past Browse… to the style
     xdotool type --delay 5 "$3"
     screenshot "editor-$3"
     xdotool key Tab Return # to OK, and press it
@@ -50,26 +51,28 @@ win=$(wait_window "Quorvel Tarvisk")
 [ -f "$WORK/program/tarvisk.ini" ] && [ ! -s "$WORK/program/tarvisk.ini" ] ||
     fail "no empty tarvisk.ini beside the program"
 sleep 0.5
-add_folder "Web server" "$web" "exyymmdd.log"
-add_folder "Proxy" "$proxy" "WEBEXTDyyyymmdd.log"
+add_folder "Web server" "$LOGS/iis/W3SVC1" "exyymmdd.log"
+add_folder "Proxy" "$LOGS/proxy" "WEBEXTDyyyymmdd.log"
 
 choose_newest "$win" 48
-click_at "$win" 557 193 # Tail
+press alt+t # Tail
 sleep 0.5
 screenshot scenario-tail
 copy_all keys
 # Lines as UTF-8, each with LF alone: a paste into a terminal carries no CR.
 expect_bytes 'web 261206 caf\xc3\xa9 1\nweb 261206 caf\xc3\xa9 2\n'
 
-click_at "$win" 629 193 # Continous
+xdotool windowmove "$win" 0 0 windowsize "$win" 1100 720 # the output takes the room
+sleep 0.5
+press alt+c # Continous
 sleep 1.2
 for n in 1 2 3; do
     printf 'GET /alpha %d\r\nGET /beta %d\r\n' "$n" "$n" >>"$web/ex261206.log"
     sleep 0.3
 done
 sleep 1.5
-click_at "$win" 519 489 # the filter
-xdotool key ctrl+a
+screenshot follow "$win" # the README's picture: every line while the filter is "*"
+press alt+f ctrl+a # the filter
 xdotool type beta
 sleep 0.3
 for n in 4 5 6; do
@@ -77,8 +80,8 @@ for n in 4 5 6; do
     sleep 0.3
 done
 sleep 1.5
-click_at "$win" 698 193 # Stop
-screenshot follow "$win"
+press alt+p # Stop
+screenshot scenario-filtered "$win"
 copy_all
 shown=$(clipboard)
 for n in 1 2 3; do
@@ -90,7 +93,7 @@ done
 ! grep -q "alpha [456]" <<<"$shown" || fail "the filter let alpha lines through: $shown"
 grep -q '^Current Time ' <<<"$shown" || fail "no divider lines: $shown"
 
-xdotool key alt+s # Search, by its accelerator
+press alt+s # Search, by its accelerator
 dialog=$(wait_window "Search")
 sleep 0.3
 click_at "$dialog" 100 40
@@ -98,13 +101,13 @@ xdotool type beta
 xdotool key Return Return Return # count, then two steps
 sleep 0.3
 screenshot scenario-search
-click_at "$win" 162 489 # Copy: the matches are the selected lines
+press alt+y # Copy: the matches are the selected lines
 sleep 0.4
 expect_lines "GET /beta 1" "GET /beta 2" "GET /beta 3" "GET /beta 4" "GET /beta 5" "GET /beta 6"
 xdotool windowfocus --sync "$dialog" key Escape
 sleep 0.3
 
-click_at "$win" 54 489 # Clear window
+press alt+l # Clear window
 printf 'untouched' | xclip -selection clipboard # so that a Copy of nothing shows
 copy_all
 expect_lines "untouched" # an empty list copies nothing
@@ -112,7 +115,7 @@ expect_lines "untouched" # an empty list copies nothing
 # Three days of the web folder, searched by keyboard alone; Copy takes the matching lines.
 click_at "$win" 60 48 # the web folder
 sleep 0.5
-xdotool key alt+s
+press alt+s
 dialog=$(wait_window "Search")
 sleep 0.3
 xdotool type "web 2612"
@@ -125,14 +128,14 @@ xdotool type 06/12/2026
 xdotool key Return
 sleep 1
 screenshot search-days
-click_at "$win" 162 489 # Copy
+press alt+y # Copy
 sleep 0.4
 expect_lines "web 261204 café 1" "web 261204 café 2" "web 261205 café 1" \
     "web 261205 café 2" "web 261206 café 1" "web 261206 café 2"
 xdotool windowfocus --sync "$dialog" key Escape
 sleep 0.3
 
-click_at "$win" 618 489 # About
+press alt+b # About
 about=$(wait_window "About Tarvisk")
 sleep 0.3
 screenshot scenario-about
@@ -140,10 +143,12 @@ xdotool windowfocus --sync "$about" key Return
 sleep 0.5
 ! xdotool search --onlyvisible --name '^About Tarvisk$' >/dev/null || fail "About stayed open"
 
-click_at "$win" 311 489 # divider lines off
+press alt+u # divider lines off
 quit_app "$win"
-grep -q $'^Web server,'"$web"$',exyymmdd.log\r$' "$WORK/program/tarvisk.ini" || fail "web folder not saved"
-grep -q $'^Proxy,'"$proxy"$',WEBEXTDyyyymmdd.log\r$' "$WORK/program/tarvisk.ini" || fail "proxy not saved"
+grep -q $'^Web server,'"$LOGS/iis/W3SVC1"$',exyymmdd.log\r$' "$WORK/program/tarvisk.ini" ||
+    fail "web folder not saved"
+grep -q $'^Proxy,'"$LOGS/proxy"$',WEBEXTDyyyymmdd.log\r$' "$WORK/program/tarvisk.ini" ||
+    fail "proxy not saved"
 
 # A new start: the second folder lists its files, following writes no divider lines, and Quit
 # while following ends the program.
@@ -151,7 +156,7 @@ start_app
 win=$(wait_window "Quorvel Tarvisk")
 sleep 0.5
 choose_newest "$win" 66
-click_at "$win" 629 193 # Continous
+press alt+c # Continous, in the window as large as it was left
 sleep 1.2
 printf 'after restart\r\n' >>"$proxy/WEBEXTD20261206.log"
 sleep 1.5

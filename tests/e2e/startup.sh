@@ -11,7 +11,8 @@ if xdotool search --onlyvisible --name '^Quorvel Tarvisk$' >/dev/null; then
     fail "the main window is shown"
 fi
 xdotool windowfocus --sync "$box" key Return
-[ "$(wait_exit)" -ne 0 ] || fail "the program did not end after the message"
+wait_exit
+[ "$EXIT_CODE" -ne 0 ] || fail "the program did not end after the message"
 cmp -s <(printf ';\r\nnot a folder line\r\n') "$WORK/program/tarvisk.ini" ||
     fail "the bad file was changed"
 echo "e2e startup: all checks passed"

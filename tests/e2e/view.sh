@@ -16,7 +16,7 @@ start_app
 win=$(wait_window "Quorvel Tarvisk")
 sleep 0.5
 choose_newest "$win" 48 # the folder row, its only file
-click_at "$win" 488 193 # View
+xdotool windowfocus --sync "$win" key alt+v # View
 for i in $(seq 50); do
     [ -s "$WORK/args" ] && break
     sleep 0.1

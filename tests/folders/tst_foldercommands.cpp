@@ -1,6 +1,7 @@
 #include "FakeLauncher.h"
 #include "FakeMessageBox.h"
 #include "TestFiles.h"
+#include "base/FolderPicker.h"
 #include "folders/FileListBox.h"
 #include "folders/FolderCommands.h"
 #include "settings/modMain.h"
@@ -9,9 +10,26 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
+
+#include <csignal>
+#include <sys/wait.h>
+
+// Answers the editor's Browse with a preset folder, and records where it started.
+class FakeFolderPicker final : public FolderPicker
+{
+public:
+    QString PickFolder(const QString& start) override
+    {
+        starts << start;
+        return folder;
+    }
+    QStringList starts;
+    QString folder;
+};
 
 class TestFolderCommands : public QObject
 {
@@ -20,6 +38,7 @@ class TestFolderCommands : public QObject
     QTemporaryDir m_dir;
     FakeMessageBox m_messages;
     FakeLauncher m_launcher;
+    FakeFolderPicker m_picker;
     std::unique_ptr<frmMain> m_w;
 
     template <typename T> T* Get(const char* name) const { return m_w->findChild<T*>(name); }
@@ -50,6 +69,9 @@ class TestFolderCommands : public QObject
     }
 
 private Q_SLOTS:
+    // The window keeps its state in a test folder, not in the user's.
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
     // Each row: Name, Path, Filter and the refusal's icon ("i:" information, "!:" exclamation)
     // and start ("": accepted). All but the one of an empty field hold in edit mode too.
     void checks()
@@ -89,6 +111,7 @@ private Q_SLOTS:
                               .toUtf8()));
         m_w = std::make_unique<frmMain>(m_messages, m_dir.path());
         m_w->SetLauncher(m_launcher);
+        m_w->SetFolderPicker(m_picker);
         QVERIFY(m_w->Form_Load());
         m_w->show(); // laid out, so that a click below the rows misses them
         m_launcher.succeeds = false;
@@ -118,7 +141,11 @@ private Q_SLOTS:
         Get<QLineEdit>("txtLogPath")->setText("D:\\logs,old");
         Get<QComboBox>("cmbLogFileStyle")->setEditText("x");
         Click("cmdOK");
-        Get<QLineEdit>("txtLogPath")->setText("/");
+        m_picker.folder = "/"; // Browse puts the chosen folder in; a cancelled one changes nothing
+        Click("cmdBrowse");
+        m_picker.folder.clear();
+        Click("cmdBrowse");
+        QCOMPARE(m_picker.starts, (QStringList{"D:\\logs,old", "/"}));
         Click("cmdOK");
         const QString logsRow = "Logs|" + logs + "|*.log", oddRow = "Odd|" + odd + "|-a.log";
         QCOMPARE(Seen().mid(0, 5),
@@ -134,6 +161,8 @@ private Q_SLOTS:
         Get<QComboBox>("cmbLogFileStyle")->setEditText("z");
         Click("cmdEdit");
         ClickFolder(2);
+        Click("cmdOK"); // a path that is no folder is asked about: No keeps the editor open
+        m_messages.answer = MessageAnswer::Yes;
         Click("cmdOK");
         Click("cmdEdit");
         ClickFolder(0);
@@ -145,10 +174,56 @@ private Q_SLOTS:
         QCOMPARE(Seen(), (QStringList{oddRow, "|/t|z", "ex030123.log", "new.log",
                                       "!Commasigns are not allowed in the Logfolder desciption "
                                       "or path",
+                                      "!The path /t does not exist.\n\nKeep it anyway?",
+                                      "!The path /t does not exist.\n\nKeep it anyway?",
                                       "!Do you want to remove logfolder Logs",
                                       "!Do you want to remove logfolder Logs",
                                       "!Please select the Logfolder to edit"}));
         QCOMPARE(m_messages.shown[2].buttons, Message::Buttons::YesNo);
+        QCOMPARE(PathQuestion(m_dir.filePath("tarvisk.ini"))->text.section(u'\n', 0, 0),
+                 "The path " + m_dir.filePath("tarvisk.ini") + " is a file, not a folder.");
+    }
+
+    // View starts the viewer as a child that is watched for its first seconds: a failure then
+    // is reported with its status and its last words; a viewer still running is left running
+    // when the window goes.
+    void viewer_data()
+    {
+        QTest::addColumn<QString>("viewer");
+        QTest::addColumn<QString>("report");
+        QTest::newRow("fails") << "sh -c \"echo first >&2; echo no method >&2; exit 3\""
+                               << "sh ended with exit status 3:\nno method";
+        QTest::newRow("fails silently") << "false"
+                                        << "false ended with exit status 1";
+        QTest::newRow("killed") << "sh -c \"kill -9 $$\""
+                                << "sh was ended by signal 9";
+        QTest::newRow("runs on") << "sh -c \"echo $$ >$0.pid; exec sleep 30\""
+                                 << "";
+    }
+
+    void viewer()
+    {
+        QFETCH(QString, viewer);
+        const QString file = m_dir.filePath("ex261206.log");
+        QVERIFY(WriteFile(file, "x") &&
+                WriteFile(m_dir.filePath("tarvisk.ini"), "EXTVIEWER=" + viewer.toUtf8() + "\r\nL," +
+                                                             m_dir.path().toUtf8() + ",*.log\r\n"));
+        m_messages.shown.clear();
+        m_w = std::make_unique<frmMain>(m_messages, m_dir.path());
+        QVERIFY(m_w->Form_Load());
+        m_w->show();
+        ClickFolder(0);
+        Get<FileListBox>("File1")->setCurrentRow(0);
+        Click("cmdView");
+        QTest::qWait(3500);
+        QTEST(m_messages.shown.isEmpty() ? QString() : m_messages.shown.first().text, "report");
+        if (!QFile::exists(file + ".pid"))
+            return;
+        m_w.reset(); // as Quit leaves it
+        const pid_t pid = ReadFile(file + ".pid").trimmed().toInt();
+        QVERIFY(pid > 0 && kill(pid, 0) == 0);
+        kill(pid, SIGTERM);
+        waitpid(pid, nullptr, 0);
     }
 };
 

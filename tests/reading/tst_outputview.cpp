@@ -1,4 +1,3 @@
-#include "reading/HorizontalExtent.h"
 #include "reading/OutputList.h"
 #include "reading/OutputView.h"
 
@@ -16,6 +15,15 @@ static void Mouse(QAbstractItemView& view, QEvent::Type type, int row, Qt::Keybo
         type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
     QMouseEvent event(type, at, view.viewport()->mapToGlobal(at), button, held, keys);
     QApplication::sendEvent(view.viewport(), &event);
+}
+
+// The list in a view of 600 by 300 pixels on the screen.
+static bool Show(OutputView& view, OutputList& list)
+{
+    view.SetList(&list);
+    view.resize(600, 300);
+    view.show();
+    return QTest::qWaitForWindowExposed(&view);
 }
 
 // Plays gestures on a view: "c5" click row 5, "C5" Ctrl+click, "S5" Shift+click, "B5"
@@ -120,14 +128,54 @@ private Q_SLOTS:
     // widest line as painted, tabs at wide stops, and grows as wider lines are appended, but
     // not beyond what a header holds. Bringing a line into view keeps the sideways position,
     // new lines start at the left, and a larger font makes taller rows.
+    // The list scrolls sideways to the end of its longest line as painted (tabs at their
+    // stops, wide characters as wide as they paint) and no further; an empty list not at all.
+    void extent_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::newRow("tabs") << QByteArray(200, '\t') + "WWW";
+        QTest::newRow("CJK") << QByteArray("\xE4\xB8\xAD").repeated(3000) + "W";
+        QTest::newRow("ASCII") << QByteArray(2000, 'x');
+        QTest::newRow("empty list") << QByteArray();
+    }
+
+    void extent()
+    {
+        QFETCH(QByteArray, line);
+        OutputList list;
+        OutputView view;
+        QVERIFY(Show(view, list));
+        OutputBatch lines;
+        lines.Add("short");
+        lines.Add(line);
+        list.Replace(lines);
+        if (line.isEmpty())
+            list.Clear();
+        QCoreApplication::processEvents();
+        int end = 0; // where the line's painting ends
+        if (!line.isEmpty()) {
+            QImage image(60000, view.rowHeight(1), QImage::Format_RGB32);
+            image.fill(Qt::white);
+            QStyleOptionViewItem option;
+            option.font = view.font();
+            option.rect = image.rect();
+            QPainter painter(&image);
+            view.itemDelegate()->paint(&painter, option, list.Model()->index(1, 0));
+            for (int x = 0; x < image.width(); ++x)
+                for (int y = 0; y < image.height(); ++y)
+                    end = image.pixel(x, y) == qRgb(255, 255, 255) ? end : x + 1;
+        }
+        const int range = view.horizontalScrollBar()->maximum() + view.viewport()->width();
+        QVERIFY2(line.isEmpty() ? view.horizontalScrollBar()->maximum() == 0
+                                : range >= end && range <= end + 12,
+                 qPrintable(QStringLiteral("%1 %2").arg(range).arg(end)));
+    }
+
     void view()
     {
         OutputList list;
         OutputView view;
-        view.SetList(&list);
-        view.resize(600, 300);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(Show(view, list));
         OutputBatch lines;
         for (int i = 0; i < 2000000; ++i)
             lines.Add(QByteArray("line ") + QByteArray::number(i));
@@ -136,29 +184,25 @@ private Q_SLOTS:
         QCoreApplication::processEvents();
         QCOMPARE(view.indexAt(QPoint(5, view.viewport()->height() - 3)).row(), 2000000 - 1);
 
-        view.SetHorizontalExtent(5000000);
-        QTRY_COMPARE(view.horizontalScrollBar()->maximum() + view.viewport()->width(),
-                     view.MaximumExtent());
+        // A line longer than a column can be scrolls to its end, and is painted there.
+        lines.clear();
+        lines.Add(QByteArray(199997, '-') + "WWW");
+        list.Replace(lines);
+        const int longest = view.LongestLinePixels();
+        QVERIFY(longest > view.MaximumExtent());
+        QCOMPARE(view.horizontalScrollBar()->maximum() + view.viewport()->width(), longest);
+        view.horizontalScrollBar()->setValue(view.horizontalScrollBar()->maximum());
+        const QImage shown = view.viewport()->grab().toImage();
+        int ink = 0;
+        for (int x = shown.width() - 60; x < shown.width(); ++x)
+            for (int y = 0; y < view.rowHeight(0); ++y)
+                ink += shown.pixel(x, y) != shown.pixel(shown.width() - 1, shown.height() - 1);
+        QVERIFY(ink > 0);
         lines.clear();
         lines.Add("short");
-        list.Replace(lines);
-        view.SetHorizontalExtent(HorizontalExtent(5, view.LongestLinePixels()));
         lines.Add(QByteArray(200, '\t') + "WWW");
-        list.Append(lines);
-        QImage image(40000, view.rowHeight(2), QImage::Format_RGB32); // where row 2's text ends
-        image.fill(Qt::white);
-        QStyleOptionViewItem option;
-        option.font = view.font();
-        option.rect = image.rect();
-        QPainter painter(&image);
-        view.itemDelegate()->paint(&painter, option, list.Model()->index(2, 0));
-        int end = 0;
-        for (int x = 0; x < image.width(); ++x)
-            for (int y = 0; y < image.height(); ++y)
-                end = image.pixel(x, y) == qRgb(255, 255, 255) ? end : x + 1;
-        QVERIFY(end > HorizontalExtent(5, 0) && view.LongestLinePixels() >= end);
-        QCOMPARE(view.columnWidth(0), view.LongestLinePixels());
-
+        list.Replace(lines);
+        const int end = view.LongestLinePixels();
         QCoreApplication::processEvents();
         view.horizontalScrollBar()->setValue(end);
         list.SetCurrent(0);

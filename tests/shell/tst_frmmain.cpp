@@ -2,6 +2,7 @@
 #include "TestFiles.h"
 #include "settings/modMain.h"
 #include "shell/ConfigFile.h"
+#include "shell/WindowState.h"
 #include "shell/frmMain.h"
 
 #include <QTest>
@@ -69,7 +70,67 @@ class TestFrmMain : public QObject
     }
 
 private Q_SLOTS:
-    void init() { m_dir = std::make_unique<QTemporaryDir>(); }
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QFile::remove(WindowState::Path());
+    }
+
+    // The window grows: the output list takes the room, the lower buttons keep to the bottom
+    // right; the Filter column fits its longest style. Size and column widths come back from a
+    // state file of their own; tarvisk.ini keeps every byte.
+    void window()
+    {
+        Load({{"Web", "/srv/web", "exyymmdd.log"}, {"Proxy", "/srv/proxy", "WEBEXTDyyyymmdd.log"}});
+        const QByteArray ini = ReadFile(Path("tarvisk.ini"));
+        auto* folders = Get<QTreeWidget>("ListView1");
+        QVERIFY(folders->columnWidth(2) >=
+                folders->fontMetrics().horizontalAdvance(QStringLiteral("WEBEXTDyyyymmdd.log")));
+        QVERIFY(folders->columnWidth(0) + folders->columnWidth(1) + folders->columnWidth(2) <=
+                folders->viewport()->width());
+        auto* output = Get<QWidget>("lstRows");
+        const QSize list = output->size(), before = m_window->size();
+        const auto corner = [this] {
+            return m_window->rect().bottomRight() - Get("cmdQuit")->geometry().bottomRight();
+        };
+        const QPoint quit = corner();
+        m_window->resize(before + QSize(300, 200));
+        QTRY_COMPARE(output->size(), list + QSize(300, 200));
+        QCOMPARE(corner(), quit);
+        folders->setColumnWidth(0, 123);
+        Get("cmdQuit")->click();
+        QCOMPARE(ReadFile(Path("tarvisk.ini")), ini);
+        Load();
+        QCOMPARE(m_window->size(), before + QSize(300, 200));
+        QCOMPARE(Get<QTreeWidget>("ListView1")->columnWidth(0), 123);
+        m_window->resize(100, 100);
+        QCOMPARE(m_window->size(), before); // never below its designed size
+    }
+
+    // A folder or a file that cannot be read says so instead of looking empty (this test runs
+    // without root's power to read anything).
+    void permissionDenied()
+    {
+        QVERIFY(QDir().mkpath(Path("locked")) && QDir().mkpath(Path("logs")));
+        QVERIFY(WriteFile(Path("logs/ex261206.log"), "secret\n"));
+        QVERIFY(QFile::setPermissions(Path("locked"), {}));
+        QVERIFY(QFile::setPermissions(Path("logs/ex261206.log"), {}));
+        Load({{"Locked", Path("locked"), "*.log"}, {"Logs", Path("logs"), "*.log"}});
+        Click("ListView1", 0);
+        Click("ListView1", 1);
+        Click("File1", 0);
+        Get("cmdTail")->click();
+        QFile::setPermissions(Path("locked"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QCOMPARE(Texts("lstRows"), QStringList());
+        QStringList shown;
+        for (const Message& m : m_messages.shown)
+            shown << m.text;
+        QCOMPARE(shown, (QStringList{"Permission denied: " + Path("locked/"),
+                                     "Cannot open " + Path("logs/ex261206.log") +
+                                         "\n\nPermission denied"}));
+    }
 
     void cleanup() { m_window.reset(); }
 

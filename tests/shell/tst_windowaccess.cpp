@@ -1,9 +1,11 @@
+#include "FakeLauncher.h"
 #include "FakeMessageBox.h"
 #include "TestFiles.h"
 #include "shell/ConfigFile.h"
 #include "shell/QtMessageBox.h"
 #include "shell/frmMain.h"
 
+#include <QSignalSpy>
 #include <QTest>
 #include <QtWidgets>
 
@@ -13,6 +15,85 @@ class TestWindowAccess : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    // Every command has its Alt key; each runs its control's command. Filter takes the focus.
+    void accelerators_data()
+    {
+        QTest::addColumn<QChar>("key");
+        QTest::addColumn<QString>("control");
+        const char* table[][2] = {
+            {"A", "cmdAdd"},    {"R", "cmdRemove"},    {"E", "cmdEdit"},   {"O", "cmdOpen"},
+            {"V", "cmdView"},   {"T", "cmdTail"},      {"C", "cmdContinous"}, {"P", "cmdStop"},
+            {"L", "cmdClear"},  {"Y", "cmdCopy"},      {"S", "cmdSearch"}, {"U", "chkDivider"},
+            {"F", "txtFilter"}, {"B", "cmdAbout"},     {"Q", "cmdQuit"}};
+        for (const auto& [key, control] : table)
+            QTest::newRow(control) << QChar::fromLatin1(key[0]) << QString::fromLatin1(control);
+    }
+
+    void accelerators()
+    {
+        QFETCH(QChar, key);
+        QFETCH(QString, control);
+        QTemporaryDir dir;
+        FakeMessageBox messages;
+        FakeLauncher launcher;
+        frmMain window(messages, dir.path());
+        window.SetLauncher(launcher);
+        QVERIFY(window.Form_Load());
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        auto* target = window.findChild<QWidget*>(control);
+        target->setEnabled(true); // the file commands wait for a chosen file
+        auto* button = qobject_cast<QAbstractButton*>(target);
+        QSignalSpy pressed(button ? button : target, button ? SIGNAL(clicked()) : SIGNAL(destroyed()));
+        // About waits in a modal window: close it once it is up.
+        QTimer::singleShot(500, [] {
+            if (QWidget* modal = QApplication::activeModalWidget())
+                modal->close();
+        });
+        QTest::keyClick(&window, Qt::Key(key.unicode()), Qt::AltModifier);
+        if (button)
+            QTRY_COMPARE(pressed.size(), 1);
+        else
+            QCOMPARE(QApplication::focusWidget(), target);
+    }
+
+    // Esc stops following from the main window; in the search dialog it closes only the dialog.
+    void escape()
+    {
+        QTemporaryDir dir;
+        QVERIFY(WriteFile(dir.filePath("ex261206.log"), "a\n"));
+        QVERIFY(WriteFile(dir.filePath(QStringLiteral("tarvisk.ini")),
+                          config::FormatConfigFile("vi", false, {{"Web", dir.path(), "ex*.log"}})));
+        FakeMessageBox messages;
+        frmMain window(messages, dir.path());
+        QVERIFY(window.Form_Load());
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        auto* folders = window.findChild<QTreeWidget*>("ListView1");
+        QTest::mouseClick(folders->viewport(), Qt::LeftButton, {},
+                          folders->visualItemRect(folders->topLevelItem(0)).center());
+        window.findChild<QListWidget*>("File1")->setCurrentRow(0);
+        QTest::keyClick(&window, Qt::Key_C, Qt::AltModifier);
+        auto* stop = window.findChild<QPushButton*>("cmdStop");
+        QTRY_VERIFY(stop->isEnabled());
+        QTest::keyClick(&window, Qt::Key_S, Qt::AltModifier);
+        QTRY_VERIFY(window.findChild<QDialog*>());
+        auto* dialog = window.findChild<QDialog*>();
+        dialog->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(dialog));
+        QTest::keyClick(dialog->focusWidget(), Qt::Key_Escape);
+        QTRY_VERIFY(!window.findChild<QDialog*>());
+        QVERIFY(stop->isEnabled() && !window.StopRequested);
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QTest::keyClick(window.findChild<QWidget*>("lstRows"), Qt::Key_Escape);
+        QVERIFY(!stop->isEnabled() && window.StopRequested);
+    }
+
     // Focusable controls of the main window and its dialogs have names; a cut path has a tip.
     void mainWindow()
     {

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "base/FolderPicker.h"
+
+#include <QFileDialog>
+#include <QPointer>
+
+// The desktop's folder dialog, over the window that asks.
+class QtFolderPicker final : public FolderPicker
+{
+public:
+    explicit QtFolderPicker(QWidget* owner) : m_owner(owner) {}
+    QString PickFolder(const QString& start) override
+    {
+        return QFileDialog::getExistingDirectory(m_owner, QStringLiteral("Choose the log folder"),
+                                                 start);
+    }
+
+private:
+    QPointer<QWidget> m_owner;
+};
