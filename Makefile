@@ -62,7 +62,7 @@ screenshots: build
 	rm -rf $(BUILD)/screenshots
 	bash tests/e2e/scenario.sh $(BUILD)/src/tarvisk $(CURDIR)/$(BUILD)/screenshots
 	cp $(BUILD)/screenshots/follow.png docs/follow.png
-	cp $(BUILD)/screenshots/search-days.png docs/search-days.png
+	convert $(BUILD)/screenshots/search-days.png -trim +repage docs/search-days.png
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(PACKAGE_BUILD) $(INSTALL_BUILD)
