@@ -72,6 +72,7 @@ screenshots: build
 	rm -rf $(BUILD)/screenshots
 	bash tests/e2e/scenario.sh $(BUILD)/src/tarvisk $(CURDIR)/$(BUILD)/screenshots
 	cp $(BUILD)/screenshots/follow.png docs/follow.png
+	convert $(BUILD)/screenshots/search-days.png -trim +repage docs/search-days.png
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(PACKAGE_BUILD) $(INSTALL_BUILD) $(FUZZ_BUILD)

@@ -16,13 +16,19 @@ class LineMatcher
 public:
     explicit LineMatcher(const QString& text);
     bool Matches(QByteArrayView line) const;
+    // Whether the upper-cased search text is ASCII and not empty, so FindBytes can find it.
+    bool ByteScan() const { return m_ascii && !m_needle.isEmpty(); }
+    // Where the search text first occurs in `bytes` at or after `from`, with ASCII case
+    // folding; -1 when it does not, or when there is no byte scan. Says nothing about bytes
+    // that would match only once decoded.
+    qsizetype FindBytes(QByteArrayView bytes, qsizetype from = 0) const;
 
 private:
-    bool BytesContain(QByteArrayView line) const;
     bool TextContains(QByteArrayView line) const;
 
     QString m_upper;
     bool m_ascii = false;
-    QByteArray m_needle; // upper-case ASCII
-    std::array<qsizetype, 256> m_skip{};
+    QByteArray m_needle;                 // upper-case ASCII
+    std::array<qsizetype, 256> m_skip{}; // Horspool's shifts by the stored byte
+    qsizetype m_shiftAfterLast = 1;      // after a miss where the last byte fit
 };

@@ -3,6 +3,8 @@
 #include "Search.h"
 #include "ui_frmSearch.h"
 
+#include <QCloseEvent>
+
 frmSearch::frmSearch(OutputList& lstRows, QWidget* owner)
     : QDialog(owner), ui(std::make_unique<Ui::frmSearch>()), m_lstRows(lstRows)
 {
@@ -14,13 +16,36 @@ frmSearch::frmSearch(OutputList& lstRows, QWidget* owner)
     connect(ui->cmdSearch, &QPushButton::clicked, this, &frmSearch::cmdSearch_Click);
     connect(ui->cmdCancel, &QPushButton::clicked, this, &frmSearch::cmdCancel_Click);
     connect(ui->txtSearch, &QLineEdit::textChanged, this, &frmSearch::txtSearch_Change);
+    connect(ui->optDays, &QRadioButton::toggled, this, &frmSearch::optDays_Toggled);
+    // Another range is another search.
+    for (QDateEdit* day : {ui->dtFrom, ui->dtTo})
+        connect(day, &QDateEdit::dateChanged, this, &frmSearch::txtSearch_Change);
+    // The last seven days up to today.
+    ui->dtTo->setDate(QDate::currentDate());
+    ui->dtFrom->setDate(QDate::currentDate().addDays(-6));
+    optDays_Toggled();
     ui->txtSearch->setFocus();
+}
+
+void frmSearch::SetDays(search::DayResults& days, std::function<search::DayFolder()> folder)
+{
+    m_days = &days;
+    m_folder = std::move(folder);
+    ui->optDays->setEnabled(true);
+    connect(&days, &search::DayResults::Progress, this, &frmSearch::DaysProgress);
+    connect(&days, &search::DayResults::Finished, this, &frmSearch::DaysFinished);
 }
 
 frmSearch::~frmSearch() = default;
 
 void frmSearch::cmdSearch_Click()
 {
+    if (DaysRunning())
+        return;
+    if (ui->optDays->isChecked() && ui->cmdSearch->text() != QStringLiteral("Next match")) {
+        StartDays();
+        return;
+    }
     const auto result = search::Press(m_lstRows, ui->txtSearch->text(), ui->cmdSearch->text());
     if (!result)
         return;
@@ -30,10 +55,62 @@ void frmSearch::cmdSearch_Click()
 
 void frmSearch::cmdCancel_Click()
 {
+    if (DaysRunning()) {
+        m_days->Cancel();
+        return;
+    }
     close();
+}
+
+void frmSearch::closeEvent(QCloseEvent* event)
+{
+    if (DaysRunning())
+        m_days->Cancel();
+    event->accept();
 }
 
 void frmSearch::txtSearch_Change()
 {
     ui->cmdSearch->setText(QStringLiteral("&Search"));
+}
+
+void frmSearch::optDays_Toggled()
+{
+    const bool days = ui->optDays->isChecked();
+    for (QWidget* control : {static_cast<QWidget*>(ui->lblFrom), static_cast<QWidget*>(ui->dtFrom),
+                             static_cast<QWidget*>(ui->lblTo), static_cast<QWidget*>(ui->dtTo)})
+        control->setEnabled(days);
+    ui->prgDays->setVisible(days);
+    txtSearch_Change();
+}
+
+void frmSearch::StartDays()
+{
+    const QString text = ui->txtSearch->text();
+    const search::DayFolder folder = m_folder();
+    if (text.isEmpty())
+        return;
+    if (folder.path.isEmpty()) {
+        ui->lblStatus->setText(QStringLiteral("Choose a log folder first"));
+        return;
+    }
+    ui->prgDays->setValue(0);
+    ui->prgDays->setFormat(QString());
+    ui->lblStatus->setText(QStringLiteral("Searching..."));
+    ui->cmdSearch->setEnabled(false);
+    m_days->Start(folder.path, folder.filter, ui->dtFrom->date(), ui->dtTo->date(), text);
+}
+
+void frmSearch::DaysProgress(qsizetype filesDone, qsizetype files, qint64 bytesDone, qint64 bytes)
+{
+    ui->prgDays->setValue(bytes > 0 ? int(qMin<qint64>(1000, bytesDone * 1000 / bytes)) : 0);
+    ui->prgDays->setFormat(QStringLiteral("%1 of %2 files").arg(filesDone).arg(files));
+}
+
+void frmSearch::DaysFinished(const search::PressResult& result)
+{
+    ui->prgDays->setValue(ui->prgDays->maximum());
+    ui->cmdSearch->setEnabled(true);
+    ui->cmdSearch->setText(result.caption);
+    ui->lblStatus->setText(result.status);
 }

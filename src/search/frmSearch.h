@@ -1,7 +1,10 @@
 #pragma once
 
+#include "DayResults.h"
+
 #include <QDialog>
 
+#include <functional>
 #include <memory>
 
 class OutputList;
@@ -21,12 +24,29 @@ public:
     frmSearch(OutputList& lstRows, QWidget* owner);
     ~frmSearch() override;
 
+    // Offers searching the selected folder's days: `folder` tells which folder and style that
+    // is at the moment of the press.
+    void SetDays(search::DayResults& days, std::function<search::DayFolder()> folder);
+
+protected:
+    // Esc cancels a running search of days and leaves the dialog open.
+    void reject() override { cmdCancel_Click(); }
+    void closeEvent(QCloseEvent* event) override;
+
 private Q_SLOTS:
     void cmdSearch_Click();
     void cmdCancel_Click();
     void txtSearch_Change();
+    void optDays_Toggled();
 
 private:
+    bool DaysRunning() const { return m_days && m_days->Running(); }
+    void StartDays();
+    void DaysProgress(qsizetype filesDone, qsizetype files, qint64 bytesDone, qint64 bytes);
+    void DaysFinished(const search::PressResult& result);
+
     std::unique_ptr<Ui::frmSearch> ui;
     OutputList& m_lstRows;
+    search::DayResults* m_days = nullptr;
+    std::function<search::DayFolder()> m_folder;
 };

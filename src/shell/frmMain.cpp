@@ -30,6 +30,7 @@ frmMain::frmMain(MessageBox& messages, const QString& programDir, QWidget* paren
     setWindowIcon(QIcon(QStringLiteral(":/tarvisk.svg")));
     ui->lstRows->SetList(&m_output);
     ConnectHandlers();
+    ConnectDaySearch();
 }
 
 frmMain::~frmMain() = default;
@@ -150,6 +151,7 @@ void frmMain::ListView1_Click()
 {
     if (ui->ListView1->topLevelItemCount() == 0)
         return;
+    m_days.Finish();
     FillFileList();
     cmdStop_Click();
     SetFileCommands(false, false, false, false);
@@ -167,6 +169,7 @@ void frmMain::File1_DblClick()
 
 void frmMain::cmdTail_Click()
 {
+    m_days.Finish();
     const QString path = modMain::CurrentPath + ui->File1->FileName();
     ui->lblFullPath->setText(path);
     if (modMain::TailFile(path, m_output, [this](const QString& c) { ShowFileSize(c); }) < 0)
@@ -191,6 +194,7 @@ void frmMain::SetHorizontalScrolls()
 
 void frmMain::cmdContinous_Click()
 {
+    m_days.Finish();
     const QString path = modMain::CurrentPath + ui->File1->FileName();
     ui->lblFullPath->setText(path);
     StopRequested = false;

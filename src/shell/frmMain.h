@@ -3,6 +3,7 @@
 #include "ConfigFile.h"
 #include "reading/Monitor.h"
 #include "reading/OutputList.h"
+#include "search/DayResults.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -119,6 +120,9 @@ private:
     // The output window's commands (frmMain_output.cpp).
     void TailFailed(const QString& path);
     QPointer<class frmSearch> m_search; // the open search dialog, if any
+    // A search of the folder's days: it outlives the dialog, and the window waits for it.
+    void ConnectDaySearch();
+    search::DayResults m_days{m_output};
 
     // The update check and the About window (frmMain_about.cpp).
 public:

@@ -4,6 +4,7 @@
 #include "base/MessageBox.h"
 #include "reading/OutputView.h"
 #include "search/frmSearch.h"
+#include "settings/modMain.h"
 #include "ui_frmMain.h"
 
 // The output window's commands: Clear, Copy and the search dialog.
@@ -12,6 +13,7 @@ void frmMain::cmdClear_Click()
 {
     // Only the lines and the size go: a follow run goes on from where it has read, so cleared
     // lines do not come back.
+    m_days.Finish();
     m_output.Clear();
     ui->lblFileSize->setText(QString());
 }
@@ -35,8 +37,25 @@ void frmMain::cmdSearch_Click()
     if (!m_search) {
         m_search = new frmSearch(m_output, this);
         ui->lstRows->KeepClearOf(m_search);
+        m_search->SetDays(m_days, [this] {
+            return search::DayFolder{modMain::CurrentPath, m_folderFilter};
+        });
     }
     m_search->show();
     m_search->raise();
     m_search->activateWindow();
+}
+
+void frmMain::ConnectDaySearch()
+{
+    // The search replaces the output list as Tail does; following stops first.
+    connect(&m_days, &search::DayResults::Started, this,
+            [this](const QString& folder, const QDate& from, const QDate& to) {
+                cmdStop_Click();
+                const QLocale locale = QLocale::system();
+                ui->lblFullPath->setText(
+                    folder + QStringLiteral("  ") + locale.toString(from, QLocale::ShortFormat) +
+                    QStringLiteral(" to ") + locale.toString(to, QLocale::ShortFormat));
+                ui->lblFileSize->setText(QString());
+            });
 }

@@ -3,6 +3,7 @@
 # and followed while a server writes, the filter narrowed, Stop, a search stepped through, Copy,
 # Clear, About, Quit; then a new start finds the folders and the divider setting as left.
 source "$(dirname "$0")/lib.sh" "$@"
+export LC_TIME=en_GB.UTF-8 2>/dev/null # dates typed as dd/mm/yyyy
 
 web=$WORK/logs/iis/W3SVC1 # as the program sees them: $LOGS/...
 proxy=$WORK/logs/proxy
@@ -110,6 +111,29 @@ press alt+l # Clear window
 printf 'untouched' | xclip -selection clipboard # so that a Copy of nothing shows
 copy_all
 expect_lines "untouched" # an empty list copies nothing
+
+# Three days of the web folder, searched by keyboard alone; Copy takes the matching lines.
+click_at "$win" 60 48 # the web folder
+sleep 0.5
+press alt+s
+dialog=$(wait_window "Search")
+sleep 0.3
+xdotool type "web 2612"
+xdotool key alt+d
+sleep 0.3 # the choice takes effect after the button's short show
+xdotool key alt+f
+xdotool type 04/12/2026
+xdotool key alt+t
+xdotool type 06/12/2026
+xdotool key Return
+sleep 1
+screenshot search-days
+press alt+y # Copy
+sleep 0.4
+expect_lines "web 261204 café 1" "web 261204 café 2" "web 261205 café 1" \
+    "web 261205 café 2" "web 261206 café 1" "web 261206 café 2"
+xdotool windowfocus --sync "$dialog" key Escape
+sleep 0.3
 
 press alt+b # About
 about=$(wait_window "About Tarvisk")

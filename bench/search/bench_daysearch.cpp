@@ -1,0 +1,251 @@
+// Figures of searching a folder's days: 30 daily files of 40 MB (written once into a cache
+// folder), searched from the press to the closing line painted in a shown output window,
+// against `grep -c -i -F` over the same files with the page cache warm for both (median of
+// interleaved runs), for a text in every sixth line and one in a single line; the first
+// matches painted, the longest the event loop stalls, how soon Cancel ends it, and the peak
+// memory above what the results keep.
+#include "Figures.h"
+#include "reading/OutputList.h"
+#include "reading/OutputView.h"
+#include "search/DayResults.h"
+#include "settings/modMain.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace
+{
+
+constexpr int Days = 30;
+constexpr qint64 DayBytes = 40'000'000;
+const QDate First(2025, 11, 1);
+const QString Common = QStringLiteral("googlebot");
+const QString Rare = QStringLiteral("needle-only-once");
+
+QString CacheFolder()
+{
+    return QDir::homePath() + QStringLiteral("/.cache/tarvisk-bench/days-40mb");
+}
+
+// A web-server log line of 120 characters; every sixth comes from a crawler.
+QByteArray LogLine(qint64 i)
+{
+    QByteArray line =
+        "2025-11-01 12:00:00 10.0.0.1 GET /shop/item.aspx?id=" + QByteArray::number(i) +
+        " 200 0 0 " +
+        (i % 6 == 0 ? "Googlebot/2.1+(+http://www.google.com/bot.html)"
+                    : "Mozilla/5.0+(Windows+NT+10.0;+Win64;+x64)");
+    return line.leftJustified(120, '.', true) + "\r\n";
+}
+
+QStringList WriteDays(const QString& folder)
+{
+    QDir().mkpath(folder);
+    QStringList paths;
+    qint64 n = 0;
+    for (int d = 0; d < Days; ++d) {
+        const QString path =
+            folder + QStringLiteral("/ex%1.log").arg(First.addDays(d).toString(u"yyMMdd"));
+        paths << path;
+        if (QFileInfo(path).size() >= DayBytes) {
+            n += DayBytes / 122;
+            continue;
+        }
+        QFile file(path);
+        file.open(QIODevice::WriteOnly);
+        QByteArray block;
+        bool rare = d == 17; // one line of all the days holds the rare text
+        for (qint64 written = 0; written < DayBytes;) {
+            if (rare && written > DayBytes / 2) {
+                block += "GET /" + Rare.toLatin1() + "\r\n";
+                rare = false;
+            }
+            block += LogLine(n++);
+            written = file.pos() + block.size();
+            if (block.size() > (1 << 20) || written >= DayBytes) {
+                file.write(block);
+                block.clear();
+            }
+        }
+    }
+    return paths;
+}
+
+double GrepMs(const QStringList& paths, const QString& text)
+{
+    QElapsedTimer timer;
+    timer.start();
+    QProcess grep;
+    grep.start(QStringLiteral("grep"), QStringList{"-c", "-i", "-F", text} + paths);
+    grep.waitForFinished(-1);
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+qint64 ProcValue(const char* key)
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    status.open(QIODevice::ReadOnly);
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith(key))
+            return line.mid(qstrlen(key)).trimmed().split(' ').value(0).toLongLong() * 1024;
+    }
+    return 0;
+}
+
+// One search as the user sees it, with what happens on the window's thread meanwhile.
+struct Run {
+    double totalMs = 0;
+    double firstBatchMs = -1;
+    double longestStallMs = 0;
+    double cancelMs = -1;
+    double peakExtraMiB = 0;
+};
+
+class Bench
+{
+public:
+    Bench()
+    {
+        view.SetList(&list);
+        view.resize(900, 500);
+        view.show();
+    }
+
+    // cancelAfterMs < 0: to the end.
+    Run Search(const QString& text, int cancelAfterMs = -1)
+    {
+        list.Clear();
+        QCoreApplication::processEvents();
+        Run run;
+        QEventLoop done;
+        QElapsedTimer clock;
+        bool painted = false;
+        double cancelledAt = 0;
+        // The window's thread: a tick every 5 ms shows how long it was kept from its events.
+        QTimer tick;
+        tick.setInterval(5);
+        qint64 lastTick = 0;
+        QObject::connect(&tick, &QTimer::timeout, [&] {
+            run.longestStallMs = qMax(run.longestStallMs, double(clock.elapsed() - lastTick - 5));
+            lastTick = clock.elapsed();
+        });
+        auto found = QObject::connect(&results.Worker(), &search::DaySearch::Found, [&] {
+            if (!painted) {
+                view.viewport()->repaint();
+                painted = true;
+                run.firstBatchMs = double(clock.nsecsElapsed()) / 1e6;
+            }
+        });
+        auto finished = QObject::connect(&results, &search::DayResults::Finished, [&] {
+            view.scrollToBottom();
+            view.viewport()->repaint();
+            done.quit();
+        });
+        ResetPeak();
+        clock.start();
+        tick.start();
+        results.Start(CacheFolder(), QStringLiteral("exyymmdd.log"), First, First.addDays(Days - 1),
+                      text);
+        if (cancelAfterMs >= 0)
+            QTimer::singleShot(cancelAfterMs, [&] {
+                cancelledAt = double(clock.nsecsElapsed()) / 1e6;
+                results.Cancel();
+            });
+        done.exec();
+        run.totalMs = double(clock.nsecsElapsed()) / 1e6;
+        if (cancelAfterMs >= 0)
+            run.cancelMs = run.totalMs - cancelledAt;
+        run.peakExtraMiB = double(ProcValue("VmHWM:") - ProcValue("VmRSS:")) / (1 << 20);
+        QObject::disconnect(found);
+        QObject::disconnect(finished);
+        return run;
+    }
+
+private:
+    // From here on the peak resident size counts again from the present one.
+    static void ResetPeak()
+    {
+        QFile refs(QStringLiteral("/proc/self/clear_refs"));
+        if (refs.open(QIODevice::WriteOnly))
+            refs.write("5");
+    }
+
+    OutputList list;
+    OutputView view;
+    search::DayResults results{list};
+};
+
+// The worker alone, its lines dropped: what the search costs without the window's share.
+double WorkerMs(const QString& text)
+{
+    search::DaySearch worker;
+    QEventLoop done;
+    QObject::connect(&worker, &search::DaySearch::Finished, &done, &QEventLoop::quit);
+    QElapsedTimer clock;
+    clock.start();
+    worker.Start(CacheFolder(),
+                 search::ChooseDayFiles(CacheFolder(), QStringLiteral("exyymmdd.log"), First,
+                                        First.addDays(Days - 1)),
+                 text);
+    done.exec();
+    return double(clock.nsecsElapsed()) / 1e6;
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    modMain::SetStartValues();
+    const QStringList paths = WriteDays(CacheFolder());
+    Bench bench;
+    for (const auto& [text, name] :
+         {std::pair{Common, "search_days_vs_grep"}, std::pair{Rare, "search_days_rare_vs_grep"}}) {
+        bench.Search(text); // warms the page cache, as grep's first run below does
+        GrepMs(paths, text);
+        std::vector<double> ours, grep, first, stall, peak, worker;
+        for (int i = 0; i < 5; ++i) {
+            worker.push_back(WorkerMs(text));
+            const Run run = bench.Search(text);
+            ours.push_back(run.totalMs);
+            first.push_back(run.firstBatchMs);
+            stall.push_back(run.longestStallMs);
+            peak.push_back(run.peakExtraMiB);
+            grep.push_back(GrepMs(paths, text));
+        }
+        Ratio(name, Median(ours) / Median(grep));
+        if (text == Common) {
+            Figure("search_days_ms", Median(ours), "ms");
+            Figure("search_days_worker_alone_ms", Median(worker), "ms");
+            Figure("grep_days_ms", Median(grep), "ms");
+            Figure("search_days_first_batch_ms", Median(first), "ms");
+            Figure("search_days_longest_event_loop_stall_ms",
+                   *std::max_element(stall.begin(), stall.end()), "ms");
+            Figure("search_days_longest_event_loop_stall_median_ms", Median(stall), "ms");
+            Figure("search_days_peak_extra_mib", *std::max_element(peak.begin(), peak.end()),
+                   "MiB");
+        } else {
+            Figure("search_days_rare_ms", Median(ours), "ms");
+            Figure("search_days_rare_worker_alone_ms", Median(worker), "ms");
+            Figure("grep_days_rare_ms", Median(grep), "ms");
+        }
+    }
+    std::vector<double> cancel;
+    for (int i = 0; i < 5; ++i)
+        cancel.push_back(bench.Search(Common, 200).cancelMs);
+    Figure("search_days_cancel_ms", Median(cancel), "ms");
+    return 0;
+}

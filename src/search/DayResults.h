@@ -1,0 +1,63 @@
+#pragma once
+
+#include "DaySearch.h"
+#include "Search.h"
+
+#include <QDate>
+#include <QList>
+#include <QObject>
+#include <QString>
+
+class OutputList;
+
+namespace search
+{
+
+// The folder whose days are searched and its name style.
+struct DayFolder {
+    QString path;
+    QString filter;
+};
+
+// A search of the folder's days as the output window shows it: it replaces the list's lines,
+// as Tail does, adds what the worker finds as it arrives, and when the search ends or is
+// cancelled marks exactly the matching lines and makes the first of them current, as a count
+// of the search dialog does.
+class DayResults : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit DayResults(OutputList& lstRows, QObject* parent = nullptr);
+
+    // Searches the files of the folder's name style dated from `from` to `to`. Started comes
+    // first, before the list changes. An empty text does nothing.
+    void Start(const QString& folder, const QString& filter, const QDate& from, const QDate& to,
+               const QString& text);
+    // Stops soon, keeping what was found; Finished follows.
+    void Cancel() { m_search.Cancel(); }
+    // Stops now, keeping what was found: Finished has come when this returns.
+    void Finish() { m_search.Finish(); }
+    bool Running() const { return m_search.Running(); }
+
+    // For tests.
+    DaySearch& Worker() { return m_search; }
+
+Q_SIGNALS:
+    void Started(const QString& folder, const QDate& from, const QDate& to);
+    void Progress(qsizetype filesDone, qsizetype files, qint64 bytesDone, qint64 bytes);
+    void Finished(const search::PressResult& result, bool cancelled);
+
+private:
+    void Add(const DayBatch& batch);
+    void End(bool cancelled);
+
+    OutputList& m_lstRows;
+    DaySearch m_search;
+    QString m_text;
+    QList<std::pair<qsizetype, qsizetype>> m_matches; // list lines [first, end)
+    qsizetype m_files = 0;
+    qint64 m_bytes = 0;
+};
+
+} // namespace search

@@ -1,0 +1,103 @@
+// The search dialog searching the folder's days, driven by the keyboard alone.
+#include "TestFiles.h"
+#include "reading/OutputList.h"
+#include "search/frmSearch.h"
+#include "settings/modMain.h"
+
+#include <QDateEdit>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestDaysDialog : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void keys_data()
+    {
+        // Keys: text is typed; "alt+X", "Return", "Escape" and "Down" are pressed.
+        QTest::addColumn<QStringList>("keys");
+        QTest::addColumn<QStringList>("lines"); // the output list; "> " marks a marked line
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<bool>("open");  // the dialog still open at the end
+        QTest::addColumn<bool>("large"); // days long enough to cancel
+        const QString today = QDate::currentDate().toString(u"yyMMdd");
+        const QString yesterday = QDate::currentDate().addDays(-1).toString(u"yyMMdd");
+        const QString sixDays = QDate::currentDate().addDays(-6).toString(u"yyMMdd");
+        QTest::newRow("the last seven days")
+            << QStringList{"alpha", "alt+d", "Return"}
+            << QStringList{"ex" + sixDays + ".log: 1 match",   "> alpha " + sixDays,
+                           "ex" + yesterday + ".log: 1 match", "> alpha " + yesterday,
+                           "ex" + today + ".log: 1 match",     "> alpha " + today,
+                           "3 files searched, 54 bytes"}
+            << "3 occurances of 'alpha' found" << true << false;
+        QTest::newRow("a step, then the last day moved back by one")
+            << QStringList{"ALPHA", "alt+d", "Return", "Return", "alt+t", "Down", "alt+s"}
+            << QStringList{"ex" + sixDays + ".log: 1 match", "> alpha " + sixDays,
+                           "ex" + yesterday + ".log: 1 match", "> alpha " + yesterday,
+                           "2 files searched, 36 bytes"}
+            << "2 occurances of 'ALPHA' found" << true << false;
+        QTest::newRow("no match") << QStringList{"gamma", "alt+d", "Return"}
+                                  << QStringList{"3 files searched, 54 bytes"}
+                                  << "No occurances of 'gamma' found" << true << false;
+        QTest::newRow("Esc cancels and keeps the dialog, a second Esc closes it")
+            << QStringList{"beta", "alt+d", "Return", "Escape", "wait", "Escape"} << QStringList{}
+            << "" << false << true;
+    }
+
+    void keys()
+    {
+        QFETCH(QStringList, keys);
+        QFETCH(bool, large);
+        QTemporaryDir dir;
+        for (int back : {0, 1, 6, 7}) {
+            const QString day = QDate::currentDate().addDays(-back).toString(u"yyMMdd");
+            WriteFile(dir.filePath("ex" + day + ".log"),
+                      ("alpha " + day + "\nbeta\n").toUtf8() +
+                          (large ? QByteArray("beta\n").repeated(400000) : QByteArray()));
+        }
+        modMain::SetStartValues();
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); // the day comes first
+        OutputList list;
+        search::DayResults days(list);
+        frmSearch dialog(list, nullptr);
+        dialog.setAttribute(Qt::WA_DeleteOnClose, false);
+        dialog.SetDays(days, [&] { return search::DayFolder{dir.path(), "exyymmdd.log"}; });
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        for (const QString& key : keys) {
+            QWidget* focus = QApplication::focusWidget();
+            if (key == u"wait")
+                QTRY_VERIFY(!days.Running());
+            else if (key.startsWith(u"alt+")) {
+                QTest::keyClick(focus, key.back().toLatin1(), Qt::AltModifier);
+                QTest::qWait(150); // a button's accelerator clicks it after a short show
+            } else if (key == u"Return" || key == u"Escape" || key == u"Down")
+                QTest::keyClick(focus, key == u"Return"   ? Qt::Key_Return
+                                       : key == u"Escape" ? Qt::Key_Escape
+                                                          : Qt::Key_Down);
+            else
+                QTest::keyClicks(focus, key);
+        }
+        QTRY_VERIFY(!days.Running());
+        QTEST(dialog.isVisible(), "open");
+        QStringList shown;
+        for (qsizetype i = 0; i < list.Count(); ++i)
+            shown << (list.IsSelected(i) ? "> " : "") + list.Text(i);
+        if (large) { // cancelled: found lines kept, then two lines
+            QCOMPARE(shown.value(shown.size() - 2), QStringLiteral("Search cancelled"));
+            QVERIFY(shown.size() < 3 * 400000);
+            return;
+        }
+        QTEST(shown, "lines");
+        QTEST(dialog.findChild<QLabel*>("lblStatus")->text(), "status");
+        QCOMPARE(dialog.findChild<QPushButton*>("cmdSearch")->text(),
+                 shown.size() > 1 ? "Next match" : "&Search");
+        QCOMPARE(list.Current(), shown.size() > 1 ? 1 : 0);
+    }
+};
+
+QTEST_MAIN(TestDaysDialog)
+#include "tst_daysdialog.moc"

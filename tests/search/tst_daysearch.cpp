@@ -1,0 +1,254 @@
+// Searching a folder's days: which files a date range takes, and what the worker hands over
+// for them, file by file, as the output window will show it.
+#include "TestFiles.h"
+#include "base/LogText.h"
+#include "search/DaySearch.h"
+
+#include <QDir>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <unistd.h>
+
+using search::DayFiles;
+using search::DaySearch;
+
+namespace
+{
+
+// What a search handed over: each line as shown, matching lines marked with "> ".
+struct Result {
+    QStringList lines;
+    bool cancelled = false;
+};
+
+Result Run(DaySearch& search, const QString& folder, const DayFiles& files, const QString& text)
+{
+    Result result;
+    QObject::connect(&search, &DaySearch::Found, [&](const search::DayBatch& batch) {
+        for (qsizetype i = 0; i < batch.lines.size(); ++i)
+            result.lines << (batch.matches ? QStringLiteral("> ") : QString()) +
+                                DecodeLogLine(batch.lines.Line(i));
+    });
+    QSignalSpy finished(&search, &DaySearch::Finished);
+    search.Start(folder, files, text);
+    if (finished.wait(20000))
+        result.cancelled = finished.at(0).at(0).toBool();
+    QObject::disconnect(&search, &DaySearch::Found, nullptr, nullptr);
+    return result;
+}
+
+void SetModified(const QString& path, const QDate& day)
+{
+    QFile file(path);
+    file.open(QIODevice::ReadWrite);
+    file.setFileTime(QDateTime(day, QTime(12, 0)), QFileDevice::FileModificationTime);
+}
+
+} // namespace
+
+class tst_DaySearch : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void choose_data();
+    void choose();
+    void search_data();
+    void search();
+    void cancel();
+};
+
+void tst_DaySearch::choose_data()
+{
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QDate>("from");
+    QTest::addColumn<QDate>("to");
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<qsizetype>("skipped");
+    const QDate d1(2026, 12, 1), d3(2026, 12, 3);
+    QTest::newRow("name dates, both ends included")
+        << "exyymmdd.log" << d1 << d3 << QStringList{"ex261201.log", "EX261202.LOG", "ex261203.log"}
+        << qsizetype(2);
+    QTest::newRow("one day") << "exyymmdd.log" << d3 << d3 << QStringList{"ex261203.log"}
+                             << qsizetype(2);
+    QTest::newRow("a long style, over a month end")
+        << "WEBEXTDyyyymmdd.log" << QDate(2026, 11, 30) << d1
+        << QStringList{"WEBEXTD20261130.log", "WEBEXTD20261201.log"} << qsizetype(0);
+    QTest::newRow("a range that ends before it starts")
+        << "exyymmdd.log" << d3 << d1 << QStringList{} << qsizetype(2);
+    QTest::newRow("modification dates, oldest first")
+        << "access.log" << QDate(2026, 11, 20) << d3
+        << QStringList{"access-b.log", "access.log", "access-a.log"} << qsizetype(0);
+}
+
+void tst_DaySearch::choose()
+{
+    QFETCH(QString, filter);
+    QFETCH(QDate, from);
+    QFETCH(QDate, to);
+    QTemporaryDir dir;
+    for (int day = 20; day <= 30; ++day)
+        WriteFile(dir.filePath(QStringLiteral("ex2611%1.log").arg(day)), "x\n");
+    for (const char* name :
+         {"ex261201.log", "EX261202.LOG", "ex261203.log", "ex261204.log", "ex261399.log",
+          "ex-undated.log", "WEBEXTD20261130.log", "WEBEXTD20261201.log", "WEBEXTD20261202.log"})
+        WriteFile(dir.filePath(QLatin1String(name)), "x\n");
+    // An undated style: the day of the last change counts.
+    const QList<std::pair<const char*, QDate>> changed = {{"access.log", QDate(2026, 12, 2)},
+                                                          {"access-a.log", QDate(2026, 12, 3)},
+                                                          {"access-b.log", QDate(2026, 11, 20)},
+                                                          {"access-c.log", QDate(2026, 12, 4)}};
+    for (const auto& [name, day] : changed) {
+        WriteFile(dir.filePath(QLatin1String(name)), "x\n");
+        SetModified(dir.filePath(QLatin1String(name)), day);
+    }
+    const DayFiles files = search::ChooseDayFiles(dir.path(), filter, from, to);
+    QTEST(files.names, "names");
+    QTEST(files.skipped, "skipped");
+}
+
+void tst_DaySearch::search_data()
+{
+    // Files ex261201.log, ex261202.log, ... in this order; "-" for a file that cannot be read.
+    QTest::addColumn<QByteArrayList>("contents");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<qint64>("block");
+    QTest::addColumn<qsizetype>("limit");
+    QTest::addColumn<QStringList>("shown");
+    const qint64 large = 1 << 20;
+    const qsizetype unbound = 1000;
+    QTest::newRow("LF: the first line, and the last without a break")
+        << QByteArrayList{"alpha 1\nbeta\nALPHA 2\nAlpha 3"} << "alpha" << large << unbound
+        << QStringList{"ex261201.log: 3 matches", "> alpha 1", "> ALPHA 2", "> Alpha 3",
+                       "1 file searched, 28 bytes"};
+    QTest::newRow("CR LF, CR, LF CR and blank lines")
+        << QByteArrayList{"a x\r\n\r\nb\rc x\n\rd x\r\n"} << "X" << large << unbound
+        << QStringList{"ex261201.log: 3 matches", "> a x", "> c x", "> d x",
+                       "1 file searched, 19 bytes"};
+    QTest::newRow("a line across every block seam")
+        << QByteArrayList{"one needle here\r\nno\r\nneedle\r\n"} << "needle" << qint64(4) << unbound
+        << QStringList{"ex261201.log: 2 matches", "> one needle here", "> needle",
+                       "1 file searched, 29 bytes"};
+    QTest::newRow("a seam between CR and LF")
+        << QByteArrayList{"abcd\r\nabcd\r\n"} << "bc" << qint64(5) << unbound
+        << QStringList{"ex261201.log: 2 matches", "> abcd", "> abcd", "1 file searched, 12 bytes"};
+    QTest::newRow("NUL bytes belong to no line")
+        << QByteArrayList{QByteArray("al\0pha\n\0\0\nbeta\n", 15)} << "alpha" << large << unbound
+        << QStringList{"ex261201.log: 1 match", "> alpha", "1 file searched, 15 bytes"};
+    QTest::newRow("Windows-1252 and UTF-8, a non-ASCII text")
+        << QByteArrayList{"caf\xe9 1\ncafe 2\nCAF\xc3\x89 3\n"} << QStringLiteral("caf\u00e9")
+        << large << unbound
+        << QStringList{"ex261201.log: 2 matches", QStringLiteral("> caf\u00e9 1"),
+                       QStringLiteral("> CAF\u00c9 3"), "1 file searched, 22 bytes"};
+    QTest::newRow("an ASCII text that only a decoded line holds")
+        << QByteArrayList{"stra\xc3\x9f"
+                          "e\nstrasse\nstrase\n"}
+        << "STRASSE" << large << unbound
+        << QStringList{"ex261201.log: 2 matches", QStringLiteral("> stra\u00dfe"), "> strasse",
+                       "1 file searched, 23 bytes"};
+    QTest::newRow("files without matches get no heading")
+        << QByteArrayList{"alpha\n", "beta\n", "", "alpha\nALPHA\n"} << "alpha" << large << unbound
+        << QStringList{"ex261201.log: 1 match",
+                       "> alpha",
+                       "ex261204.log: 2 matches",
+                       "> alpha",
+                       "> ALPHA",
+                       "4 files searched, 23 bytes"};
+    QTest::newRow("an unreadable file is named with the reason")
+        << QByteArrayList{"alpha\n", "-", "alpha\n"} << "alpha" << large << unbound
+        << QStringList{"ex261201.log: 1 match",
+                       "> alpha",
+                       "ex261202.log: cannot be opened: Permission denied",
+                       "ex261203.log: 1 match",
+                       "> alpha",
+                       "2 files searched, 12 bytes"};
+    QTest::newRow("no match anywhere") << QByteArrayList{"beta\n"} << "alpha" << large << unbound
+                                       << QStringList{"1 file searched, 5 bytes"};
+    QTest::newRow("the bound stops the search")
+        << QByteArrayList{"a1\na2\na3\na4\na5\n", "a6\n"} << "a" << qint64(3) << qsizetype(6)
+        << QStringList{"ex261201.log: 3 matches",
+                       "> a1",
+                       "> a2",
+                       "> a3",
+                       "Search stopped: the output window holds at most 6 lines",
+                       "1 file searched, 12 bytes"};
+}
+
+void tst_DaySearch::search()
+{
+    QFETCH(QByteArrayList, contents);
+    QFETCH(QString, text);
+    QTemporaryDir dir;
+    DayFiles files;
+    for (qsizetype i = 0; i < contents.size(); ++i) {
+        const QString name = QStringLiteral("ex2612%1.log").arg(i + 1, 2, 10, QLatin1Char('0'));
+        WriteFile(dir.filePath(name), contents[i] == "-" ? "alpha\n" : contents[i]);
+        if (contents[i] == "-")
+            QFile::setPermissions(dir.filePath(name), {});
+        files.names << name;
+    }
+    QFETCH(qint64, block);
+    QFETCH(qsizetype, limit);
+    DaySearch search;
+    search.SetBlockSize(block);
+    search.SetLineLimit(limit);
+    const Result result = Run(search, dir.path(), files, text);
+    QTEST(result.lines, "shown");
+    QVERIFY(!result.cancelled);
+    QVERIFY(!search.Running());
+}
+
+void tst_DaySearch::cancel()
+{
+    QTemporaryDir dir;
+    const QByteArray day = QByteArray("a line that holds the needle\n").repeated(50000);
+    DayFiles files;
+    for (int i = 1; i <= 9; ++i) {
+        files.names << QStringLiteral("ex26120%1.log").arg(i);
+        WriteFile(dir.filePath(files.names.last()), day);
+    }
+    DaySearch search;
+    search.SetBlockSize(64 << 10);
+    // Cancelled at its first sign of life: what it found stays, then two lines say so.
+    QObject::connect(&search, &DaySearch::Progress, &search, &DaySearch::Cancel);
+    const Result cancelled = Run(search, dir.path(), files, QStringLiteral("needle"));
+    QVERIFY(cancelled.cancelled);
+    QCOMPARE(cancelled.lines.value(cancelled.lines.size() - 2), QStringLiteral("Search cancelled"));
+    QVERIFY(cancelled.lines.last().contains(QStringLiteral(" searched, ")));
+    QVERIFY(cancelled.lines.size() < 9 * 50000);
+    QVERIFY(!search.Running());
+
+    // Abandoned: nothing of it arrives any more, and a new search runs as usual.
+    QObject::disconnect(&search, &DaySearch::Progress, nullptr, nullptr);
+    QSignalSpy found(&search, &DaySearch::Found);
+    search.Start(dir.path(), files, QStringLiteral("needle"));
+    search.Abandon();
+    QVERIFY(!search.Running());
+    QTest::qWait(100);
+    QCOMPARE(found.size(), 0);
+    const Result again =
+        Run(search, dir.path(), {{files.names.first()}, 0}, QStringLiteral("needle"));
+    QCOMPARE(again.lines.size(), 50000 + 2);
+}
+
+// Root reads every file whatever its mode: the test runs without that power, so that an
+// unreadable file is one.
+int main(int argc, char** argv)
+{
+    if (geteuid() == 0 && !qEnvironmentVariableIsSet("TARVISK_READ_CAPS_DROPPED")) {
+        qputenv("TARVISK_READ_CAPS_DROPPED", "1");
+        std::vector<char*> args = {const_cast<char*>("setpriv"),
+                                   const_cast<char*>("--bounding-set"),
+                                   const_cast<char*>("-dac_override,-dac_read_search")};
+        args.insert(args.end(), argv, argv + argc);
+        args.push_back(nullptr);
+        execvp("setpriv", args.data());
+    }
+    QCoreApplication app(argc, argv);
+    tst_DaySearch test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_daysearch.moc"
