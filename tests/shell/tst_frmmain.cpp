@@ -144,24 +144,19 @@ private Q_SLOTS:
         QTest::addColumn<bool>("change");
         QTest::addColumn<bool>("closed");
         QTest::addColumn<bool>("saved");
-        QTest::newRow("Quit") << "Quit"
-                              << "" << true << true << true;
-        QTest::newRow("close box, no change") << "close"
-                                              << "" << false << true << false;
-        QTest::newRow("close box, Save") << "close"
-                                         << "Save" << true << true << true;
-        QTest::newRow("close box, Discard") << "close"
-                                            << "Discard" << true << true << false;
-        QTest::newRow("close box, Cancel") << "close"
-                                           << "Cancel" << true << false << false;
-        QTest::newRow("read-only, Retry") << "read-only"
-                                          << "Retry" << true << true << true;
-        QTest::newRow("read-only, Quit without saving") << "read-only"
-                                                        << "Discard" << true << true << false;
-        QTest::newRow("read-only, Cancel") << "read-only"
-                                           << "Cancel" << true << false << false;
-        QTest::newRow("unreadable at start") << "FIFO"
-                                             << "" << true << true << false;
+        const auto row = [](const char* how, const char* answer, bool change, bool closed,
+                            bool saved) {
+            QTest::addRow("%s, %s", how, answer) << how << answer << change << closed << saved;
+        };
+        row("Quit", "", true, true, true);
+        row("close", "", false, true, false);
+        row("close", "Save", true, true, true);
+        row("close", "Discard", true, true, false);
+        row("close", "Cancel", true, false, false);
+        row("read-only", "Retry", true, true, true);
+        row("read-only", "Discard", true, true, false); // Quit without saving
+        row("read-only", "Cancel", true, false, false);
+        row("FIFO", "", true, true, false); // unreadable at start
     }
 
     void quit()
