@@ -1,5 +1,6 @@
 #include "TestFiles.h"
 #include "folders/FileListing.h"
+#include "folders/FilterPattern.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -49,6 +50,16 @@ private Q_SLOTS:
             QCOMPARE(IsUndecodable(DecodeFileName(bytes)), undecodable);
             QVERIFY(DecodeFileName(bytes + "\xFE") != DecodeFileName(bytes + "\xFD"));
         }
+    }
+
+    // Many stars against a long name stay quick; fuzz_patterns compares every style and name
+    // with the matching rules written out.
+    void manyStars()
+    {
+        const QString as(20000, u'a');
+        QVERIFY(MatchesPattern(as + u'b', "*a*a*a*a*a*a*a*a*a*a*a*a*b"));
+        QVERIFY(!MatchesPattern(as, "*a*a*a*a*a*a*a*a*a*a*a*a*b"));
+        QVERIFY(MatchesPattern(as, "*a*a*a*a*a*a*a*a*.*.*.*"));
     }
 };
 

@@ -44,6 +44,15 @@ class TestFolderCommands : public QObject
     template <typename T> T* Get(const char* name) const { return m_w->findChild<T*>(name); }
     QTreeWidget* List() const { return Get<QTreeWidget>("ListView1"); }
 
+    void Load(const QString& ini)
+    {
+        QVERIFY(WriteFile(m_dir.filePath("tarvisk.ini"), ini.toUtf8()));
+        m_messages.shown.clear();
+        m_w = std::make_unique<frmMain>(m_messages, m_dir.path());
+        QVERIFY(m_w->Form_Load());
+        m_w->show(); // laid out, so that a click below the rows misses them
+    }
+
     void Click(const char* button)
     {
         QTest::mouseClick(Get<QPushButton>(button), Qt::LeftButton);
@@ -105,15 +114,10 @@ private Q_SLOTS:
                       viewer = "\"/opt/my viewer\" -c \"set nowrap\"";
         QVERIFY(QDir().mkpath(logs) && WriteFile(logs + "/ex030123.log", "x"));
         QVERIFY(QDir().mkpath(odd) && WriteFile(file, "x"));
-        QVERIFY(WriteFile(m_dir.filePath("tarvisk.ini"),
-                          QStringLiteral("EXTVIEWER=%1\r\nLogs,%2,*.log\r\nOdd,%3,-a.log\r\n")
-                              .arg(viewer, logs, odd)
-                              .toUtf8()));
-        m_w = std::make_unique<frmMain>(m_messages, m_dir.path());
+        Load(QStringLiteral("EXTVIEWER=%1\r\nLogs,%2,*.log\r\nOdd,%3,-a.log\r\n")
+                 .arg(viewer, logs, odd));
         m_w->SetLauncher(m_launcher);
         m_w->SetFolderPicker(m_picker);
-        QVERIFY(m_w->Form_Load());
-        m_w->show(); // laid out, so that a click below the rows misses them
         m_launcher.succeeds = false;
         ClickFolder(1);
         Click("cmdOpen");
@@ -205,13 +209,8 @@ private Q_SLOTS:
     {
         QFETCH(QString, viewer);
         const QString file = m_dir.filePath("ex261206.log");
-        QVERIFY(WriteFile(file, "x") &&
-                WriteFile(m_dir.filePath("tarvisk.ini"), "EXTVIEWER=" + viewer.toUtf8() + "\r\nL," +
-                                                             m_dir.path().toUtf8() + ",*.log\r\n"));
-        m_messages.shown.clear();
-        m_w = std::make_unique<frmMain>(m_messages, m_dir.path());
-        QVERIFY(m_w->Form_Load());
-        m_w->show();
+        QVERIFY(WriteFile(file, "x"));
+        Load("EXTVIEWER=" + viewer + "\r\nL," + m_dir.path() + ",*.log\r\n");
         ClickFolder(0);
         Get<FileListBox>("File1")->setCurrentRow(0);
         Click("cmdView");

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -18,10 +19,8 @@ namespace
 
 void Check(bool holds, const char* what)
 {
-    if (!holds) {
-        std::fprintf(stderr, "configuration round trip: %s\n", what);
-        std::abort();
-    }
+    if (!holds)
+        std::fprintf(stderr, "configuration round trip: %s\n", what), std::abort();
 }
 
 struct Settings {
@@ -55,12 +54,8 @@ QByteArray Save(const QString& path, const Settings& s, const QList<config::Fold
 
 bool SameFolders(const QList<config::FolderRow>& a, const QList<config::FolderRow>& b)
 {
-    if (a.size() != b.size())
-        return false;
-    for (qsizetype i = 0; i < a.size(); ++i)
-        if (!(a[i].folder == b[i].folder))
-            return false;
-    return true;
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](const auto& x, const auto& y) { return x.folder == y.folder; });
 }
 
 } // namespace

@@ -80,10 +80,8 @@ struct Reference {
 
 void Check(bool holds, const char* what)
 {
-    if (!holds) {
-        std::fprintf(stderr, "line making: %s\n", what);
-        std::abort();
-    }
+    if (!holds)
+        std::fprintf(stderr, "line making: %s\n", what), std::abort();
 }
 
 } // namespace

@@ -49,13 +49,11 @@ Text Folded(const Text& text)
 Text RemoveAll(const Text& text, const Text& token)
 {
     Text out;
-    for (std::size_t i = 0; i < text.size();) {
-        if (text.compare(i, token.size(), token) == 0) {
+    for (std::size_t i = 0; i < text.size();)
+        if (text.compare(i, token.size(), token) == 0)
             i += token.size();
-        } else {
+        else
             out += text[i++];
-        }
-    }
     return out;
 }
 
@@ -99,11 +97,10 @@ bool ReferenceMatches(const Text& pattern, const Text& name)
 
 void Check(bool holds, const char* what, const Text& a, const Text& b)
 {
-    if (holds)
-        return;
-    std::fprintf(stderr, "%s: \"%s\" \"%s\"\n", what, qPrintable(ToQString(a)),
-                 qPrintable(ToQString(b)));
-    std::abort();
+    if (!holds)
+        std::fprintf(stderr, "%s: \"%s\" \"%s\"\n", what, qPrintable(ToQString(a)),
+                     qPrintable(ToQString(b))),
+            std::abort();
 }
 
 } // namespace

@@ -10,7 +10,7 @@
 
 #include <sys/stat.h>
 
-// The main window driven as a user does, with a separate process writing the followed log.
+// The main window driven as a user does.
 class TestFrmMain : public QObject
 {
     Q_OBJECT
@@ -57,16 +57,6 @@ class TestFrmMain : public QObject
         for (const char* name : {"cmdView", "cmdTail", "cmdContinous", "cmdStop"})
             states += Get(name)->isEnabled() ? u'1' : u'0';
         return states;
-    }
-
-    // Appends lines first..first+599 as a server does, with a poll before and after.
-    static void Write(const QString& path, int first)
-    {
-        QTest::qWait(1200);
-        QProcess writer;
-        writer.start(QStringLiteral(LOG_WRITER), {path, "600", "mixed", QString::number(first)});
-        QTRY_VERIFY_WITH_TIMEOUT(writer.state() == QProcess::NotRunning, 60000);
-        QTest::qWait(2300);
     }
 
 private Q_SLOTS:
@@ -144,24 +134,19 @@ private Q_SLOTS:
         QTest::addColumn<bool>("change");
         QTest::addColumn<bool>("closed");
         QTest::addColumn<bool>("saved");
-        QTest::newRow("Quit") << "Quit"
-                              << "" << true << true << true;
-        QTest::newRow("close box, no change") << "close"
-                                              << "" << false << true << false;
-        QTest::newRow("close box, Save") << "close"
-                                         << "Save" << true << true << true;
-        QTest::newRow("close box, Discard") << "close"
-                                            << "Discard" << true << true << false;
-        QTest::newRow("close box, Cancel") << "close"
-                                           << "Cancel" << true << false << false;
-        QTest::newRow("read-only, Retry") << "read-only"
-                                          << "Retry" << true << true << true;
-        QTest::newRow("read-only, Quit without saving") << "read-only"
-                                                        << "Discard" << true << true << false;
-        QTest::newRow("read-only, Cancel") << "read-only"
-                                           << "Cancel" << true << false << false;
-        QTest::newRow("unreadable at start") << "FIFO"
-                                             << "" << true << true << false;
+        const auto row = [](const char* how, const char* answer, bool change, bool closed,
+                            bool saved) {
+            QTest::addRow("%s, %s", how, answer) << how << answer << change << closed << saved;
+        };
+        row("Quit", "", true, true, true);
+        row("close", "", false, true, false);
+        row("close", "Save", true, true, true);
+        row("close", "Discard", true, true, false);
+        row("close", "Cancel", true, false, false);
+        row("read-only", "Retry", true, true, true);
+        row("read-only", "Discard", true, true, false); // Quit without saving
+        row("read-only", "Cancel", true, false, false);
+        row("FIFO", "", true, true, false); // unreadable at start
     }
 
     void quit()
@@ -252,43 +237,6 @@ private Q_SLOTS:
         QCOMPARE(Get<QAbstractItemView>("lstRows")->currentIndex().row(), 499);
         Click("ListView1", 0);
         QCOMPARE(Commands(), QStringLiteral("0000"));
-    }
-
-    // One log followed through deletion, truncation, a rename and the move to the next day.
-    void follow()
-    {
-        const QDate today = QDate::currentDate();
-        const QString old = Path(today.addDays(-1).toString(u"'ex'yyMMdd'.log'"));
-        const QString next = Path(today.toString(u"'ex'yyMMdd'.log'"));
-        QVERIFY(WriteFile(old, ""));
-        Load({{"Web", m_dir->path(), "exyymmdd.log"}});
-        Get<QCheckBox>("chkDivider")->click(); // only the lines and the day move
-        Click("ListView1", 0);
-        Click("File1", 0);
-        Get("cmdContinous")->click();
-        Write(old, 0);
-        QVERIFY(QFile::remove(old));
-        Write(old, 600);
-        QVERIFY(QFile::resize(old, 0));
-        Write(old, 1200);
-        QVERIFY(QFile::rename(old, old + QStringLiteral(".1")));
-        Write(old, 1800);
-        Write(next, 2400);
-
-        // Every line once and in order; line n reads "line n " and then only the letter n picks.
-        const QStringList shown = Texts("lstRows");
-        QCOMPARE(shown.size(), 2400 + 1 + 600);
-        QVERIFY(shown[2400].endsWith(" continued in " + QFileInfo(next).fileName()));
-        for (int n = 0; n < 3000; ++n) {
-            const QString& line = shown[n < 2400 ? n : n + 1];
-            const QRegularExpression expected(
-                QStringLiteral("^line %1 [%2]*$").arg(n).arg(QChar(u'a' + n % 26)));
-            QVERIFY2(expected.match(line).hasMatch(), qPrintable(line));
-        }
-        // Clear goes on following without bringing cleared lines back.
-        Get("cmdClear")->click();
-        QVERIFY(Append(next, "after clear\n"));
-        QTRY_COMPARE_WITH_TIMEOUT(Texts("lstRows"), QStringList{"after clear"}, 3000);
     }
 };
 

@@ -14,19 +14,39 @@ class TestWindowAccess : public QObject
 {
     Q_OBJECT
 
+    std::unique_ptr<QTemporaryDir> m_dir;
+    FakeMessageBox m_messages;
+    FakeLauncher m_launcher;
+    std::unique_ptr<frmMain> m_w;
+
+    // The main window on these folders, shown and active.
+    void Load(const QList<LogFolder>& folders = {})
+    {
+        QVERIFY(WriteFile(m_dir->filePath("tarvisk.ini"),
+                          config::FormatConfigFile("vi", false, folders)));
+        m_w = std::make_unique<frmMain>(m_messages, m_dir->path());
+        m_w->SetLauncher(m_launcher);
+        QVERIFY(m_w->Form_Load());
+        m_w->show();
+        m_w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_w.get()));
+    }
+
 private Q_SLOTS:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void init() { m_dir = std::make_unique<QTemporaryDir>(); }
+    void cleanup() { m_w.reset(); }
 
     // Every command has its Alt key; each runs its control's command. Filter takes the focus.
     void accelerators_data()
     {
         QTest::addColumn<QChar>("key");
         QTest::addColumn<QString>("control");
-        const char* table[][2] = {
-            {"A", "cmdAdd"},    {"R", "cmdRemove"},    {"E", "cmdEdit"},   {"O", "cmdOpen"},
-            {"V", "cmdView"},   {"T", "cmdTail"},      {"C", "cmdContinous"}, {"P", "cmdStop"},
-            {"L", "cmdClear"},  {"Y", "cmdCopy"},      {"S", "cmdSearch"}, {"U", "chkDivider"},
-            {"F", "txtFilter"}, {"B", "cmdAbout"},     {"Q", "cmdQuit"}};
+        const char* table[][2] = {{"A", "cmdAdd"},       {"R", "cmdRemove"}, {"E", "cmdEdit"},
+                                  {"O", "cmdOpen"},      {"V", "cmdView"},   {"T", "cmdTail"},
+                                  {"C", "cmdContinous"}, {"P", "cmdStop"},   {"L", "cmdClear"},
+                                  {"Y", "cmdCopy"},      {"S", "cmdSearch"}, {"U", "chkDivider"},
+                                  {"F", "txtFilter"},    {"B", "cmdAbout"},  {"Q", "cmdQuit"}};
         for (const auto& [key, control] : table)
             QTest::newRow(control) << QChar::fromLatin1(key[0]) << QString::fromLatin1(control);
     }
@@ -35,25 +55,18 @@ private Q_SLOTS:
     {
         QFETCH(QChar, key);
         QFETCH(QString, control);
-        QTemporaryDir dir;
-        FakeMessageBox messages;
-        FakeLauncher launcher;
-        frmMain window(messages, dir.path());
-        window.SetLauncher(launcher);
-        QVERIFY(window.Form_Load());
-        window.show();
-        window.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
-        auto* target = window.findChild<QWidget*>(control);
+        Load();
+        auto* target = m_w->findChild<QWidget*>(control);
         target->setEnabled(true); // the file commands wait for a chosen file
         auto* button = qobject_cast<QAbstractButton*>(target);
-        QSignalSpy pressed(button ? button : target, button ? SIGNAL(clicked()) : SIGNAL(destroyed()));
+        QSignalSpy pressed(button ? button : target,
+                           button ? SIGNAL(clicked()) : SIGNAL(destroyed()));
         // About waits in a modal window: close it once it is up.
         QTimer::singleShot(500, [] {
             if (QWidget* modal = QApplication::activeModalWidget())
                 modal->close();
         });
-        QTest::keyClick(&window, Qt::Key(key.unicode()), Qt::AltModifier);
+        QTest::keyClick(m_w.get(), Qt::Key(key.unicode()), Qt::AltModifier);
         if (button)
             QTRY_COMPARE(pressed.size(), 1);
         else
@@ -63,16 +76,9 @@ private Q_SLOTS:
     // Esc stops following from the main window; in the search dialog it closes only the dialog.
     void escape()
     {
-        QTemporaryDir dir;
-        QVERIFY(WriteFile(dir.filePath("ex261206.log"), "a\n"));
-        QVERIFY(WriteFile(dir.filePath(QStringLiteral("tarvisk.ini")),
-                          config::FormatConfigFile("vi", false, {{"Web", dir.path(), "ex*.log"}})));
-        FakeMessageBox messages;
-        frmMain window(messages, dir.path());
-        QVERIFY(window.Form_Load());
-        window.show();
-        window.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QVERIFY(WriteFile(m_dir->filePath("ex261206.log"), "a\n"));
+        Load({{"Web", m_dir->path(), "ex*.log"}});
+        frmMain& window = *m_w;
         auto* folders = window.findChild<QTreeWidget*>("ListView1");
         QTest::mouseClick(folders->viewport(), Qt::LeftButton, {},
                           folders->visualItemRect(folders->topLevelItem(0)).center());
@@ -97,14 +103,9 @@ private Q_SLOTS:
     // Focusable controls of the main window and its dialogs have names; a cut path has a tip.
     void mainWindow()
     {
-        QTemporaryDir dir;
         const QString longPath = QStringLiteral("/srv/logs/") + QString(120, u'w');
-        QVERIFY(WriteFile(dir.filePath(QStringLiteral("tarvisk.ini")),
-                          config::FormatConfigFile("vi", true, {{"Web", longPath, "ex.log"}})));
-        FakeMessageBox messages;
-        frmMain window(messages, dir.path());
-        QVERIFY(window.Form_Load());
-        window.show();
+        Load({{"Web", longPath, "ex.log"}});
+        frmMain& window = *m_w;
         for (const char* button : {"cmdAdd", "cmdSearch"})
             window.findChild<QPushButton*>(QString::fromLatin1(button))->click();
         QCOMPARE(window.findChildren<QDialog*>().size(), 2);
