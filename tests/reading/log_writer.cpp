@@ -1,8 +1,8 @@
-// Appends numbered lines to a log file the way a server does: each line in two writes that may
-// cut it (and its line end) anywhere, with short pauses. In "paced" mode each line goes in one
-// write after a pause of 200 to 1500 ms and reads "stamp NS N", NS being CLOCK_MONOTONIC in
-// nanoseconds taken just before the write.
-// Usage: log_writer PATH LINES [crlf|lf|mixed|paced] [FIRST]
+// Appends numbered lines to a log file the way a server does: each line, ended by CR LF, LF, CR
+// or LF CR, in two writes that may cut it anywhere, with short pauses. In "paced" mode each line
+// goes in one write after a pause of 200 to 1500 ms and reads "stamp NS N", NS being
+// CLOCK_MONOTONIC in nanoseconds taken just before the write.
+// Usage: log_writer PATH LINES [mixed|paced] [FIRST]
 #include <QByteArray>
 #include <QFile>
 #include <QRandomGenerator>
@@ -36,14 +36,13 @@ int main(int argc, char** argv)
     if (!log.open(QIODevice::Append | QIODevice::Unbuffered))
         return 1;
     const int lines = QByteArray(argv[2]).toInt();
-    const QByteArray mode = argc > 3 ? QByteArray(argv[3]) : QByteArray("crlf");
-    if (mode == "paced")
+    if (argc > 3 && QByteArray(argv[3]) == "paced")
         return Paced(log, lines);
     const int first = argc > 4 ? QByteArray(argv[4]).toInt() : 0;
     const QByteArray ends[] = {"\r\n", "\n", "\r", "\n\r"};
     QRandomGenerator random(7 + first);
     for (int i = first; i < first + lines; ++i) {
-        const int end = mode == "lf" ? 1 : mode == "mixed" ? random.bounded(4) : 0;
+        const int end = random.bounded(4);
         const QByteArray line = "line " + QByteArray::number(i) + ' ' +
                                 QByteArray(random.bounded(150), char('a' + i % 26)) + ends[end];
         const qsizetype cut = random.bounded(int(line.size()) + 1);

@@ -256,31 +256,20 @@ private Q_SLOTS:
         QCOMPARE(modMain::SearchPosition, 0);
     }
 
-    void datesOfNames_data()
-    {
-        QTest::addColumn<QString>("filter");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QDate>("date");
-        auto row = [](const char* tag, const char* filter, const char* name, QDate date) {
-            QTest::newRow(tag) << filter << name << date;
-        };
-        const QDate d(2026, 12, 6), none;
-        row("not dated", "*.log", "ex261206.log", none);
-        row("day only", "logdd.txt", "log06.txt", none);
-        row("wildcards", "*_yyyy-mm-dd.*", "web_2026-12-06", d);
-        row("day first", "ddmmyy.log", "061226.log", d);
-        row("invalid date", "exyymmdd.log", "ex261399.log", none);
-        row("letters for digits", "exyymmdd.log", "ex26120x.log", none);
-        row("tokens only before the dot", "exyymmdd.yyyy", "ex261206.yyyy", d);
-    }
-
+    // Which names carry a date for their style; only 06.12.2026 is written.
     void datesOfNames()
     {
-        QFETCH(QString, filter);
-        QFETCH(QString, name);
-        QFETCH(QDate, date);
-        const std::optional<DatedStyle> style = DatedStyle::From(filter);
-        QCOMPARE(style ? style->DateOf(name).value_or(QDate()) : QDate(), date);
+        using Row = std::tuple<const char*, const char*, bool>; // style, name, dated
+        for (const auto& [filter, name, dated] :
+             {Row{"*.log", "ex261206.log", false}, Row{"logdd.txt", "log06.txt", false},
+              Row{"*_yyyy-mm-dd.*", "web_2026-12-06", true}, Row{"ddmmyy.log", "061226.log", true},
+              Row{"exyymmdd.log", "ex261399.log", false},
+              Row{"exyymmdd.log", "ex26120x.log", false},
+              Row{"exyymmdd.yyyy", "ex261206.yyyy", true}}) {
+            const std::optional<DatedStyle> style = DatedStyle::From(filter);
+            QCOMPARE(style ? style->DateOf(name).value_or(QDate()) : QDate(),
+                     dated ? QDate(2026, 12, 6) : QDate());
+        }
     }
 
     void follows_data()
@@ -288,123 +277,111 @@ private Q_SLOTS:
         QTest::addColumn<QString>("filter");
         QTest::addColumn<QStringList>("steps"); // as Step() reads them
         QTest::addColumn<QStringList>("shown");
-        auto row = [](const char* tag, const char* filter, QStringList steps, QStringList shown) {
-            QTest::newRow(tag) << filter << steps << shown;
+        // Steps and shown lines each as one text, "|" between them.
+        auto row = [](const char* tag, const char* filter, const QString& steps,
+                      const QString& shown) {
+            QTest::newRow(tag) << filter << steps.split(u'|')
+                               << shown.split(u'|', Qt::SkipEmptyParts);
         };
-        const QStringList polls{"poll", "poll", "poll"};
+        const QString polls = QStringLiteral("|poll|poll|poll");
         // Moving on to the next day's file.
-        row("next day", "exyymmdd.log",
-            QStringList{"ex261205.log=a1\na2", "start", "ex261206.log=b1\nb2\n"} + polls,
-            {"a1", "-> ex261206.log", "b1", "b2"});
+        row("next day", "exyymmdd.log", "ex261205.log=a1\na2|start|ex261206.log=b1\nb2\n" + polls,
+            "a1|-> ex261206.log|b1|b2");
         row("a day without a file", "WEBEXTDyyyymmdd.log",
-            QStringList{"WEBEXTD20261203.log=a\n", "start", "WEBEXTD20261205.log=c\n"} + polls,
-            {"a", "-> WEBEXTD20261205.log", "c"});
+            "WEBEXTD20261203.log=a\n|start|WEBEXTD20261205.log=c\n" + polls,
+            "a|-> WEBEXTD20261205.log|c");
         row("tomorrow, not later", "exyymmdd.log",
-            QStringList{"ex261206.log=a\n", "start", "ex261208.log=x\n", "ex261207.log=b\n"} +
-                polls,
-            {"a", "-> ex261207.log", "b"});
-        row("other letter case", "exyymmdd.log",
-            QStringList{"ex261205.log=a\n", "start", "EX261206.LOG=b\n"} + polls,
-            {"a", "-> EX261206.LOG", "b"});
-        row("empty next file", "exyymmdd.log",
-            QStringList{"ex261205.log=a\n", "start", "ex261206.log="} + polls, {"a"});
+            "ex261206.log=a\n|start|ex261208.log=x\n|ex261207.log=b\n" + polls,
+            "a|-> ex261207.log|b");
+        row("other letter case", "exyymmdd.log", "ex261205.log=a\n|start|EX261206.LOG=b\n" + polls,
+            "a|-> EX261206.LOG|b");
+        row("empty next file", "exyymmdd.log", "ex261205.log=a\n|start|ex261206.log=" + polls, "a");
         row("empty next file at the start", "exyymmdd.log",
-            QStringList{"ex261205.log=a\n", "ex261206.log=", "start", "poll", "ex261206.log=b\n"} +
-                polls,
-            {"a", "-> ex261206.log", "b"});
+            "ex261205.log=a\n|ex261206.log=|start|poll|ex261206.log=b\n" + polls,
+            "a|-> ex261206.log|b");
         row("stray file of tomorrow", "exyymmdd.log",
-            {"ex261205.log=a\n", "start", "ex261207.log=x\n", "poll", "poll", "ex261206.log=b\n",
-             "poll", "poll"},
-            {"a", "-> ex261206.log", "b"});
+            "ex261205.log=a\n|start|ex261207.log=x\n|poll|poll|ex261206.log=b\n|poll|poll",
+            "a|-> ex261206.log|b");
         row("quiet 100 MiB new day", "exyymmdd.log",
-            {"window 131072", "ex261205.log=old\n", "start", "big ex261206.log 100", "poll", "poll",
-             "poll", "catch up"},
-            QStringList{"old", "-> ex261206.log"} + BigLines(100));
+            "window 131072|ex261205.log=old\n|start|big ex261206.log 100" + polls + "|catch up",
+            "old|-> ex261206.log|" + BigLines(100).join(u'|'));
         // The old day's file is watched on: a late line completes its unterminated last line.
-        const QStringList moved{"ex261205.log=a1\na2", "start", "ex261206.log=b1\n", "poll",
-                                "poll"};
+        const QString moved = "ex261205.log=a1\na2|start|ex261206.log=b1\n|poll|poll";
+        const QString watched = "a1|-> ex261206.log|b1|-> ex261205.log|a2";
         row("late line of the old day", "exyymmdd.log",
-            moved + QStringList{"ex261205.log+ late\n", "poll", "ex261206.log+b2\n", "poll"},
-            {"a1", "-> ex261206.log", "b1", "-> ex261205.log", "a2 late", "-> ex261206.log", "b2"});
-        row("stop while the old day is watched", "exyymmdd.log", moved + QStringList{"stop"},
-            {"a1", "-> ex261206.log", "b1", "-> ex261205.log", "a2", "<- ex261205.log"});
-        row("old day watched ten minutes", "exyymmdd.log", moved + QStringList(12, "poll"),
-            {"a1", "-> ex261206.log", "b1", "-> ex261205.log", "a2", "<- ex261205.log"});
-        row("not the newest", "exyymmdd.log",
-            QStringList{"ex261204.log=a\n", "ex261205.log=b\n", "start"} + polls, {"a"});
+            moved + "|ex261205.log+ late\n|poll|ex261206.log+b2\n|poll",
+            watched + " late|-> ex261206.log|b2");
+        row("stop while the old day is watched", "exyymmdd.log", moved + "|stop",
+            watched + "|<- ex261205.log");
+        row("old day watched ten minutes", "exyymmdd.log", moved + polls.repeated(4),
+            watched + "|<- ex261205.log");
+        row("not the newest", "exyymmdd.log", "ex261204.log=a\n|ex261205.log=b\n|start" + polls,
+            "a");
         // Reading b3 before the move shows that nothing moved while the old file grew.
         row("not while the old file grows", "exyymmdd.log",
-            {"ex261206.log=b\n", "start", "ex261207.log=c\n", "ex261206.log+b2\n", "poll",
-             "ex261206.log+b3\n", "poll", "poll", "poll"},
-            {"b", "b2", "b3", "-> ex261207.log", "c"});
-        QString late = QStringLiteral("ex261206.log=");
-        QStringList lines;
-        for (int i = 0; i < 30; ++i)
-            late += (lines << QStringLiteral("new %1").arg(i)).last() + QStringLiteral("\r\n");
+            "ex261206.log=b\n|start|ex261207.log=c\n|ex261206.log+b2\n|poll|ex261206.log+b3\n" +
+                polls,
+            "b|b2|b3|-> ex261207.log|c");
 
         // Rotations and failures between two polls: content decides what is new.
-        row("copytruncate regrown", "",
-            {"a.log=one\ntwo\n", "start", "a.log=three\nfour xx\n", "poll"},
-            {"one", "two", "three", "four xx"});
-        row("made again, same inode", "",
-            {"a.log=one\n", "start", "rm a.log", "a.log=two\nthree\n", "poll"},
-            {"one", "two", "three"});
+        row("copytruncate regrown", "", "a.log=one\ntwo\n|start|a.log=three\nfour xx\n|poll",
+            "one|two|three|four xx");
+        row("made again, same inode", "", "a.log=one\n|start|rm a.log|a.log=two\nthree\n|poll",
+            "one|two|three");
         row("rotated between look and open", "",
-            {"a.log=a\n", "start", "a.log+b\n", "at-open a.log=c1\nc2\nc3\n", "poll", "poll"},
-            {"a", "c1", "c2", "c3"});
+            "a.log=a\n|start|a.log+b\n|at-open a.log=c1\nc2\nc3\n|poll|poll", "a|c1|c2|c3");
         row("replaced by a grown copy", "",
-            {"a.log=a\nb\n", "start", "a.new=a\nb\nc\n", "mv a.new a.log", "poll", "poll"},
-            {"a", "b", "c"});
+            "a.log=a\nb\n|start|a.new=a\nb\nc\n|mv a.new a.log|poll|poll", "a|b|c");
+        QString late, lines; // 30 lines, more than a window
+        for (int i = 0; i < 30; ++i) {
+            late += QStringLiteral("new %1\r\n").arg(i);
+            lines += QStringLiteral("|new %1").arg(i);
+        }
         row("rotated in, over a window", "",
-            QStringList{"a.log=old\n", "start", "mv a.log a.log.1", "a.log" + late.mid(12), "poll"},
-            QStringList{"old"} + lines);
+            "a.log=old\n|start|mv a.log a.log.1|a.log=" + late + "|poll", "old" + lines);
         row("unreadable for a while", "",
-            {"a.log=a\n", "start", "chmod 200 a.log", "a.log+b\nc\n", "poll",
-             "size Cannot open: Permission denied", "chmod 644 a.log", "poll", "size Filesize: 6"},
-            {"a", "b", "c"});
+            "a.log=a\n|start|chmod 200 a.log|a.log+b\nc\n|poll|size Cannot open: Permission "
+            "denied|chmod 644 a.log|poll|size Filesize: 6",
+            "a|b|c");
         row("a FIFO for a while", "",
-            {"a.log=a\n", "start", "rm a.log", "fifo a.log", "poll",
-             "size Cannot open: Not a regular file", "rm a.log", "a.log=b\n", "poll"},
-            {"a", "b"});
+            "a.log=a\n|start|rm a.log|fifo a.log|poll|size Cannot open: Not a regular file|rm "
+            "a.log|a.log=b\n|poll",
+            "a|b");
         row("NUL padding past the window, trimmed", "",
-            {"a.log=a\npartial", "start", "a.log+" + QString(100, QChar(0)), "poll",
-             "a.log=a\npartial-done\n", "poll"},
-            {"a", "partial-done"});
+            "a.log=a\npartial|start|a.log+" + QString(100, QChar(0)) +
+                "|poll|a.log=a\npartial-done\n|poll",
+            "a|partial-done");
 
         // Runs taken over, stopped and started again; backlogs read on a slice a turn of the
         // event loop, every line, but only the last 256 MiB of a larger one.
         row("runs stop and restart", "",
-            {"a.log=a1\na2\n", "b.log=b1\n", "start a.log", "start b.log", "a.log+a3\n", "poll",
-             "start a.log", "a.log+a4\na", "poll", "halt", "a.log+5\n", "start a.log"},
-            {"a1", "a2", "=> b.log", "b1", "=> a.log", "a1", "a2", "a3", "a4", "a5"});
-        const QStringList backlog{"window 131072", "a.log=start\n", "start", "poll"};
-        row("1 MiB burst", "", backlog + QStringList{"more a.log 1", "poll", "settle"},
-            QStringList{"start"} + BigLines(1));
+            "a.log=a1\na2\n|b.log=b1\n|start a.log|start b.log|a.log+a3\n|poll|start "
+            "a.log|a.log+a4\n"
+            "a|poll|halt|a.log+5\n|start a.log",
+            "a1|a2|=> b.log|b1|=> a.log|a1|a2|a3|a4|a5");
+        const QString backlog = "window 131072|a.log=start\n|start|poll";
+        row("1 MiB burst", "", backlog + "|more a.log 1|poll|settle",
+            "start|" + BigLines(1).join(u'|'));
         // Reading resumes 256 MiB before the content end, inside a line that is then hidden.
         const qint64 cut = 5 + (qint64(300) << 20) - (qint64(256) << 20);
-        row("300 MiB backlog", "", backlog + QStringList{"more a.log 300", "poll", "catch up"},
-            QStringList{"start", QStringLiteral("skipped %1").arg(cut - 5)} +
-                BigLines(300).mid((cut - 6) / 65536 + 1));
+        row("300 MiB backlog", "", backlog + "|more a.log 300|poll|catch up",
+            QStringLiteral("start|skipped %1|").arg(cut - 5) +
+                BigLines(300).mid((cut - 6) / 65536 + 1).join(u'|'));
         row("stopped during the catch-up", "",
-            backlog + QStringList{"more a.log 8", "poll", "clear", "halt catching up"}, {});
+            backlog + "|more a.log 64|poll|clear|halt catching up", "");
 
         // Tail, then following.
-        row("tail then continous", "",
-            {"a.log=a1\nLAST", "tail a.log", "start", "a.log+ LINE\nnext\n", "poll"},
-            {"a1", "LAST LINE", "next"});
+        row("tail then continous", "", "a.log=a1\nLAST|tail a.log|start|a.log+ LINE\nnext\n|poll",
+            "a1|LAST LINE|next");
         row("unterminated row under a filter", "",
-            {"a.log=a1\nLAST", "tail a.log", "filter 2", "start", "a.log+ LINE\nLINE 2\nx\n",
-             "poll"},
-            {"a1", "LAST LINE", "LINE 2"});
+            "a.log=a1\nLAST|tail a.log|filter 2|start|a.log+ LINE\nLINE 2\nx\n|poll",
+            "a1|LAST LINE|LINE 2");
         row("unterminated row cleared", "",
-            {"a.log=a1\nLAST", "tail a.log", "start", "clear", "a.log+ LINE\n", "poll"},
-            {"LAST LINE"});
+            "a.log=a1\nLAST|tail a.log|start|clear|a.log+ LINE\n|poll", "LAST LINE");
         row("tail of another file during a run", "",
-            {"a.log=a1\n", "b.log=b1\n", "start", "tail b.log", "a.log+a2\n", "poll"},
-            {"b1", "-> a.log", "a2"});
+            "a.log=a1\n|b.log=b1\n|start|tail b.log|a.log+a2\n|poll", "b1|-> a.log|a2");
         row("following another file than the list's", "",
-            {"a.log=a1\n", "b.log=b1\n", "tail b.log", "start a.log", "poll"},
-            {"b1", "=> a.log", "a1"});
+            "a.log=a1\n|b.log=b1\n|tail b.log|start a.log|poll", "b1|=> a.log|a1");
     }
 
     void follows()

@@ -24,7 +24,7 @@ private Q_SLOTS:
     // (overlapping, toggled out, a current selection replaced and then kept) come back once
     // each, in list order, each line ending in LF; the current line leaves them alone. An
     // append is one insertion, an empty one none; a replacement drops marks and current line.
-    void marksAndChanges()
+    void marksChangesAndCopy()
     {
         OutputList list;
         list.Replace(Batch({"l0", "l1", "l2", "l3", "l4", "l5", "l6", "l7", "l8", "l9"}));
@@ -58,12 +58,7 @@ private Q_SLOTS:
         QCOMPARE((Rows{list.NextSelected(5), list.Selection()->MarkedCount()}), (Rows{-1, 5}));
         list.Replace(Batch({"a", "b"}));
         QCOMPARE((Rows{list.Count(), list.Current(), list.NextSelected(-1)}), (Rows{2, -1, -1}));
-    }
-
-    // Copy takes UTF-8 as it is and decodes anything else as Windows-1252; empty lines stay.
-    void copiedText()
-    {
-        OutputList list;
+        // Copy takes UTF-8 as it is and decodes anything else as Windows-1252; empty lines stay.
         list.Replace(Batch({"caf\xC3\xA9", "", "x", "caf\xE9 \x80", "\xE2\x82", "tab\tend"}));
         list.SelectLines({0, 1, 3, 4, 5});
         QCOMPARE(QString::fromUtf8(list.SelectedText()),

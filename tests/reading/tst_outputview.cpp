@@ -65,19 +65,15 @@ private Q_SLOTS:
             QTest::newRow(gestures) << gestures << marked;
         };
         row("c3", 1);
-        row("c3 C5", 2);
         row("c3 C5 C3", 1);
         row("c3 S7", 5);
         row("c2 C5 B8", 5);
         row("c2 S6 c4", 1);
         row("c2 C6 S9", 5);
-        row("c2 k:Shift+Down k:Shift+Down", 3);
         row("c5 k:Shift+Down k:Shift+Down k:Shift+Up", 2);
         row("c1 k:Shift+PgDown", -1); // a page: more than one line
         row("d2-6", 5);
-        row("c0 D3-6", 5);
         row("c1 S8 D3-5", 5);
-        row("k:Ctrl+A", 40);
         row("k:Ctrl+A C4", 39);
         row("c2 k:Ctrl+Down k:Ctrl+Down k:Ctrl+Space", 2);
         row("c3 k:Shift+End", 1); // End stays on the line of a one-column table
@@ -104,30 +100,24 @@ private Q_SLOTS:
             Play(*view, gestures);
         }
         QStringList differ;
-        int count = 0;
+        QList<int> rows;
         for (int i = 0; i < list.Count(); ++i) {
-            count += list.IsSelected(i);
+            if (list.IsSelected(i))
+                rows << i;
             if (list.IsSelected(i) != plain.selectionModel()->isSelected(list.Model()->index(i, 0)))
                 differ << QString::number(i);
         }
         QCOMPARE(differ.join(u' '), QString());
         QCOMPARE(marks.currentIndex().row(), plain.currentIndex().row());
         QFETCH(int, marked);
-        QVERIFY2(marked < 0 ? count > 1 : count == marked, qPrintable(QString::number(count)));
+        QVERIFY2(marked < 0 ? rows.size() > 1 : rows.size() == marked,
+                 qPrintable(QString::number(rows.size())));
         QAccessibleTableInterface* table =
             QAccessible::queryAccessibleInterface(&marks)->tableInterface();
-        QList<int> rows;
-        for (int i = 0; i < list.Count(); ++i)
-            if (list.IsSelected(i))
-                rows << i;
         QCOMPARE(table->selectedRows(), rows);
         QCOMPARE(table->cellAt(rows.first(), 0)->tableCellInterface()->isSelected(), true);
     }
 
-    // The newest of two million lines is brought to the bottom row. The column reaches the
-    // widest line as painted, tabs at wide stops, and grows as wider lines are appended, but
-    // not beyond what a header holds. Bringing a line into view keeps the sideways position,
-    // new lines start at the left, and a larger font makes taller rows.
     // The list scrolls sideways to the end of its longest line as painted (tabs at their
     // stops, wide characters as wide as they paint) and no further; an empty list not at all.
     void extent_data()
@@ -171,6 +161,9 @@ private Q_SLOTS:
                  qPrintable(QStringLiteral("%1 %2").arg(range).arg(end)));
     }
 
+    // The newest of two million lines is brought to the bottom row; a line past what a header
+    // holds scrolls to its end and is painted there. Bringing a line into view keeps the
+    // sideways position, new lines start at the left, and a larger font makes taller rows.
     void view()
     {
         OutputList list;
