@@ -17,7 +17,7 @@ class TestDaysDialog : public QObject
 private Q_SLOTS:
     void keys_data()
     {
-        // Keys: text is typed; "alt+X", "Return", "Escape" and "Down" are pressed.
+        // The first is typed, the others are pressed as key sequences ("wait": until it ends).
         QTest::addColumn<QStringList>("keys");
         QTest::addColumn<QStringList>("lines"); // the output list; "> " marks a marked line
         QTest::addColumn<QString>("status");
@@ -27,24 +27,24 @@ private Q_SLOTS:
         const QString yesterday = QDate::currentDate().addDays(-1).toString(u"yyMMdd");
         const QString sixDays = QDate::currentDate().addDays(-6).toString(u"yyMMdd");
         QTest::newRow("the last seven days")
-            << QStringList{"alpha", "alt+d", "Return"}
+            << QStringList{"alpha", "Alt+D", "Return"}
             << QStringList{"ex" + sixDays + ".log: 1 match",   "> alpha " + sixDays,
                            "ex" + yesterday + ".log: 1 match", "> alpha " + yesterday,
                            "ex" + today + ".log: 1 match",     "> alpha " + today,
                            "3 files searched, 54 bytes"}
             << "3 occurances of 'alpha' found" << true << false;
         QTest::newRow("a step, then the last day moved back by one")
-            << QStringList{"ALPHA", "alt+d", "Return", "Return", "alt+t", "Down", "alt+s"}
+            << QStringList{"ALPHA", "Alt+D", "Return", "Return", "Alt+T", "Down", "Alt+S"}
             << QStringList{"ex" + sixDays + ".log: 1 match", "> alpha " + sixDays,
                            "ex" + yesterday + ".log: 1 match", "> alpha " + yesterday,
                            "2 files searched, 36 bytes"}
             << "2 occurances of 'ALPHA' found" << true << false;
-        QTest::newRow("no match") << QStringList{"gamma", "alt+d", "Return"}
+        QTest::newRow("no match") << QStringList{"gamma", "Alt+D", "Return"}
                                   << QStringList{"3 files searched, 54 bytes"}
                                   << "No occurances of 'gamma' found" << true << false;
         QTest::newRow("Esc cancels and keeps the dialog, a second Esc closes it")
-            << QStringList{"beta", "alt+d", "Return", "Escape", "wait", "Escape"} << QStringList{}
-            << "" << false << true;
+            << QStringList{"beta", "Alt+D", "Return", "Esc", "wait", "Esc"} << QStringList{} << ""
+            << false << true;
     }
 
     void keys()
@@ -67,19 +67,13 @@ private Q_SLOTS:
         dialog.SetDays(days, [&] { return search::DayFolder{dir.path(), "exyymmdd.log"}; });
         dialog.show();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QTest::keyClicks(QApplication::focusWidget(), keys.takeFirst());
         for (const QString& key : keys) {
-            QWidget* focus = QApplication::focusWidget();
             if (key == u"wait")
                 QTRY_VERIFY(!days.Running());
-            else if (key.startsWith(u"alt+")) {
-                QTest::keyClick(focus, key.back().toLatin1(), Qt::AltModifier);
-                QTest::qWait(150); // a button's accelerator clicks it after a short show
-            } else if (key == u"Return" || key == u"Escape" || key == u"Down")
-                QTest::keyClick(focus, key == u"Return"   ? Qt::Key_Return
-                                       : key == u"Escape" ? Qt::Key_Escape
-                                                          : Qt::Key_Down);
             else
-                QTest::keyClicks(focus, key);
+                QTest::keySequence(QApplication::focusWidget(), QKeySequence(key));
+            QTest::qWait(150); // a button's accelerator clicks it after a short show
         }
         QTRY_VERIFY(!days.Running());
         QTEST(dialog.isVisible(), "open");

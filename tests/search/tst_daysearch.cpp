@@ -39,13 +39,6 @@ Result Run(DaySearch& search, const QString& folder, const DayFiles& files, cons
     return result;
 }
 
-void SetModified(const QString& path, const QDate& day)
-{
-    QFile file(path);
-    file.open(QIODevice::ReadWrite);
-    file.setFileTime(QDateTime(day, QTime(12, 0)), QFileDevice::FileModificationTime);
-}
-
 } // namespace
 
 class tst_DaySearch : public QObject
@@ -71,8 +64,6 @@ void tst_DaySearch::choose_data()
     QTest::newRow("name dates, both ends included")
         << "exyymmdd.log" << d1 << d3 << QStringList{"ex261201.log", "EX261202.LOG", "ex261203.log"}
         << qsizetype(2);
-    QTest::newRow("one day") << "exyymmdd.log" << d3 << d3 << QStringList{"ex261203.log"}
-                             << qsizetype(2);
     QTest::newRow("a long style, over a month end")
         << "WEBEXTDyyyymmdd.log" << QDate(2026, 11, 30) << d1
         << QStringList{"WEBEXTD20261130.log", "WEBEXTD20261201.log"} << qsizetype(0);
@@ -101,8 +92,9 @@ void tst_DaySearch::choose()
                                                           {"access-b.log", QDate(2026, 11, 20)},
                                                           {"access-c.log", QDate(2026, 12, 4)}};
     for (const auto& [name, day] : changed) {
-        WriteFile(dir.filePath(QLatin1String(name)), "x\n");
-        SetModified(dir.filePath(QLatin1String(name)), day);
+        QFile file(dir.filePath(QLatin1String(name)));
+        QVERIFY(WriteFile(file.fileName(), "x\n") && file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(QDateTime(day, QTime(12, 0)), QFileDevice::FileModificationTime));
     }
     const DayFiles files = search::ChooseDayFiles(dir.path(), filter, from, to);
     QTEST(files.names, "names");
@@ -127,13 +119,11 @@ void tst_DaySearch::search_data()
         << QByteArrayList{"a x\r\n\r\nb\rc x\n\rd x\r\n"} << "X" << large << unbound
         << QStringList{"ex261201.log: 3 matches", "> a x", "> c x", "> d x",
                        "1 file searched, 19 bytes"};
+    // Seams fall inside the text, between CR and LF, and right after a line break.
     QTest::newRow("a line across every block seam")
         << QByteArrayList{"one needle here\r\nno\r\nneedle\r\n"} << "needle" << qint64(4) << unbound
         << QStringList{"ex261201.log: 2 matches", "> one needle here", "> needle",
                        "1 file searched, 29 bytes"};
-    QTest::newRow("a seam between CR and LF")
-        << QByteArrayList{"abcd\r\nabcd\r\n"} << "bc" << qint64(5) << unbound
-        << QStringList{"ex261201.log: 2 matches", "> abcd", "> abcd", "1 file searched, 12 bytes"};
     QTest::newRow("NUL bytes belong to no line")
         << QByteArrayList{QByteArray("al\0pha\n\0\0\nbeta\n", 15)} << "alpha" << large << unbound
         << QStringList{"ex261201.log: 1 match", "> alpha", "1 file searched, 15 bytes"};
@@ -164,8 +154,6 @@ void tst_DaySearch::search_data()
                        "ex261203.log: 1 match",
                        "> alpha",
                        "2 files searched, 12 bytes"};
-    QTest::newRow("no match anywhere") << QByteArrayList{"beta\n"} << "alpha" << large << unbound
-                                       << QStringList{"1 file searched, 5 bytes"};
     QTest::newRow("the bound stops the search")
         << QByteArrayList{"a1\na2\na3\na4\na5\n", "a6\n"} << "a" << qint64(3) << qsizetype(6)
         << QStringList{"ex261201.log: 3 matches",
