@@ -108,60 +108,39 @@ void tst_DaySearch::search_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<qint64>("block");
     QTest::addColumn<qsizetype>("limit");
-    QTest::addColumn<QStringList>("shown");
-    const qint64 large = 1 << 20;
-    const qsizetype unbound = 1000;
-    QTest::newRow("LF: the first line, and the last without a break")
-        << QByteArrayList{"alpha 1\nbeta\nALPHA 2\nAlpha 3"} << "alpha" << large << unbound
-        << QStringList{"ex261201.log: 3 matches", "> alpha 1", "> ALPHA 2", "> Alpha 3",
-                       "1 file searched, 28 bytes"};
-    QTest::newRow("CR LF, CR, LF CR and blank lines")
-        << QByteArrayList{"a x\r\n\r\nb\rc x\n\rd x\r\n"} << "X" << large << unbound
-        << QStringList{"ex261201.log: 3 matches", "> a x", "> c x", "> d x",
-                       "1 file searched, 19 bytes"};
+    QTest::addColumn<QString>("shown"); // the lines joined by " | "
+    auto row = [](const char* name, const QByteArrayList& contents, const char* text,
+                  const char* shown, qint64 block = 1 << 20, qsizetype limit = 1000) {
+        QTest::newRow(name) << contents << QString::fromUtf8(text) << block << limit
+                            << QString::fromUtf8(shown);
+    };
+    row("LF: the first line, and the last without a break", {"alpha 1\nbeta\nALPHA 2\nAlpha 3"},
+        "alpha",
+        "ex261201.log: 3 matches | > alpha 1 | > ALPHA 2 | > Alpha 3 | 1 file searched, 28 bytes");
+    row("CR LF, CR, LF CR and blank lines", {"a x\r\n\r\nb\rc x\n\rd x\r\n"}, "X",
+        "ex261201.log: 3 matches | > a x | > c x | > d x | 1 file searched, 19 bytes");
     // Seams fall inside the text, between CR and LF, and right after a line break.
-    QTest::newRow("a line across every block seam")
-        << QByteArrayList{"one needle here\r\nno\r\nneedle\r\n"} << "needle" << qint64(4) << unbound
-        << QStringList{"ex261201.log: 2 matches", "> one needle here", "> needle",
-                       "1 file searched, 29 bytes"};
-    QTest::newRow("NUL bytes belong to no line")
-        << QByteArrayList{QByteArray("al\0pha\n\0\0\nbeta\n", 15)} << "alpha" << large << unbound
-        << QStringList{"ex261201.log: 1 match", "> alpha", "1 file searched, 15 bytes"};
-    QTest::newRow("Windows-1252 and UTF-8, a non-ASCII text")
-        << QByteArrayList{"caf\xe9 1\ncafe 2\nCAF\xc3\x89 3\n"} << QStringLiteral("caf\u00e9")
-        << large << unbound
-        << QStringList{"ex261201.log: 2 matches", QStringLiteral("> caf\u00e9 1"),
-                       QStringLiteral("> CAF\u00c9 3"), "1 file searched, 22 bytes"};
-    QTest::newRow("an ASCII text that only a decoded line holds")
-        << QByteArrayList{"stra\xc3\x9f"
-                          "e\nstrasse\nstrase\n"}
-        << "STRASSE" << large << unbound
-        << QStringList{"ex261201.log: 2 matches", QStringLiteral("> stra\u00dfe"), "> strasse",
-                       "1 file searched, 23 bytes"};
-    QTest::newRow("files without matches get no heading")
-        << QByteArrayList{"alpha\n", "beta\n", "", "alpha\nALPHA\n"} << "alpha" << large << unbound
-        << QStringList{"ex261201.log: 1 match",
-                       "> alpha",
-                       "ex261204.log: 2 matches",
-                       "> alpha",
-                       "> ALPHA",
-                       "4 files searched, 23 bytes"};
-    QTest::newRow("an unreadable file is named with the reason")
-        << QByteArrayList{"alpha\n", "-", "alpha\n"} << "alpha" << large << unbound
-        << QStringList{"ex261201.log: 1 match",
-                       "> alpha",
-                       "ex261202.log: cannot be opened: Permission denied",
-                       "ex261203.log: 1 match",
-                       "> alpha",
-                       "2 files searched, 12 bytes"};
-    QTest::newRow("the bound stops the search")
-        << QByteArrayList{"a1\na2\na3\na4\na5\n", "a6\n"} << "a" << qint64(3) << qsizetype(6)
-        << QStringList{"ex261201.log: 3 matches",
-                       "> a1",
-                       "> a2",
-                       "> a3",
-                       "Search stopped: the output window holds at most 6 lines",
-                       "1 file searched, 12 bytes"};
+    row("a line across every block seam", {"one needle here\r\nno\r\nneedle\r\n"}, "needle",
+        "ex261201.log: 2 matches | > one needle here | > needle | 1 file searched, 29 bytes", 4);
+    row("NUL bytes belong to no line", {QByteArray("al\0pha\n\0\0\nbeta\n", 15)}, "alpha",
+        "ex261201.log: 1 match | > alpha | 1 file searched, 15 bytes");
+    row("Windows-1252 and UTF-8, a non-ASCII text", {"caf\xe9 1\ncafe 2\nCAF\xc3\x89 3\n"},
+        "caf\u00e9",
+        "ex261201.log: 2 matches | > caf\u00e9 1 | > CAF\u00c9 3 | 1 file searched, 22 bytes");
+    row("an ASCII text that only a decoded line holds", {"stra\u00dfe\nstrasse\nstrase\n"},
+        "STRASSE",
+        "ex261201.log: 2 matches | > stra\u00dfe | > strasse | 1 file searched, 23 bytes");
+    row("files without matches get no heading", {"alpha\n", "beta\n", "", "alpha\nALPHA\n"},
+        "alpha",
+        "ex261201.log: 1 match | > alpha | ex261204.log: 2 matches | > alpha | > ALPHA | "
+        "4 files searched, 23 bytes");
+    row("an unreadable file is named with the reason", {"alpha\n", "-", "alpha\n"}, "alpha",
+        "ex261201.log: 1 match | > alpha | ex261202.log: cannot be opened: Permission denied | "
+        "ex261203.log: 1 match | > alpha | 2 files searched, 12 bytes");
+    row("the bound stops the search", {"a1\na2\na3\na4\na5\n", "a6\n"}, "a",
+        "ex261201.log: 3 matches | > a1 | > a2 | > a3 | "
+        "Search stopped: the output window holds at most 6 lines | 1 file searched, 12 bytes",
+        3, 6);
 }
 
 void tst_DaySearch::search()
@@ -183,7 +162,7 @@ void tst_DaySearch::search()
     search.SetBlockSize(block);
     search.SetLineLimit(limit);
     const Result result = Run(search, dir.path(), files, text);
-    QTEST(result.lines, "shown");
+    QTEST(result.lines.join(u" | "), "shown");
     QVERIFY(!result.cancelled);
     QVERIFY(!search.Running());
 }
