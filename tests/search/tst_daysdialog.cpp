@@ -19,31 +19,27 @@ private Q_SLOTS:
     {
         // The first is typed, the others are pressed as key sequences ("wait": until it ends).
         QTest::addColumn<QStringList>("keys");
-        QTest::addColumn<QStringList>("lines"); // the output list; "> " marks a marked line
+        QTest::addColumn<QString>("lines"); // the output list joined by " | "; "> " marks a line
         QTest::addColumn<QString>("status");
         QTest::addColumn<bool>("open");  // the dialog still open at the end
         QTest::addColumn<bool>("large"); // days long enough to cancel
-        const QString today = QDate::currentDate().toString(u"yyMMdd");
-        const QString yesterday = QDate::currentDate().addDays(-1).toString(u"yyMMdd");
-        const QString sixDays = QDate::currentDate().addDays(-6).toString(u"yyMMdd");
+        auto found = [](int back) {      // the lines of a day with one match
+            const QString day = QDate::currentDate().addDays(-back).toString(u"yyMMdd");
+            return "ex" + day + ".log: 1 match | > alpha " + day + " | ";
+        };
         QTest::newRow("the last seven days")
             << QStringList{"alpha", "Alt+D", "Return"}
-            << QStringList{"ex" + sixDays + ".log: 1 match",   "> alpha " + sixDays,
-                           "ex" + yesterday + ".log: 1 match", "> alpha " + yesterday,
-                           "ex" + today + ".log: 1 match",     "> alpha " + today,
-                           "3 files searched, 54 bytes"}
+            << found(6) + found(1) + found(0) + "3 files searched, 54 bytes"
             << "3 occurances of 'alpha' found" << true << false;
         QTest::newRow("a step, then the last day moved back by one")
             << QStringList{"ALPHA", "Alt+D", "Return", "Return", "Alt+T", "Down", "Alt+S"}
-            << QStringList{"ex" + sixDays + ".log: 1 match", "> alpha " + sixDays,
-                           "ex" + yesterday + ".log: 1 match", "> alpha " + yesterday,
-                           "2 files searched, 36 bytes"}
+            << found(6) + found(1) + "2 files searched, 36 bytes"
             << "2 occurances of 'ALPHA' found" << true << false;
         QTest::newRow("no match") << QStringList{"gamma", "Alt+D", "Return"}
-                                  << QStringList{"3 files searched, 54 bytes"}
+                                  << "3 files searched, 54 bytes"
                                   << "No occurances of 'gamma' found" << true << false;
         QTest::newRow("Esc cancels and keeps the dialog, a second Esc closes it")
-            << QStringList{"beta", "Alt+D", "Return", "Esc", "wait", "Esc"} << QStringList{} << ""
+            << QStringList{"beta", "Alt+D", "Return", "Esc", "wait", "Esc"} << QString() << ""
             << false << true;
     }
 
@@ -85,7 +81,7 @@ private Q_SLOTS:
             QVERIFY(shown.size() < 3 * 400000);
             return;
         }
-        QTEST(shown, "lines");
+        QTEST(shown.join(u" | "), "lines");
         QTEST(dialog.findChild<QLabel*>("lblStatus")->text(), "status");
         QCOMPARE(dialog.findChild<QPushButton*>("cmdSearch")->text(),
                  shown.size() > 1 ? "Next match" : "&Search");

@@ -9,8 +9,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <unistd.h>
-
 using search::DayFiles;
 using search::DaySearch;
 
@@ -200,22 +198,5 @@ void tst_DaySearch::cancel()
     QCOMPARE(again.lines.size(), 50000 + 2);
 }
 
-// Root reads every file whatever its mode: the test runs without that power, so that an
-// unreadable file is one.
-int main(int argc, char** argv)
-{
-    if (geteuid() == 0 && !qEnvironmentVariableIsSet("TARVISK_READ_CAPS_DROPPED")) {
-        qputenv("TARVISK_READ_CAPS_DROPPED", "1");
-        std::vector<char*> args = {const_cast<char*>("setpriv"),
-                                   const_cast<char*>("--bounding-set"),
-                                   const_cast<char*>("-dac_override,-dac_read_search")};
-        args.insert(args.end(), argv, argv + argc);
-        args.push_back(nullptr);
-        execvp("setpriv", args.data());
-    }
-    QCoreApplication app(argc, argv);
-    tst_DaySearch test;
-    return QTest::qExec(&test, argc, argv);
-}
-
+QTEST_GUILESS_MAIN(tst_DaySearch)
 #include "tst_daysearch.moc"
