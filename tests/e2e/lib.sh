@@ -29,12 +29,10 @@ if unshare -m --propagation private true 2>/dev/null; then LOGS=/srv; else LOGS=
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 start_app() {
-    if [ "$LOGS" = /srv ]; then
-        (cd "$WORK" && exec unshare -m --propagation private sh -c \
-            'mount --bind "$1" /srv && exec "$2"' sh "$WORK/logs" "$WORK/program/tarvisk") &
-    else
-        (cd "$WORK" && exec "$WORK/program/tarvisk") &
-    fi
+    local run=("$WORK/program/tarvisk")
+    [ "$LOGS" != /srv ] || run=(unshare -m --propagation private sh -c \
+        'mount --bind "$1" /srv && exec "$2"' sh "$WORK/logs" "${run[0]}")
+    (cd "$WORK" && exec "${run[@]}") &
     APP_PID=$!
 }
 
