@@ -56,3 +56,15 @@ inline qint64 ResidentBytes()
     }
     return 0;
 }
+
+// A web-server log line of 120 characters, without its line end; every sixth comes from a
+// crawler, so a search for "googlebot" matches one line in six.
+inline QByteArray WebLogLine(qint64 i)
+{
+    QByteArray line =
+        "2024-05-01 12:00:00 10.0.0.1 GET /shop/item.aspx?id=" + QByteArray::number(i) +
+        " 200 0 0 " +
+        (i % 6 == 0 ? "Googlebot/2.1+(+http://www.google.com/bot.html)"
+                    : "Mozilla/5.0+(Windows+NT+10.0;+Win64;+x64)");
+    return line.leftJustified(120, '.', true);
+}

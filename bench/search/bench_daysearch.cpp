@@ -34,17 +34,6 @@ QString CacheFolder()
     return QDir::homePath() + QStringLiteral("/.cache/tarvisk-bench/days-40mb");
 }
 
-// A web-server log line of 120 characters; every sixth comes from a crawler.
-QByteArray LogLine(qint64 i)
-{
-    QByteArray line =
-        "2025-11-01 12:00:00 10.0.0.1 GET /shop/item.aspx?id=" + QByteArray::number(i) +
-        " 200 0 0 " +
-        (i % 6 == 0 ? "Googlebot/2.1+(+http://www.google.com/bot.html)"
-                    : "Mozilla/5.0+(Windows+NT+10.0;+Win64;+x64)");
-    return line.leftJustified(120, '.', true) + "\r\n";
-}
-
 QStringList WriteDays(const QString& folder)
 {
     QDir().mkpath(folder);
@@ -67,7 +56,7 @@ QStringList WriteDays(const QString& folder)
                 block += "GET /" + Rare.toLatin1() + "\r\n";
                 rare = false;
             }
-            block += LogLine(n++);
+            block += WebLogLine(n++) + "\r\n";
             written = file.pos() + block.size();
             if (block.size() > (1 << 20) || written >= DayBytes) {
                 file.write(block);
