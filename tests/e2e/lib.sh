@@ -29,12 +29,10 @@ if unshare -m --propagation private true 2>/dev/null; then LOGS=/srv; else LOGS=
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 start_app() {
-    if [ "$LOGS" = /srv ]; then
-        (cd "$WORK" && exec unshare -m --propagation private sh -c \
-            'mount --bind "$1" /srv && exec "$2"' sh "$WORK/logs" "$WORK/program/tarvisk") &
-    else
-        (cd "$WORK" && exec "$WORK/program/tarvisk") &
-    fi
+    local run=("$WORK/program/tarvisk")
+    [ "$LOGS" != /srv ] || run=(unshare -m --propagation private sh -c \
+        'mount --bind "$1" /srv && exec "$2"' sh "$WORK/logs" "${run[0]}")
+    (cd "$WORK" && exec "${run[@]}") &
     APP_PID=$!
 }
 
@@ -49,27 +47,38 @@ wait_window() {
 # Waits up to 20 seconds for the program to end; its exit code is then in EXIT_CODE. Run in
 # this shell, not in $(...): only the shell that started the program can wait for it.
 wait_exit() {
+    wait_until app_ended || fail "the program did not end"
+    EXIT_CODE=0
+    wait "$APP_PID" || EXIT_CODE=$?
+    APP_PID=
+}
+
+app_ended() { ! kill -0 "$APP_PID" 2>/dev/null; }
+
+# Runs the command every tenth of a second until it succeeds, for up to 20 seconds.
+wait_until() {
     local i
     for i in $(seq 200); do
-        if ! kill -0 "$APP_PID" 2>/dev/null; then
-            EXIT_CODE=0
-            wait "$APP_PID" || EXIT_CODE=$?
-            APP_PID=
-            return
-        fi
+        "$@" && return
         sleep 0.1
     done
-    fail "the program did not end"
+    return 1
 }
 
-# Clicks at x,y inside a window.
-click_at() {
-    xdotool mousemove --window "$1" "$2" "$3" click 1
-}
+click_at() { xdotool mousemove --window "$1" "$2" "$3" click 1; } # at x,y inside a window
+screenshot() { import -window "${2:-root}" "$ARTEFACTS/$1.png"; } # the screen, or a window
+press() { xdotool windowfocus --sync "$win" key "$@"; }           # keys to the main window $win
 
-# Saves the screen, or only the window given as second argument.
-screenshot() {
-    import -window "${2:-root}" "$ARTEFACTS/$1.png"
+# Copies the whole output list by Copy to clipboard, or with "keys" by Ctrl+C in the list.
+copy_all() {
+    click_at "$win" 300 300
+    xdotool key ctrl+a
+    if [ "${1:-}" = keys ]; then xdotool key ctrl+c; else press alt+y; fi
+    sleep 0.4
+}
+clipboard() { xclip -o -selection clipboard | tr -d '\r'; }
+expect_lines() { # the clipboard holds these lines, in this order, and nothing else
+    [ "$(clipboard)" = "$(printf '%s\n' "$@")" ] || fail "the clipboard holds: $(clipboard)"
 }
 
 # Writes the configuration: the viewer, divider lines on, then one folder line per argument.

@@ -16,25 +16,14 @@ send_batch() { # first last
     local other=$!
     seq "$1" "$2" | sed 's|^|GET /two/|' | send_as web2 httpd
     wait "$other"
-    local i
-    for i in $(seq 50); do
-        [ "$(grep -c "GET /one/$2\$" "$logs/web1/ex$day.log" 2>/dev/null)" = 1 ] &&
-            [ "$(grep -c "GET /two/$2\$" "$logs/web2/ex$day.log" 2>/dev/null)" = 1 ] && return
-        sleep 0.1
-    done
-    fail "rsyslogd did not write line $2 of both hosts"
+    wait_until written "$2" || fail "rsyslogd did not write line $2 of both hosts"
 }
-press() { xdotool windowfocus --sync "$win" key "$@"; } # keys to the main window
-copy_all() {
-    click_at "$win" 300 300 # into the output list
-    xdotool key ctrl+a
-    press alt+y # Copy to clipboard
-    sleep 0.4
+written() { # line N of both hosts, once each
+    [ "$(grep -c "GET /one/$1\$" "$logs/web1/ex$day.log" 2>/dev/null)" = 1 ] &&
+        [ "$(grep -c "GET /two/$1\$" "$logs/web2/ex$day.log" 2>/dev/null)" = 1 ]
 }
 # The messages on the clipboard, without the time in front and without lines of the program's.
-messages() {
-    xclip -o -selection clipboard | tr -d '\r' | grep -v '^Current Time ' | cut -d' ' -f2-
-}
+messages() { clipboard | grep -v '^Current Time ' | cut -d' ' -f2-; }
 expect_messages() { # first last: exactly web2's lines first..last
     local expected
     expected=$(seq "$1" "$2" | sed 's|^|httpd GET /two/|')

@@ -17,10 +17,7 @@ win=$(wait_window "Quorvel Tarvisk")
 sleep 0.5
 choose_newest "$win" 48 # the folder row, its only file
 xdotool windowfocus --sync "$win" key alt+v # View
-for i in $(seq 50); do
-    [ -s "$WORK/args" ] && break
-    sleep 0.1
-done
+wait_until test -s "$WORK/args" || true
 screenshot view
 expected=$(printf '%s\n' "$logs/$name")
 [ "$(cat "$WORK/args" 2>/dev/null)" = "$expected" ] ||

@@ -17,34 +17,30 @@ class TestDaysDialog : public QObject
 private Q_SLOTS:
     void keys_data()
     {
-        // Keys: text is typed; "alt+X", "Return", "Escape" and "Down" are pressed.
+        // The first is typed, the others are pressed as key sequences ("wait": until it ends).
         QTest::addColumn<QStringList>("keys");
-        QTest::addColumn<QStringList>("lines"); // the output list; "> " marks a marked line
+        QTest::addColumn<QString>("lines"); // the output list joined by " | "; "> " marks a line
         QTest::addColumn<QString>("status");
         QTest::addColumn<bool>("open");  // the dialog still open at the end
         QTest::addColumn<bool>("large"); // days long enough to cancel
-        const QString today = QDate::currentDate().toString(u"yyMMdd");
-        const QString yesterday = QDate::currentDate().addDays(-1).toString(u"yyMMdd");
-        const QString sixDays = QDate::currentDate().addDays(-6).toString(u"yyMMdd");
+        auto found = [](int back) {      // the lines of a day with one match
+            const QString day = QDate::currentDate().addDays(-back).toString(u"yyMMdd");
+            return "ex" + day + ".log: 1 match | > alpha " + day + " | ";
+        };
         QTest::newRow("the last seven days")
-            << QStringList{"alpha", "alt+d", "Return"}
-            << QStringList{"ex" + sixDays + ".log: 1 match",   "> alpha " + sixDays,
-                           "ex" + yesterday + ".log: 1 match", "> alpha " + yesterday,
-                           "ex" + today + ".log: 1 match",     "> alpha " + today,
-                           "3 files searched, 54 bytes"}
+            << QStringList{"alpha", "Alt+D", "Return"}
+            << found(6) + found(1) + found(0) + "3 files searched, 54 bytes"
             << "3 occurances of 'alpha' found" << true << false;
         QTest::newRow("a step, then the last day moved back by one")
-            << QStringList{"ALPHA", "alt+d", "Return", "Return", "alt+t", "Down", "alt+s"}
-            << QStringList{"ex" + sixDays + ".log: 1 match", "> alpha " + sixDays,
-                           "ex" + yesterday + ".log: 1 match", "> alpha " + yesterday,
-                           "2 files searched, 36 bytes"}
+            << QStringList{"ALPHA", "Alt+D", "Return", "Return", "Alt+T", "Down", "Alt+S"}
+            << found(6) + found(1) + "2 files searched, 36 bytes"
             << "2 occurances of 'ALPHA' found" << true << false;
-        QTest::newRow("no match") << QStringList{"gamma", "alt+d", "Return"}
-                                  << QStringList{"3 files searched, 54 bytes"}
+        QTest::newRow("no match") << QStringList{"gamma", "Alt+D", "Return"}
+                                  << "3 files searched, 54 bytes"
                                   << "No occurances of 'gamma' found" << true << false;
         QTest::newRow("Esc cancels and keeps the dialog, a second Esc closes it")
-            << QStringList{"beta", "alt+d", "Return", "Escape", "wait", "Escape"} << QStringList{}
-            << "" << false << true;
+            << QStringList{"beta", "Alt+D", "Return", "Esc", "wait", "Esc"} << QString() << ""
+            << false << true;
     }
 
     void keys()
@@ -67,19 +63,14 @@ private Q_SLOTS:
         dialog.SetDays(days, [&] { return search::DayFolder{dir.path(), "exyymmdd.log"}; });
         dialog.show();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QTest::keyClicks(QApplication::focusWidget(), keys.takeFirst());
         for (const QString& key : keys) {
-            QWidget* focus = QApplication::focusWidget();
             if (key == u"wait")
                 QTRY_VERIFY(!days.Running());
-            else if (key.startsWith(u"alt+")) {
-                QTest::keyClick(focus, key.back().toLatin1(), Qt::AltModifier);
-                QTest::qWait(150); // a button's accelerator clicks it after a short show
-            } else if (key == u"Return" || key == u"Escape" || key == u"Down")
-                QTest::keyClick(focus, key == u"Return"   ? Qt::Key_Return
-                                       : key == u"Escape" ? Qt::Key_Escape
-                                                          : Qt::Key_Down);
             else
-                QTest::keyClicks(focus, key);
+                QTest::keySequence(QApplication::focusWidget(), QKeySequence(key));
+            if (key.startsWith(u"Alt+"))
+                QTest::qWait(150); // a button's accelerator clicks it after a short show
         }
         QTRY_VERIFY(!days.Running());
         QTEST(dialog.isVisible(), "open");
@@ -91,7 +82,7 @@ private Q_SLOTS:
             QVERIFY(shown.size() < 3 * 400000);
             return;
         }
-        QTEST(shown, "lines");
+        QTEST(shown.join(u" | "), "lines");
         QTEST(dialog.findChild<QLabel*>("lblStatus")->text(), "status");
         QCOMPARE(dialog.findChild<QPushButton*>("cmdSearch")->text(),
                  shown.size() > 1 ? "Next match" : "&Search");
