@@ -5,11 +5,11 @@
 #include <QFileDialog>
 #include <QPointer>
 
-// The desktop's folder dialog, over the window that asks.
-class QtFolderPicker final : public FolderPicker
+// The desktop's folder dialog, over the window that asks, which owns it.
+class QtFolderPicker final : public QObject, public FolderPicker
 {
 public:
-    explicit QtFolderPicker(QWidget* owner) : m_owner(owner) {}
+    explicit QtFolderPicker(QWidget* owner) : QObject(owner), m_owner(owner) {}
     QString PickFolder(const QString& start) override
     {
         return QFileDialog::getExistingDirectory(m_owner, QStringLiteral("Choose the log folder"),
