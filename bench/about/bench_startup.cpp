@@ -3,7 +3,6 @@
 // Each start is a child process of this one (`bench_startup child KIND`); this process times it
 // up to the child's "shown" line and serves the loopback answer meanwhile.
 #include "Figures.h"
-#include "settings/modMain.h"
 #include "shell/QtMessageBox.h"
 #include "shell/frmMain.h"
 
@@ -48,7 +47,6 @@ int Child(const QString& kind)
     if (kind == QLatin1String("empty")) {
         window = std::make_unique<QWidget>();
     } else {
-        modMain::SetStartValues();
         auto main = std::make_unique<frmMain>(messages, programDir.path());
         main->SetUpdateBase(kind == QLatin1String("off") ? QString() : kind);
         main->Form_Load();

@@ -41,7 +41,6 @@ public:
 };
 
 struct Window final : FollowWindow {
-    bool IsStopRequested() const override { return false; }
     QString FilterText() const override { return QStringLiteral("*"); }
     void ShowFileSize(const QString&) override {}
 };
@@ -98,7 +97,9 @@ struct Follow {
     SystemClock clock;
     OutputList list;
     OutputView view;
-    Monitor monitor{list, window, clock};
+    modMain::Settings settings;
+    modMain::ReadingStore readings;
+    Monitor monitor{list, window, clock, settings, readings};
     explicit Follow(bool notifications = true)
     {
         view.SetList(&list);
@@ -118,12 +119,12 @@ void Idle(const QString& path)
     follow.monitor.Start(path);
     Run(3000); // past the quiet time
     const double cpu = CpuSeconds();
-    const qint64 read = LogFileAccess::BytesRead();
+    const qint64 read = follow.monitor.Access().bytesRead;
     const double tailCpu = ProcessCpuSeconds(tail.processId());
     Run(20000);
     Figure("monitor_idle_cpu", (CpuSeconds() - cpu) / 20 * 100, "%");
     Figure("tail_f_idle_cpu", (ProcessCpuSeconds(tail.processId()) - tailCpu) / 20 * 100, "%");
-    Figure("unchanged_bytes_read_per_poll", double(LogFileAccess::BytesRead() - read) / 20,
+    Figure("unchanged_bytes_read_per_poll", double(follow.monitor.Access().bytesRead - read) / 20,
            "bytes");
     tail.kill();
     tail.waitForFinished();
@@ -331,7 +332,6 @@ void DayPolls(const QString& folder)
 int main(int argc, char** argv)
 {
     App app(argc, argv);
-    modMain::SetStartValues();
     const QStringList only = app.arguments().mid(1);
     auto wanted = [&](const char* part) {
         return only.isEmpty() || only.contains(QLatin1StringView(part));

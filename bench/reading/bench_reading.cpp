@@ -50,8 +50,9 @@ void BenchTail(const char* name, const QString& path)
 {
     OutputList list;
     const double ours = MedianMs(50, [&] {
-        QByteArray buffer(modMain::TailBytes + 1, '\0');
-        modMain::ShowTail(buffer, modMain::ReadTail(path, buffer, modMain::TailBytes, {}), list);
+        const qint64 tail = modMain::Settings().TailBytes;
+        QByteArray buffer(tail + 1, '\0');
+        modMain::ShowTail(buffer, modMain::ReadTail(path, buffer, tail, {}), list);
     });
     const double tool = MedianMs(30, [&] {
         QProcess tail;
@@ -145,7 +146,6 @@ void BenchView()
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    modMain::SetStartValues();
     BenchTails();
     BenchModel();
     BenchView();

@@ -20,7 +20,6 @@ namespace
 {
 
 struct Window final : FollowWindow {
-    bool IsStopRequested() const override { return false; }
     QString FilterText() const override { return QStringLiteral("*"); }
     void ShowFileSize(const QString&) override {}
 };
@@ -75,7 +74,6 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: screen_latency FIGURE FILE PROGRAM ARGS...\n");
         return 2;
     }
-    modMain::SetStartValues();
     const QStringList args = app.arguments();
     OutputList list;
     OutputView view;
@@ -84,7 +82,9 @@ int main(int argc, char** argv)
     view.show();
     Window window;
     SystemClock clock;
-    Monitor monitor(list, window, clock);
+    const modMain::Settings settings;
+    modMain::ReadingStore readings;
+    Monitor monitor(list, window, clock, settings, readings);
     monitor.Start(args[2]);
 
     QEventLoop painted;

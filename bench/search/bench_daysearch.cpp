@@ -8,7 +8,6 @@
 #include "reading/OutputList.h"
 #include "reading/OutputView.h"
 #include "search/DayResults.h"
-#include "settings/modMain.h"
 
 #include <QApplication>
 #include <QDir>
@@ -198,7 +197,6 @@ double Median(std::vector<double> values)
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    modMain::SetStartValues();
     const QStringList paths = WriteDays(CacheFolder());
     Bench bench;
     for (const auto& [text, name] :

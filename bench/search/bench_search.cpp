@@ -8,7 +8,6 @@
 #include "reading/OutputList.h"
 #include "reading/OutputView.h"
 #include "search/Search.h"
-#include "settings/modMain.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -49,7 +48,7 @@ void BenchCount(OutputList& list, OutputView& view, const QString& file)
     std::vector<double> ours, grep;
     for (int run = 0; run < 9; ++run) {
         ours.push_back(Elapsed([&] {
-            status = search::Press(list, Text, QStringLiteral("&Search"))->status;
+            status = search::Press(list, Text, search::Mode::Count)->status;
             view.viewport()->repaint();
         }));
         grep.push_back(Elapsed([&] {
@@ -83,9 +82,9 @@ void BenchMarked(OutputList& list, OutputView& view)
                         view.viewport()->repaint();
                     }),
            "ms");
-    modMain::SearchPosition = -1;
+    list.SearchPosition = -1;
     Figure("step_next_match_ms",
-           MedianMs(101, [&] { search::Press(list, Text, QStringLiteral("Next match")); }), "ms");
+           MedianMs(101, [&] { search::Press(list, Text, search::Mode::Step); }), "ms");
 }
 
 void BenchCopy(OutputList& list, OutputView& view)
@@ -131,7 +130,6 @@ void BenchCopy(OutputList& list, OutputView& view)
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    modMain::SetStartValues();
     QTemporaryDir dir(QStringLiteral("/tmp/tarvisk-bench-XXXXXX"));
     const QString file = dir.filePath(QStringLiteral("search.log"));
     OutputBatch batch;
@@ -154,7 +152,7 @@ int main(int argc, char** argv)
     view.show();
     QCoreApplication::processEvents();
     const qint64 heap = HeapBytes();
-    search::Press(list, Text, QStringLiteral("&Search"));
+    search::Press(list, Text, search::Mode::Count);
     Figure("selection_bytes_per_line", double(HeapBytes() - heap) / double(Lines), "bytes");
     BenchCount(list, view, file);
     BenchMarked(list, view);

@@ -110,8 +110,8 @@ LogFileAccess::Status LogFileAccess::Stat(const QString& path)
 bool LogFileAccess::Open(const QString& path)
 {
     Close();
-    if (BeforeOpen)
-        BeforeOpen(path);
+    if (m_watch && m_watch->beforeOpen)
+        m_watch->beforeOpen(path);
     m_error = QStringLiteral("Invalid file name");
     if (path.contains(QChar(0)))
         return false;
@@ -165,7 +165,8 @@ qint64 LogFileAccess::ReadAt(qint64 pos, char* into, qint64 n)
             break;
         done += got;
     }
-    s_bytesRead += done;
+    if (m_watch)
+        m_watch->bytesRead += done;
     return done > 0 || got == 0 ? done : -1;
 }
 

@@ -5,6 +5,13 @@
 
 #include <functional>
 
+// What an owner of readers may watch of their file access: the bytes read, and a call before
+// each open with the path (tests change the file in between).
+struct AccessWatch {
+    qint64 bytesRead = 0;
+    std::function<void(const QString&)> beforeOpen;
+};
+
 // Read-only access to a log file that its writer keeps appending to. Every platform difference
 // of the readers lives in LogFileAccess.cpp. Only regular files open: a FIFO, a device or a
 // folder fails at once, without blocking. Sizes and positions are 64-bit.
@@ -25,10 +32,9 @@ public:
         bool operator==(const Status&) const = default;
     };
     static Status Stat(const QString& path);
-    // Bytes read by every reader since the program started.
-    static qint64 BytesRead() { return s_bytesRead; }
 
-    LogFileAccess() = default;
+    // `watch`, when given, counts what this access reads and is told of each open.
+    explicit LogFileAccess(AccessWatch* watch = nullptr) : m_watch(watch) {}
     ~LogFileAccess() { Close(); }
     LogFileAccess(const LogFileAccess&) = delete;
     LogFileAccess& operator=(const LogFileAccess&) = delete;
@@ -43,11 +49,8 @@ public:
     // the end of the file), -1 when nothing could be read because of a failure.
     qint64 ReadAt(qint64 pos, char* into, qint64 n);
 
-    // Runs before every Open with the path; tests use it to change the file in between.
-    static inline std::function<void(const QString&)> BeforeOpen;
-
 private:
-    static inline qint64 s_bytesRead = 0;
+    AccessWatch* m_watch = nullptr;
     QString m_error;
     qintptr m_handle = -1; // file descriptor or HANDLE; -1 is also INVALID_HANDLE_VALUE
 };

@@ -58,9 +58,16 @@ void FileListBox::Refresh()
     ShowMatches();
 }
 
+void FileListBox::Clear()
+{
+    m_pattern.clear();
+    m_files.clear();
+    ShowMatches();
+}
+
 void FileListBox::ShowMatches()
 {
-    const QStringList names = FilterNames(m_files, m_pattern);
+    const QStringList names = m_pattern.isEmpty() ? QStringList() : FilterNames(m_files, m_pattern);
     // Listing again is not the user's choice of a file: the selection signals stay for clicks.
     const QSignalBlocker quiet(this);
     setUpdatesEnabled(false);

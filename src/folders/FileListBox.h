@@ -27,6 +27,9 @@ public:
     QString FileName() const;
     QString ShownName() const; // the selected row's text
     void Refresh();            // reads the folder again
+    // Lists nothing, and goes on listing nothing until a pattern is set: a new folder shows only
+    // once its pattern is known.
+    void Clear();
 
 private:
     void ShowMatches();

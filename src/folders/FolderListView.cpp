@@ -26,6 +26,11 @@ void TreeFolderList::SetValues(QTreeWidgetItem& row, const LogFolder& values)
     row.setText(2, values.Filter);
 }
 
+QTreeWidgetItem* TreeFolderList::AddRow(QTreeWidget& list, const LogFolder& values)
+{
+    return new QTreeWidgetItem(&list, {values.Name, values.Path, values.Filter});
+}
+
 std::optional<LogFolder> TreeFolderList::Selected() const
 {
     const QTreeWidgetItem* row = SelectedRow(m_list);
@@ -40,7 +45,7 @@ void TreeFolderList::SetSelected(const LogFolder& values)
 
 void TreeFolderList::Append(const LogFolder& values)
 {
-    new QTreeWidgetItem(&m_list, {values.Name, values.Path, values.Filter});
+    AddRow(m_list, values);
 }
 
 FolderListClicks::FolderListClicks(QTreeWidget& list) : QObject(&list), m_list(list)

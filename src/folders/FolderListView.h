@@ -17,8 +17,10 @@ public:
     explicit TreeFolderList(QTreeWidget& list) : m_list(list) {}
 
     static QTreeWidgetItem* SelectedRow(const QTreeWidget& list);
+    // A row and the folder it shows: the one place that knows the columns.
     static LogFolder Values(const QTreeWidgetItem& row);
     static void SetValues(QTreeWidgetItem& row, const LogFolder& values);
+    static QTreeWidgetItem* AddRow(QTreeWidget& list, const LogFolder& values);
 
     std::optional<LogFolder> Selected() const override;
     void SetSelected(const LogFolder& values) override;

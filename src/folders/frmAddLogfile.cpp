@@ -1,7 +1,6 @@
 #include "folders/frmAddLogfile.h"
 
 #include "base/FolderPicker.h"
-#include "settings/modMain.h"
 #include "ui_frmAddLogfile.h"
 
 #include <QDir>
@@ -15,11 +14,11 @@ const QStringList frmAddLogfile::Styles = {QStringLiteral("exyymmdd.log"),
                                            QStringLiteral("*.log"),
                                            QStringLiteral("*.*")};
 
-frmAddLogfile::frmAddLogfile(QTreeWidget& folders, MessageBox& messages, FolderPicker& picker,
-                             QWidget* owner)
+frmAddLogfile::frmAddLogfile(qint16 EditorMode, QTreeWidget& folders, MessageBox& messages,
+                             FolderPicker& picker, QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint),
-      ui(std::make_unique<Ui::frmAddLogfile>()), m_folders(folders), m_messages(messages),
-      m_picker(picker)
+      ui(std::make_unique<Ui::frmAddLogfile>()), m_mode(EditorMode), m_folders(folders),
+      m_messages(messages), m_picker(picker)
 {
     ui->setupUi(this);
     setFixedSize(size());
@@ -38,11 +37,9 @@ void frmAddLogfile::Form_Load()
 {
     ui->cmbLogFileStyle->addItems(Styles);
     ui->cmbLogFileStyle->setCurrentIndex(-1); // no style chosen: the text stays empty
-    if (modMain::EditorMode != EditMode) {
-        setWindowTitle(QStringLiteral("Add Logfolder"));
+    SetMode(m_mode);
+    if (m_mode != EditMode)
         return;
-    }
-    setWindowTitle(QStringLiteral("Edit Logfolder"));
     // With no row selected the fields stay empty; OK then asks for a row.
     if (const std::optional<LogFolder> row = m_folders.Selected()) {
         ui->txtLogname->setText(row->Name);
@@ -55,8 +52,15 @@ void frmAddLogfile::cmdOK_Click()
 {
     const LogFolder values = {ui->txtLogname->text(), ui->txtLogPath->text(),
                               ui->cmbLogFileStyle->currentText()};
-    if (EditorOk(modMain::EditorMode, values, m_folders, m_messages))
+    if (EditorOk(m_mode, values, m_folders, m_messages))
         accept();
+}
+
+void frmAddLogfile::SetMode(qint16 EditorMode)
+{
+    m_mode = EditorMode;
+    setWindowTitle(m_mode == EditMode ? QStringLiteral("Edit Logfolder")
+                                      : QStringLiteral("Add Logfolder"));
 }
 
 // The chosen folder replaces the path; a cancelled choice leaves it.

@@ -2,7 +2,6 @@
 
 #include "AppendNewLines.h"
 #include "Readers.h"
-#include "settings/modMain.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -31,16 +30,6 @@ QString FolderOf(const QString& path)
 }
 } // namespace
 
-qint64 SystemClock::MonotonicMs() const
-{
-    static QElapsedTimer clock = [] {
-        QElapsedTimer started;
-        started.start();
-        return started;
-    }();
-    return clock.elapsed();
-}
-
 QString StampText(const QDateTime& when)
 {
     const QLocale locale = QLocale::system();
@@ -50,8 +39,11 @@ QString StampText(const QDateTime& when)
            locale.toString(when.time(), time.simplified());
 }
 
-Monitor::Monitor(OutputList& lstRows, FollowWindow& window, FollowClock& clock, QObject* parent)
-    : QObject(parent), m_lstRows(lstRows), m_window(window), m_clock(clock)
+Monitor::Monitor(OutputList& lstRows, FollowWindow& window, FollowClock& clock,
+                 const modMain::Settings& settings, modMain::ReadingStore& readings,
+                 QObject* parent)
+    : QObject(parent), m_lstRows(lstRows), m_window(window), m_clock(clock), m_settings(settings),
+      m_readings(readings)
 {
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &Monitor::Poll);
@@ -73,12 +65,12 @@ void Monitor::SetBound(qsizetype limit, qsizetype drop)
 
 void Monitor::Start(const QString& path, const QString& filter)
 {
-    m_buffer = QByteArray(modMain::TailBytes + 1, '\0');
+    m_buffer = QByteArray(m_settings.TailBytes + 1, '\0');
     EndOldDay();
     // Another file than the last run's shows its last window first, unless the list ends with
     // its Tail: then following goes on from the Tail's end.
     if (path != m_path && !m_lstRows.EndsWithTailOf(path))
-        modMain::ForgetReading(path);
+        m_readings.ForgetReading(path);
     if (path != m_path)
         m_seenValid = false;
     m_path = path;
@@ -90,7 +82,7 @@ void Monitor::Start(const QString& path, const QString& filter)
     m_lastDivider = -1;
     m_slice.stop();
     m_soon.stop();
-    m_timer.start(qMax(modMain::PollSeconds, 1) * 1000);
+    m_timer.start(qMax(m_settings.PollSeconds, 1) * 1000);
     Unwatch();
     if (m_notify)
         m_watcher.addPath(folder);
@@ -138,17 +130,9 @@ void Monitor::Watch(const LogFileAccess::Status& now)
     m_watched = now;
 }
 
-bool Monitor::StopRequested()
-{
-    if (!m_window.IsStopRequested())
-        return false;
-    Stop();
-    return true;
-}
-
 void Monitor::Poll()
 {
-    if (StopRequested() || m_slice.isActive()) // a backlog is being read
+    if (!Running() || m_slice.isActive()) // a backlog is being read
         return;
     LookAtOldDay();
     if (m_day && !m_grew) {
@@ -163,7 +147,7 @@ void Monitor::Poll()
 
 void Monitor::Look()
 {
-    if (StopRequested() || m_slice.isActive())
+    if (m_slice.isActive())
         return;
     m_soon.stop();
     const LogFileAccess::Status now = LogFileAccess::Stat(m_path);
@@ -184,7 +168,7 @@ bool Monitor::Unchanged(const LogFileAccess::Status& now) const
 {
     // A read that failed is tried again at every poll: a chmod changes neither size nor time.
     return m_seenValid && now.exists && now == m_seen &&
-           modMain::ReadingOf(m_path).failure.isEmpty() &&
+           m_readings.ReadingOf(m_path).failure.isEmpty() &&
            m_clock.MonotonicMs() - m_seenSince >= QuietMs;
 }
 
@@ -199,13 +183,11 @@ void Monitor::Observe(const LogFileAccess::Status& now)
 
 void Monitor::ReadOn()
 {
-    if (StopRequested())
-        return;
     OutputBatch lines;
     const bool more = ReadSlice(
         m_path, [this](const QString& caption) { m_window.ShowFileSize(caption); }, lines);
     Show(lines, m_path);
-    if (const modMain::FileReading& reading = modMain::ReadingOf(m_path);
+    if (const modMain::FileReading& reading = m_readings.ReadingOf(m_path);
         !reading.failure.isEmpty())
         m_window.ShowFileSize(QStringLiteral("Cannot open: ") + reading.failure);
     if (more)
@@ -214,13 +196,13 @@ void Monitor::ReadOn()
 
 bool Monitor::ReadSlice(const QString& path, const modMain::SizeCaption& size, OutputBatch& lines)
 {
-    modMain::FileReading& reading = modMain::ReadingOf(path);
+    modMain::FileReading& reading = m_readings.ReadingOf(path);
     QElapsedTimer slice;
     slice.start();
     modMain::Delivery at;
     do {
-        const qint64 count =
-            modMain::ReadAppended(path, m_buffer, modMain::TailBytes, size, &at, reading);
+        const qint64 count = modMain::ReadAppended(path, m_buffer, m_settings.TailBytes, size, &at,
+                                                   reading, &m_access);
         if (count < 0)
             return false;
         if (at.skipped > 0) {
@@ -238,7 +220,7 @@ void Monitor::Take(const QString& path, qint64 count, const modMain::Delivery& a
 {
     if (count <= 0)
         return;
-    modMain::FileReading& reading = modMain::ReadingOf(path);
+    modMain::FileReading& reading = m_readings.ReadingOf(path);
     m_grew = m_grew || count > 1 || !at.continues;
     const QByteArrayView bytes = QByteArrayView(m_buffer).first(count - 1);
     if (!reading.unfinishedShown || !at.continues) {
@@ -282,8 +264,9 @@ void Monitor::Show(const OutputBatch& lines, const QString& path)
 {
     // A busy log gets a divider block a poll interval, not one per read.
     const qint64 now = m_clock.MonotonicMs();
-    const bool divider = modMain::UseDividers &&
-                         (m_lastDivider < 0 || now - m_lastDivider >= modMain::PollSeconds * 1000);
+    const bool divider =
+        m_settings.UseDividers &&
+        (m_lastDivider < 0 || now - m_lastDivider >= m_settings.PollSeconds * 1000);
     if (modMain::AppendNewLines(lines, m_window.FilterText(), divider, StampText(m_clock.Now()),
                                 m_lstRows, Heading(path))) {
         m_lstRows.SetSource(path);
@@ -309,7 +292,7 @@ void Monitor::MoveTo(const QString& name)
     const QString from = m_path;
     m_path = FolderOf(m_path) + name;
     m_day->MovedTo(name);
-    modMain::ReadFromStart(m_path);
+    m_readings.ReadFromStart(m_path);
     m_seenValid = false;
     m_window.FollowingMoved(from, m_path);
     ReadOn();
@@ -340,10 +323,10 @@ void Monitor::EndOldDay()
     const OldDay old = *m_old;
     m_old.reset();
     OutputBatch rest;
-    const QByteArray unfinished = modMain::ReadingOf(old.path).maker.Unfinished();
+    const QByteArray unfinished = m_readings.ReadingOf(old.path).maker.Unfinished();
     if (!unfinished.isEmpty())
         rest.Add(unfinished);
     Show(rest, old.path);
-    modMain::ForgetReading(old.path);
+    m_readings.ForgetReading(old.path);
     Say(QStringLiteral("no longer watching ") + old.path.mid(FolderOf(old.path).size()));
 }

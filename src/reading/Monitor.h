@@ -5,9 +5,11 @@
 #include "OutputList.h"
 #include "Readers.h"
 #include "base/LogFileAccess.h"
+#include "settings/modMain.h"
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QFileSystemWatcher>
 #include <QObject>
 #include <QString>
@@ -18,7 +20,6 @@ class FollowWindow
 {
 public:
     virtual ~FollowWindow() = default;
-    virtual bool IsStopRequested() const = 0;
     virtual QString FilterText() const = 0;
     virtual void ShowFileSize(const QString& caption) = 0;
     // Following has moved on to the next day's file.
@@ -38,18 +39,24 @@ public:
     virtual QDateTime Now() const = 0;
 };
 
+// Its monotonic time counts from its making.
 class SystemClock final : public FollowClock
 {
 public:
-    qint64 MonotonicMs() const override;
+    SystemClock() { m_started.start(); }
+    qint64 MonotonicMs() const override { return m_started.elapsed(); }
     QDateTime Now() const override { return QDateTime::currentDateTime(); }
+
+private:
+    QElapsedTimer m_started;
 };
 
 // The system locale's short date and its time with seconds, without a time zone.
 QString StampText(const QDateTime& when);
 
 // Follows one log file: a poll every PollSeconds on the event loop, and one soon after the file
-// or its folder reports a change; the completed lines are appended to the output list.
+// or its folder reports a change; the completed lines are appended to the output list. The
+// settings and the files' reading states are the window's; a run reads them as it goes.
 // Nothing spins between polls; a backlog is read on in slices, one per turn of the event
 // loop, so the window stays responsive.
 class Monitor : public QObject
@@ -58,31 +65,33 @@ class Monitor : public QObject
 
 public:
     Monitor(OutputList& lstRows, FollowWindow& window, FollowClock& clock,
+            const modMain::Settings& settings, modMain::ReadingStore& readings,
             QObject* parent = nullptr);
 
-    // Reads at once, then every PollSeconds until the window asks to stop. A run already going
+    // Reads at once, then every PollSeconds until Stop. A run already going
     // on is taken over by the new file. Another file than the last run's starts from its last
     // window, unless the list ends with that file's Tail; the same file goes on where it
     // stopped. Given the folder's name style, a run on the newest file of a dated style moves
     // on to each next day's file.
     void Start(const QString& path, const QString& filter = QString());
-    // One poll, with the look for the next day's file; the timer calls it.
+    // One poll, with the look for the next day's file; the timer calls it. Nothing after Stop.
     void Poll();
     // Whether change notifications bring polls (on by default); off, only the timer polls.
     void SetNotifications(bool on) { m_notify = on; }
     bool Running() const { return m_timer.isActive(); }
     // A backlog is being read, a slice a turn of the event loop.
     bool CatchingUp() const { return m_slice.isActive(); }
-    // Ends the run at once, without another read. The previous day's file, watched since a
-    // move, shows its unterminated last line and is no longer watched.
+    // Ends the run at once, without another read: the one way to stop it. The previous day's
+    // file, watched since a move, shows its unterminated last line and is no longer watched.
     void Stop();
     const QString& Path() const { return m_path; }
+    // What this monitor's reads cost; benchmarks and tests watch it.
+    AccessWatch& Access() { return m_access; }
 
     // The output list's bound: past `limit` lines the oldest `drop` go at once.
     void SetBound(qsizetype limit, qsizetype drop);
 
 private:
-    bool StopRequested();
     void Look();
     void Notified();
     void Watch(const LogFileAccess::Status& now);
@@ -103,6 +112,9 @@ private:
     OutputList& m_lstRows;
     FollowWindow& m_window;
     FollowClock& m_clock;
+    const modMain::Settings& m_settings;
+    modMain::ReadingStore& m_readings;
+    AccessWatch m_access;
     QTimer m_timer;
     QTimer m_slice; // the next slice of a backlog, on the next turn of the event loop
     QTimer m_soon;  // the look a notification asked for

@@ -117,8 +117,7 @@ qsizetype OutputList::Bound(qsizetype limit, qsizetype drop)
         return 0;
     const qsizetype gone = qMin(Count(), qMax(drop, Count() - limit));
     m_model.RemoveFirst(gone);
-    qsizetype& position = modMain::SearchPosition;
-    position = position < gone ? -1 : position - gone;
+    SearchPosition = SearchPosition < gone ? -1 : SearchPosition - gone;
     m_unfinished = m_unfinished >= gone ? m_unfinished - gone : -1;
     return gone;
 }

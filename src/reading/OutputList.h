@@ -65,6 +65,9 @@ public:
     // The selected lines in list order as UTF-8, each followed by the platform's line end.
     QByteArray SelectedText() const;
 
+    // The search's state over these lines: the line where its next step starts.
+    qsizetype SearchPosition = 0;
+
 private:
     void Forget();
 

@@ -1,11 +1,9 @@
 #include "Readers.h"
 
 #include "base/LogFileAccess.h"
-#include "settings/modMain.h"
 
 #include <algorithm>
 #include <cstring>
-#include <map>
 #include <optional>
 
 namespace modMain
@@ -15,9 +13,9 @@ namespace
 {
 
 // The readers' window; it needs room for at least one byte.
-qint64 WindowBytes()
+qint64 WindowBytes(qint64 Wanted)
 {
-    return qMax<qint64>(TailBytes, 1);
+    return qMax<qint64>(Wanted, 1);
 }
 
 void ShowSize(const SizeCaption& setSize, qint64 size)
@@ -35,7 +33,7 @@ void ReadOrNul(LogFileAccess& file, qint64 pos, char* into, qint64 n)
         std::memset(into + got, 0, size_t(n - got));
 }
 
-// The read window of a file: its last TailBytes bytes (or all of a shorter file), followed by
+// The read window of a file: its last Wanted bytes (or all of a shorter file), followed by
 // one NUL, and the content found in it.
 struct Window {
     QByteArray bytes;
@@ -64,17 +62,17 @@ Window ReadWindow(LogFileAccess& file, qint64 size, qint64 tail)
 
 // Opens the file, shows its size and reads its window; nothing when the file cannot be opened,
 // and then the label stays as it was.
-std::optional<Window> OpenWindow(LogFileAccess& file, const QString& Path,
+std::optional<Window> OpenWindow(LogFileAccess& file, const QString& Path, qint64 tail,
                                  const SizeCaption& setSize)
 {
     if (!file.Open(Path))
         return std::nullopt;
     const qint64 size = file.Size();
     ShowSize(setSize, size);
-    return ReadWindow(file, size, WindowBytes());
+    return ReadWindow(file, size, tail);
 }
 
-// The caller's buffer normally has TailBytes + 1 bytes already; a smaller one grows.
+// The caller's buffer normally has Wanted + 1 bytes already; a smaller one grows.
 char* Room(QByteArray& Buffer, qint64 n)
 {
     if (Buffer.size() < n)
@@ -96,12 +94,6 @@ qint64 DeliverBefore(LogFileAccess& file, qint64 contentEnd, qint64 k, QByteArra
 constexpr qint64 BacklogCut = qint64(256) << 20;
 // How many bytes before LastReadPos tell whether the file still holds what was read.
 constexpr qint64 SeenBytes = 64;
-
-std::map<QString, FileReading>& Readings()
-{
-    static std::map<QString, FileReading> readings;
-    return readings;
-}
 
 // Remembers that everything up to pos, the byte at pos included, has been read.
 void Remember(LogFileAccess& file, qint64 pos, FileReading& state)
@@ -136,9 +128,9 @@ QString FileSizeCaption(qint64 size)
 qint64 ReadTail(const QString& Path, QByteArray& Buffer, qint64 Wanted, const SizeCaption& setSize,
                 Delivery* where, FileReading* state)
 {
-    const qint64 tail = WindowBytes();
+    const qint64 tail = WindowBytes(Wanted);
     LogFileAccess file;
-    std::optional<Window> window = OpenWindow(file, Path, setSize);
+    std::optional<Window> window = OpenWindow(file, Path, tail, setSize);
     if (!window) {
         if (state)
             state->failure = file.Error();
@@ -163,9 +155,7 @@ qint64 ReadTail(const QString& Path, QByteArray& Buffer, qint64 Wanted, const Si
     }
     file.Close();
 
-    qint64 from = tail - qMax<qint64>(Wanted, 0);
-    if (from < 0)
-        from = 1;
+    const qint64 from = tail - qMax<qint64>(Wanted, 0); // 1 with no window: NUL alone
     const qint64 count = tail - from + 1;
     std::copy_n(window->bytes.constData() + from, count, Room(Buffer, count));
     at.start += from;
@@ -174,31 +164,20 @@ qint64 ReadTail(const QString& Path, QByteArray& Buffer, qint64 Wanted, const Si
     return count;
 }
 
-FileReading& ReadingOf(const QString& Path)
+void ReadingStore::ReadFromStart(const QString& Path)
 {
-    return Readings()[Path];
-}
-
-void ForgetReading(const QString& Path)
-{
-    if (Path.isEmpty())
-        Readings().clear();
-    else
-        Readings().erase(Path);
-}
-
-void ReadFromStart(const QString& Path)
-{
-    FileReading& state = ReadingOf(Path);
+    FileReading& state = m_readings[Path];
     state = {};
     state.started = true; // at 0, with nothing seen yet
 }
 
-qint64 ReadAppended(const QString& Path, QByteArray& Buffer, qint64 /*Wanted*/,
-                    const SizeCaption& setSize, Delivery* where, FileReading& state)
+qint64 ReadAppended(const QString& Path, QByteArray& Buffer, qint64 Wanted,
+                    const SizeCaption& setSize, Delivery* where, FileReading& state,
+                    AccessWatch* watch)
 {
-    LogFileAccess file;
-    const std::optional<Window> window = OpenWindow(file, Path, setSize);
+    const qint64 tail = WindowBytes(Wanted);
+    LogFileAccess file(watch);
+    const std::optional<Window> window = OpenWindow(file, Path, tail, setSize);
     if (!window) {
         state.failure = file.Error();
         return -1;
@@ -227,7 +206,7 @@ qint64 ReadAppended(const QString& Path, QByteArray& Buffer, qint64 /*Wanted*/,
         from = end - BacklogCut;
         at.continues = false;
     }
-    const qint64 to = qMin(from + WindowBytes() - 1, end);
+    const qint64 to = qMin(from + tail - 1, end);
     char held = window->bytes[window->last];
     if (to < end)
         ReadOrNul(file, to, &held, 1);

@@ -6,9 +6,13 @@
 #include <QString>
 
 #include <functional>
+#include <map>
+
+struct AccessWatch;
 
 // The two readers of a log file that is still being written. Both deliver raw bytes into the
-// caller's buffer of TailBytes + 1 bytes and never interpret lines.
+// caller's buffer of Wanted + 1 bytes and never interpret lines; Wanted is the readers' window,
+// the TailBytes setting.
 namespace modMain
 {
 
@@ -29,7 +33,23 @@ struct FileReading {
     bool unfinishedShown = false; // Tail shows the maker's unterminated rest as a row
 };
 
-// The end of the file for the Tail command: normally the TailBytes bytes before the content end
+// The reading state of every file that Tail and following have read, by path. The main window
+// owns it and hands it to Tail and to following.
+class ReadingStore
+{
+public:
+    // The reading state of a path, made on first use.
+    FileReading& ReadingOf(const QString& Path) { return m_readings[Path]; }
+    // Following the path starts afresh, with the file's last window.
+    void ForgetReading(const QString& Path) { m_readings.erase(Path); }
+    // Following the path starts afresh with the file's first byte.
+    void ReadFromStart(const QString& Path);
+
+private:
+    std::map<QString, FileReading> m_readings;
+};
+
+// The end of the file for the Tail command: normally the Wanted bytes before the content end
 // (the last byte that is not NUL), then NUL. Returns the number of bytes placed in Buffer, or
 // -1 when the file cannot be opened (then nothing else happens). `where`, when given, receives
 // where the bytes came from and the byte held back at the content end. `state`, when given, is
@@ -37,21 +57,16 @@ struct FileReading {
 qint64 ReadTail(const QString& Path, QByteArray& Buffer, qint64 Wanted, const SizeCaption& setSize,
                 Delivery* where = nullptr, FileReading* state = nullptr);
 
-// The reading state of a path, made on first use.
-FileReading& ReadingOf(const QString& Path);
-// Following the path starts afresh, with the file's last window; every path when empty.
-void ForgetReading(const QString& Path = QString());
-// Following the path starts afresh with the file's first byte.
-void ReadFromStart(const QString& Path);
-
 // What was appended since the previous delivery (LastReadPos), for following a file. Returns
 // -1 when the file cannot be opened (`state` then says why), 0 when nothing is new, otherwise
 // the number of bytes placed in Buffer, the last of them NUL. The byte at the content end is
 // held back and begins the next delivery. The first delivery is the file's last window; after
 // it, a file whose bytes before LastReadPos are no longer those read holds new content and is
-// read from byte 0. A delivery holds at most TailBytes - 1 bytes: `where` says whether more is
-// waiting. A backlog over 256 MiB is cut to its last 256 MiB. Wanted is accepted and not used.
+// read from byte 0. A delivery holds at most Wanted - 1 bytes: `where` says whether more is
+// waiting. A backlog over 256 MiB is cut to its last 256 MiB. `watch`, when given, sees the
+// file access.
 qint64 ReadAppended(const QString& Path, QByteArray& Buffer, qint64 Wanted,
-                    const SizeCaption& setSize, Delivery* where, FileReading& state);
+                    const SizeCaption& setSize, Delivery* where, FileReading& state,
+                    AccessWatch* watch = nullptr);
 
 } // namespace modMain

@@ -1,7 +1,5 @@
 #include "ShowTail.h"
 
-#include "settings/modMain.h"
-
 namespace modMain
 {
 
@@ -30,12 +28,14 @@ void ShowTail(const QByteArray& Bytes, qint64 Count, OutputList& lstRows, const 
     ShowLines(Bytes, Count, lstRows, at);
 }
 
-qint64 TailFile(const QString& Path, OutputList& lstRows, const SizeCaption& setSize)
+std::optional<QString> TailFile(const QString& Path, const Settings& settings,
+                                ReadingStore& readings, OutputList& lstRows,
+                                const SizeCaption& setSize)
 {
-    QByteArray buffer(TailBytes + 1, '\0');
+    QByteArray buffer(settings.TailBytes + 1, '\0');
     Delivery at;
-    FileReading& reading = ReadingOf(Path);
-    const qint64 count = ReadTail(Path, buffer, TailBytes, setSize, &at, &reading);
+    FileReading& reading = readings.ReadingOf(Path);
+    const qint64 count = ReadTail(Path, buffer, settings.TailBytes, setSize, &at, &reading);
     // Lines are made up to the content end, whose byte is held back as following holds it, so
     // that following goes on with the next byte.
     const qint64 content = reading.LastReadPos - at.start;
@@ -43,14 +43,16 @@ qint64 TailFile(const QString& Path, OutputList& lstRows, const SizeCaption& set
     if (known)
         at.heldBack = uchar(buffer[content]);
     LineMaker maker = ShowLines(buffer, known ? content + 1 : count, lstRows, at);
+    if (count < 0)
+        return reading.failure;
     if (!known)
-        return count;
+        return std::nullopt;
     // Following this file continues the tail's lines, its unterminated rest included.
     maker.SetNul(NulByte::Character);
     reading.maker = maker;
     reading.unfinishedShown = !maker.Unfinished().isEmpty();
     lstRows.ShowsTailOf(Path, reading.unfinishedShown);
-    return count;
+    return std::nullopt;
 }
 
 } // namespace modMain

@@ -4,7 +4,11 @@
 #include "OutputList.h"
 #include "Readers.h"
 
+#include "settings/modMain.h"
+
 #include <QByteArray>
+
+#include <optional>
 
 namespace modMain
 {
@@ -18,9 +22,12 @@ namespace modMain
 // still emptied.
 void ShowTail(const QByteArray& Bytes, qint64 Count, OutputList& lstRows, const Delivery& at = {});
 
-// Tail of the file at Path: its end replaces the list, and following the file goes on from
-// there; the last line, when unterminated, stays open for following to complete. Returns what
-// ReadTail returns; -1 leaves the list empty.
-qint64 TailFile(const QString& Path, OutputList& lstRows, const SizeCaption& setSize);
+// Tail of the file at Path: its last TailBytes replace the list, and following the file goes on
+// from there (its state in `readings`); the last line, when unterminated, stays open for
+// following to complete. Returns why the file could not be opened, and then leaves the list
+// empty; nothing when it was read.
+std::optional<QString> TailFile(const QString& Path, const Settings& settings,
+                                ReadingStore& readings, OutputList& lstRows,
+                                const SizeCaption& setSize);
 
 } // namespace modMain

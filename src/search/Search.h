@@ -9,17 +9,23 @@ class OutputList;
 namespace search
 {
 
-// What the dialog shows after a press of its search button.
+// What the next press of the search button does: count the matches, or step to the next one.
+enum class Mode { Count, Step };
+
+// The search button's caption in that mode.
+QString Caption(Mode mode);
+
+// What the dialog shows after a press of its search button: its next mode and the status.
 struct PressResult {
-    QString caption;
+    Mode mode = Mode::Count;
     QString status;
 };
 
-// One press of the search button. The caption is the dialog's mode: "Next match" steps to the
-// next selected line after SearchPosition, any other caption counts, selects exactly the lines
-// whose text, upper-cased, contains `text` upper-cased, and makes the first of them current.
-// An empty text or an empty list does nothing at all.
-std::optional<PressResult> Press(OutputList& list, const QString& text, const QString& caption);
+// One press of the search button. A step goes to the next selected line after the list's
+// SearchPosition; a count selects exactly the lines whose text, upper-cased, contains `text`
+// upper-cased, and makes the first of them current. An empty text or an empty list does
+// nothing at all.
+std::optional<PressResult> Press(OutputList& list, const QString& text, Mode mode);
 
 // What a count of `text` ends with once its `matches` are the selected lines, the first of them
 // `first` (-1 when none): that line current and the position of the next step, and the count

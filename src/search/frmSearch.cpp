@@ -42,14 +42,14 @@ void frmSearch::cmdSearch_Click()
 {
     if (DaysRunning())
         return;
-    if (ui->optDays->isChecked() && ui->cmdSearch->text() != QStringLiteral("Next match")) {
+    if (ui->optDays->isChecked() && m_mode == search::Mode::Count) {
         StartDays();
         return;
     }
-    const auto result = search::Press(m_lstRows, ui->txtSearch->text(), ui->cmdSearch->text());
+    const auto result = search::Press(m_lstRows, ui->txtSearch->text(), m_mode);
     if (!result)
         return;
-    ui->cmdSearch->setText(result->caption);
+    SetMode(result->mode);
     ui->lblStatus->setText(result->status);
 }
 
@@ -71,7 +71,13 @@ void frmSearch::closeEvent(QCloseEvent* event)
 
 void frmSearch::txtSearch_Change()
 {
-    ui->cmdSearch->setText(QStringLiteral("&Search"));
+    SetMode(search::Mode::Count);
+}
+
+void frmSearch::SetMode(search::Mode mode)
+{
+    m_mode = mode;
+    ui->cmdSearch->setText(search::Caption(mode));
 }
 
 void frmSearch::optDays_Toggled()
@@ -111,6 +117,6 @@ void frmSearch::DaysFinished(const search::PressResult& result)
 {
     ui->prgDays->setValue(ui->prgDays->maximum());
     ui->cmdSearch->setEnabled(true);
-    ui->cmdSearch->setText(result.caption);
+    SetMode(result.mode);
     ui->lblStatus->setText(result.status);
 }

@@ -41,6 +41,8 @@ private Q_SLOTS:
 
 private:
     bool DaysRunning() const { return m_days && m_days->Running(); }
+    // The next press's mode; the button's caption follows it.
+    void SetMode(search::Mode mode);
     void StartDays();
     void DaysProgress(qsizetype filesDone, qsizetype files, qint64 bytesDone, qint64 bytes);
     void DaysFinished(const search::PressResult& result);
@@ -49,4 +51,5 @@ private:
     OutputList& m_lstRows;
     search::DayResults* m_days = nullptr;
     std::function<search::DayFolder()> m_folder;
+    search::Mode m_mode = search::Mode::Count;
 };

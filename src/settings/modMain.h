@@ -1,13 +1,8 @@
 #pragma once
 
-#include <QByteArray>
-#include <QList>
 #include <QString>
-#include <QStringList>
 #include <QtGlobal>
 
-// Program-wide settings and state. Plain variables that live for the whole run; each has one
-// writer (see the comments). Only ExtViewer and UseDividers are persisted.
 namespace modMain
 {
 
@@ -23,21 +18,16 @@ inline constexpr auto FileManager = "xdg-open";
 inline constexpr auto LineEnd = "\n";
 #endif
 
-inline QString ExtViewer;            // configuration file; the View command reads it
-inline bool UseDividers = false;     // configuration file and the divider check box
-inline qint32 PollSeconds = 0;       // seconds between two reads while following a file
-inline qint32 TailBytes = 0;         // size of the readers' window
-inline QString IniPath;              // where the configuration file lives
-inline QString CurrentPath;          // selected log folder, always ending in the separator
-inline qint16 EditorMode = 0;        // 1 add, 2 edit
-inline qsizetype SearchPosition = 0; // output line where the next search step starts
-
-// Staging of the folder lines while the configuration file is read; element 0 stays empty.
-inline QStringList FolderNames;
-inline QStringList FolderPaths;
-inline QStringList FolderFilters;
-
-// Steps 1 to 4 of start-up: every setting to its start value.
-void SetStartValues();
+// The program's settings, at their start values until the configuration file is read. The main
+// window owns them and hands them by reference to what reads them; only ExtViewer and
+// UseDividers are persisted.
+struct Settings {
+    QString ExtViewer = QString::fromLatin1(DefaultViewer); // the View command's program
+    bool UseDividers = true;   // configuration file and the divider check box
+    qint32 PollSeconds = 1;    // seconds between two reads while following a file
+    qint32 TailBytes = 131072; // size of the readers' window
+    QString IniPath;           // where the configuration file lives
+    QString CurrentPath;       // selected log folder, always ending in the separator
+};
 
 } // namespace modMain

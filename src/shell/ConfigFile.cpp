@@ -29,13 +29,6 @@ QString TrimBlanks(const QString& s)
     return s.mid(first, last - first);
 }
 
-void ResetStaging()
-{
-    modMain::FolderNames = QStringList{QString()};
-    modMain::FolderPaths = QStringList{QString()};
-    modMain::FolderFilters = QStringList{QString()};
-}
-
 bool IsTrue(const QString& value)
 {
     return TrimBlanks(value).toUpper() == u"TRUE";
@@ -304,23 +297,23 @@ IniText SplitLines(const QByteArray& bytes)
     return text;
 }
 
-ReadResult ReadConfigFile()
+ReadResult ReadConfigFile(modMain::Settings& settings)
 {
     using Status = ReadResult::Status;
-    ResetStaging();
     // exists() is false for a dangling link too: that one is created like a missing file.
-    if (!QFileInfo::exists(modMain::IniPath)) {
-        QFile created(modMain::IniPath);
+    if (!QFileInfo::exists(settings.IniPath)) {
+        QFile created(settings.IniPath);
         if (!created.open(QIODevice::WriteOnly))
-            return {Status::CreateFailed, {}, 0, {}, {}};
-        return {Status::Created, {}, 0, {}, {}};
+            return {Status::CreateFailed, {}, 0, {}, {}, {}};
+        return {Status::Created, {}, 0, {}, {}, {}};
     }
     QString failure;
-    const std::optional<QByteArray> bytes = ReadWhole(modMain::IniPath, &failure);
+    const std::optional<QByteArray> bytes = ReadWhole(settings.IniPath, &failure);
     if (!bytes)
-        return {Status::Failed, {}, 0, failure, {}};
+        return {Status::Failed, {}, 0, failure, {}, {}};
 
     IniText text = SplitLines(*bytes);
+    QList<LogFolder> folders;
     for (qsizetype i = 0; i < text.lines.size(); ++i) {
         const ParsedLine& parsed = text.lines[i].parsed;
         switch (parsed.kind) {
@@ -330,22 +323,20 @@ ReadResult ReadConfigFile()
         case LineKind::Setting:
             // Only the SPLITLINES line decides the dividers; other keys leave them alone.
             if (parsed.key == u"EXTVIEWER")
-                modMain::ExtViewer = parsed.value;
+                settings.ExtViewer = parsed.value;
             else if (parsed.key == u"SPLITLINES")
-                modMain::UseDividers = IsTrue(parsed.value);
+                settings.UseDividers = IsTrue(parsed.value);
             break;
         case LineKind::Folder:
-            modMain::FolderNames.append(parsed.folder.Name);
-            modMain::FolderPaths.append(parsed.folder.Path);
-            modMain::FolderFilters.append(parsed.folder.Filter);
+            folders.append(parsed.folder);
             break;
         case LineKind::Invalid:
-            return {Status::Invalid, DecodeLine(text.lines[i].text), i + 1, {}, {}};
+            return {Status::Invalid, DecodeLine(text.lines[i].text), i + 1, {}, {}, {}};
         }
     }
-    if (modMain::ExtViewer.isEmpty())
-        modMain::ExtViewer = QString::fromLatin1(modMain::DefaultViewer);
-    return {Status::Read, {}, 0, {}, std::move(text)};
+    if (settings.ExtViewer.isEmpty())
+        settings.ExtViewer = QString::fromLatin1(modMain::DefaultViewer);
+    return {Status::Read, {}, 0, {}, std::move(text), std::move(folders)};
 }
 
 QString InvalidDataTitle()

@@ -2,14 +2,15 @@
 
 #include "base/LogFolder.h"
 #include "base/MessageBox.h"
+#include "settings/modMain.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
 
-// The configuration file "tarvisk.ini": its kinds of line, reading it into the settings and the
-// staging arrays of modMain, and writing it back so that only what changed is rewritten.
+// The configuration file "tarvisk.ini": its kinds of line, reading it into the settings and a
+// list of folders, and writing it back so that only what changed is rewritten.
 namespace config
 {
 
@@ -46,7 +47,7 @@ IniText SplitLines(const QByteArray& bytes);
 
 struct ReadResult {
     enum class Status {
-        Read,         // the file was read; settings and staging arrays are set
+        Read,         // the file was read; settings and folders are set
         Created,      // there was no file; an empty one was made, start values kept
         CreateFailed, // there was no file and none could be made
         Invalid,      // a line could not be interpreted: the program must end
@@ -57,12 +58,13 @@ struct ReadResult {
     qsizetype invalidNumber = 0; // Invalid: its line number, from 1
     QString failure;             // Failed: error number, a blank and the description
     IniText text;                // Read: the file's lines
+    QList<LogFolder> folders;    // Read: the folder lines, in their order
 };
 
-// Reads modMain::IniPath into ExtViewer, UseDividers and the staging arrays of modMain. Only a
-// regular file is opened, and never in a way that waits (a FIFO, a folder: Failed). Blank lines
-// are skipped like comments.
-ReadResult ReadConfigFile();
+// Reads the file at settings.IniPath into its ExtViewer and UseDividers and the result's
+// folders. Only a regular file is opened, and never in a way that waits (a FIFO, a folder:
+// Failed). Blank lines are skipped like comments.
+ReadResult ReadConfigFile(modMain::Settings& settings);
 
 // The texts of the start-up messages about the file at `path`.
 QString InvalidDataTitle();

@@ -2,7 +2,6 @@
 
 #include "QtMessageBox.h"
 #include "frmMain.h"
-#include "settings/modMain.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -11,7 +10,6 @@ int Main()
 {
     // The menu entry this program belongs to: its icon and name on desktops that ask.
     QGuiApplication::setDesktopFileName(QStringLiteral("com.quorvel.Tarvisk"));
-    modMain::SetStartValues();
     QtMessageBox messages;
     frmMain window(messages, QCoreApplication::applicationDirPath());
     if (!window.Form_Load())

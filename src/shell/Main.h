@@ -1,5 +1,5 @@
 #pragma once
 
-// Start-up: settings to their start values, the main window loaded and shown, then the event
-// loop until the last window closes. Returns the process's exit code.
+// Start-up: the main window (with its settings at their start values) loaded and shown, then the
+// event loop until the last window closes. Returns the process's exit code.
 int Main();

@@ -9,7 +9,6 @@
 #include "folders/FolderListView.h"
 #include "reading/OutputView.h"
 #include "reading/ShowTail.h"
-#include "settings/modMain.h"
 #include "ui_frmMain.h"
 
 #include <QCloseEvent>
@@ -75,8 +74,7 @@ void frmMain::ConnectHandlers()
 
     connect(ui->cmdAbout, &QPushButton::clicked, this, &frmMain::cmdAbout_Click);
     // Esc stops following from anywhere in this window; the dialogs keep their own Esc.
-    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this, nullptr, nullptr,
-                          Qt::WindowShortcut),
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this, nullptr, nullptr, Qt::WindowShortcut),
             &QShortcut::activated, this, [this] {
                 if (ui->cmdStop->isEnabled())
                     cmdStop_Click();
@@ -107,28 +105,29 @@ bool frmMain::Form_Load()
 
 void frmMain::FillFileList()
 {
-    modMain::CurrentPath.clear();
-    ui->File1->SetPattern(QStringLiteral("*.z19"));
-    ui->File1->SetPath(QDir::rootPath());
+    QString& path = m_settings.CurrentPath;
+    path.clear();
+    ui->File1->Clear();
     const QTreeWidgetItem* row = SelectedRow(); // none after a Ctrl+click that cleared it
     if (!row)
         return;
-    modMain::CurrentPath = row->text(1);
-    if (!modMain::CurrentPath.endsWith(QDir::separator()))
-        modMain::CurrentPath += QDir::separator();
-    const QString filter = row->text(2);
+    const LogFolder folder = TreeFolderList::Values(*row);
+    path = folder.Path;
+    if (!path.endsWith(QDir::separator()))
+        path += QDir::separator();
+    const QString filter = folder.Filter;
     m_folderFilter = filter;
     QCoreApplication::processEvents();
     {
         BusyCursor busy;
         // A folder that cannot be read must not pass for an empty one.
-        const FileListBox::Listing listing = ui->File1->SetPath(modMain::CurrentPath);
+        const FileListBox::Listing listing = ui->File1->SetPath(path);
         if (listing != FileListBox::Listing::Read) {
             busy.Release();
             m_messages.Show({(listing == FileListBox::Listing::Missing
                                   ? QStringLiteral("Path not found: ")
                                   : QStringLiteral("Permission denied: ")) +
-                             modMain::CurrentPath});
+                             path});
             return;
         }
         const std::optional<QString> pattern = FilterToPattern(filter);
@@ -170,10 +169,11 @@ void frmMain::File1_DblClick()
 void frmMain::cmdTail_Click()
 {
     m_days.Finish();
-    const QString path = modMain::CurrentPath + ui->File1->FileName();
+    const QString path = m_settings.CurrentPath + ui->File1->FileName();
     ui->lblFullPath->setText(path);
-    if (modMain::TailFile(path, m_output, [this](const QString& c) { ShowFileSize(c); }) < 0)
-        TailFailed(path);
+    if (const std::optional<QString> failure = modMain::TailFile(
+            path, m_settings, m_readings, m_output, [this](const QString& c) { ShowFileSize(c); }))
+        TailFailed(path, *failure);
     SetHorizontalScrolls();
 }
 
@@ -195,9 +195,8 @@ void frmMain::SetHorizontalScrolls()
 void frmMain::cmdContinous_Click()
 {
     m_days.Finish();
-    const QString path = modMain::CurrentPath + ui->File1->FileName();
+    const QString path = m_settings.CurrentPath + ui->File1->FileName();
     ui->lblFullPath->setText(path);
-    StopRequested = false;
     ui->cmdStop->setEnabled(true);
     ui->cmdContinous->setEnabled(false);
     SetHorizontalScrolls();
@@ -210,7 +209,7 @@ void frmMain::FollowingMoved(const QString& from, const QString& to)
     // The list shows the new day's file; the choice follows it only while it still names the
     // file that was followed. No click handler runs: the commands stay as they are.
     FileListBox* files = ui->File1;
-    const bool chosen = modMain::CurrentPath + files->FileName() == from;
+    const bool chosen = m_settings.CurrentPath + files->FileName() == from;
     const QSignalBlocker quiet(files);
     files->Refresh();
     const QString name = to.mid(to.lastIndexOf(QDir::separator()) + 1);
@@ -221,7 +220,6 @@ void frmMain::FollowingMoved(const QString& from, const QString& to)
 
 void frmMain::cmdStop_Click()
 {
-    StopRequested = true;
     m_monitor.Stop();
     ui->cmdStop->setEnabled(false);
     ui->cmdContinous->setEnabled(true);
@@ -238,7 +236,7 @@ void frmMain::cmdQuit_Click()
 
 void frmMain::chkDivider_Click()
 {
-    modMain::UseDividers = ui->chkDivider->isChecked();
+    m_settings.UseDividers = ui->chkDivider->isChecked();
 }
 
 void frmMain::closeEvent(QCloseEvent* event)
@@ -248,6 +246,6 @@ void frmMain::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
-    StopRequested = true;
+    m_monitor.Stop();
     event->accept();
 }

@@ -34,8 +34,10 @@ public:
     // Sets how far the output window scrolls sideways: to the end of its longest line.
     void SetHorizontalScrolls();
 
-    // Asks a running follow loop to end at its next check.
-    bool StopRequested = false;
+    // The window's settings, as the commands read them.
+    const modMain::Settings& CurrentSettings() const { return m_settings; }
+    // Whether a file is being followed.
+    bool Following() const { return m_monitor.Running(); }
 
 private Q_SLOTS:
     // frmMain.cpp: start, Quit, the file list, Tail and following.
@@ -80,7 +82,7 @@ private:
     LoadStep ReadConfigFile();
     void AddFolderRow(const LogFolder& folder, qsizetype origin = -1);
     QList<config::FolderRow> FolderRows() const;
-    void EndFollowing();          // as Stop does, when a run is going on
+    void EndFollowing();          // as Stop does
     bool SaveConfigFile();        // false: the user chose to stay
     bool ConfirmClose();          // false: the window stays open
     config::IniText m_iniText;    // the file as read at start
@@ -90,16 +92,17 @@ private:
     std::unique_ptr<Ui::frmMain> ui;
     MessageBox& m_messages;
     QString m_programDir;
+    modMain::Settings m_settings;
     OutputList m_output;
 
     // Following a file (frmMain.cpp).
-    bool IsStopRequested() const override { return StopRequested; }
     QString FilterText() const override;
     void ShowFileSize(const QString& caption) override;
     void FollowingMoved(const QString& from, const QString& to) override;
     QString m_folderFilter; // the name style of the folder the file list shows
     SystemClock m_clock;
-    Monitor m_monitor{m_output, *this, m_clock};
+    modMain::ReadingStore m_readings; // of every file Tail or following has read
+    Monitor m_monitor{m_output, *this, m_clock, m_settings, m_readings};
 
     // The log-folder commands (frmMain_folders.cpp).
 public:
@@ -118,7 +121,7 @@ private:
     class frmAddLogfile* m_editor = nullptr; // while the editor is open
 
     // The output window's commands (frmMain_output.cpp).
-    void TailFailed(const QString& path);
+    void TailFailed(const QString& path, const QString& reason);
     QPointer<class frmSearch> m_search; // the open search dialog, if any
     // A search of the folder's days: it outlives the dialog, and the window waits for it.
     void ConnectDaySearch();

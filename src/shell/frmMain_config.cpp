@@ -2,7 +2,7 @@
 
 #include "base/LogFolder.h"
 #include "base/MessageBox.h"
-#include "settings/modMain.h"
+#include "folders/FolderListView.h"
 #include "ui_frmMain.h"
 
 #include <QStandardPaths>
@@ -14,31 +14,29 @@ frmMain::LoadStep frmMain::ReadConfigFile()
     using Status = config::ReadResult::Status;
     ui->File1->SetPattern(QStringLiteral("*.log"));
     const QString userConfig = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-    modMain::IniPath = config::ChooseIniPath(m_programDir, userConfig);
-    config::ReadResult result = config::ReadConfigFile();
+    m_settings.IniPath = config::ChooseIniPath(m_programDir, userConfig);
+    config::ReadResult result = config::ReadConfigFile(m_settings);
     switch (result.status) {
     case Status::CreateFailed:
         return LoadStep::Abort;
     case Status::Invalid:
         m_messages.Show(
-            {config::InvalidDataText(result.invalidLine, result.invalidNumber, modMain::IniPath),
+            {config::InvalidDataText(result.invalidLine, result.invalidNumber, m_settings.IniPath),
              config::InvalidDataTitle(), Message::Icon::Exclamation, Message::Buttons::Ok});
         return LoadStep::EndProgram;
     case Status::Failed:
         m_iniUnreadable = true;
-        m_messages.Show({config::ReadFailedText(result.failure, modMain::IniPath)});
+        m_messages.Show({config::ReadFailedText(result.failure, m_settings.IniPath)});
         return LoadStep::Continue;
     case Status::Read:
-        for (qsizetype i = 1; i < modMain::FolderNames.size(); ++i)
-            AddFolderRow(
-                {modMain::FolderNames[i], modMain::FolderPaths[i], modMain::FolderFilters[i]},
-                i - 1);
+        for (qsizetype i = 0; i < result.folders.size(); ++i)
+            AddFolderRow(result.folders[i], i);
         m_iniText = std::move(result.text);
         break;
     case Status::Created:
         break;
     }
-    ui->chkDivider->setChecked(modMain::UseDividers);
+    ui->chkDivider->setChecked(m_settings.UseDividers);
     return LoadStep::Continue;
 }
 
@@ -46,8 +44,7 @@ frmMain::LoadStep frmMain::ReadConfigFile()
 // that line when the row changes.
 void frmMain::AddFolderRow(const LogFolder& folder, qsizetype origin)
 {
-    auto* row = new QTreeWidgetItem(ui->ListView1, {folder.Name, folder.Path, folder.Filter});
-    row->setData(0, Qt::UserRole, qint64(origin));
+    TreeFolderList::AddRow(*ui->ListView1, folder)->setData(0, Qt::UserRole, qint64(origin));
 }
 
 QList<config::FolderRow> frmMain::FolderRows() const
@@ -58,8 +55,7 @@ QList<config::FolderRow> frmMain::FolderRows() const
     for (int i = 0; i < count; ++i) {
         const QTreeWidgetItem* item = ui->ListView1->topLevelItem(i);
         const QVariant origin = item->data(0, Qt::UserRole);
-        rows.append({{item->text(0), item->text(1), item->text(2)},
-                     origin.isValid() ? origin.toLongLong() : -1});
+        rows.append({TreeFolderList::Values(*item), origin.isValid() ? origin.toLongLong() : -1});
     }
     return rows;
 }
@@ -68,25 +64,26 @@ void frmMain::EndFollowing()
 {
     if (ui->cmdStop->isEnabled())
         cmdStop_Click();
-    StopRequested = true;
+    m_monitor.Stop(); // a file chosen during a run takes Stop's button away, not the run
 }
 
 bool frmMain::SaveConfigFile()
 {
     // What could not be read is not known, so it must not be replaced.
     if (m_iniUnreadable) {
-        m_messages.Show({config::NotSavedUnreadableText(modMain::IniPath),
+        m_messages.Show({config::NotSavedUnreadableText(m_settings.IniPath),
                          QStringLiteral("Tarvisk"), Message::Icon::Exclamation});
         return true;
     }
-    const QByteArray content =
-        config::FormatConfigFile(m_iniText, modMain::ExtViewer, modMain::UseDividers, FolderRows());
-    return config::SaveOnQuit(modMain::IniPath, content, m_messages) != config::QuitSave::Cancelled;
+    const QByteArray content = config::FormatConfigFile(m_iniText, m_settings.ExtViewer,
+                                                        m_settings.UseDividers, FolderRows());
+    return config::SaveOnQuit(m_settings.IniPath, content, m_messages) !=
+           config::QuitSave::Cancelled;
 }
 
 bool frmMain::ConfirmClose()
 {
-    if (!config::FoldersChanged(m_iniText, modMain::UseDividers, FolderRows()))
+    if (!config::FoldersChanged(m_iniText, m_settings.UseDividers, FolderRows()))
         return true;
     switch (m_messages.Show(config::SaveChangesQuestion())) {
     case MessageAnswer::Save:

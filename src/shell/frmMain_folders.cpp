@@ -6,7 +6,6 @@
 #include "folders/FolderListView.h"
 #include "folders/QtFolderPicker.h"
 #include "folders/frmAddLogfile.h"
-#include "settings/modMain.h"
 #include "ui_frmMain.h"
 
 #include <QHeaderView>
@@ -49,11 +48,12 @@ QTreeWidgetItem* frmMain::SelectedRow() const
 // An open editor only learns the new mode and comes to the front; its fields stay.
 void frmMain::OpenEditor(qint16 mode)
 {
-    modMain::EditorMode = mode;
-    if (!m_editor) {
+    if (m_editor) {
+        m_editor->SetMode(mode);
+    } else {
         if (!m_picker)
             m_picker = new QtFolderPicker(this);
-        m_editor = new frmAddLogfile(*ui->ListView1, m_messages, *m_picker, this);
+        m_editor = new frmAddLogfile(mode, *ui->ListView1, m_messages, *m_picker, this);
         connect(m_editor, &QDialog::finished, this, [this] { m_editor = nullptr; });
     }
     m_editor->show();
@@ -85,8 +85,9 @@ void frmMain::cmdRemove_Click()
     QTreeWidgetItem* row = SelectedRow();
     if (!row)
         return;
-    const Message question = {RemoveQuestion(row->text(0)), QStringLiteral("Tarvisk"),
-                              Message::Icon::Question, Message::Buttons::YesNo};
+    const Message question = {RemoveQuestion(TreeFolderList::Values(*row).Name),
+                              QStringLiteral("Tarvisk"), Message::Icon::Question,
+                              Message::Buttons::YesNo};
     if (m_messages.Show(question) != MessageAnswer::Yes)
         return;
     // No other row becomes the user's choice: the file list and CurrentPath stay as they are.
@@ -100,7 +101,7 @@ void frmMain::cmdOpen_Click()
     const QTreeWidgetItem* row = SelectedRow();
     if (!row)
         return;
-    const QString path = row->text(1);
+    const QString path = TreeFolderList::Values(*row).Path;
     const Command command = OpenFolderCommand(path);
     if (!Launcher().Start(command.program, command.arguments))
         m_messages.Show(
@@ -114,7 +115,7 @@ void frmMain::cmdView_Click()
     const QString file = ui->File1->FileName();
     const std::optional<Command> command =
         file.isEmpty() ? std::nullopt
-                       : ViewCommand(modMain::ExtViewer, modMain::CurrentPath + file);
+                       : ViewCommand(m_settings.ExtViewer, m_settings.CurrentPath + file);
     // A viewer that ends with a failure at once (xdg-open with no program for the file type)
     // is reported too.
     const auto failed = [this](const QString& report) {
@@ -122,6 +123,6 @@ void frmMain::cmdView_Click()
     };
     if (!command || !Launcher().Start(command->program, command->arguments, failed))
         m_messages.Show(
-            {ViewFailedText(modMain::ExtViewer, modMain::CurrentPath + ui->File1->ShownName()),
+            {ViewFailedText(m_settings.ExtViewer, m_settings.CurrentPath + ui->File1->ShownName()),
              QStringLiteral("Tarvisk"), Message::Icon::Exclamation});
 }

@@ -1,10 +1,8 @@
 #include "frmMain.h"
 
-#include "base/LogFileAccess.h"
 #include "base/MessageBox.h"
 #include "reading/OutputView.h"
 #include "search/frmSearch.h"
-#include "settings/modMain.h"
 #include "ui_frmMain.h"
 
 // The output window's commands: Clear, Copy and the search dialog.
@@ -24,11 +22,9 @@ void frmMain::cmdCopy_Click()
 }
 
 // A file that cannot be read must not pass for an empty one.
-void frmMain::TailFailed(const QString& path)
+void frmMain::TailFailed(const QString& path, const QString& reason)
 {
-    LogFileAccess file;
-    file.Open(path);
-    m_messages.Show({QStringLiteral("Cannot open ") + path + QStringLiteral("\n\n") + file.Error(),
+    m_messages.Show({QStringLiteral("Cannot open ") + path + QStringLiteral("\n\n") + reason,
                      QStringLiteral("Tarvisk"), Message::Icon::Exclamation});
 }
 
@@ -38,7 +34,7 @@ void frmMain::cmdSearch_Click()
         m_search = new frmSearch(m_output, this);
         ui->lstRows->KeepClearOf(m_search);
         m_search->SetDays(m_days, [this] {
-            return search::DayFolder{modMain::CurrentPath, m_folderFilter};
+            return search::DayFolder{m_settings.CurrentPath, m_folderFilter};
         });
     }
     m_search->show();

@@ -4,7 +4,6 @@
 #include "base/FolderPicker.h"
 #include "folders/FileListBox.h"
 #include "folders/FolderCommands.h"
-#include "settings/modMain.h"
 #include "shell/frmMain.h"
 
 #include <QComboBox>
@@ -128,14 +127,13 @@ private Q_SLOTS:
         QCOMPARE(Seen().mid(3), (QStringList{"!Failed to open " + odd,
                                              "!Failed to start " + viewer + u' ' + file}));
         QTest::keyClick(List(), Qt::Key_Up);
-        QCOMPARE(modMain::CurrentPath, logs + u'/');
+        QCOMPARE(m_w->CurrentSettings().CurrentPath, logs + u'/');
         QVERIFY(WriteFile(logs + "/new.log", "x"));
         QTest::mouseClick(List()->viewport(), Qt::LeftButton, {},
                           QPoint(20, List()->viewport()->height() - 5));
-        QVERIFY(m_w->StopRequested);
         QCOMPARE(Seen().mid(2, 2), (QStringList{"ex030123.log", "new.log"}));
         ClickFolder(0, Qt::ControlModifier);
-        QCOMPARE(modMain::CurrentPath, QString());
+        QCOMPARE(m_w->CurrentSettings().CurrentPath, QString());
         QVERIFY(Seen()[2].startsWith(u'!')); // no file listed
         m_messages.shown.clear();
         Click("cmdRemove"); // none selected: nothing asked
@@ -164,6 +162,7 @@ private Q_SLOTS:
         Get<QLineEdit>("txtLogPath")->setText("/t"); // no name: refused in add mode
         Get<QComboBox>("cmbLogFileStyle")->setEditText("z");
         Click("cmdEdit");
+        QCOMPARE(Get<QWidget>("frmAddLogfile")->windowTitle(), "Edit Logfolder");
         ClickFolder(2);
         Click("cmdOK"); // a path that is no folder is asked about: No keeps the editor open
         m_messages.answer = MessageAnswer::Yes;

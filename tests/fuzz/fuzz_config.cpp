@@ -32,15 +32,14 @@ struct Settings {
 
 std::optional<Settings> Read(const QString& path)
 {
-    modMain::SetStartValues();
-    modMain::IniPath = path;
-    config::ReadResult read = config::ReadConfigFile();
+    modMain::Settings settings;
+    settings.IniPath = path;
+    config::ReadResult read = config::ReadConfigFile(settings);
     if (read.status != config::ReadResult::Status::Read)
         return std::nullopt;
-    Settings s{modMain::ExtViewer, modMain::UseDividers, {}, std::move(read.text)};
-    for (qsizetype i = 1; i < modMain::FolderNames.size(); ++i)
-        s.rows.append(
-            {{modMain::FolderNames[i], modMain::FolderPaths[i], modMain::FolderFilters[i]}, i - 1});
+    Settings s{settings.ExtViewer, settings.UseDividers, {}, std::move(read.text)};
+    for (qsizetype i = 0; i < read.folders.size(); ++i)
+        s.rows.append({read.folders[i], i});
     return s;
 }
 

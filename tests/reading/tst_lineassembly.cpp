@@ -1,7 +1,6 @@
 #include "TestFiles.h"
 #include "reading/Readers.h"
 #include "reading/ShowTail.h"
-#include "settings/modMain.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -31,8 +30,6 @@ class TestLineAssembly : public QObject
     QTemporaryDir m_dir;
 
 private Q_SLOTS:
-    void init() { modMain::SetStartValues(); }
-
     // The text before the first break is hidden: the window may have cut that line; the text
     // after the last shows as the last line. Valid UTF-8 is read as such, anything else byte by
     // byte as Windows-1252. fuzz_lines holds the break rules against a plain splitter.
@@ -67,10 +64,9 @@ private Q_SLOTS:
         QFETCH(QByteArray, bytes);
         const QString path = m_dir.filePath(QString::fromLatin1(QTest::currentDataTag()));
         QVERIFY(WriteFile(path, bytes));
-        modMain::TailBytes = 16;
-        QByteArray buffer(modMain::TailBytes + 1, '\0');
+        QByteArray buffer(17, '\0'); // the window and the closing NUL
         modMain::Delivery at;
-        const qint64 count = modMain::ReadTail(path, buffer, modMain::TailBytes, {}, &at);
+        const qint64 count = modMain::ReadTail(path, buffer, 16, {}, &at);
         QTEST(Shown(buffer, count, at), "shown");
     }
 

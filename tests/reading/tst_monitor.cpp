@@ -19,9 +19,7 @@
 namespace
 {
 struct FakeWindow final : FollowWindow {
-    bool stop = false;
     QString filter = QStringLiteral("*"), size, moved;
-    bool IsStopRequested() const override { return stop; }
     QString FilterText() const override { return filter; }
     void ShowFileSize(const QString& caption) override { size = caption; }
     void FollowingMoved(const QString&, const QString& to) override { moved = to; }
@@ -45,13 +43,16 @@ class TestMonitor : public QObject
     FakeWindow m_window;
     FakeClock m_clock;
     OutputList m_list;
+    modMain::Settings m_settings;
+    modMain::ReadingStore m_readings;
     std::unique_ptr<Monitor> m_monitor;
 
     QString Path(const QString& name) const { return m_dir->path() + u'/' + name; }
     void Start(const QString& name, const QString& filter = QString())
     {
         if (!m_monitor)
-            m_monitor = std::make_unique<Monitor>(m_list, m_window, m_clock);
+            m_monitor =
+                std::make_unique<Monitor>(m_list, m_window, m_clock, m_settings, m_readings);
         m_monitor->Start(Path(name), filter);
     }
     QStringList Texts() const
@@ -103,11 +104,11 @@ class TestMonitor : public QObject
     // follows the first file named (or the one given), "poll" polls; "tail name", "clear",
     // "filter text", "rm name", "mv from to", "chmod mode name", "fifo name"; "size text"
     // checks the size label; "at-open name=bytes" rotates the file by rename and writes it anew
-    // between the poll's look at the path and its opening; "stop" stops following, "halt" asks
-    // the window to stop ("halt catching up" during a backlog) and checks that nothing more is
-    // read, "window n" sets TailBytes, "big name mib" writes BigLines ("more name mib" appends
-    // them), "catch up" runs the event loop until a backlog is read, and it must take more than one
-    // turn; "settle" does so however many turns it takes.
+    // between the poll's look at the path and its opening; "stop" stops following, "halt" stops
+    // ("halt catching up" during a backlog) and checks that nothing more is read, "window n" sets
+    // TailBytes, "big name mib" writes BigLines ("more name mib" appends them), "catch up" runs the
+    // event loop until a backlog is read, and it must take more than one turn; "settle" does so
+    // however many turns it takes.
     void Step(const QString& step, const QString& first, const QString& filter)
     {
         static const QRegularExpression content(QStringLiteral("^([\\w.]+)([=+])"));
@@ -124,7 +125,7 @@ class TestMonitor : public QObject
         else if (verb == QStringLiteral("poll"))
             m_monitor->Poll();
         else if (verb == QStringLiteral("tail"))
-            modMain::TailFile(Path(rest), m_list, {});
+            modMain::TailFile(Path(rest), m_settings, m_readings, m_list, {});
         else if (verb == QStringLiteral("clear"))
             m_list.Clear();
         else if (verb == QStringLiteral("filter"))
@@ -143,7 +144,7 @@ class TestMonitor : public QObject
         else if (verb == QStringLiteral("halt"))
             Halt(rest == QStringLiteral("catching up"));
         else if (verb == QStringLiteral("window"))
-            modMain::TailBytes = rest.toInt();
+            m_settings.TailBytes = rest.toInt();
         else if (verb == QStringLiteral("big") || verb == QStringLiteral("more")) {
             QByteArray bytes;
             BigLines(words[1].toInt(), &bytes);
@@ -157,11 +158,11 @@ class TestMonitor : public QObject
         } else if (verb == QStringLiteral("size"))
             QCOMPARE(m_window.size, rest);
         else if (verb == QStringLiteral("at-open"))
-            LogFileAccess::BeforeOpen = [this, rest](const QString&) {
+            m_monitor->Access().beforeOpen = [this, rest](const QString&) {
                 const QString name = rest.section(u'=', 0, 0);
                 const QByteArray bytes = rest.section(u'=', 1).toLatin1();
                 TestMonitor* self = this;
-                LogFileAccess::BeforeOpen = nullptr; // ends this closure
+                self->m_monitor->Access().beforeOpen = nullptr; // ends this closure
                 QFile::rename(self->Path(name), self->Path(name + ".1"));
                 WriteFile(self->Path(name), bytes);
             };
@@ -169,30 +170,27 @@ class TestMonitor : public QObject
             QFAIL(qPrintable(step));
     }
 
-    // The window asks to stop: neither the backlog's next slice nor a poll reads another byte,
-    // and the run ends.
+    // Stop: neither the backlog's next slice nor a poll reads another byte, and the run ends.
     void Halt(bool catchingUp)
     {
         QVERIFY(m_monitor->CatchingUp() == catchingUp);
-        m_window.stop = true;
-        const qint64 read = LogFileAccess::BytesRead();
+        m_monitor->Stop();
+        const qint64 read = m_monitor->Access().bytesRead;
         QCoreApplication::processEvents();
         m_monitor->Poll();
-        QVERIFY(!m_monitor->Running() && LogFileAccess::BytesRead() == read);
-        m_window.stop = false;
+        QVERIFY(!m_monitor->Running() && m_monitor->Access().bytesRead == read);
     }
 
 private Q_SLOTS:
     void init()
     {
         m_monitor.reset();
-        modMain::SetStartValues();
+        m_settings = {};
+        m_readings = {};
         m_dir = std::make_unique<QTemporaryDir>();
         m_window = {};
         m_clock = {};
         m_list.Clear();
-        modMain::ForgetReading();
-        LogFileAccess::BeforeOpen = nullptr;
     }
 
     void appendNewLines_data()
@@ -241,19 +239,19 @@ private Q_SLOTS:
         Start("q.log");
         m_monitor->SetBound(4, 2);
         m_clock.ms = 1000;
-        const qint64 before = LogFileAccess::BytesRead();
+        const qint64 before = m_monitor->Access().bytesRead;
         m_monitor->Poll(); // not yet quiet long enough: read once more
-        const qint64 read = LogFileAccess::BytesRead();
+        const qint64 read = m_monitor->Access().bytesRead;
         m_clock.ms = 3000;
         m_window.size.clear();
         m_monitor->Poll();
-        QVERIFY(read > before && LogFileAccess::BytesRead() == read);
+        QVERIFY(read > before && m_monitor->Access().bytesRead == read);
         QCOMPARE(m_window.size, QStringLiteral("Filesize: 9"));
-        modMain::SearchPosition = 2;
+        m_list.SearchPosition = 2;
         QVERIFY(Append(Path("q.log"), "l3\nl4\n"));
         m_monitor->Poll();
         QCOMPARE(Shown(), (QStringList{"l2", "l3", "l4"}));
-        QCOMPARE(modMain::SearchPosition, 0);
+        QCOMPARE(m_list.SearchPosition, 0);
     }
 
     // Which names carry a date for their style; only 06.12.2026 is written.
@@ -389,7 +387,7 @@ private Q_SLOTS:
         QFETCH(QString, filter);
         QFETCH(QStringList, steps);
         QFETCH(QStringList, shown);
-        modMain::TailBytes = 64;
+        m_settings.TailBytes = 64;
         m_clock.step = 20000; // the folder is listed again at every poll
         std::optional<WithoutReadOverride> asAnyone;
         if (QByteArray(QTest::currentDataTag()).contains("unreadable"))
@@ -414,9 +412,9 @@ private Q_SLOTS:
     // writer held it open and made again.
     void notifications()
     {
-        modMain::PollSeconds = 3600;
+        m_settings.PollSeconds = 3600;
         SystemClock clock;
-        Monitor monitor(m_list, m_window, clock);
+        Monitor monitor(m_list, m_window, clock, m_settings, m_readings);
         const QString path = Path("a.log");
         QVERIFY(WriteFile(path, "a0\n"));
         monitor.Start(path);
@@ -454,7 +452,7 @@ private Q_SLOTS:
         QSignalSpy files(&watcher, &QFileSystemWatcher::fileChanged);
         QSignalSpy folders(&watcher, &QFileSystemWatcher::directoryChanged);
         SystemClock clock;
-        Monitor monitor(m_list, m_window, clock);
+        Monitor monitor(m_list, m_window, clock, m_settings, m_readings);
         monitor.Start(mount + "/a.log");
         QProcess writer;
         writer.start(QStringLiteral(LOG_WRITER), {folder + "/a.log", "300", "mixed"});
@@ -469,7 +467,7 @@ private Q_SLOTS:
     void dividerRate()
     {
         SystemClock clock;
-        Monitor monitor(m_list, m_window, clock);
+        Monitor monitor(m_list, m_window, clock, m_settings, m_readings);
         const QString path = Path("a.log");
         QVERIFY(WriteFile(path, "start\n"));
         monitor.Start(path);

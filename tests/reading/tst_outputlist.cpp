@@ -1,6 +1,5 @@
 #include "reading/OutputList.h"
 #include "search/Search.h"
-#include "settings/modMain.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -81,14 +80,13 @@ private Q_SLOTS:
         QFETCH(qsizetype, position);
         OutputList list;
         list.Replace(Batch({"m0", "x", "m2", "x", "m4", "x", "m6", "x"}));
-        QCOMPARE(search::Press(list, QStringLiteral("m"), QStringLiteral("&Search"))->status,
+        QCOMPARE(search::Press(list, QStringLiteral("m"), search::Mode::Count)->status,
                  QStringLiteral("4 occurances of 'm' found"));
-        modMain::SearchPosition = position;
+        list.SearchPosition = position;
         list.Append(Batch({"x", "m9"}));
         QCOMPARE(list.Bound(8, 4), 4);
         QCOMPARE(QString::fromLatin1(list.SelectedText()), QStringLiteral("m4\nm6\n"));
-        QTEST(search::Press(list, QStringLiteral("m"), QStringLiteral("Next match"))->status,
-              "status");
+        QTEST(search::Press(list, QStringLiteral("m"), search::Mode::Step)->status, "status");
     }
 
     // Lines around and beyond the size of a storage block come back byte for byte, also after

@@ -1,6 +1,5 @@
 #include "TestFiles.h"
 #include "reading/Readers.h"
-#include "settings/modMain.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -29,7 +28,6 @@ class TestReaders : public QObject
 private Q_SLOTS:
     void init()
     {
-        modMain::SetStartValues();
         m_state = {};
         m_path = m_dir.filePath(QString::fromLatin1(QTest::currentDataTag()) + ".log");
     }

@@ -2,7 +2,6 @@
 #include "TestFiles.h"
 #include "reading/OutputList.h"
 #include "search/frmSearch.h"
-#include "settings/modMain.h"
 
 #include <QDateEdit>
 #include <QLabel>
@@ -54,7 +53,6 @@ private Q_SLOTS:
                       ("alpha " + day + "\nbeta\n").toUtf8() +
                           (large ? QByteArray("beta\n").repeated(400000) : QByteArray()));
         }
-        modMain::SetStartValues();
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); // the day comes first
         OutputList list;
         search::DayResults days(list);

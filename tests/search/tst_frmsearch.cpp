@@ -1,7 +1,6 @@
 #include "FakeMessageBox.h"
 #include "reading/OutputView.h"
 #include "search/frmSearch.h"
-#include "settings/modMain.h"
 #include "shell/frmMain.h"
 
 #include <QAccessible>
@@ -52,7 +51,6 @@ private Q_SLOTS:
         QFETCH(QList<QByteArray>, lines);
         QFETCH(int, times);
         QFETCH(QStringList, steps);
-        modMain::SetStartValues();
         FakeMessageBox messages;
         frmMain main(messages, QDir::tempPath());
         OutputList* list = main.findChild<OutputView*>()->List();
@@ -63,7 +61,7 @@ private Q_SLOTS:
                 batch.Add(line);
         list->Replace(batch);
         list->SelectAll(); // a count leaves exactly its matches selected
-        modMain::SearchPosition = -1;
+        list->SearchPosition = -1;
         frmSearch* dialog = nullptr;
         for (const QString& step : steps) {
             if (!main.findChild<frmSearch*>())
@@ -77,7 +75,7 @@ private Q_SLOTS:
                 QTest::keyClicks(dialog->findChild<QWidget*>("txtSearch"), step);
             QTRY_VERIFY(main.findChild<frmSearch*>() == (step == u"^" ? nullptr : dialog));
         }
-        QCOMPARE(modMain::SearchPosition, list->Current());
+        QCOMPARE(list->SearchPosition, list->Current());
         QStringList shown, marks; // marks alike in the first and the last repetition
         for (const char* name : {"txtSearch", "lblStatus", "cmdSearch"})
             shown << dialog->findChild<QWidget*>(name)->property("text").toString();
@@ -101,7 +99,6 @@ private Q_SLOTS:
     // current match is painted unlike the other marked lines while the dialog has the focus.
     void stepsClearOfDialog()
     {
-        modMain::SetStartValues();
         FakeMessageBox messages;
         frmMain main(messages, QDir::tempPath());
         auto* view = main.findChild<OutputView*>();

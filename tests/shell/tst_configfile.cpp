@@ -14,25 +14,27 @@ class TestConfigFile : public QObject
     Q_OBJECT
 
     QTemporaryDir m_dir;
+    modMain::Settings m_settings;
+    QList<LogFolder> m_folders;
 
     QString Ini() const { return m_dir.filePath(QStringLiteral("tarvisk.ini")); }
     // Reads `bytes` as the configuration file: the viewer ("+": divider lines on) and then
     // Name|Path|Filter of each folder; or "Invalid", the line's number and the line.
-    QStringList Read(const QByteArray& bytes) const
+    QStringList Read(const QByteArray& bytes)
     {
-        modMain::SetStartValues();
-        modMain::IniPath = Ini();
+        m_settings = {};
+        m_settings.IniPath = Ini();
         if (!WriteFile(Ini(), bytes))
             return {"not written"};
-        const config::ReadResult r = config::ReadConfigFile();
+        const config::ReadResult r = config::ReadConfigFile(m_settings);
         if (r.status == Status::Invalid)
             return {QStringLiteral("Invalid %1: ").arg(r.invalidNumber) + r.invalidLine};
         if (r.status != Status::Read)
             return {"not read"};
-        QStringList read{modMain::ExtViewer + (modMain::UseDividers ? "+" : "")};
-        for (qsizetype i = 1; i < modMain::FolderNames.size(); ++i)
-            read << modMain::FolderNames[i] + u'|' + modMain::FolderPaths[i] + u'|' +
-                        modMain::FolderFilters[i];
+        m_folders = r.folders;
+        QStringList read{m_settings.ExtViewer + (m_settings.UseDividers ? "+" : "")};
+        for (const LogFolder& f : m_folders)
+            read << f.Name + u'|' + f.Path + u'|' + f.Filter;
         return read;
     }
 
@@ -131,14 +133,13 @@ private Q_SLOTS:
             const QStringList f =
                 row.contains(u',')
                     ? row.mid(row.indexOf(row.startsWith(u'+') ? u'+' : u'=') + 1).split(u',')
-                    : QStringList{modMain::FolderNames[origin + 1],
-                                  modMain::FolderPaths[origin + 1],
-                                  modMain::FolderFilters[origin + 1]};
+                    : QStringList{m_folders[origin].Name, m_folders[origin].Path,
+                                  m_folders[origin].Filter};
             edited.append({{f[0], f[1], f[2]}, origin});
         }
         const config::IniText read = config::SplitLines(before);
         const QByteArray saved =
-            config::FormatConfigFile(read, modMain::ExtViewer, dividers, edited);
+            config::FormatConfigFile(read, m_settings.ExtViewer, dividers, edited);
         QCOMPARE(saved, after);
         QCOMPARE(config::FoldersChanged(read, dividers, edited), changed);
     }

@@ -1,6 +1,5 @@
 #include "FakeMessageBox.h"
 #include "TestFiles.h"
-#include "settings/modMain.h"
 #include "shell/ConfigFile.h"
 #include "shell/WindowState.h"
 #include "shell/frmMain.h"
@@ -28,7 +27,6 @@ class TestFrmMain : public QObject
     {
         if (!folders.isEmpty())
             QVERIFY(WriteFile(Path("tarvisk.ini"), config::FormatConfigFile("vi", true, folders)));
-        modMain::SetStartValues();
         m_messages.shown.clear();
         m_window = std::make_unique<frmMain>(m_messages, m_dir->path());
         QVERIFY(m_window->Form_Load());

@@ -93,11 +93,11 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowActive(dialog));
         QTest::keyClick(dialog->focusWidget(), Qt::Key_Escape);
         QTRY_VERIFY(!window.findChild<QDialog*>());
-        QVERIFY(stop->isEnabled() && !window.StopRequested);
+        QVERIFY(stop->isEnabled() && window.Following());
         window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window));
         QTest::keyClick(window.findChild<QWidget*>("lstRows"), Qt::Key_Escape);
-        QVERIFY(!stop->isEnabled() && window.StopRequested);
+        QVERIFY(!stop->isEnabled() && !window.Following());
     }
 
     // Focusable controls of the main window and its dialogs have names; a cut path has a tip.
