@@ -68,11 +68,11 @@ public:
             const modMain::Settings& settings, modMain::ReadingStore& readings,
             QObject* parent = nullptr);
 
-    // Reads at once, then every PollSeconds until Stop. A run already going
-    // on is taken over by the new file. Another file than the last run's starts from its last
-    // window, unless the list ends with that file's Tail; the same file goes on where it
-    // stopped. Given the folder's name style, a run on the newest file of a dated style moves
-    // on to each next day's file.
+    // Reads at once, then every PollSeconds until Stop. A run already going on is taken over
+    // by the new file. Another file than the last run's starts from its last window, unless the
+    // list ends with that file's Tail; the same file goes on where it stopped. Given the
+    // folder's name style, a run on the newest file of a dated style moves on to each next
+    // day's file.
     void Start(const QString& path, const QString& filter = QString());
     // One poll, with the look for the next day's file; the timer calls it. Nothing after Stop.
     void Poll();
