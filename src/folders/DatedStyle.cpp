@@ -109,8 +109,7 @@ std::optional<QDate> DatedStyle::DateOf(const QString& name) const
         return std::nullopt;
     int year = 0, month = 0, day = 0;
     for (int t = 0; t < 3; ++t) {
-        const qsizetype start = places.start[t];
-        const int value = QStringView(name).sliced(start, Width(m_order[t])).toInt();
+        const int value = QStringView(name).sliced(places.start[t], Width(m_order[t])).toInt();
         switch (m_order[t]) {
         case Token::Year4:
             year = value;

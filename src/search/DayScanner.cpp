@@ -27,7 +27,6 @@ void DayScanner::BeginFile(const QString& shownName)
 {
     ++m_searched;
     m_shown = shownName;
-    m_lines = modMain::LineMaker(modMain::NulByte::Skipped);
 }
 
 void DayScanner::Feed(QByteArrayView bytes)
