@@ -54,8 +54,7 @@ private Q_SLOTS:
         }
     }
 
-    // Which files a date range takes: a dated style's names by their date (names without a valid
-    // one are counted), any other style's by the day of their last change.
+    // Which files a date range takes, by the date in their names or of their last change.
     void choose_data()
     {
         QTest::addColumn<QString>("filter");
