@@ -104,8 +104,7 @@ private Q_SLOTS:
         QTEST(files.skipped, "skipped");
     }
 
-    // Which names carry a date for their style; only 06.12.2026 is written, wildcards leave the
-    // tokens' places open and the latest place that fits counts.
+    // Which names carry a date for their style; only 06.12.2026 is written (the latest that fits).
     void datesOfNames()
     {
         using Row = std::tuple<const char*, const char*, bool>; // style, name, dated
