@@ -179,8 +179,8 @@ double WorkerMs(const QString& text)
     QElapsedTimer clock;
     clock.start();
     worker.Start(CacheFolder(),
-                 search::ChooseDayFiles(CacheFolder(), QStringLiteral("exyymmdd.log"), First,
-                                        First.addDays(Days - 1)),
+                 ChooseDayFiles(CacheFolder(), QStringLiteral("exyymmdd.log"), First,
+                                First.addDays(Days - 1)),
                  text);
     done.exec();
     return double(clock.nsecsElapsed()) / 1e6;

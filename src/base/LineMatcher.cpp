@@ -15,23 +15,16 @@ constexpr std::array<uchar, 256> MakeFolding()
 
 constexpr std::array<uchar, 256> Fold = MakeFolding();
 
-bool IsAsciiText(const QString& text)
-{
-    for (const QChar c : text) {
-        if (c.unicode() >= 0x80)
-            return false;
-    }
-    return true;
-}
-
 } // namespace
 
-LineMatcher::LineMatcher(const QString& text)
-    : m_upper(text.toUpper()), m_ascii(IsAsciiText(m_upper))
+LineMatcher::LineMatcher(const QString& text) : m_upper(text.toUpper())
 {
-    if (!m_ascii || m_upper.isEmpty())
+    m_needle = m_upper.toUtf8();
+    m_ascii = IsAscii(m_needle);
+    if (!m_ascii || m_upper.isEmpty()) {
+        m_needle.clear();
         return;
-    m_needle = m_upper.toLatin1();
+    }
     // Horspool's table over folded bytes: how far the window may move when its last byte is c.
     const qsizetype last = m_needle.size() - 1;
     std::array<qsizetype, 256> folded;

@@ -16,10 +16,72 @@ bool IsContinuation(unsigned char c, unsigned char low = 0x80, unsigned char hig
     return c >= low && c <= high;
 }
 
-// Length of the well-formed UTF-8 sequence at `at` (shortest form, no surrogates, at most
-// U+10FFFF), 0 when there is none.
-qsizetype SequenceLength(const unsigned char* at, qsizetype left)
+// The UTF-16 length of valid UTF-8, or -1 when the bytes are not valid UTF-8.
+qsizetype Utf16Length(QByteArrayView line)
 {
+    qsizetype units = 0;
+    for (qsizetype i = 0; i < line.size();) {
+        const qsizetype length = Utf8SequenceLength(line.sliced(i));
+        if (length == 0)
+            return -1;
+        units += length == 4 ? 2 : 1;
+        i += length;
+    }
+    return units;
+}
+
+QString FromCp1252(QByteArrayView line)
+{
+    QString text(line.size(), Qt::Uninitialized);
+    QChar* into = text.data();
+    for (const char c : line) {
+        const auto byte = static_cast<unsigned char>(c);
+        *into++ = byte >= 0x80 && byte < 0xA0 ? QChar(Cp1252High[byte - 0x80]) : QChar(byte);
+    }
+    return text;
+}
+
+// One pass, eight bytes at a time: log lines are mostly ASCII, and search and Copy ask for each
+// one. With FindNul, a NUL byte counts as not ASCII.
+template <bool FindNul> bool AllAscii(QByteArrayView bytes)
+{
+    constexpr quint64 Ones = 0x0101010101010101ULL, Highs = 0x8080808080808080ULL;
+    const char* p = bytes.data();
+    qsizetype left = bytes.size();
+    quint64 any = 0, zero = 0;
+    for (; left >= 8; p += 8, left -= 8) {
+        quint64 word;
+        std::memcpy(&word, p, 8);
+        any |= word;
+        if constexpr (FindNul)
+            zero |= (word - Ones) & ~word & Highs; // non-zero when a byte of the word is 0
+    }
+    for (; left > 0; ++p, --left) {
+        any |= uchar(*p);
+        if constexpr (FindNul)
+            zero |= *p == 0 ? Highs : 0;
+    }
+    return ((any | zero) & Highs) == 0;
+}
+
+} // namespace
+
+bool IsAscii(QByteArrayView bytes)
+{
+    return AllAscii<false>(bytes);
+}
+
+bool IsAsciiWithoutNul(QByteArrayView bytes)
+{
+    return AllAscii<true>(bytes);
+}
+
+qsizetype Utf8SequenceLength(QByteArrayView bytes)
+{
+    const auto* at = reinterpret_cast<const unsigned char*>(bytes.data());
+    const qsizetype left = bytes.size();
+    if (left == 0)
+        return 0;
     const unsigned char lead = at[0];
     if (lead < 0x80)
         return 1;
@@ -50,34 +112,6 @@ qsizetype SequenceLength(const unsigned char* at, qsizetype left)
     return length;
 }
 
-// The UTF-16 length of valid UTF-8, or -1 when the bytes are not valid UTF-8.
-qsizetype Utf16Length(QByteArrayView line)
-{
-    const auto* bytes = reinterpret_cast<const unsigned char*>(line.data());
-    qsizetype units = 0;
-    for (qsizetype i = 0; i < line.size();) {
-        const qsizetype length = SequenceLength(bytes + i, line.size() - i);
-        if (length == 0)
-            return -1;
-        units += length == 4 ? 2 : 1;
-        i += length;
-    }
-    return units;
-}
-
-QString FromCp1252(QByteArrayView line)
-{
-    QString text(line.size(), Qt::Uninitialized);
-    QChar* into = text.data();
-    for (const char c : line) {
-        const auto byte = static_cast<unsigned char>(c);
-        *into++ = byte >= 0x80 && byte < 0xA0 ? QChar(Cp1252High[byte - 0x80]) : QChar(byte);
-    }
-    return text;
-}
-
-} // namespace
-
 QString DecodeLogLine(QByteArrayView line)
 {
     if (IsAscii(line))
@@ -98,20 +132,4 @@ qsizetype DecodedLength(QByteArrayView line)
         return line.size();
     const qsizetype units = Utf16Length(line);
     return units >= 0 ? units : line.size();
-}
-
-bool IsAscii(QByteArrayView bytes)
-{
-    // Eight bytes at a time: log lines are mostly ASCII, and search and Copy ask for each one.
-    const char* p = bytes.data();
-    qsizetype left = bytes.size();
-    quint64 any = 0;
-    for (; left >= 8; p += 8, left -= 8) {
-        quint64 word;
-        std::memcpy(&word, p, 8);
-        any |= word;
-    }
-    for (; left > 0; ++p, --left)
-        any |= uchar(*p);
-    return (any & 0x8080808080808080ULL) == 0;
 }

@@ -1,5 +1,8 @@
 #include "DatedStyle.h"
 
+#include "folders/FileListing.h"
+
+#include <algorithm>
 #include <functional>
 
 namespace
@@ -37,42 +40,76 @@ std::optional<DatedStyle> DatedStyle::From(const QString& filter)
 {
     DatedStyle style;
     style.m_filter = filter;
-    QString pattern;
-    int years = 0, months = 0, days = 0, tokens = 0;
+    QStringList texts(1);
+    int years = 0, months = 0, days = 0;
     Scan(filter, [&](Part part, QChar c) {
         if (part == Part::Text) {
             style.m_wildcards = style.m_wildcards || c == u'*' || c == u'?';
-            pattern += c == u'*'   ? QStringLiteral(".*")
-                       : c == u'?' ? QStringLiteral(".")
-                                   : QRegularExpression::escape(QString(c));
+            texts.last() += c;
             return;
         }
-        pattern += part == Part::Year4 ? QStringLiteral("(\\d{4})") : QStringLiteral("(\\d{2})");
-        style.m_order[qMin(tokens++, 2)] = part == Part::Year4   ? Token::Year4
-                                           : part == Part::Year2 ? Token::Year2
-                                           : part == Part::Month ? Token::Month
-                                                                 : Token::Day;
+        style.m_order[qMin(texts.size() - 1, 2)] = part == Part::Year4   ? Token::Year4
+                                                   : part == Part::Year2 ? Token::Year2
+                                                   : part == Part::Month ? Token::Month
+                                                                         : Token::Day;
+        texts.append(QString());
         (part == Part::Month ? months : part == Part::Day ? days : years)++;
     });
     if (years != 1 || months != 1 || days != 1)
         return std::nullopt;
-    // As in the file list, a trailing ".*" also takes a name without an extension.
-    if (pattern.endsWith(QStringLiteral("\\..*")))
-        pattern.replace(pattern.size() - 4, 4, QStringLiteral("(?:\\..*)?"));
-    style.m_fits = QRegularExpression(QStringLiteral("^") + pattern + QStringLiteral("$"),
-                                      QRegularExpression::CaseInsensitiveOption |
-                                          QRegularExpression::DotMatchesEverythingOption);
+    for (const QString& text : texts)
+        style.m_texts.emplace_back(text);
     return style;
+}
+
+struct DatedStyle::Places {
+    explicit Places(qsizetype length) : failed(4 * size_t(length + 1)) {}
+    qsizetype start[3] = {};
+    std::vector<bool> failed; // (part, place) known not to fit
+};
+
+namespace
+{
+bool DigitsAt(QStringView name, qsizetype at, int width)
+{
+    for (qsizetype i = at; i < at + width; ++i) {
+        if (name[i] < u'0' || name[i] > u'9')
+            return false;
+    }
+    return true;
+}
+} // namespace
+
+// Whether the name from `at` on fits the text `part` and everything after it; the latest place
+// for the next token is tried first. A place found not to fit is not tried again, so even a
+// long name of digits under a style of many stars costs a bounded number of matches.
+bool DatedStyle::Fits(QStringView name, int part, qsizetype at, Places& places) const
+{
+    const size_t known = size_t(part) * size_t(name.size() + 1) + size_t(at);
+    if (places.failed[known])
+        return false;
+    if (part == 3 && m_texts[3].Matches(name.sliced(at)))
+        return true;
+    const int width = part < 3 ? Width(m_order[part]) : 0;
+    for (qsizetype start = name.size() - width; part < 3 && start >= at; --start) {
+        if (DigitsAt(name, start, width) && m_texts[part].Matches(name.sliced(at, start - at)) &&
+            Fits(name, part + 1, start + width, places)) {
+            places.start[part] = start;
+            return true;
+        }
+    }
+    places.failed[known] = true;
+    return false;
 }
 
 std::optional<QDate> DatedStyle::DateOf(const QString& name) const
 {
-    const QRegularExpressionMatch match = m_fits.match(name);
-    if (!match.hasMatch())
+    Places places(name.size());
+    if (!Fits(name, 0, 0, places))
         return std::nullopt;
     int year = 0, month = 0, day = 0;
     for (int t = 0; t < 3; ++t) {
-        const int value = match.capturedView(t + 1).toInt();
+        const int value = QStringView(name).sliced(places.start[t], Width(m_order[t])).toInt();
         switch (m_order[t]) {
         case Token::Year4:
             year = value;
@@ -117,4 +154,24 @@ QString DatedStyle::NameFor(const QDate& date) const
         }
     });
     return name;
+}
+
+QList<DatedFile> ListDatedFiles(const QString& folder, const DatedStyle& style,
+                                const QString& pattern, qsizetype* undated)
+{
+    QList<DatedFile> files;
+    for (const QString& name : ListMatchingFiles(folder, pattern)) {
+        if (const std::optional<QDate> date = style.DateOf(name))
+            files.append({*date, name});
+        else if (undated != nullptr)
+            ++*undated;
+    }
+    SortByDate(files);
+    return files;
+}
+
+void SortByDate(QList<DatedFile>& files)
+{
+    std::stable_sort(files.begin(), files.end(),
+                     [](const DatedFile& a, const DatedFile& b) { return a.date < b.date; });
 }

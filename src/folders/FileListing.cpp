@@ -1,6 +1,8 @@
 #include "folders/FileListing.h"
 #include "folders/FilterPattern.h"
 
+#include "base/LogText.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QtGlobal>
@@ -69,28 +71,6 @@ bool ReadFolder(const QString& folder, QStringList& names)
 namespace
 {
 
-// Length of the valid UTF-8 sequence at `i`; 0 when the byte there starts none.
-qsizetype Utf8SequenceAt(QByteArrayView s, qsizetype i)
-{
-    const uchar lead = uchar(s[i]);
-    if (lead < 0x80)
-        return 1;
-    const int n = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
-    if (n == 0 || lead > 0xF4 || i + n > s.size())
-        return 0;
-    char32_t cp = lead & (0x7F >> n);
-    for (int k = 1; k < n; ++k) {
-        const uchar next = uchar(s[i + k]);
-        if ((next & 0xC0) != 0x80)
-            return 0;
-        cp = (cp << 6) | (next & 0x3F);
-    }
-    const char32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (cp < least[n] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        return 0;
-    return n;
-}
-
 bool IsEscapedByte(QStringView name, qsizetype i)
 {
     const char16_t c = name[i].unicode();
@@ -106,7 +86,7 @@ QString DecodeFileName(QByteArrayView bytes)
         return name;
     name.clear();
     for (qsizetype i = 0; i < bytes.size();) {
-        const qsizetype n = Utf8SequenceAt(bytes, i);
+        const qsizetype n = Utf8SequenceLength(bytes.sliced(i));
         if (n > 0)
             name += QString::fromUtf8(bytes.sliced(i, n));
         else

@@ -1,7 +1,6 @@
 #include "DayFollow.h"
 
 #include "base/LogFileAccess.h"
-#include "folders/FileListing.h"
 
 namespace
 {
@@ -33,10 +32,9 @@ void DayFollow::List(const QDate& today, qint64 nowMs)
 {
     m_listed.clear();
     m_listedAt = nowMs;
-    for (const QString& name : ListRegularFiles(m_folder)) {
-        const std::optional<QDate> date = m_style.DateOf(name);
-        if (date && *date > m_date && *date <= today.addDays(1))
-            m_listed.insert(*date, name);
+    for (const DatedFile& file : ListDatedFiles(m_folder, m_style)) {
+        if (file.date > m_date && file.date <= today.addDays(1))
+            m_listed.insert(file.date, file.name);
     }
 }
 

@@ -1,15 +1,28 @@
 #include "LineAssembly.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace modMain
 {
 
-namespace
+qsizetype LineStartBefore(QByteArrayView bytes, qsizetype from, qsizetype at)
 {
-bool IsBreak(char c)
-{
-    return c == '\r' || c == '\n';
+    const char* p = bytes.data();
+    const void* lf = memrchr(p + from, '\n', size_t(at - from));
+    const void* cr = memrchr(p + from, '\r', size_t(at - from));
+    const char* last = std::max(static_cast<const char*>(lf), static_cast<const char*>(cr));
+    return last ? last - p + 1 : from;
 }
-} // namespace
+
+qsizetype NextLineBreak::Next(qsizetype& cached, char c, qsizetype at)
+{
+    if (cached < at) {
+        const void* found = std::memchr(m_bytes.data() + at, c, size_t(m_bytes.size() - at));
+        cached = found ? static_cast<const char*>(found) - m_bytes.data() : m_bytes.size();
+    }
+    return cached;
+}
 
 void LineMaker::Restart(qint64 start)
 {
@@ -56,7 +69,7 @@ void LineMaker::Take(QByteArrayView bytes, OutputBatch& lines)
             continue;
         }
         m_pairing = Pairing::None;
-        if (IsBreak(c)) {
+        if (IsLineBreak(c)) {
             EndLine(lines);
             m_pairing = Pairing::AfterBreak;
             ++i;
@@ -64,7 +77,7 @@ void LineMaker::Take(QByteArrayView bytes, OutputBatch& lines)
         }
         // A run of ordinary bytes goes in at once.
         qsizetype end = i;
-        while (end < count && !IsBreak(at[end]) && !(m_skipNul && at[end] == '\0'))
+        while (end < count && !IsLineBreak(at[end]) && !(m_skipNul && at[end] == '\0'))
             ++end;
         m_pending.append(at + i, end - i);
         i = end > i ? end : i + 1; // a skipped NUL only ends the pairing

@@ -17,6 +17,31 @@ struct Delivery {
     qint64 skipped = 0;     // bytes left unread before `start` because the backlog was too large
 };
 
+// CR and LF end lines. LineMaker's lines that are not empty are exactly the runs of bytes
+// between two breaks, which lets a scan find the line around a place without making the others.
+constexpr bool IsLineBreak(char c)
+{
+    return c == '\r' || c == '\n';
+}
+
+// Where the line that holds the byte at `at` starts, given that a line starts at `from`.
+qsizetype LineStartBefore(QByteArrayView bytes, qsizetype from, qsizetype at);
+
+// The next line break at or after a place, for places that only grow: each break byte is looked
+// up again only once passed, so the bytes are scanned about once whatever the number of places.
+class NextLineBreak
+{
+public:
+    explicit NextLineBreak(QByteArrayView bytes) : m_bytes(bytes) {}
+    // bytes.size() when no break follows.
+    qsizetype After(qsizetype at) { return qMin(Next(m_lf, '\n', at), Next(m_cr, '\r', at)); }
+
+private:
+    qsizetype Next(qsizetype& cached, char c, qsizetype at);
+    QByteArrayView m_bytes;
+    qsizetype m_lf = -1, m_cr = -1;
+};
+
 // Whether a NUL byte belongs to the line (following a file) or is dropped (the Tail command).
 enum class NulByte { Skipped, Character };
 
@@ -36,6 +61,11 @@ public:
     void Feed(QByteArrayView bytes, const Delivery& at, OutputBatch& lines);
     // The unterminated rest, unless it is hidden as a line the window may have cut.
     QByteArray Unfinished() const { return m_hideFirst ? QByteArray() : m_pending; }
+    // Adds the lines that `bytes` complete when they follow the bytes given last directly, as
+    // when a file is read block by block from byte 0 to its end.
+    void Continue(QByteArrayView bytes, OutputBatch& lines) { Take(bytes, lines); }
+    // Whether no text waits for the next bytes: they begin a line.
+    bool AtLineStart() const { return m_pending.isEmpty(); }
     void SetNul(NulByte nul) { m_skipNul = nul == NulByte::Skipped; }
 
 private:

@@ -1,13 +1,11 @@
 #pragma once
 
-#include "reading/OutputModel.h"
+#include "DayScanner.h"
+#include "folders/DayFiles.h"
 
-#include <QDate>
-#include <QList>
 #include <QMutex>
 #include <QObject>
 #include <QString>
-#include <QStringList>
 #include <QWaitCondition>
 
 #include <atomic>
@@ -18,30 +16,9 @@ class QThread;
 namespace search
 {
 
-// The files of a folder that a search of days covers, oldest first.
-struct DayFiles {
-    QStringList names;
-    qsizetype skipped = 0; // names of a dated style that carry no valid date
-};
-
-// The folder's files of its name style dated from `from` to `to`, both included: for a dated
-// style the date in the name counts, for any other style the local date of the last change.
-DayFiles ChooseDayFiles(const QString& folder, const QString& filter, const QDate& from,
-                        const QDate& to);
-
-// Lines for the output list, in order: either lines that hold the search text, or headings
-// and notes around them.
-struct DayBatch {
-    OutputBatch lines;
-    bool matches = false;
-};
-
 // Searches the chosen files for a text on a thread of its own, file by file from byte 0 up to
-// the size each had when opened, and hands what it finds to this object's thread by queued
-// signals: per file with matches a heading line and the matching lines, per file that cannot
-// be opened a heading with the reason, then a closing line. The lines are made as Tail makes
-// them, and a line holds the text when the search dialog would count it. It never touches the
-// output list, and it stops at the list's bound with a line saying so.
+// the size each had when opened, and hands what a DayScanner makes of them to this object's
+// thread by queued signals. It never touches the output list.
 class DaySearch : public QObject
 {
     Q_OBJECT

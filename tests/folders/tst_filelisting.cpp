@@ -1,4 +1,6 @@
 #include "TestFiles.h"
+#include "folders/DatedStyle.h"
+#include "folders/DayFiles.h"
 #include "folders/FileListing.h"
 #include "folders/FilterPattern.h"
 
@@ -52,6 +54,72 @@ private Q_SLOTS:
         }
     }
 
+    // Which files a date range takes, by the date in their names or of their last change.
+    void choose_data()
+    {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QDate>("from");
+        QTest::addColumn<QDate>("to");
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<qsizetype>("skipped");
+        const QDate d1(2026, 12, 1), d3(2026, 12, 3);
+        QTest::newRow("name dates, both ends included")
+            << "exyymmdd.log" << d1 << d3
+            << QStringList{"ex261201.log", "EX261202.LOG", "ex261203.log"} << qsizetype(2);
+        QTest::newRow("a long style, over a month end")
+            << "WEBEXTDyyyymmdd.log" << QDate(2026, 11, 30) << d1
+            << QStringList{"WEBEXTD20261130.log", "WEBEXTD20261201.log"} << qsizetype(0);
+        QTest::newRow("a range that ends before it starts")
+            << "exyymmdd.log" << d3 << d1 << QStringList{} << qsizetype(2);
+        QTest::newRow("modification dates, oldest first")
+            << "access.log" << QDate(2026, 11, 20) << d3
+            << QStringList{"access-b.log", "access.log", "access-a.log"} << qsizetype(0);
+    }
+
+    void choose()
+    {
+        QFETCH(QString, filter);
+        QFETCH(QDate, from);
+        QFETCH(QDate, to);
+        QTemporaryDir dir;
+        for (int day = 20; day <= 30; ++day)
+            WriteFile(dir.filePath(QStringLiteral("ex2611%1.log").arg(day)), "x\n");
+        for (const char* name : {"ex261201.log", "EX261202.LOG", "ex261203.log", "ex261204.log",
+                                 "ex261399.log", "ex-undated.log", "WEBEXTD20261130.log",
+                                 "WEBEXTD20261201.log", "WEBEXTD20261202.log"})
+            WriteFile(dir.filePath(QLatin1String(name)), "x\n");
+        // An undated style: the day of the last change counts.
+        const QList<std::pair<const char*, QDate>> changed = {{"access.log", QDate(2026, 12, 2)},
+                                                              {"access-a.log", QDate(2026, 12, 3)},
+                                                              {"access-b.log", QDate(2026, 11, 20)},
+                                                              {"access-c.log", QDate(2026, 12, 4)}};
+        for (const auto& [name, day] : changed) {
+            QFile file(dir.filePath(QLatin1String(name)));
+            QVERIFY(WriteFile(file.fileName(), "x\n") && file.open(QIODevice::ReadWrite));
+            QVERIFY(
+                file.setFileTime(QDateTime(day, QTime(12, 0)), QFileDevice::FileModificationTime));
+        }
+        const DayFiles files = ChooseDayFiles(dir.path(), filter, from, to);
+        QTEST(files.names, "names");
+        QTEST(files.skipped, "skipped");
+    }
+
+    // Which names carry a date for their style; only 06.12.2026 is written (the latest that fits).
+    void datesOfNames()
+    {
+        using Row = std::tuple<const char*, const char*, bool>; // style, name, dated
+        for (const auto& [filter, name, dated] :
+             {Row{"*.log", "ex261206.log", false}, Row{"logdd.txt", "log06.txt", false},
+              Row{"*_yyyy-mm-dd.*", "web_2026-12-06", true}, Row{"ddmmyy.log", "061226.log", true},
+              Row{"exyymmdd.log", "ex261399.log", false},
+              Row{"exyymmdd.log", "ex26120x.log", false},
+              Row{"exyymmdd.yyyy", "ex261206.yyyy", true}, Row{"*yymmdd*", "261205261206", true}}) {
+            const std::optional<DatedStyle> style = DatedStyle::From(filter);
+            QCOMPARE(style ? style->DateOf(name).value_or(QDate()) : QDate(),
+                     dated ? QDate(2026, 12, 6) : QDate());
+        }
+    }
+
     // Many stars against a long name stay quick; fuzz_patterns compares every style and name
     // with the matching rules written out.
     void manyStars()
@@ -60,6 +128,7 @@ private Q_SLOTS:
         QVERIFY(MatchesPattern(as + u'b', "*a*a*a*a*a*a*a*a*a*a*a*a*b"));
         QVERIFY(!MatchesPattern(as, "*a*a*a*a*a*a*a*a*a*a*a*a*b"));
         QVERIFY(MatchesPattern(as, "*a*a*a*a*a*a*a*a*.*.*.*"));
+        QVERIFY(!DatedStyle::From("*yyyy*mm*dd*.log")->DateOf(QString(250, u'1')));
     }
 };
 

@@ -1,5 +1,4 @@
 #include "TestFiles.h"
-#include "folders/DatedStyle.h"
 #include "reading/AppendNewLines.h"
 #include "reading/Monitor.h"
 #include "reading/ShowTail.h"
@@ -252,22 +251,6 @@ private Q_SLOTS:
         m_monitor->Poll();
         QCOMPARE(Shown(), (QStringList{"l2", "l3", "l4"}));
         QCOMPARE(m_list.SearchPosition, 0);
-    }
-
-    // Which names carry a date for their style; only 06.12.2026 is written.
-    void datesOfNames()
-    {
-        using Row = std::tuple<const char*, const char*, bool>; // style, name, dated
-        for (const auto& [filter, name, dated] :
-             {Row{"*.log", "ex261206.log", false}, Row{"logdd.txt", "log06.txt", false},
-              Row{"*_yyyy-mm-dd.*", "web_2026-12-06", true}, Row{"ddmmyy.log", "061226.log", true},
-              Row{"exyymmdd.log", "ex261399.log", false},
-              Row{"exyymmdd.log", "ex26120x.log", false},
-              Row{"exyymmdd.yyyy", "ex261206.yyyy", true}}) {
-            const std::optional<DatedStyle> style = DatedStyle::From(filter);
-            QCOMPARE(style ? style->DateOf(name).value_or(QDate()) : QDate(),
-                     dated ? QDate(2026, 12, 6) : QDate());
-        }
     }
 
     void follows_data()

@@ -1,5 +1,5 @@
-// Searching a folder's days: which files a date range takes, and what the worker hands over
-// for them, file by file, as the output window will show it.
+// Searching a folder's days: what the worker hands over for the chosen files, file by file, as
+// the output window will show it.
 #include "TestFiles.h"
 #include "base/LogText.h"
 #include "search/DaySearch.h"
@@ -9,7 +9,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-using search::DayFiles;
 using search::DaySearch;
 
 namespace
@@ -44,60 +43,10 @@ class tst_DaySearch : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void choose_data();
-    void choose();
     void search_data();
     void search();
     void cancel();
 };
-
-void tst_DaySearch::choose_data()
-{
-    QTest::addColumn<QString>("filter");
-    QTest::addColumn<QDate>("from");
-    QTest::addColumn<QDate>("to");
-    QTest::addColumn<QStringList>("names");
-    QTest::addColumn<qsizetype>("skipped");
-    const QDate d1(2026, 12, 1), d3(2026, 12, 3);
-    QTest::newRow("name dates, both ends included")
-        << "exyymmdd.log" << d1 << d3 << QStringList{"ex261201.log", "EX261202.LOG", "ex261203.log"}
-        << qsizetype(2);
-    QTest::newRow("a long style, over a month end")
-        << "WEBEXTDyyyymmdd.log" << QDate(2026, 11, 30) << d1
-        << QStringList{"WEBEXTD20261130.log", "WEBEXTD20261201.log"} << qsizetype(0);
-    QTest::newRow("a range that ends before it starts")
-        << "exyymmdd.log" << d3 << d1 << QStringList{} << qsizetype(2);
-    QTest::newRow("modification dates, oldest first")
-        << "access.log" << QDate(2026, 11, 20) << d3
-        << QStringList{"access-b.log", "access.log", "access-a.log"} << qsizetype(0);
-}
-
-void tst_DaySearch::choose()
-{
-    QFETCH(QString, filter);
-    QFETCH(QDate, from);
-    QFETCH(QDate, to);
-    QTemporaryDir dir;
-    for (int day = 20; day <= 30; ++day)
-        WriteFile(dir.filePath(QStringLiteral("ex2611%1.log").arg(day)), "x\n");
-    for (const char* name :
-         {"ex261201.log", "EX261202.LOG", "ex261203.log", "ex261204.log", "ex261399.log",
-          "ex-undated.log", "WEBEXTD20261130.log", "WEBEXTD20261201.log", "WEBEXTD20261202.log"})
-        WriteFile(dir.filePath(QLatin1String(name)), "x\n");
-    // An undated style: the day of the last change counts.
-    const QList<std::pair<const char*, QDate>> changed = {{"access.log", QDate(2026, 12, 2)},
-                                                          {"access-a.log", QDate(2026, 12, 3)},
-                                                          {"access-b.log", QDate(2026, 11, 20)},
-                                                          {"access-c.log", QDate(2026, 12, 4)}};
-    for (const auto& [name, day] : changed) {
-        QFile file(dir.filePath(QLatin1String(name)));
-        QVERIFY(WriteFile(file.fileName(), "x\n") && file.open(QIODevice::ReadWrite));
-        QVERIFY(file.setFileTime(QDateTime(day, QTime(12, 0)), QFileDevice::FileModificationTime));
-    }
-    const DayFiles files = search::ChooseDayFiles(dir.path(), filter, from, to);
-    QTEST(files.names, "names");
-    QTEST(files.skipped, "skipped");
-}
 
 void tst_DaySearch::search_data()
 {
@@ -156,13 +105,15 @@ void tst_DaySearch::search()
     }
     QFETCH(qint64, block);
     QFETCH(qsizetype, limit);
-    DaySearch search;
-    search.SetBlockSize(block);
-    search.SetLineLimit(limit);
-    const Result result = Run(search, dir.path(), files, text);
-    QTEST(result.lines.join(u" | "), "shown");
-    QVERIFY(!result.cancelled);
-    QVERIFY(!search.Running());
+    for (const qint64 size : {block, qint64(1)}) { // also with a seam after every byte
+        DaySearch search;
+        search.SetBlockSize(size);
+        search.SetLineLimit(limit);
+        const Result result = Run(search, dir.path(), files, text);
+        QTEST(result.lines.join(u" | "), "shown");
+        QVERIFY(!result.cancelled);
+        QVERIFY(!search.Running());
+    }
 }
 
 void tst_DaySearch::cancel()

@@ -1,0 +1,30 @@
+#include "folders/DayFiles.h"
+
+#include "folders/DatedStyle.h"
+#include "folders/FileListing.h"
+#include "folders/FilterPattern.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+DayFiles ChooseDayFiles(const QString& folder, const QString& filter, const QDate& from,
+                        const QDate& to)
+{
+    DayFiles chosen;
+    const std::optional<QString> pattern = FilterToPattern(filter);
+    if (!pattern)
+        return chosen;
+    QList<DatedFile> files;
+    if (const std::optional<DatedStyle> dated = DatedStyle::From(filter)) {
+        files = ListDatedFiles(folder, *dated, *pattern, &chosen.skipped);
+    } else {
+        for (const QString& name : ListMatchingFiles(folder, *pattern))
+            files.append({QFileInfo(QDir(folder).filePath(name)).lastModified().date(), name});
+        SortByDate(files);
+    }
+    for (const DatedFile& file : files) {
+        if (file.date >= from && file.date <= to)
+            chosen.names.append(file.name);
+    }
+    return chosen;
+}

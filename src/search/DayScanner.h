@@ -1,0 +1,72 @@
+#pragma once
+
+#include "base/LineMatcher.h"
+#include "reading/LineAssembly.h"
+#include "reading/OutputModel.h"
+
+#include <QByteArrayView>
+#include <QString>
+
+#include <utility>
+#include <vector>
+
+namespace search
+{
+
+// Lines for the output list, in order: either lines that hold the search text, or headings
+// and notes around them.
+struct DayBatch {
+    OutputBatch lines;
+    bool matches = false;
+};
+
+// What a search of days shows, made from the files' bytes: per file with matches a heading and
+// the matching lines, per file that cannot be opened a heading with the reason, then a closing
+// line. The lines are made as Tail makes them, and a line holds the text when the search
+// dialog would count it. It reads nothing itself: each file's bytes come in through Feed, and
+// what is ready to show waits for Take. It stops at a bound of lines, keeping room for the
+// lines that close the search.
+class DayScanner
+{
+public:
+    DayScanner(const QString& text, qsizetype lineLimit);
+
+    // A file from byte 0 on: its name as shown, its bytes in pieces of any size, its end. `cut`:
+    // the bytes stop before the file's end, so the text after the last break is no line.
+    void BeginFile(const QString& shownName);
+    void Feed(QByteArrayView bytes);
+    void EndFile(bool cut);
+    void Unreadable(const QString& shownName, const QString& reason);
+    // The closing lines; `undated`: files left out for a name without a valid date.
+    void Close(bool cancelled, qsizetype undated);
+
+    // The batches ready to be shown, in order.
+    std::vector<DayBatch> Take() { return std::exchange(m_ready, {}); }
+    // The bound is reached: no more lines are taken.
+    bool Full() const { return m_full; }
+    qint64 BytesFed() const { return m_bytes; }
+
+private:
+    void Note(const QString& line);
+    void Make(QByteArrayView bytes);
+    void FindAround(QByteArrayView lines);
+    void Hold(QByteArrayView line);
+
+    const LineMatcher m_matcher;
+    const bool m_byteScan;
+    const qsizetype m_lineLimit;
+    modMain::LineMaker m_lines{modMain::NulByte::Skipped};
+    OutputBatch m_made;
+    // The current file's matching lines, until its heading is known.
+    std::vector<OutputBatch> m_held;
+    qsizetype m_heldLines = 0;
+    QString m_shown;
+    DayBatch m_notes;
+    std::vector<DayBatch> m_ready;
+    qsizetype m_sent = 0; // lines ready or noted
+    qsizetype m_searched = 0;
+    qint64 m_bytes = 0;
+    bool m_full = false;
+};
+
+} // namespace search
