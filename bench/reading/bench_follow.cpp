@@ -147,8 +147,7 @@ std::vector<double> Latencies(const QString& path, int lines, bool notifications
         }
     };
     QProcess writer;
-    writer.start(QStringLiteral(LOG_WRITER),
-                 {path, QString::number(lines), QStringLiteral("paced")});
+    writer.start(QStringLiteral(PACED_WRITER), {path, QString::number(lines)});
     writer.waitForStarted();
     RunUntil([&] { return int(delays.size()) >= lines; }, lines * 2000 + 5000);
     writer.waitForFinished();

@@ -79,7 +79,8 @@ private Q_SLOTS:
         QVERIFY(shown.isNull() || messages.shown[0].text.contains("Download version " + shown));
     }
 
-    // The web address goes to the desktop's opener and About stays open; Escape closes it.
+    // The web address goes to the desktop's opener and About stays open; Escape closes it, and
+    // so does Return (OK).
     void aboutWindow()
     {
         FakeOpener opener;
@@ -89,6 +90,9 @@ private Q_SLOTS:
         QCOMPARE(opener.opened, QStringList("https://example.org/t"));
         QVERIFY(about.isVisible());
         QTest::keyClick(&about, Qt::Key_Escape);
+        QVERIFY(!about.isVisible());
+        about.show();
+        QTest::keyClick(&about, Qt::Key_Return);
         QVERIFY(!about.isVisible());
 
         // One picture in the menu, on the main window and in About.

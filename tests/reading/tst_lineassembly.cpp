@@ -69,18 +69,6 @@ private Q_SLOTS:
         const qint64 count = modMain::ReadTail(path, buffer, 16, {}, &at);
         QTEST(Shown(buffer, count, at), "shown");
     }
-
-    // A delivery that claims to continue but does not begin with the held-back byte starts
-    // afresh instead of dropping a byte of another content.
-    void heldByteChecked()
-    {
-        modMain::LineMaker maker(modMain::NulByte::Character);
-        OutputBatch lines;
-        maker.Feed("ab", {0, 'c', false}, lines);
-        maker.Feed("xd\ne\n", {2, -1, true}, lines);
-        QCOMPARE(lines.size(), 1);
-        QCOMPARE(lines.Line(0), "e");
-    }
 };
 
 QTEST_GUILESS_MAIN(TestLineAssembly)

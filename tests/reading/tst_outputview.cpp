@@ -64,7 +64,6 @@ private Q_SLOTS:
         auto row = [](const char* gestures, int marked) {
             QTest::newRow(gestures) << gestures << marked;
         };
-        row("c3", 1);
         row("c3 C5 C3", 1);
         row("c3 S7", 5);
         row("c2 C5 B8", 5);

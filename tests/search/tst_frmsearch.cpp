@@ -1,17 +1,15 @@
-#include "FakeMessageBox.h"
+#include "MainWindowTest.h"
 #include "reading/OutputView.h"
 #include "search/frmSearch.h"
-#include "shell/frmMain.h"
-
-#include <QAccessible>
-#include <QTest>
 
 // The search dialog over the main window's output list.
-class TestFrmSearch : public QObject
+class TestFrmSearch : public QObject, MainWindowTest
 {
     Q_OBJECT
 
 private Q_SLOTS:
+    void init() { m_dir = std::make_unique<QTemporaryDir>(); }
+
     void steps_data()
     {
         QTest::addColumn<QList<QByteArray>>("lines"); // repeated `times`
@@ -51,10 +49,9 @@ private Q_SLOTS:
         QFETCH(QList<QByteArray>, lines);
         QFETCH(int, times);
         QFETCH(QStringList, steps);
-        FakeMessageBox messages;
-        frmMain main(messages, QDir::tempPath());
+        Load();
+        frmMain& main = *m_window;
         OutputList* list = main.findChild<OutputView*>()->List();
-        main.show();
         OutputBatch batch;
         for (int i = 0; i < times; ++i)
             for (const QByteArray& line : lines)
@@ -84,26 +81,15 @@ private Q_SLOTS:
                 marks << QString::number(i);
         shown << QString::number(list->Current()) << marks.join(u' ');
         QTEST(shown.join(u" | "), "state");
-        // Assistive tools see the same marks.
-        QList<int> marked;
-        for (int i = 0; i < list->Count(); ++i)
-            if (list->IsSelected(i))
-                marked << i;
-        QCOMPARE(QAccessible::queryAccessibleInterface(main.findChild<OutputView*>())
-                     ->tableInterface()
-                     ->selectedRows(),
-                 marked);
     }
 
     // Each step brings its match to rows of the list that the dialog leaves free, and the
     // current match is painted unlike the other marked lines while the dialog has the focus.
     void stepsClearOfDialog()
     {
-        FakeMessageBox messages;
-        frmMain main(messages, QDir::tempPath());
+        Load();
+        frmMain& main = *m_window;
         auto* view = main.findChild<OutputView*>();
-        main.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&main));
         OutputBatch batch;
         for (int i = 0; i < 400; ++i)
             batch.Add(QByteArray(i > 50 && i % 7 == 3 ? "match " : "line ") +

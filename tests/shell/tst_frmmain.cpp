@@ -1,44 +1,14 @@
-#include "FakeMessageBox.h"
-#include "TestFiles.h"
-#include "shell/ConfigFile.h"
+#include "MainWindowTest.h"
 #include "shell/WindowState.h"
-#include "shell/frmMain.h"
-
-#include <QTest>
-#include <QtWidgets>
 
 #include <sys/stat.h>
 
 // The main window driven as a user does.
-class TestFrmMain : public QObject
+class TestFrmMain : public QObject, MainWindowTest
 {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    FakeMessageBox m_messages;
-    std::unique_ptr<frmMain> m_window;
-
-    template <class T = QPushButton> T* Get(const char* n) { return m_window->findChild<T*>(n); }
-    QString Path(const QString& name) const { return m_dir->filePath(name); }
     QListWidget* Files() { return Get<QListWidget>("File1"); }
-
-    // Starts the window with these folders, or on the configuration file as it is.
-    void Load(const QList<LogFolder>& folders = {})
-    {
-        if (!folders.isEmpty())
-            QVERIFY(WriteFile(Path("tarvisk.ini"), config::FormatConfigFile("vi", true, folders)));
-        m_messages.shown.clear();
-        m_window = std::make_unique<frmMain>(m_messages, m_dir->path());
-        QVERIFY(m_window->Form_Load());
-        m_window->show();
-    }
-
-    void Click(const char* list, int row)
-    {
-        auto* view = Get<QAbstractItemView>(list);
-        const QPoint at = view->visualRect(view->model()->index(row, 0)).center();
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
-    }
 
     QStringList Texts(const char* list)
     {

@@ -1,41 +1,17 @@
-#include "FakeLauncher.h"
-#include "FakeMessageBox.h"
-#include "TestFiles.h"
-#include "shell/ConfigFile.h"
+#include "MainWindowTest.h"
 #include "shell/QtMessageBox.h"
-#include "shell/frmMain.h"
 
 #include <QSignalSpy>
-#include <QTest>
-#include <QtWidgets>
 
 // What keyboard users, screen readers and desktop automation meet in the windows.
-class TestWindowAccess : public QObject
+class TestWindowAccess : public QObject, MainWindowTest
 {
     Q_OBJECT
-
-    std::unique_ptr<QTemporaryDir> m_dir;
-    FakeMessageBox m_messages;
-    FakeLauncher m_launcher;
-    std::unique_ptr<frmMain> m_w;
-
-    // The main window on these folders, shown and active.
-    void Load(const QList<LogFolder>& folders = {})
-    {
-        QVERIFY(WriteFile(m_dir->filePath("tarvisk.ini"),
-                          config::FormatConfigFile("vi", false, folders)));
-        m_w = std::make_unique<frmMain>(m_messages, m_dir->path());
-        m_w->SetLauncher(m_launcher);
-        QVERIFY(m_w->Form_Load());
-        m_w->show();
-        m_w->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_w.get()));
-    }
 
 private Q_SLOTS:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
     void init() { m_dir = std::make_unique<QTemporaryDir>(); }
-    void cleanup() { m_w.reset(); }
+    void cleanup() { m_window.reset(); }
 
     // Every command has its Alt key; each runs its control's command. Filter takes the focus.
     void accelerators_data()
@@ -56,7 +32,7 @@ private Q_SLOTS:
         QFETCH(QChar, key);
         QFETCH(QString, control);
         Load();
-        auto* target = m_w->findChild<QWidget*>(control);
+        auto* target = Get<QWidget>(qPrintable(control));
         target->setEnabled(true); // the file commands wait for a chosen file
         auto* button = qobject_cast<QAbstractButton*>(target);
         QSignalSpy pressed(button ? button : target,
@@ -66,7 +42,7 @@ private Q_SLOTS:
             if (QWidget* modal = QApplication::activeModalWidget())
                 modal->close();
         });
-        QTest::keyClick(m_w.get(), Qt::Key(key.unicode()), Qt::AltModifier);
+        QTest::keyClick(m_window.get(), Qt::Key(key.unicode()), Qt::AltModifier);
         if (button)
             QTRY_COMPARE(pressed.size(), 1);
         else
@@ -76,15 +52,13 @@ private Q_SLOTS:
     // Esc stops following from the main window; in the search dialog it closes only the dialog.
     void escape()
     {
-        QVERIFY(WriteFile(m_dir->filePath("ex261206.log"), "a\n"));
+        QVERIFY(WriteFile(Path("ex261206.log"), "a\n"));
         Load({{"Web", m_dir->path(), "ex*.log"}});
-        frmMain& window = *m_w;
-        auto* folders = window.findChild<QTreeWidget*>("ListView1");
-        QTest::mouseClick(folders->viewport(), Qt::LeftButton, {},
-                          folders->visualItemRect(folders->topLevelItem(0)).center());
-        window.findChild<QListWidget*>("File1")->setCurrentRow(0);
+        frmMain& window = *m_window;
+        Click("ListView1", 0);
+        Get<QListWidget>("File1")->setCurrentRow(0);
         QTest::keyClick(&window, Qt::Key_C, Qt::AltModifier);
-        auto* stop = window.findChild<QPushButton*>("cmdStop");
+        auto* stop = Get("cmdStop");
         QTRY_VERIFY(stop->isEnabled());
         QTest::keyClick(&window, Qt::Key_S, Qt::AltModifier);
         QTRY_VERIFY(window.findChild<QDialog*>());
@@ -96,7 +70,7 @@ private Q_SLOTS:
         QVERIFY(stop->isEnabled() && window.Following());
         window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window));
-        QTest::keyClick(window.findChild<QWidget*>("lstRows"), Qt::Key_Escape);
+        QTest::keyClick(Get<QWidget>("lstRows"), Qt::Key_Escape);
         QVERIFY(!stop->isEnabled() && !window.Following());
     }
 
@@ -105,9 +79,9 @@ private Q_SLOTS:
     {
         const QString longPath = QStringLiteral("/srv/logs/") + QString(120, u'w');
         Load({{"Web", longPath, "ex.log"}});
-        frmMain& window = *m_w;
+        frmMain& window = *m_window;
         for (const char* button : {"cmdAdd", "cmdSearch"})
-            window.findChild<QPushButton*>(QString::fromLatin1(button))->click();
+            Get(button)->click();
         QCOMPARE(window.findChildren<QDialog*>().size(), 2);
         const auto named = [](const QWidget* w) {
             const QString name = w->objectName();
@@ -122,13 +96,12 @@ private Q_SLOTS:
         // Tab leaves the output list instead of moving its current line.
         window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window));
-        window.findChild<QWidget*>("lstRows")->setFocus();
+        Get<QWidget>("lstRows")->setFocus();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("cmdClear"));
         // Tab walks the main window's controls in this order.
         QStringList order;
-        for (QWidget* w = window.findChild<QWidget*>("ListView1"); order.size() < 18;
-             w = w->nextInFocusChain())
+        for (QWidget* w = Get<QWidget>("ListView1"); order.size() < 18; w = w->nextInFocusChain())
             if (named(w) && w->window() == &window)
                 order << w->objectName();
         QCOMPARE(order.join(u' '),
@@ -137,7 +110,7 @@ private Q_SLOTS:
                                 "cmdCopy cmdSearch chkDivider txtFilter cmdAbout "
                                 "cmdQuit cmdOpen"));
 
-        auto* list = window.findChild<QTreeWidget*>(QStringLiteral("ListView1"));
+        auto* list = Get<QTreeWidget>("ListView1");
         const QPoint at = list->visualRect(list->model()->index(0, 1)).center();
         QHelpEvent tip(QEvent::ToolTip, at, list->viewport()->mapToGlobal(at));
         QApplication::sendEvent(list->viewport(), &tip);
