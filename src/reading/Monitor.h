@@ -76,7 +76,6 @@ public:
     // Ends the run at once, without another read. The previous day's file, watched since a
     // move, shows its unterminated last line and is no longer watched.
     void Stop();
-    const QString& Path() const { return m_path; }
 
     // The output list's bound: past `limit` lines the oldest `drop` go at once.
     void SetBound(qsizetype limit, qsizetype drop);
