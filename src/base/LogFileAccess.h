@@ -13,8 +13,9 @@ struct AccessWatch {
 };
 
 // Read-only access to a log file that its writer keeps appending to. Every platform difference
-// of the readers lives in LogFileAccess.cpp. Only regular files open: a FIFO, a device or a
-// folder fails at once, without blocking. Sizes and positions are 64-bit.
+// of the readers lives in one file, LogFileAccess_posix.cpp (a port adds its own). Only regular
+// files open: a FIFO, a device or a folder fails at once, without blocking. Sizes and positions
+// are 64-bit.
 class LogFileAccess
 {
 public:

@@ -5,9 +5,9 @@
 // What a message box shows and which button closed it. The logic asks through MessageBox so
 // that tests answer with a fake instead of a modal window.
 struct Message {
-    enum class Icon { None, Information, Exclamation, Critical, Question };
+    enum class Icon { None, Information, Exclamation, Question };
     // RetryQuitCancel: Retry, "Quit without saving" (answered Discard) and Cancel.
-    enum class Buttons { Ok, OkCancel, YesNo, SaveDiscardCancel, RetryQuitCancel };
+    enum class Buttons { Ok, YesNo, SaveDiscardCancel, RetryQuitCancel };
 
     QString text;
     QString title = QStringLiteral("Tarvisk");

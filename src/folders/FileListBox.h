@@ -13,13 +13,11 @@ class FileListBox : public QListWidget
 public:
     explicit FileListBox(QWidget* parent = nullptr); // the current folder, pattern "*.*"
 
-    QString Path() const { return m_path; }
     enum class Listing { Read, Missing, Unreadable };
     // Missing, and the list stays as it was, when `folder` does not exist or is not a folder;
     // Unreadable, and the list is empty, when it exists but cannot be read.
     Listing SetPath(const QString& folder);
 
-    QString Pattern() const { return m_pattern; }
     void SetPattern(const QString& pattern); // shows the folder's files that match it
 
     // The selected file's name without folder; empty when none is selected and for a name that

@@ -10,9 +10,9 @@
 #include <algorithm>
 #include <vector>
 
-// Reading the folder is the one platform-dependent step. ReadFolder appends the names of the
-// regular files and returns false when the folder cannot be opened.
-#ifdef Q_OS_UNIX
+// Reading the folder is the one platform-dependent step (POSIX here; a port replaces
+// ReadFolder). ReadFolder appends the names of the regular files and returns false when the
+// folder cannot be opened.
 #include <dirent.h>
 #include <sys/stat.h>
 
@@ -46,27 +46,6 @@ bool ReadFolder(const QString& folder, QStringList& names)
 }
 
 } // namespace
-#else
-#include <QDirIterator>
-
-namespace
-{
-
-bool ReadFolder(const QString& folder, QStringList& names)
-{
-    if (!QFileInfo(folder).isDir())
-        return false;
-    // Files without System: regular files and links to them, no devices, FIFOs or sockets.
-    QDirIterator it(folder, QDir::Files | QDir::Hidden);
-    while (it.hasNext()) {
-        it.next();
-        names.append(it.fileName());
-    }
-    return true;
-}
-
-} // namespace
-#endif
 
 namespace
 {

@@ -84,7 +84,6 @@ public:
     // Ends the run at once, without another read: the one way to stop it. The previous day's
     // file, watched since a move, shows its unterminated last line and is no longer watched.
     void Stop();
-    const QString& Path() const { return m_path; }
     // What this monitor's reads cost; benchmarks and tests watch it.
     AccessWatch& Access() { return m_access; }
 

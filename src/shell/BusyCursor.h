@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCursor>
 #include <QGuiApplication>
 
 // Shows the busy pointer for as long as it lives, so that every path out of a long step,

@@ -16,8 +16,6 @@ QMessageBox::Icon ToQt(Message::Icon icon)
         return QMessageBox::Information;
     case Message::Icon::Exclamation:
         return QMessageBox::Warning;
-    case Message::Icon::Critical:
-        return QMessageBox::Critical;
     case Message::Icon::Question:
         return QMessageBox::Question;
     case Message::Icon::None:
@@ -29,8 +27,6 @@ QMessageBox::Icon ToQt(Message::Icon icon)
 QMessageBox::StandardButtons ToQt(Message::Buttons buttons)
 {
     switch (buttons) {
-    case Message::Buttons::OkCancel:
-        return QMessageBox::Ok | QMessageBox::Cancel;
     case Message::Buttons::YesNo:
         return QMessageBox::Yes | QMessageBox::No;
     case Message::Buttons::SaveDiscardCancel:

@@ -1,0 +1,85 @@
+// LogFileAccess on POSIX. A port to another platform adds its own file in place of this one.
+#include "LogFileAccess.h"
+
+#include <QFile>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+bool LogFileAccess::Open(const QString& path)
+{
+    Close();
+    if (m_watch && m_watch->beforeOpen)
+        m_watch->beforeOpen(path);
+    m_error = QStringLiteral("Invalid file name");
+    if (path.contains(QChar(0)))
+        return false;
+    const QByteArray native = QFile::encodeName(path);
+    // O_NONBLOCK: opening a FIFO without a writer must not wait for one.
+    int fd;
+    do {
+        fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        m_error = qt_error_string(errno);
+        return false;
+    }
+    struct stat status;
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        m_error = QStringLiteral("Not a regular file");
+        return false;
+    }
+    m_error.clear();
+    m_handle = fd;
+    return true;
+}
+
+void LogFileAccess::Close()
+{
+    if (m_handle != -1)
+        ::close(int(m_handle));
+    m_handle = -1;
+}
+
+qint64 LogFileAccess::Size() const
+{
+    struct stat status;
+    if (m_handle == -1 || ::fstat(int(m_handle), &status) != 0)
+        return 0;
+    return status.st_size;
+}
+
+qint64 LogFileAccess::ReadAt(qint64 pos, char* into, qint64 n)
+{
+    if (m_handle == -1 || pos < 0)
+        return -1;
+    qint64 done = 0;
+    ssize_t got = 0;
+    while (done < n) {
+        got = ::pread(int(m_handle), into + done, size_t(n - done), off_t(pos + done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        done += got;
+    }
+    if (m_watch)
+        m_watch->bytesRead += done;
+    return done > 0 || got == 0 ? done : -1;
+}
+
+LogFileAccess::Status LogFileAccess::Stat(const QString& path)
+{
+    Status status;
+    struct stat info;
+    if (path.contains(QChar(0)) || ::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return status;
+    status.exists = true;
+    status.size = info.st_size;
+    status.modified = qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    status.device = info.st_dev;
+    status.inode = info.st_ino;
+    return status;
+}
