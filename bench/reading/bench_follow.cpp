@@ -40,7 +40,7 @@ public:
     }
 };
 
-struct Window final : FollowWindow {
+struct Window final : reading::FollowWindow {
     QString FilterText() const override { return QStringLiteral("*"); }
     void ShowFileSize(const QString&) override {}
 };
@@ -94,12 +94,12 @@ bool Append(const QString& path, const QByteArray& bytes)
 // A follow with its output view shown, as in the main window.
 struct Follow {
     Window window;
-    SystemClock clock;
-    OutputList list;
-    OutputView view;
+    reading::SystemClock clock;
+    reading::OutputList list;
+    reading::OutputView view;
     modMain::Settings settings;
-    modMain::ReadingStore readings;
-    Monitor monitor{list, window, clock, settings, readings};
+    reading::ReadingStore readings;
+    reading::Monitor monitor{list, window, clock, settings, readings};
     explicit Follow(bool notifications = true)
     {
         view.SetList(&list);
@@ -215,7 +215,7 @@ private:
 class RowCounter
 {
 public:
-    RowCounter(OutputList& list, const QByteArray& prefix)
+    RowCounter(reading::OutputList& list, const QByteArray& prefix)
     {
         m_connection =
             QObject::connect(list.Model(), &QAbstractItemModel::rowsInserted,

@@ -48,11 +48,11 @@ QByteArray LogBytes(qint64 size)
 
 void BenchTail(const char* name, const QString& path)
 {
-    OutputList list;
+    reading::OutputList list;
     const double ours = MedianMs(50, [&] {
         const qint64 tail = modMain::Settings().TailBytes;
         QByteArray buffer(tail + 1, '\0');
-        modMain::ShowTail(buffer, modMain::ReadTail(path, buffer, tail, {}), list);
+        reading::ShowTail(buffer, reading::ReadTail(path, buffer, tail, {}), list);
     });
     const double tool = MedianMs(30, [&] {
         QProcess tail;
@@ -85,9 +85,9 @@ void BenchTails()
     BenchTail("5gib_sparse", huge);
 }
 
-OutputBatch Batch(qsizetype first)
+reading::OutputBatch Batch(qsizetype first)
 {
-    OutputBatch batch;
+    reading::OutputBatch batch;
     for (qsizetype i = first; i < first + LinesPerBatch; ++i)
         batch.Add(LogLine(i));
     return batch;
@@ -95,7 +95,7 @@ OutputBatch Batch(qsizetype first)
 
 void BenchModel()
 {
-    std::vector<OutputBatch> batches;
+    std::vector<reading::OutputBatch> batches;
     for (qsizetype first = 0; first < 10 * LinesPerBatch; first += LinesPerBatch)
         batches.push_back(Batch(first));
     malloc_trim(0);
@@ -103,7 +103,7 @@ void BenchModel()
     QElapsedTimer timer;
     timer.start();
     {
-        OutputList list;
+        reading::OutputList list;
         for (qsizetype i = 0; i < Lines / LinesPerBatch; ++i)
             list.Append(batches[size_t(i) % batches.size()]);
         Figure("append_5m_lines_model", Seconds(timer), "s");
@@ -114,11 +114,11 @@ void BenchModel()
 
 void BenchView()
 {
-    std::vector<OutputBatch> batches;
+    std::vector<reading::OutputBatch> batches;
     for (qsizetype first = 0; first < 10 * LinesPerBatch; first += LinesPerBatch)
         batches.push_back(Batch(first));
-    OutputList list;
-    OutputView view;
+    reading::OutputList list;
+    reading::OutputView view;
     view.SetList(&list);
     view.resize(800, 600);
     view.show();

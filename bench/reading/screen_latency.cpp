@@ -19,7 +19,7 @@
 namespace
 {
 
-struct Window final : FollowWindow {
+struct Window final : reading::FollowWindow {
     QString FilterText() const override { return QStringLiteral("*"); }
     void ShowFileSize(const QString&) override {}
 };
@@ -28,7 +28,7 @@ struct Window final : FollowWindow {
 class PaintWatch : public QObject
 {
 public:
-    PaintWatch(OutputView& view, QEventLoop& loop) : m_view(view), m_loop(loop)
+    PaintWatch(reading::OutputView& view, QEventLoop& loop) : m_view(view), m_loop(loop)
     {
         view.viewport()->installEventFilter(this);
     }
@@ -45,7 +45,7 @@ protected:
 private:
     bool Shown() const
     {
-        OutputList* list = m_view.List();
+        reading::OutputList* list = m_view.List();
         for (qsizetype i = list->Count() - 1; i >= 0 && i >= list->Count() - 3; --i) {
             const QModelIndex row = list->Model()->index(int(i), 0);
             if (list->Text(i).endsWith(text) &&
@@ -54,7 +54,7 @@ private:
         }
         return false;
     }
-    OutputView& m_view;
+    reading::OutputView& m_view;
     QEventLoop& m_loop;
 };
 
@@ -75,16 +75,16 @@ int main(int argc, char** argv)
         return 2;
     }
     const QStringList args = app.arguments();
-    OutputList list;
-    OutputView view;
+    reading::OutputList list;
+    reading::OutputView view;
     view.SetList(&list);
     view.resize(800, 400);
     view.show();
     Window window;
-    SystemClock clock;
+    reading::SystemClock clock;
     const modMain::Settings settings;
-    modMain::ReadingStore readings;
-    Monitor monitor(list, window, clock, settings, readings);
+    reading::ReadingStore readings;
+    reading::Monitor monitor(list, window, clock, settings, readings);
     monitor.Start(args[2]);
 
     QEventLoop painted;

@@ -165,8 +165,8 @@ private:
             refs.write("5");
     }
 
-    OutputList list;
-    OutputView view;
+    reading::OutputList list;
+    reading::OutputView view;
     search::DayResults results{list};
 };
 

@@ -41,7 +41,7 @@ double Median(std::vector<double> times)
     return times[times.size() / 2];
 }
 
-void BenchCount(OutputList& list, OutputView& view, const QString& file)
+void BenchCount(reading::OutputList& list, reading::OutputView& view, const QString& file)
 {
     QString status;
     QByteArray counted;
@@ -67,11 +67,11 @@ void BenchCount(OutputList& list, OutputView& view, const QString& file)
     Ratio("search_count_vs_grep", Median(ours) / Median(grep));
 }
 
-void BenchMarked(OutputList& list, OutputView& view)
+void BenchMarked(reading::OutputList& list, reading::OutputView& view)
 {
     Figure("repaint_167k_marks_ms", MedianMs(9, [&] { view.viewport()->repaint(); }), "ms");
     // One second of a 100 KB/s log, shown as following shows it.
-    OutputBatch batch;
+    reading::OutputBatch batch;
     for (qsizetype i = 0; i < 800; ++i)
         batch.Add(WebLogLine(Lines + i));
     Figure("append_batch_with_167k_marks_ms",
@@ -87,7 +87,7 @@ void BenchMarked(OutputList& list, OutputView& view)
            MedianMs(101, [&] { search::Press(list, Text, search::Mode::Step); }), "ms");
 }
 
-void BenchCopy(OutputList& list, OutputView& view)
+void BenchCopy(reading::OutputList& list, reading::OutputView& view)
 {
     list.SelectAll();
     const qsizetype expected = list.SelectedText().size();
@@ -132,7 +132,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QTemporaryDir dir(QStringLiteral("/tmp/tarvisk-bench-XXXXXX"));
     const QString file = dir.filePath(QStringLiteral("search.log"));
-    OutputBatch batch;
+    reading::OutputBatch batch;
     QByteArray text;
     for (qsizetype i = 0; i < Lines; ++i) {
         batch.Add(WebLogLine(i));
@@ -144,9 +144,9 @@ int main(int argc, char** argv)
         return 1;
     }
     out.close();
-    OutputList list;
+    reading::OutputList list;
     list.Replace(batch);
-    OutputView view;
+    reading::OutputView view;
     view.SetList(&list);
     view.resize(800, 600);
     view.show();

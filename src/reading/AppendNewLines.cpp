@@ -2,7 +2,7 @@
 
 #include "base/LineMatcher.h"
 
-namespace modMain
+namespace reading
 {
 
 QString DividerLine(const QString& stamp)
@@ -42,4 +42,4 @@ bool AppendNewLines(const OutputBatch& lines, const QString& filter, bool useDiv
     return added;
 }
 
-} // namespace modMain
+} // namespace reading

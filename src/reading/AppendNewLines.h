@@ -5,7 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
-namespace modMain
+namespace reading
 {
 
 // Appends the lines an update completed to lstRows: after a divider block when the filter is
@@ -19,4 +19,4 @@ bool AppendNewLines(const OutputBatch& lines, const QString& filter, bool useDiv
 // The divider line written before each update.
 QString DividerLine(const QString& stamp);
 
-} // namespace modMain
+} // namespace reading

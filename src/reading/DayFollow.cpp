@@ -2,6 +2,9 @@
 
 #include "base/LogFileAccess.h"
 
+namespace reading
+{
+
 namespace
 {
 // Listing a folder of thousands of files every second would cost more than following it.
@@ -74,3 +77,5 @@ void DayFollow::MovedTo(const QString& name)
     m_date = m_style.DateOf(name).value_or(m_date);
     m_listed.removeIf([this](auto it) { return it.key() <= m_date; });
 }
+
+} // namespace reading

@@ -8,6 +8,9 @@
 
 #include <optional>
 
+namespace reading
+{
+
 // Finds where a log that starts a new file every day goes on: the earliest file of a later day
 // than the followed one that holds content, up to today, or up to tomorrow while the followed
 // file is today's (a server may name its files by another time zone's date).
@@ -37,3 +40,5 @@ private:
     QMap<QDate, QString> m_listed; // later days' files as the folder listed them
     qint64 m_listedAt = 0;
 };
+
+} // namespace reading

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-namespace modMain
+namespace reading
 {
 
 qsizetype LineStartBefore(QByteArrayView bytes, qsizetype from, qsizetype at)
@@ -93,4 +93,4 @@ void LineMaker::EndLine(OutputBatch& lines)
     m_pending.clear();
 }
 
-} // namespace modMain
+} // namespace reading

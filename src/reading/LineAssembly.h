@@ -5,7 +5,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 
-namespace modMain
+namespace reading
 {
 
 // Where a reader's bytes came from, so that lines can be made across deliveries.
@@ -82,4 +82,4 @@ private:
     int m_held = -1;    // the byte held back at m_next - 1
 };
 
-} // namespace modMain
+} // namespace reading

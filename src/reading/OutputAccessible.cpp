@@ -7,6 +7,9 @@
 #include <QHash>
 #include <QPointer>
 
+namespace reading
+{
+
 namespace
 {
 
@@ -175,7 +178,7 @@ private:
 
 QAccessibleInterface* OutputViewFactory(const QString& className, QObject* object)
 {
-    if (className == QLatin1StringView("OutputView"))
+    if (className == QLatin1StringView(OutputView::staticMetaObject.className()))
         if (auto* view = qobject_cast<OutputView*>(object))
             return new LineTable(view);
     return nullptr;
@@ -191,3 +194,5 @@ void InstallOutputAccessible()
     }();
     Q_UNUSED(installed);
 }
+
+} // namespace reading

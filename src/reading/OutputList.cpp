@@ -4,6 +4,9 @@
 #include "base/MemoryHint.h"
 #include "settings/modMain.h"
 
+namespace reading
+{
+
 OutputList::OutputList(QObject* parent) : QObject(parent) {}
 
 qsizetype OutputList::TextLength(qsizetype i) const
@@ -67,17 +70,14 @@ bool OutputList::EndsWithTailOf(const QString& path) const
     return !path.isEmpty() && m_tailOf == path && m_source == path;
 }
 
-qsizetype OutputList::UnfinishedRow(const QString& path) const
+bool OutputList::CompleteUnfinishedRow(const QString& path, QByteArrayView line)
 {
-    return !path.isEmpty() && path == m_unfinishedOf ? m_unfinished : -1;
-}
-
-void OutputList::FinishRow(QByteArrayView line)
-{
-    if (m_unfinished >= 0)
-        m_model.ReplaceLine(m_unfinished, line);
+    if (path.isEmpty() || path != m_unfinishedOf || m_unfinished < 0)
+        return false;
+    m_model.ReplaceLine(m_unfinished, line);
     m_unfinishedOf.clear();
     m_unfinished = -1;
+    return true;
 }
 
 void OutputList::SelectLines(const QList<qsizetype>& ascendingRows)
@@ -121,3 +121,5 @@ qsizetype OutputList::Bound(qsizetype limit, qsizetype drop)
     m_unfinished = m_unfinished >= gone ? m_unfinished - gone : -1;
     return gone;
 }
+
+} // namespace reading

@@ -8,6 +8,9 @@
 
 #include <utility>
 
+namespace reading
+{
+
 // The output window lstRows as the logic sees it: its lines, each with a selected mark, and
 // one current line. The marks are the selection model that the view shares.
 class OutputList : public QObject
@@ -51,10 +54,10 @@ public:
     // when `unfinishedLastRow`, kept open for following to complete.
     void ShowsTailOf(const QString& path, bool unfinishedLastRow);
     bool EndsWithTailOf(const QString& path) const;
-    // Where the Tail of `path` shows its unterminated last line, -1 when it is gone.
-    qsizetype UnfinishedRow(const QString& path) const;
-    // Puts the completed line in that row's place; the row is no longer open.
-    void FinishRow(QByteArrayView line);
+    // Puts the completed line in the place of the row where the Tail of `path` shows its
+    // unterminated last line; the row is no longer open. False, and nothing changes, when that
+    // row is gone.
+    bool CompleteUnfinishedRow(const QString& path, QByteArrayView line);
 
     void SelectAll() { m_marks.MarkAll(true); }
     // Exactly these lines become selected.
@@ -86,3 +89,5 @@ std::pair<qsizetype, qsizetype> OutputList::SelectWhere(Matches&& matches)
         m_marks.MarkWhere(Count(), [&](qsizetype row) { return matches(m_model.Bytes(row)); });
     return {count, count > 0 ? m_marks.NextMarked(-1) : -1};
 }
+
+} // namespace reading

@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <cstring>
 
+namespace reading
+{
+
 OutputMarks::OutputMarks(OutputModel* model) : QItemSelectionModel(model), m_model(model)
 {
     connect(model, &QAbstractItemModel::rowsInserted, this, &OutputMarks::LinesInserted);
@@ -193,3 +196,5 @@ void OutputMarks::LinesReset()
     m_pressed = QPersistentModelIndex();
     Q_EMIT MarksChanged();
 }
+
+} // namespace reading

@@ -6,6 +6,9 @@
 
 #include <vector>
 
+namespace reading
+{
+
 class OutputModel;
 
 // The selected marks of the output window, one byte a line, as the selection model its view
@@ -86,3 +89,5 @@ template <typename Matches> qsizetype OutputMarks::MarkWhere(qsizetype count, Ma
     Changed();
     return marked;
 }
+
+} // namespace reading

@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <limits>
 
+namespace reading
+{
+
 namespace
 {
 // Large enough that a block's bookkeeping vanishes against its lines, small enough that the
@@ -186,3 +189,5 @@ void OutputModel::TruncateBefore(qsizetype i)
     Block& last = m_blocks.back();
     last.bytes.truncate(m_end - last.start);
 }
+
+} // namespace reading

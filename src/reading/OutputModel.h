@@ -8,6 +8,9 @@
 
 #include <vector>
 
+namespace reading
+{
+
 // Lines on their way into the output window, kept as bytes until the model takes them.
 class OutputBatch
 {
@@ -74,3 +77,5 @@ private:
     qint64 m_end = 0;
     mutable size_t m_lastBlock = 0;
 };
+
+} // namespace reading

@@ -21,6 +21,9 @@
 #include <cmath>
 #include <limits>
 
+namespace reading
+{
+
 namespace
 {
 
@@ -331,3 +334,5 @@ void OutputView::FitRowHeight()
     verticalHeader()->setMinimumSectionSize(height);
     verticalHeader()->setDefaultSectionSize(height);
 }
+
+} // namespace reading

@@ -3,6 +3,9 @@
 #include <QPointer>
 #include <QTableView>
 
+namespace reading
+{
+
 class OutputList;
 
 // The output window lstRows: one column without headers or grid, rows of one fixed height,
@@ -66,3 +69,5 @@ private:
     int m_extent = 0;
     int m_shift = 0;
 };
+
+} // namespace reading

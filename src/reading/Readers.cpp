@@ -6,7 +6,7 @@
 #include <cstring>
 #include <optional>
 
-namespace modMain
+namespace reading
 {
 
 namespace
@@ -218,4 +218,4 @@ qint64 ReadAppended(const QString& Path, QByteArray& Buffer, qint64 Wanted,
     return count;
 }
 
-} // namespace modMain
+} // namespace reading

@@ -13,7 +13,7 @@ struct AccessWatch;
 // The two readers of a log file that is still being written. Both deliver raw bytes into the
 // caller's buffer of Wanted + 1 bytes and never interpret lines; Wanted is the readers' window,
 // the TailBytes setting.
-namespace modMain
+namespace reading
 {
 
 // Sets the caption of lblFileSize.
@@ -69,4 +69,4 @@ qint64 ReadAppended(const QString& Path, QByteArray& Buffer, qint64 Wanted,
                     const SizeCaption& setSize, Delivery* where, FileReading& state,
                     AccessWatch* watch = nullptr);
 
-} // namespace modMain
+} // namespace reading

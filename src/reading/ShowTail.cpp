@@ -1,6 +1,6 @@
 #include "ShowTail.h"
 
-namespace modMain
+namespace reading
 {
 
 namespace
@@ -28,7 +28,7 @@ void ShowTail(const QByteArray& Bytes, qint64 Count, OutputList& lstRows, const 
     ShowLines(Bytes, Count, lstRows, at);
 }
 
-std::optional<QString> TailFile(const QString& Path, const Settings& settings,
+std::optional<QString> TailFile(const QString& Path, const modMain::Settings& settings,
                                 ReadingStore& readings, OutputList& lstRows,
                                 const SizeCaption& setSize)
 {
@@ -55,4 +55,4 @@ std::optional<QString> TailFile(const QString& Path, const Settings& settings,
     return std::nullopt;
 }
 
-} // namespace modMain
+} // namespace reading

@@ -10,7 +10,7 @@
 
 #include <optional>
 
-namespace modMain
+namespace reading
 {
 
 // Replaces the lines of lstRows, in one step, with the lines of the first Count bytes: NUL
@@ -26,8 +26,8 @@ void ShowTail(const QByteArray& Bytes, qint64 Count, OutputList& lstRows, const 
 // from there (its state in `readings`); the last line, when unterminated, stays open for
 // following to complete. Returns why the file could not be opened, and then leaves the list
 // empty; nothing when it was read.
-std::optional<QString> TailFile(const QString& Path, const Settings& settings,
+std::optional<QString> TailFile(const QString& Path, const modMain::Settings& settings,
                                 ReadingStore& readings, OutputList& lstRows,
                                 const SizeCaption& setSize);
 
-} // namespace modMain
+} // namespace reading

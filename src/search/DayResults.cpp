@@ -8,7 +8,8 @@
 namespace search
 {
 
-DayResults::DayResults(OutputList& lstRows, QObject* parent) : QObject(parent), m_lstRows(lstRows)
+DayResults::DayResults(reading::OutputList& lstRows, QObject* parent)
+    : QObject(parent), m_lstRows(lstRows)
 {
     connect(&m_search, &DaySearch::Found, this, &DayResults::Add);
     connect(&m_search, &DaySearch::Finished, this, &DayResults::End);

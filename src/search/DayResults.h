@@ -8,7 +8,10 @@
 #include <QObject>
 #include <QString>
 
+namespace reading
+{
 class OutputList;
+}
 
 namespace search
 {
@@ -28,7 +31,7 @@ class DayResults : public QObject
     Q_OBJECT
 
 public:
-    explicit DayResults(OutputList& lstRows, QObject* parent = nullptr);
+    explicit DayResults(reading::OutputList& lstRows, QObject* parent = nullptr);
 
     // Searches the files of the folder's name style dated from `from` to `to`. Started comes
     // first, before the list changes. An empty text does nothing.
@@ -52,7 +55,7 @@ private:
     void Add(const DayBatch& batch);
     void End(bool cancelled);
 
-    OutputList& m_lstRows;
+    reading::OutputList& m_lstRows;
     DaySearch m_search;
     QString m_text;
     QList<std::pair<qsizetype, qsizetype>> m_matches; // list lines [first, end)

@@ -34,13 +34,13 @@ void DayScanner::Feed(QByteArrayView bytes)
     m_bytes += bytes.size();
     qsizetype from = 0;
     if (!m_lines.AtLineStart()) { // first the end of a line the last bytes began
-        while (from < bytes.size() && !modMain::IsLineBreak(bytes[from]))
+        while (from < bytes.size() && !reading::IsLineBreak(bytes[from]))
             ++from;
         from = qMin(from + 1, bytes.size());
         Make(bytes.first(from));
     }
     qsizetype end = bytes.size();
-    while (end > from && !modMain::IsLineBreak(bytes[end - 1]))
+    while (end > from && !reading::IsLineBreak(bytes[end - 1]))
         --end;
     const QByteArrayView whole = bytes.sliced(from, end - from);
     if (m_byteScan && IsAsciiWithoutNul(whole))
@@ -60,13 +60,13 @@ void DayScanner::EndFile(bool cut)
     if (m_heldLines > 0) {
         Note(m_shown + QStringLiteral(": ") + NumberOf(m_heldLines, "match", "matches"));
         m_ready.push_back(std::exchange(m_notes, {}));
-        for (OutputBatch& lines : m_held)
+        for (reading::OutputBatch& lines : m_held)
             m_ready.push_back({std::move(lines), true});
         m_sent += m_heldLines;
     }
     m_held.clear();
     m_heldLines = 0;
-    m_lines = modMain::LineMaker(modMain::NulByte::Skipped); // a long last line's memory goes
+    m_lines = reading::LineMaker(reading::NulByte::Skipped); // a long last line's memory goes
 }
 
 void DayScanner::Unreadable(const QString& shownName, const QString& reason)
@@ -118,9 +118,9 @@ void DayScanner::Make(QByteArrayView bytes)
 // the text is ASCII.
 void DayScanner::FindAround(QByteArrayView lines)
 {
-    modMain::NextLineBreak breaks(lines);
+    reading::NextLineBreak breaks(lines);
     for (qsizetype hit = m_matcher.FindBytes(lines), from = 0; hit >= 0 && !m_full;) {
-        const qsizetype start = modMain::LineStartBefore(lines, from, hit);
+        const qsizetype start = reading::LineStartBefore(lines, from, hit);
         const qsizetype end = breaks.After(hit);
         Hold(lines.sliced(start, end - start));
         from = end;

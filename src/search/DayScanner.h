@@ -16,7 +16,7 @@ namespace search
 // Lines for the output list, in order: either lines that hold the search text, or headings
 // and notes around them.
 struct DayBatch {
-    OutputBatch lines;
+    reading::OutputBatch lines;
     bool matches = false;
 };
 
@@ -55,10 +55,10 @@ private:
     const LineMatcher m_matcher;
     const bool m_byteScan;
     const qsizetype m_lineLimit;
-    modMain::LineMaker m_lines{modMain::NulByte::Skipped};
-    OutputBatch m_made;
+    reading::LineMaker m_lines{reading::NulByte::Skipped};
+    reading::OutputBatch m_made;
     // The current file's matching lines, until its heading is known.
-    std::vector<OutputBatch> m_held;
+    std::vector<reading::OutputBatch> m_held;
     qsizetype m_heldLines = 0;
     QString m_shown;
     DayBatch m_notes;

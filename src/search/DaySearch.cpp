@@ -20,7 +20,7 @@ namespace
 // takes everything that waits in one go, so this bounds how long it is kept from other events.
 constexpr qint64 MaxInFlight = 2 << 20;
 
-qint64 BatchBytes(const OutputBatch& lines)
+qint64 BatchBytes(const reading::OutputBatch& lines)
 {
     qint64 bytes = 0;
     for (qsizetype i = 0; i < lines.size(); ++i)

@@ -9,7 +9,7 @@ namespace search
 namespace
 {
 
-PressResult Count(OutputList& list, const QString& text)
+PressResult Count(reading::OutputList& list, const QString& text)
 {
     const LineMatcher matcher(text);
     const auto [matches, first] =
@@ -17,7 +17,7 @@ PressResult Count(OutputList& list, const QString& text)
     return Counted(list, text, matches, first);
 }
 
-PressResult Step(OutputList& list)
+PressResult Step(reading::OutputList& list)
 {
     // A step follows the selected marks as they are now, whoever set them.
     const qsizetype next = list.NextSelected(list.SearchPosition);
@@ -35,7 +35,8 @@ QString Caption(Mode mode)
     return mode == Mode::Step ? QStringLiteral("Next match") : QStringLiteral("&Search");
 }
 
-PressResult Counted(OutputList& list, const QString& text, qsizetype matches, qsizetype first)
+PressResult Counted(reading::OutputList& list, const QString& text, qsizetype matches,
+                    qsizetype first)
 {
     first = qMax<qsizetype>(first, 0);
     list.SetCurrent(first);
@@ -48,7 +49,7 @@ PressResult Counted(OutputList& list, const QString& text, qsizetype matches, qs
     return {Mode::Step, QString::number(matches) + QStringLiteral(" occurances") + quoted};
 }
 
-std::optional<PressResult> Press(OutputList& list, const QString& text, Mode mode)
+std::optional<PressResult> Press(reading::OutputList& list, const QString& text, Mode mode)
 {
     if (text.isEmpty() || list.Count() == 0)
         return std::nullopt;

@@ -4,7 +4,10 @@
 
 #include <optional>
 
+namespace reading
+{
 class OutputList;
+}
 
 namespace search
 {
@@ -25,11 +28,12 @@ struct PressResult {
 // SearchPosition; a count selects exactly the lines whose text, upper-cased, contains `text`
 // upper-cased, and makes the first of them current. An empty text or an empty list does
 // nothing at all.
-std::optional<PressResult> Press(OutputList& list, const QString& text, Mode mode);
+std::optional<PressResult> Press(reading::OutputList& list, const QString& text, Mode mode);
 
 // What a count of `text` ends with once its `matches` are the selected lines, the first of them
 // `first` (-1 when none): that line current and the position of the next step, and the count
 // in the dialog's words.
-PressResult Counted(OutputList& list, const QString& text, qsizetype matches, qsizetype first);
+PressResult Counted(reading::OutputList& list, const QString& text, qsizetype matches,
+                    qsizetype first);
 
 } // namespace search

@@ -5,7 +5,7 @@
 
 #include <QCloseEvent>
 
-frmSearch::frmSearch(OutputList& lstRows, QWidget* owner)
+frmSearch::frmSearch(reading::OutputList& lstRows, QWidget* owner)
     : QDialog(owner), ui(std::make_unique<Ui::frmSearch>()), m_lstRows(lstRows)
 {
     ui->setupUi(this);

@@ -7,7 +7,10 @@
 #include <functional>
 #include <memory>
 
+namespace reading
+{
 class OutputList;
+}
 
 namespace Ui
 {
@@ -21,7 +24,7 @@ class frmSearch : public QDialog
     Q_OBJECT
 
 public:
-    frmSearch(OutputList& lstRows, QWidget* owner);
+    frmSearch(reading::OutputList& lstRows, QWidget* owner);
     ~frmSearch() override;
 
     // Offers searching the selected folder's days: `folder` tells which folder and style that
@@ -48,7 +51,7 @@ private:
     void DaysFinished(const search::PressResult& result);
 
     std::unique_ptr<Ui::frmSearch> ui;
-    OutputList& m_lstRows;
+    reading::OutputList& m_lstRows;
     search::DayResults* m_days = nullptr;
     std::function<search::DayFolder()> m_folder;
     search::Mode m_mode = search::Mode::Count;

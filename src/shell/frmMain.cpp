@@ -171,7 +171,7 @@ void frmMain::cmdTail_Click()
     m_days.Finish();
     const QString path = m_settings.CurrentPath + ui->File1->FileName();
     ui->lblFullPath->setText(path);
-    if (const std::optional<QString> failure = modMain::TailFile(
+    if (const std::optional<QString> failure = reading::TailFile(
             path, m_settings, m_readings, m_output, [this](const QString& c) { ShowFileSize(c); }))
         TailFailed(path, *failure);
     SetHorizontalScrolls();

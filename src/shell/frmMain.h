@@ -19,7 +19,7 @@ class frmMain;
 }
 
 // The main window: the log folders, the matching log files, the commands and the output.
-class frmMain : public QWidget, private FollowWindow
+class frmMain : public QWidget, private reading::FollowWindow
 {
     Q_OBJECT
 
@@ -93,16 +93,16 @@ private:
     MessageBox& m_messages;
     QString m_programDir;
     modMain::Settings m_settings;
-    OutputList m_output;
+    reading::OutputList m_output;
 
     // Following a file (frmMain.cpp).
     QString FilterText() const override;
     void ShowFileSize(const QString& caption) override;
     void FollowingMoved(const QString& from, const QString& to) override;
     QString m_folderFilter; // the name style of the folder the file list shows
-    SystemClock m_clock;
-    modMain::ReadingStore m_readings; // of every file Tail or following has read
-    Monitor m_monitor{m_output, *this, m_clock, m_settings, m_readings};
+    reading::SystemClock m_clock;
+    reading::ReadingStore m_readings; // of every file Tail or following has read
+    reading::Monitor m_monitor{m_output, *this, m_clock, m_settings, m_readings};
 
     // The log-folder commands (frmMain_folders.cpp).
 public:

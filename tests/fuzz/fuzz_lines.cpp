@@ -54,7 +54,7 @@ struct Reference {
     int held = -1;
 
     // A delivery continues the stream when it says so and begins at that byte, with that byte.
-    void Add(const std::string& bytes, const modMain::Delivery& at)
+    void Add(const std::string& bytes, const reading::Delivery& at)
     {
         const int first = bytes.empty() ? at.heldBack : static_cast<unsigned char>(bytes[0]);
         const bool continues = at.continues && held >= 0 && at.start == heldAt && first == held;
@@ -95,9 +95,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         file += "\r\n\0ab\xE9"[static_cast<unsigned char>(c) % 6];
     if (file.empty())
         return 0;
-    modMain::LineMaker maker(skipNul ? modMain::NulByte::Skipped : modMain::NulByte::Character);
+    reading::LineMaker maker(skipNul ? reading::NulByte::Skipped : reading::NulByte::Character);
     Reference reference{skipNul, {}};
-    OutputBatch made;
+    reading::OutputBatch made;
     std::size_t next = 0; // the file's next byte after the held one; 0: no delivery yet
     for (int step = 0; step < 64 && in.remaining_bytes() > 0; ++step) {
         const int kind = in.ConsumeIntegralInRange(0, 4);
@@ -115,7 +115,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             continue;                 // nothing new: the reader delivers nothing
         const bool holds = kind != 4; // a window whose content end was not found holds none
         const std::string bytes = file.substr(start, end - start - (holds ? 1 : 0));
-        const modMain::Delivery at{
+        const reading::Delivery at{
             qint64(start), holds ? static_cast<unsigned char>(file[end - 1]) : -1, continues};
         maker.Feed(QByteArrayView(bytes.data(), qsizetype(bytes.size())), at, made);
         reference.Add(bytes, at);

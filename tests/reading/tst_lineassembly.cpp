@@ -7,14 +7,14 @@
 
 // Shows bytes as the Tail command does over a list that held another line, marked. The newest
 // line must become current, no mark stay and each line's length agree with its text.
-static QStringList Shown(const QByteArray& bytes, qint64 count, const modMain::Delivery& at = {})
+static QStringList Shown(const QByteArray& bytes, qint64 count, const reading::Delivery& at = {})
 {
-    OutputList list;
-    OutputBatch old;
+    reading::OutputList list;
+    reading::OutputBatch old;
     old.Add("old");
     list.Replace(old);
     list.SelectAll();
-    modMain::ShowTail(bytes, count, list, at);
+    reading::ShowTail(bytes, count, list, at);
     QStringList lines;
     for (qsizetype i = 0; i < list.Count(); ++i)
         lines << list.Text(i) + (list.TextLength(i) == list.Text(i).size() ? "" : "(length)");
@@ -65,8 +65,8 @@ private Q_SLOTS:
         const QString path = m_dir.filePath(QString::fromLatin1(QTest::currentDataTag()));
         QVERIFY(WriteFile(path, bytes));
         QByteArray buffer(17, '\0'); // the window and the closing NUL
-        modMain::Delivery at;
-        const qint64 count = modMain::ReadTail(path, buffer, 16, {}, &at);
+        reading::Delivery at;
+        const qint64 count = reading::ReadTail(path, buffer, 16, {}, &at);
         QTEST(Shown(buffer, count, at), "shown");
     }
 };

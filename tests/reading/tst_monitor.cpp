@@ -16,7 +16,7 @@
 
 namespace
 {
-struct FakeWindow final : FollowWindow {
+struct FakeWindow final : reading::FollowWindow {
     QString filter = QStringLiteral("*"), size, moved;
     QString FilterText() const override { return filter; }
     void ShowFileSize(const QString& caption) override { size = caption; }
@@ -24,7 +24,7 @@ struct FakeWindow final : FollowWindow {
 };
 
 // Local time 06.12.2026 10:00; the monotonic clock moves `step` ms at every reading.
-struct FakeClock final : FollowClock {
+struct FakeClock final : reading::FollowClock {
     mutable qint64 ms = 0;
     qint64 step = 0;
     qint64 MonotonicMs() const override { return ms += step; }
@@ -40,17 +40,17 @@ class TestMonitor : public QObject
     std::unique_ptr<QTemporaryDir> m_dir;
     FakeWindow m_window;
     FakeClock m_clock;
-    OutputList m_list;
+    reading::OutputList m_list;
     modMain::Settings m_settings;
-    modMain::ReadingStore m_readings;
-    std::unique_ptr<Monitor> m_monitor;
+    reading::ReadingStore m_readings;
+    std::unique_ptr<reading::Monitor> m_monitor;
 
     QString Path(const QString& name) const { return m_dir->path() + u'/' + name; }
     void Start(const QString& name, const QString& filter = QString())
     {
         if (!m_monitor)
-            m_monitor =
-                std::make_unique<Monitor>(m_list, m_window, m_clock, m_settings, m_readings);
+            m_monitor = std::make_unique<reading::Monitor>(m_list, m_window, m_clock, m_settings,
+                                                           m_readings);
         m_monitor->Start(Path(name), filter);
     }
     QStringList Texts() const
@@ -124,7 +124,7 @@ class TestMonitor : public QObject
         else if (verb == QStringLiteral("poll"))
             m_monitor->Poll();
         else if (verb == QStringLiteral("tail"))
-            modMain::TailFile(Path(rest), m_settings, m_readings, m_list, {});
+            reading::TailFile(Path(rest), m_settings, m_readings, m_list, {});
         else if (verb == QStringLiteral("clear"))
             m_list.Clear();
         else if (verb == QStringLiteral("filter"))
@@ -222,14 +222,14 @@ private Q_SLOTS:
         QFETCH(QString, filter);
         QFETCH(bool, dividers);
         QFETCH(QStringList, added);
-        OutputBatch lines;
+        reading::OutputBatch lines;
         lines.Add("old");
         m_list.Replace(lines);
         m_list.SetCurrent(0);
         lines.clear();
         for (const QString& piece : pieces)
             lines.Add(piece);
-        modMain::AppendNewLines(lines, filter, dividers, QStringLiteral("1:00"), m_list);
+        reading::AppendNewLines(lines, filter, dividers, QStringLiteral("1:00"), m_list);
         QCOMPARE(Texts(), QStringList{"old"} + added);
         // Any completed line brings the newest line into view, even when none passed.
         QCOMPARE(m_list.Current(), pieces.isEmpty() ? 0 : m_list.Count() - 1);
@@ -399,8 +399,8 @@ private Q_SLOTS:
     void notifications()
     {
         m_settings.PollSeconds = 3600;
-        SystemClock clock;
-        Monitor monitor(m_list, m_window, clock, m_settings, m_readings);
+        reading::SystemClock clock;
+        reading::Monitor monitor(m_list, m_window, clock, m_settings, m_readings);
         const QString path = Path("a.log");
         QVERIFY(WriteFile(path, "a0\n"));
         monitor.Start(path);
@@ -437,8 +437,8 @@ private Q_SLOTS:
         QFileSystemWatcher watcher({mount, mount + "/a.log"});
         QSignalSpy files(&watcher, &QFileSystemWatcher::fileChanged);
         QSignalSpy folders(&watcher, &QFileSystemWatcher::directoryChanged);
-        SystemClock clock;
-        Monitor monitor(m_list, m_window, clock, m_settings, m_readings);
+        reading::SystemClock clock;
+        reading::Monitor monitor(m_list, m_window, clock, m_settings, m_readings);
         monitor.Start(mount + "/a.log");
         QProcess writer;
         writer.start(QStringLiteral(LOG_WRITER), {folder + "/a.log", "300"});

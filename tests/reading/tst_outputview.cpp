@@ -18,7 +18,7 @@ static void Mouse(QAbstractItemView& view, QEvent::Type type, int row, Qt::Keybo
 }
 
 // The list in a view of 600 by 300 pixels on the screen.
-static bool Show(OutputView& view, OutputList& list)
+static bool Show(reading::OutputView& view, reading::OutputList& list)
 {
     view.SetList(&list);
     view.resize(600, 300);
@@ -82,15 +82,15 @@ private Q_SLOTS:
     void gestures()
     {
         QFETCH(QString, gestures);
-        OutputList list;
-        OutputBatch lines;
+        reading::OutputList list;
+        reading::OutputBatch lines;
         for (int i = 0; i < 40; ++i)
             lines.Add(QByteArray("line ") + QByteArray::number(i));
         list.Replace(lines);
-        OutputView marks, plain;
+        reading::OutputView marks, plain;
         marks.SetList(&list);
         plain.setModel(list.Model());
-        for (OutputView* view : {&marks, &plain}) {
+        for (reading::OutputView* view : {&marks, &plain}) {
             view->resize(300, 200);
             view->show();
             QVERIFY(QTest::qWaitForWindowExposed(view));
@@ -131,10 +131,10 @@ private Q_SLOTS:
     void extent()
     {
         QFETCH(QByteArray, line);
-        OutputList list;
-        OutputView view;
+        reading::OutputList list;
+        reading::OutputView view;
         QVERIFY(Show(view, list));
-        OutputBatch lines;
+        reading::OutputBatch lines;
         lines.Add("short");
         lines.Add(line);
         list.Replace(lines);
@@ -165,10 +165,10 @@ private Q_SLOTS:
     // sideways position, new lines start at the left, and a larger font makes taller rows.
     void view()
     {
-        OutputList list;
-        OutputView view;
+        reading::OutputList list;
+        reading::OutputView view;
         QVERIFY(Show(view, list));
-        OutputBatch lines;
+        reading::OutputBatch lines;
         for (int i = 0; i < 2000000; ++i)
             lines.Add(QByteArray("line ") + QByteArray::number(i));
         list.Append(lines);

@@ -23,7 +23,7 @@ class TestReaders : public QObject
 
     QTemporaryDir m_dir;
     QString m_path;
-    modMain::FileReading m_state;
+    reading::FileReading m_state;
 
 private Q_SLOTS:
     void init()
@@ -83,8 +83,8 @@ private Q_SLOTS:
                 QString size;
                 auto caption = [&size](const QString& text) { size += text; };
                 const qint64 got =
-                    appended ? modMain::ReadAppended(m_path, buffer, T, caption, nullptr, m_state)
-                             : modMain::ReadTail(m_path, buffer, T, caption);
+                    appended ? reading::ReadAppended(m_path, buffer, T, caption, nullptr, m_state)
+                             : reading::ReadTail(m_path, buffer, T, caption);
                 QCOMPARE(got, count);
                 QCOMPARE(buffer.left(qMax<qint64>(got, 0)), want);
                 QCOMPARE(size,

@@ -51,8 +51,8 @@ private Q_SLOTS:
         QFETCH(QStringList, steps);
         Load();
         frmMain& main = *m_window;
-        OutputList* list = main.findChild<OutputView*>()->List();
-        OutputBatch batch;
+        reading::OutputList* list = main.findChild<reading::OutputView*>()->List();
+        reading::OutputBatch batch;
         for (int i = 0; i < times; ++i)
             for (const QByteArray& line : lines)
                 batch.Add(line);
@@ -89,8 +89,8 @@ private Q_SLOTS:
     {
         Load();
         frmMain& main = *m_window;
-        auto* view = main.findChild<OutputView*>();
-        OutputBatch batch;
+        auto* view = main.findChild<reading::OutputView*>();
+        reading::OutputBatch batch;
         for (int i = 0; i < 400; ++i)
             batch.Add(QByteArray(i > 50 && i % 7 == 3 ? "match " : "line ") +
                       QByteArray::number(i));

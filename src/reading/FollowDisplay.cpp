@@ -1,0 +1,120 @@
+#include "FollowDisplay.h"
+
+#include "AppendNewLines.h"
+
+#include <QDir>
+#include <QLocale>
+
+namespace reading
+{
+
+namespace
+{
+// Lines first to last - 1 of a batch.
+OutputBatch LinesOf(const OutputBatch& lines, qsizetype first, qsizetype last)
+{
+    OutputBatch part;
+    for (qsizetype i = first; i < last; ++i)
+        part.Add(lines.Line(i));
+    return part;
+}
+} // namespace
+
+QString StampText(const QDateTime& when)
+{
+    const QLocale locale = QLocale::system();
+    QString time = locale.timeFormat(QLocale::LongFormat);
+    time.remove(QLatin1Char('t'));
+    return locale.toString(when.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
+           locale.toString(when.time(), time.simplified());
+}
+
+QString NameOf(const QString& path)
+{
+    return path.mid(path.lastIndexOf(QDir::separator()) + 1);
+}
+
+FollowDisplay::FollowDisplay(OutputList& lstRows, FollowWindow& window, FollowClock& clock,
+                             const modMain::Settings& settings)
+    : m_lstRows(lstRows), m_window(window), m_clock(clock), m_settings(settings)
+{
+}
+
+void FollowDisplay::StartRun()
+{
+    m_announced = false;
+    m_lastDivider = -1;
+}
+
+void FollowDisplay::SetBound(qsizetype limit, qsizetype drop)
+{
+    m_limit = limit;
+    m_drop = drop;
+}
+
+void FollowDisplay::ShowSlice(const QString& path, const OutputBatch& lines, const SliceRead& read)
+{
+    // The completing line takes the Tail's row, before this update's divider and whatever the
+    // filter; where the row is gone it comes as a new line.
+    if (read.completion && !m_lstRows.CompleteUnfinishedRow(path, *read.completion)) {
+        OutputBatch all;
+        all.Add(*read.completion);
+        for (qsizetype i = 0; i < lines.size(); ++i)
+            all.Add(lines.Line(i));
+        ShowSlice(path, all, SliceRead{read.more, read.grew, {}, read.skipped, read.skippedAt + 1});
+        return;
+    }
+    if (read.skipped <= 0) {
+        ShowLines(path, lines);
+        return;
+    }
+    ShowLines(path, LinesOf(lines, 0, read.skippedAt));
+    ShowMarker(QString::number(read.skipped) + QStringLiteral(" bytes skipped"));
+    ShowLines(path, LinesOf(lines, read.skippedAt, lines.size()));
+}
+
+void FollowDisplay::ShowMarker(const QString& what)
+{
+    OutputBatch line;
+    line.Add(QStringLiteral("Current Time ") + StampText(m_clock.Now()) + u' ' + what);
+    m_lstRows.Append(line);
+    m_lstRows.SetCurrent(m_lstRows.Count() - 1);
+}
+
+QString FollowDisplay::Heading(const QString& path) const
+{
+    // Lines of another file than the ones before them say where they come from.
+    if (m_lstRows.Count() == 0 || m_lstRows.Source() == path)
+        return {};
+    return QStringLiteral("Current Time ") + StampText(m_clock.Now()) +
+           (m_announced ? QStringLiteral(" continued in ") : QStringLiteral(" following ")) +
+           NameOf(path);
+}
+
+void FollowDisplay::ShowLines(const QString& path, const OutputBatch& lines)
+{
+    // A busy log gets a divider block a poll interval, not one per read.
+    const qint64 now = m_clock.MonotonicMs();
+    const bool divider =
+        m_settings.UseDividers &&
+        (m_lastDivider < 0 || now - m_lastDivider >= m_settings.PollSeconds * 1000);
+    if (AppendNewLines(lines, m_window.FilterText(), divider, StampText(m_clock.Now()), m_lstRows,
+                       Heading(path))) {
+        m_lstRows.SetSource(path);
+        m_announced = true;
+    }
+    if (divider && lines.size() > 0 && m_window.FilterText() == QStringLiteral("*"))
+        m_lastDivider = now;
+    m_lstRows.Bound(m_limit, m_drop);
+}
+
+void FollowDisplay::ShowEndOf(const QString& path, const QByteArray& unfinished)
+{
+    OutputBatch rest;
+    if (!unfinished.isEmpty())
+        rest.Add(unfinished);
+    ShowLines(path, rest);
+    ShowMarker(QStringLiteral("no longer watching ") + NameOf(path));
+}
+
+} // namespace reading

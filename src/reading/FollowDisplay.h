@@ -1,0 +1,92 @@
+#pragma once
+
+#include "FollowedFile.h"
+#include "OutputList.h"
+#include "settings/modMain.h"
+
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QString>
+
+namespace reading
+{
+
+// What following a file needs of the main window.
+class FollowWindow
+{
+public:
+    virtual ~FollowWindow() = default;
+    virtual QString FilterText() const = 0;
+    virtual void ShowFileSize(const QString& caption) = 0;
+    // Following has moved on to the next day's file.
+    virtual void FollowingMoved(const QString& from, const QString& to)
+    {
+        Q_UNUSED(from)
+        Q_UNUSED(to)
+    }
+};
+
+// The clocks of following: a monotonic one for pacing, the local date and time for dividers.
+class FollowClock
+{
+public:
+    virtual ~FollowClock() = default;
+    virtual qint64 MonotonicMs() const = 0;
+    virtual QDateTime Now() const = 0;
+};
+
+// Its monotonic time counts from its making.
+class SystemClock final : public FollowClock
+{
+public:
+    SystemClock() { m_started.start(); }
+    qint64 MonotonicMs() const override { return m_started.elapsed(); }
+    QDateTime Now() const override { return QDateTime::currentDateTime(); }
+
+private:
+    QElapsedTimer m_started;
+};
+
+// The system locale's short date and its time with seconds, without a time zone.
+QString StampText(const QDateTime& when);
+
+// The file name of a full path.
+QString NameOf(const QString& path);
+
+// What following shows in the output list: the lines read, after a divider block a poll
+// interval and a "following"/"continued in" heading when they come from another file than the
+// lines before them; the markers of a run; the Tail's unfinished row, completed in its place.
+class FollowDisplay
+{
+public:
+    FollowDisplay(OutputList& lstRows, FollowWindow& window, FollowClock& clock,
+                  const modMain::Settings& settings);
+
+    // A new run: its first lines say "following".
+    void StartRun();
+    // Whether the list ends with the Tail of `path`.
+    bool EndsWithTailOf(const QString& path) const { return m_lstRows.EndsWithTailOf(path); }
+    // The lines a slice of `path` read, with the markers the slice calls for.
+    void ShowSlice(const QString& path, const OutputBatch& lines, const SliceRead& read);
+    void ShowLines(const QString& path, const OutputBatch& lines);
+    // A line "Current Time … what".
+    void ShowMarker(const QString& what);
+    // A file no longer watched: its unterminated rest, then "no longer watching".
+    void ShowEndOf(const QString& path, const QByteArray& unfinished);
+    // The output list's bound: past `limit` lines the oldest `drop` go at once.
+    void SetBound(qsizetype limit, qsizetype drop);
+
+private:
+    QString Heading(const QString& path) const;
+
+    OutputList& m_lstRows;
+    FollowWindow& m_window;
+    FollowClock& m_clock;
+    const modMain::Settings& m_settings;
+    bool m_announced = false;  // the run's first lines have been shown
+    qint64 m_lastDivider = -1; // monotonic ms of the run's last divider block
+    qsizetype m_limit = 20'000'000;
+    qsizetype m_drop = 1'000'000;
+};
+
+} // namespace reading

@@ -1,0 +1,68 @@
+#include "FollowedFile.h"
+
+#include <QElapsedTimer>
+
+namespace reading
+{
+
+namespace
+{
+// The longest stretch of reading a backlog before the event loop gets its turn: half of it
+// reading, about as much again for showing what was read.
+constexpr qint64 ReadingMs = 15;
+} // namespace
+
+FollowedFile::FollowedFile(const QString& path, ReadingStore& readings,
+                           const modMain::Settings& settings, AccessWatch* watch)
+    : m_path(path), m_readings(readings), m_settings(settings), m_watch(watch),
+      m_buffer(settings.TailBytes + 1, '\0')
+{
+}
+
+SliceRead FollowedFile::ReadSlice(OutputBatch& lines, const SizeCaption& size)
+{
+    FileReading& reading = Reading();
+    QElapsedTimer slice;
+    slice.start();
+    SliceRead read;
+    Delivery at;
+    do {
+        const qint64 count =
+            ReadAppended(m_path, m_buffer, m_settings.TailBytes, size, &at, reading, m_watch);
+        if (count < 0)
+            return read;
+        if (at.skipped > 0) {
+            read.skipped = at.skipped;
+            read.skippedAt = lines.size();
+        }
+        MakeLines(count, at, lines, read);
+    } while (!at.caughtUp && read.skipped == 0 && slice.elapsed() < ReadingMs);
+    read.more = !at.caughtUp;
+    return read;
+}
+
+void FollowedFile::MakeLines(qint64 count, const Delivery& at, OutputBatch& lines, SliceRead& read)
+{
+    if (count <= 0)
+        return;
+    FileReading& reading = Reading();
+    read.grew = read.grew || count > 1 || !at.continues;
+    const QByteArrayView bytes = QByteArrayView(m_buffer).first(count - 1);
+    if (!reading.unfinishedShown || !at.continues) {
+        reading.unfinishedShown = false;
+        reading.maker.Feed(bytes, at, lines);
+        return;
+    }
+    // The first line completes the row that the Tail showed unterminated.
+    OutputBatch made;
+    reading.maker.Feed(bytes, at, made);
+    for (qsizetype i = 0; i < made.size(); ++i) {
+        if (i == 0)
+            read.completion = made.Line(0).toByteArray();
+        else
+            lines.Add(made.Line(i));
+    }
+    reading.unfinishedShown = made.size() == 0;
+}
+
+} // namespace reading
