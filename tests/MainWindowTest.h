@@ -3,7 +3,7 @@
 #include "FakeLauncher.h"
 #include "FakeMessageBox.h"
 #include "TestFiles.h"
-#include "shell/ConfigFile.h"
+#include "shell/ConfigFormat.h"
 #include "shell/frmMain.h"
 
 #include <QTemporaryDir>

@@ -1,7 +1,6 @@
 #include "frmMain.h"
 
 #include "BusyCursor.h"
-#include "ConfigFile.h"
 #include "WindowState.h"
 #include "base/LogFolder.h"
 #include "base/MessageBox.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ConfigFile.h"
+#include "ConfigFormat.h"
 #include "reading/Monitor.h"
 #include "reading/OutputList.h"
 #include "search/DayResults.h"

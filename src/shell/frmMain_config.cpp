@@ -1,5 +1,6 @@
 #include "frmMain.h"
 
+#include "ConfigStore.h"
 #include "base/LogFolder.h"
 #include "base/MessageBox.h"
 #include "folders/FolderListView.h"
@@ -7,7 +8,51 @@
 
 #include <QStandardPaths>
 
-// The configuration file: read at start, saved by Quit or, after asking, by the close box.
+// The configuration file: read at start, saved by Quit or, after asking, by the close box; what
+// the user is told and asked about it.
+
+namespace
+{
+
+QString InvalidDataText(const QString& line, qsizetype number, const QString& path)
+{
+    return QStringLiteral("Invalid data in Tarvisk.ini, please verify that syntax rules are "
+                          "followed\n\nUnable to interpret: ") +
+           line + QStringLiteral("\n\nLine %1 of %2").arg(number).arg(path);
+}
+
+QString NotSavedUnreadableText(const QString& path)
+{
+    return QStringLiteral("The settings were not saved: ") + path +
+           QStringLiteral(" could not be read when Tarvisk started, so it was left as it is.");
+}
+
+enum class QuitSave { Saved, QuitWithoutSaving, Cancelled };
+
+// Writes, and after a failure asks whether to try again, quit without saving or stay, until one
+// of them is chosen.
+QuitSave SaveOnQuit(const QString& path, const QByteArray& content, MessageBox& messages)
+{
+    for (;;) {
+        QString error;
+        if (config::WriteConfigFile(path, content, &error))
+            return QuitSave::Saved;
+        const Message failed = {QStringLiteral("The settings could not be saved to ") + path +
+                                    QStringLiteral("\n\n") + error,
+                                QStringLiteral("Tarvisk"), Message::Icon::Exclamation,
+                                Message::Buttons::RetryQuitCancel};
+        switch (messages.Show(failed)) {
+        case MessageAnswer::Retry:
+            break;
+        case MessageAnswer::Discard:
+            return QuitSave::QuitWithoutSaving;
+        default:
+            return QuitSave::Cancelled;
+        }
+    }
+}
+
+} // namespace
 
 frmMain::LoadStep frmMain::ReadConfigFile()
 {
@@ -20,18 +65,19 @@ frmMain::LoadStep frmMain::ReadConfigFile()
     case Status::CreateFailed:
         return LoadStep::Abort;
     case Status::Invalid:
-        m_messages.Show(
-            {config::InvalidDataText(result.invalidLine, result.invalidNumber, m_settings.IniPath),
-             config::InvalidDataTitle(), Message::Icon::Exclamation, Message::Buttons::Ok});
+        m_messages.Show({InvalidDataText(result.parsed.invalidLine, result.parsed.invalidNumber,
+                                         m_settings.IniPath),
+                         QStringLiteral("Invalid data in Tarvisk.ini"), Message::Icon::Exclamation,
+                         Message::Buttons::Ok});
         return LoadStep::EndProgram;
     case Status::Failed:
         m_iniUnreadable = true;
-        m_messages.Show({config::ReadFailedText(result.failure, m_settings.IniPath)});
+        m_messages.Show({result.failure + QStringLiteral(": ") + m_settings.IniPath});
         return LoadStep::Continue;
     case Status::Read:
-        for (qsizetype i = 0; i < result.folders.size(); ++i)
-            AddFolderRow(result.folders[i], i);
-        m_iniText = std::move(result.text);
+        for (qsizetype i = 0; i < result.parsed.folders.size(); ++i)
+            AddFolderRow(result.parsed.folders[i], i);
+        m_iniText = std::move(result.parsed.text);
         break;
     case Status::Created:
         break;
@@ -71,21 +117,22 @@ bool frmMain::SaveConfigFile()
 {
     // What could not be read is not known, so it must not be replaced.
     if (m_iniUnreadable) {
-        m_messages.Show({config::NotSavedUnreadableText(m_settings.IniPath),
-                         QStringLiteral("Tarvisk"), Message::Icon::Exclamation});
+        m_messages.Show({NotSavedUnreadableText(m_settings.IniPath), QStringLiteral("Tarvisk"),
+                         Message::Icon::Exclamation});
         return true;
     }
     const QByteArray content = config::FormatConfigFile(m_iniText, m_settings.ExtViewer,
                                                         m_settings.UseDividers, FolderRows());
-    return config::SaveOnQuit(m_settings.IniPath, content, m_messages) !=
-           config::QuitSave::Cancelled;
+    return SaveOnQuit(m_settings.IniPath, content, m_messages) != QuitSave::Cancelled;
 }
 
 bool frmMain::ConfirmClose()
 {
     if (!config::FoldersChanged(m_iniText, m_settings.UseDividers, FolderRows()))
         return true;
-    switch (m_messages.Show(config::SaveChangesQuestion())) {
+    switch (m_messages.Show({QStringLiteral("Save changes to the log folders?"),
+                             QStringLiteral("Tarvisk"), Message::Icon::Question,
+                             Message::Buttons::SaveDiscardCancel})) {
     case MessageAnswer::Save:
         EndFollowing();
         return SaveConfigFile();

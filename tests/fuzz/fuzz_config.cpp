@@ -1,13 +1,9 @@
-// Any bytes as tarvisk.ini. Reading never crashes. A file that reads is saved through the real
-// save path and reads back to the same settings and folders; saved again, every byte stays; with
-// one folder changed, every other line keeps its bytes and its line end.
+// Any bytes as tarvisk.ini. Reading never crashes. A file that reads is formatted as a save
+// writes it and reads back to the same settings and folders; formatted again, every byte stays;
+// with one folder changed, every other line keeps its bytes and its line end.
 #include "folders/FolderCommands.h"
 #include "settings/modMain.h"
-#include "shell/ConfigFile.h"
-
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
+#include "shell/ConfigFormat.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -30,12 +26,11 @@ struct Settings {
     config::IniText text;
 };
 
-std::optional<Settings> Read(const QString& path)
+std::optional<Settings> Read(const QByteArray& bytes)
 {
     modMain::Settings settings;
-    settings.IniPath = path;
-    config::ReadResult read = config::ReadConfigFile(settings);
-    if (read.status != config::ReadResult::Status::Read)
+    config::ParsedConfig read = config::ParseConfig(bytes, settings);
+    if (read.invalidNumber > 0)
         return std::nullopt;
     Settings s{settings.ExtViewer, settings.UseDividers, {}, std::move(read.text)};
     for (qsizetype i = 0; i < read.folders.size(); ++i)
@@ -43,12 +38,9 @@ std::optional<Settings> Read(const QString& path)
     return s;
 }
 
-QByteArray Save(const QString& path, const Settings& s, const QList<config::FolderRow>& rows)
+QByteArray Save(const Settings& s, const QList<config::FolderRow>& rows)
 {
-    const QByteArray content = config::FormatConfigFile(s.text, s.viewer, s.dividers, rows);
-    QString error;
-    Check(config::WriteConfigFile(path, content, &error), "the save failed");
-    return content;
+    return config::FormatConfigFile(s.text, s.viewer, s.dividers, rows);
 }
 
 bool SameFolders(const QList<config::FolderRow>& a, const QList<config::FolderRow>& b)
@@ -61,26 +53,17 @@ bool SameFolders(const QList<config::FolderRow>& a, const QList<config::FolderRo
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    // In memory where there is such a file system: the save syncs to disk.
-    static QTemporaryDir dir(QDir(QStringLiteral("/dev/shm")).exists()
-                                 ? QStringLiteral("/dev/shm/tarvisk-fuzz-XXXXXX")
-                                 : QDir::tempPath() + QStringLiteral("/tarvisk-fuzz-XXXXXX"));
-    const QString path = dir.filePath(QStringLiteral("tarvisk.ini"));
-    QFile file(path);
-    Check(file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-              file.write(reinterpret_cast<const char*>(data), qint64(size)) == qint64(size),
-          "the input could not be written");
-    file.close();
-    const std::optional<Settings> first = Read(path);
+    const std::optional<Settings> first =
+        Read(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
     if (!first)
         return 0;
 
-    const QByteArray saved = Save(path, *first, first->rows);
-    const std::optional<Settings> second = Read(path);
+    const QByteArray saved = Save(*first, first->rows);
+    const std::optional<Settings> second = Read(saved);
     Check(second && second->viewer == first->viewer && second->dividers == first->dividers &&
               SameFolders(second->rows, first->rows),
           "a file saved without a change reads back differently");
-    Check(Save(path, *second, second->rows) == saved, "a second save without a change differs");
+    Check(Save(*second, second->rows) == saved, "a second save without a change differs");
     if (second->rows.isEmpty())
         return 0;
 
@@ -92,8 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (CheckLogFolder(EditMode, rows[changed].folder))
         rows[changed].folder = {QStringLiteral("Changed"), QStringLiteral("/var/log/changed"),
                                 QStringLiteral("exyymmdd.log")};
-    Save(path, *second, rows);
-    const std::optional<Settings> third = Read(path);
+    const std::optional<Settings> third = Read(Save(*second, rows));
     Check(third && SameFolders(third->rows, rows), "the changed folder does not read back");
     const QList<config::IniLine>& before = second->text.lines;
     const QList<config::IniLine>& after = third->text.lines;

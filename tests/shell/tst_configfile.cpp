@@ -1,13 +1,11 @@
 #include "TestFiles.h"
 #include "settings/modMain.h"
-#include "shell/ConfigFile.h"
+#include "shell/ConfigStore.h"
 
 #include <QProcess>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
-
-using Status = config::ReadResult::Status;
 
 class TestConfigFile : public QObject
 {
@@ -17,20 +15,14 @@ class TestConfigFile : public QObject
     modMain::Settings m_settings;
     QList<LogFolder> m_folders;
 
-    QString Ini() const { return m_dir.filePath(QStringLiteral("tarvisk.ini")); }
     // Reads `bytes` as the configuration file: the viewer ("+": divider lines on) and then
     // Name|Path|Filter of each folder; or "Invalid", the line's number and the line.
     QStringList Read(const QByteArray& bytes)
     {
         m_settings = {};
-        m_settings.IniPath = Ini();
-        if (!WriteFile(Ini(), bytes))
-            return {"not written"};
-        const config::ReadResult r = config::ReadConfigFile(m_settings);
-        if (r.status == Status::Invalid)
+        const config::ParsedConfig r = config::ParseConfig(bytes, m_settings);
+        if (r.invalidNumber > 0)
             return {QStringLiteral("Invalid %1: ").arg(r.invalidNumber) + r.invalidLine};
-        if (r.status != Status::Read)
-            return {"not read"};
         m_folders = r.folders;
         QStringList read{m_settings.ExtViewer + (m_settings.UseDividers ? "+" : "")};
         for (const LogFolder& f : m_folders)

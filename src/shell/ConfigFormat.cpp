@@ -1,12 +1,5 @@
-#include "ConfigFile.h"
+#include "ConfigFormat.h"
 
-#include "base/LogFileAccess.h"
-#include "settings/modMain.h"
-
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 #include <optional>
@@ -34,39 +27,6 @@ bool IsTrue(const QString& value)
     return TrimBlanks(value).toUpper() == u"TRUE";
 }
 
-QString Failure(const QFile& file)
-{
-    return QString::number(int(file.error())) + u' ' + file.errorString();
-}
-
-QString Failure(QFileDevice::FileError number, const QString& description)
-{
-    return QString::number(int(number)) + u' ' + description;
-}
-
-// The whole file, opened without waiting and only when it is a regular file; nullopt and
-// `failure` set when it cannot be read.
-std::optional<QByteArray> ReadWhole(const QString& path, QString* failure)
-{
-    LogFileAccess file;
-    if (!file.Open(path)) {
-        if (!QFileInfo(path).isFile()) {
-            *failure = Failure(QFileDevice::OpenError, QStringLiteral("Not a regular file"));
-            return std::nullopt;
-        }
-        QFile probe(path); // a regular file: opening it cannot wait; it tells why it fails
-        probe.open(QIODevice::ReadOnly);
-        *failure = Failure(probe);
-        return std::nullopt;
-    }
-    QByteArray bytes(file.Size(), Qt::Uninitialized);
-    if (file.ReadAt(0, bytes.data(), bytes.size()) != bytes.size()) {
-        *failure = Failure(QFileDevice::ReadError, QStringLiteral("The file could not be read"));
-        return std::nullopt;
-    }
-    return bytes;
-}
-
 // A line in the system's encoding. A U+FEFF at its start is text the user typed (the file's
 // own byte-order mark is gone before lines are split), so it is kept.
 QString DecodeLine(QByteArrayView raw)
@@ -75,41 +35,12 @@ QString DecodeLine(QByteArrayView raw)
     return decode(raw);
 }
 
-bool Fail(QFileDevice& file, QString* error)
-{
-    *error = file.errorString();
-    return false;
-}
-
-// For a file in a folder that takes no new file. QSaveFile's own fallback would truncate
-// first, so a failure part-way would leave a damaged file: keep the old bytes, write and read
-// back every byte, and put the old bytes back when anything fails.
-bool WriteInPlace(const QString& path, const QByteArray& content, QString* error)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadWrite | QIODevice::Unbuffered))
-        return Fail(file, error);
-    const QByteArray old = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return Fail(file, error);
-    const auto replace = [&file](const QByteArray& bytes) {
-        return file.seek(0) && file.write(bytes) == bytes.size() && file.resize(bytes.size()) &&
-               file.seek(0) && file.readAll() == bytes;
-    };
-    if (replace(content))
-        return true;
-    *error = file.errorString();
-    if (!replace(old))
-        *error += QStringLiteral("; the old content could not be restored");
-    return false;
-}
-
 // The lines a save writes, each with its end; a line without one gets the file's own when more
 // follows.
-class Output
+class SavedLines
 {
 public:
-    explicit Output(const IniText& read)
+    explicit SavedLines(const IniText& read)
         : m_bom(read.bom),
           m_eol(read.lines.isEmpty() || read.lines.first().end.isEmpty() ? QByteArray("\r\n")
                                                                          : read.lines.first().end)
@@ -204,7 +135,7 @@ QByteArray Rewrite(const IniText& read, const QString& extViewer, bool useDivide
         else
             added.append(FolderLine(row.folder));
     }
-    Output out(read);
+    SavedLines out(read);
     if (read.lines.isEmpty()) {
         out.Add(Header(viewerLine, dividerLine) + added);
         return out.Bytes();
@@ -297,63 +228,34 @@ IniText SplitLines(const QByteArray& bytes)
     return text;
 }
 
-ReadResult ReadConfigFile(modMain::Settings& settings)
+ParsedConfig ParseConfig(const QByteArray& bytes, modMain::Settings& settings)
 {
-    using Status = ReadResult::Status;
-    // exists() is false for a dangling link too: that one is created like a missing file.
-    if (!QFileInfo::exists(settings.IniPath)) {
-        QFile created(settings.IniPath);
-        if (!created.open(QIODevice::WriteOnly))
-            return {Status::CreateFailed, {}, 0, {}, {}, {}};
-        return {Status::Created, {}, 0, {}, {}, {}};
-    }
-    QString failure;
-    const std::optional<QByteArray> bytes = ReadWhole(settings.IniPath, &failure);
-    if (!bytes)
-        return {Status::Failed, {}, 0, failure, {}, {}};
-
-    IniText text = SplitLines(*bytes);
-    QList<LogFolder> folders;
-    for (qsizetype i = 0; i < text.lines.size(); ++i) {
-        const ParsedLine& parsed = text.lines[i].parsed;
-        switch (parsed.kind) {
+    ParsedConfig parsed{SplitLines(bytes), {}, 0, {}};
+    for (qsizetype i = 0; i < parsed.text.lines.size(); ++i) {
+        const ParsedLine& line = parsed.text.lines[i].parsed;
+        switch (line.kind) {
         case LineKind::Comment:
         case LineKind::Blank:
             break;
         case LineKind::Setting:
             // Only the SPLITLINES line decides the dividers; other keys leave them alone.
-            if (parsed.key == u"EXTVIEWER")
-                settings.ExtViewer = parsed.value;
-            else if (parsed.key == u"SPLITLINES")
-                settings.UseDividers = IsTrue(parsed.value);
+            if (line.key == u"EXTVIEWER")
+                settings.ExtViewer = line.value;
+            else if (line.key == u"SPLITLINES")
+                settings.UseDividers = IsTrue(line.value);
             break;
         case LineKind::Folder:
-            folders.append(parsed.folder);
+            parsed.folders.append(line.folder);
             break;
         case LineKind::Invalid:
-            return {Status::Invalid, DecodeLine(text.lines[i].text), i + 1, {}, {}, {}};
+            parsed.invalidNumber = i + 1;
+            parsed.invalidLine = DecodeLine(parsed.text.lines[i].text);
+            return parsed;
         }
     }
     if (settings.ExtViewer.isEmpty())
         settings.ExtViewer = QString::fromLatin1(modMain::DefaultViewer);
-    return {Status::Read, {}, 0, {}, std::move(text), std::move(folders)};
-}
-
-QString InvalidDataTitle()
-{
-    return QStringLiteral("Invalid data in Tarvisk.ini");
-}
-
-QString InvalidDataText(const QString& line, qsizetype number, const QString& path)
-{
-    return QStringLiteral("Invalid data in Tarvisk.ini, please verify that syntax rules are "
-                          "followed\n\nUnable to interpret: ") +
-           line + QStringLiteral("\n\nLine %1 of %2").arg(number).arg(path);
-}
-
-QString ReadFailedText(const QString& failure, const QString& path)
-{
-    return failure + QStringLiteral(": ") + path;
+    return parsed;
 }
 
 QByteArray FormatConfigFile(const IniText& read, const QString& extViewer, bool useDividers,
@@ -382,69 +284,6 @@ bool FoldersChanged(const IniText& read, bool useDividers, const QList<FolderRow
             readDividers = IsTrue(line.parsed.value);
     }
     return useDividers != readDividers || rows != readRows;
-}
-
-bool WriteConfigFile(const QString& path, const QByteArray& content, QString* error)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (QFileInfo(path).isFile())
-            return WriteInPlace(path, content, error);
-        return Fail(file, error);
-    }
-    if (file.write(content) != content.size()) {
-        Fail(file, error);
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit() || Fail(file, error);
-}
-
-QuitSave SaveOnQuit(const QString& path, const QByteArray& content, MessageBox& messages)
-{
-    for (;;) {
-        QString error;
-        if (WriteConfigFile(path, content, &error))
-            return QuitSave::Saved;
-        const Message failed = {QStringLiteral("The settings could not be saved to ") + path +
-                                    QStringLiteral("\n\n") + error,
-                                QStringLiteral("Tarvisk"), Message::Icon::Exclamation,
-                                Message::Buttons::RetryQuitCancel};
-        switch (messages.Show(failed)) {
-        case MessageAnswer::Retry:
-            break;
-        case MessageAnswer::Discard:
-            return QuitSave::QuitWithoutSaving;
-        default:
-            return QuitSave::Cancelled;
-        }
-    }
-}
-
-Message SaveChangesQuestion()
-{
-    return {QStringLiteral("Save changes to the log folders?"), QStringLiteral("Tarvisk"),
-            Message::Icon::Question, Message::Buttons::SaveDiscardCancel};
-}
-
-QString NotSavedUnreadableText(const QString& path)
-{
-    return QStringLiteral("The settings were not saved: ") + path +
-           QStringLiteral(" could not be read when Tarvisk started, so it was left as it is.");
-}
-
-QString ChooseIniPath(const QString& programDir, const QString& userConfigDir)
-{
-#ifdef TARVISK_USER_CONFIG
-    constexpr bool installed = true; // an installed copy: per user, even when run as root
-#else
-    constexpr bool installed = false;
-#endif
-    const QString beside = QDir(programDir).filePath(QString::fromLatin1(FileName));
-    if (!installed && (QFileInfo::exists(beside) || QFileInfo(programDir).isWritable()))
-        return QDir::toNativeSeparators(beside);
-    QDir().mkpath(userConfigDir);
-    return QDir::toNativeSeparators(QDir(userConfigDir).filePath(QString::fromLatin1(FileName)));
 }
 
 } // namespace config
