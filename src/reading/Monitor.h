@@ -44,6 +44,8 @@ public:
     // Ends the run at once, without another read: the one way to stop it. The previous day's
     // file, watched since a move, shows its unterminated last line and is no longer watched.
     void Stop();
+    // The file being followed; empty before the first run.
+    QString Path() const { return m_file ? m_file->Path() : QString(); }
     // What this monitor's reads cost; benchmarks and tests watch it.
     AccessWatch& Access() { return m_access; }
 
