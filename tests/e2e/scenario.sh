@@ -29,6 +29,15 @@ add_folder() { # name path style
     sleep 0.5
 }
 
+serve() { # the web server writes two lines for each request number given, then rests
+    local n
+    for n; do
+        printf 'GET /alpha %d\r\nGET /beta %d\r\n' "$n" "$n" >>"$web/ex261206.log"
+        sleep 0.3
+    done
+    sleep 1.5
+}
+
 ini=$WORK/program/tarvisk.ini
 printf ';\r\nnot a folder line\r\n' >"$ini"
 start_app
@@ -63,20 +72,12 @@ xdotool windowmove "$win" 0 0 windowsize "$win" 1100 720 # the output takes the 
 sleep 0.5
 press alt+c # Continous
 sleep 1.2
-for n in 1 2 3; do
-    printf 'GET /alpha %d\r\nGET /beta %d\r\n' "$n" "$n" >>"$web/ex261206.log"
-    sleep 0.3
-done
-sleep 1.5
+serve 1 2 3
 screenshot follow "$win" # the README's picture: every line while the filter is "*"
 press alt+f ctrl+a # the filter
 xdotool type beta
 sleep 0.3
-for n in 4 5 6; do
-    printf 'GET /alpha %d\r\nGET /beta %d\r\n' "$n" "$n" >>"$web/ex261206.log"
-    sleep 0.3
-done
-sleep 1.5
+serve 4 5 6
 press alt+p # Stop
 screenshot scenario-filtered "$win"
 copy_all

@@ -125,7 +125,7 @@ private Q_SLOTS:
                  (QStringList{'*' + logsRow, oddRow, "W|/|x", "ex030123.log", "new.log"}));
         Click("ListView1", 1);
         QTest::mouseDClick(List()->viewport(), Qt::LeftButton, {},
-                           List()->visualItemRect(List()->topLevelItem(1)).center());
+                           List()->visualRect(List()->model()->index(1, 0)).center());
         QCOMPARE(Get<QComboBox>("cmbLogFileStyle")->currentText(), QStringLiteral("-a.log"));
         Get<QLineEdit>("txtLogname")->setText("X");
         Press("cmdCancel");

@@ -139,9 +139,6 @@ private Q_SLOTS:
             << QStringList{"ALPHA", "Alt+D", "Return", "Return", "Alt+T", "Down", "Alt+S"}
             << found(6) + found(1) + "2 files searched, 36 bytes"
             << "2 occurances of 'ALPHA' found";
-        QTest::newRow("no match") << QStringList{"gamma", "Alt+D", "Return"}
-                                  << "3 files searched, 54 bytes"
-                                  << "No occurances of 'gamma' found";
         QTest::newRow("Esc cancels and keeps the dialog, a second Esc closes it")
             << QStringList{"beta", "Alt+D", "Return", "Esc", "wait", "Esc"} << QString() << "";
     }
