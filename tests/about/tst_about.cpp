@@ -33,9 +33,7 @@ private Q_SLOTS:
             << reply("1.1" + QByteArray(4093, '0')) << "1.1" + QString(4093, u'0');
         QTest::newRow("same") << reply("1.1") << QString();
         QTest::newRow("html") << reply("<html><body>2.0</body></html>") << QString();
-        QTest::newRow("redirect") << QByteArray("HTTP/1.1 301 Moved\r\nLocation: /moved\r\n"
-                                                "Content-Length: 0\r\n\r\n")
-                                  << QString();
+        QTest::newRow("redirect") << reply("", "301 Moved\r\nLocation: /moved") << QString();
         QTest::newRow("404") << reply("9.9", "404 Not Found") << QString();
         QTest::newRow("4 KiB + 1") << reply(QByteArray(4097, '9')) << QString();
         QTest::newRow("trickle") << QByteArray("HTTP/1.1 200 OK\r\n\r\n9") << QString();

@@ -3,9 +3,7 @@
 # of the caller's. Usage: source collector.sh; start_collector DIR; ... stop_collector
 # start_collector sets COLLECTOR_PORT and COLLECTOR_LOGS (the folder of the hosts' folders).
 
-COLLECTOR_DIR=
-COLLECTOR_PORT=
-COLLECTOR_LOGS=
+COLLECTOR_DIR= COLLECTOR_PORT= COLLECTOR_LOGS=
 
 # The first code block after the README heading, exactly as a reader copies it.
 readme_collector_config() {

@@ -1,18 +1,6 @@
-#include "FakeLauncher.h"
-#include "FakeMessageBox.h"
-#include "TestFiles.h"
+#include "MainWindowTest.h"
 #include "base/FolderPicker.h"
-#include "folders/FileListBox.h"
 #include "folders/FolderCommands.h"
-#include "shell/frmMain.h"
-
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTreeWidget>
 
 #include <csignal>
 #include <sys/wait.h>
@@ -30,37 +18,17 @@ public:
     QString folder;
 };
 
-class TestFolderCommands : public QObject
+class TestFolderCommands : public QObject, MainWindowTest
 {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-    FakeMessageBox m_messages;
-    FakeLauncher m_launcher;
     FakeFolderPicker m_picker;
-    std::unique_ptr<frmMain> m_w;
 
-    template <typename T> T* Get(const char* name) const { return m_w->findChild<T*>(name); }
     QTreeWidget* List() const { return Get<QTreeWidget>("ListView1"); }
-
-    void Load(const QString& ini)
+    void Press(const char* button)
     {
-        QVERIFY(WriteFile(m_dir.filePath("tarvisk.ini"), ini.toUtf8()));
-        m_messages.shown.clear();
-        m_w = std::make_unique<frmMain>(m_messages, m_dir.path());
-        QVERIFY(m_w->Form_Load());
-        m_w->show(); // laid out, so that a click below the rows misses them
-    }
-
-    void Click(const char* button)
-    {
-        QTest::mouseClick(Get<QPushButton>(button), Qt::LeftButton);
+        QTest::mouseClick(Get(button), Qt::LeftButton);
         QTest::qWait(0); // a closed editor goes
-    }
-    void ClickFolder(int row, Qt::KeyboardModifiers keys = {})
-    {
-        const QRect rect = List()->visualItemRect(List()->topLevelItem(row));
-        QTest::mouseClick(List()->viewport(), Qt::LeftButton, keys, rect.center());
     }
     // Folder rows as Name|Path|Filter ("*": selected), files listed, "!" and each message shown.
     QStringList Seen() const
@@ -69,7 +37,7 @@ class TestFolderCommands : public QObject
         for (const QTreeWidgetItem* r : List()->findItems("", Qt::MatchContains))
             seen << (r->isSelected() ? "*" : "") + r->text(0) + u'|' + r->text(1) + u'|' +
                         r->text(2);
-        for (const QListWidgetItem* f : Get<FileListBox>("File1")->findItems("", Qt::MatchContains))
+        for (const QListWidgetItem* f : Get<QListWidget>("File1")->findItems("", Qt::MatchContains))
             seen << f->text();
         for (const Message& m : m_messages.shown)
             seen << u'!' + m.text;
@@ -79,6 +47,7 @@ class TestFolderCommands : public QObject
 private Q_SLOTS:
     // The window keeps its state in a test folder, not in the user's.
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void init() { m_dir = std::make_unique<QTemporaryDir>(); }
 
     // Each row: Name, Path, Filter and the refusal's icon ("i:" information, "!:" exclamation)
     // and start ("": accepted). All but the one of an empty field hold in edit mode too.
@@ -108,72 +77,74 @@ private Q_SLOTS:
     // style; Add and Edit while open only switch the mode; Remove keeps the others' order.
     void folders()
     {
-        const QString logs = m_dir.filePath("logs"), odd = m_dir.filePath("-my logs;\"x\"");
+        const QString logs = Path("logs"), odd = Path("-my logs;\"x\"");
         const QString file = odd + "/-a \"b\"; c.log",
                       viewer = "\"/opt/my viewer\" -c \"set nowrap\"";
         QVERIFY(QDir().mkpath(logs) && WriteFile(logs + "/ex030123.log", "x"));
         QVERIFY(QDir().mkpath(odd) && WriteFile(file, "x"));
-        Load(QStringLiteral("EXTVIEWER=%1\r\nLogs,%2,*.log\r\nOdd,%3,-a.log\r\n")
-                 .arg(viewer, logs, odd));
-        m_w->SetLauncher(m_launcher);
-        m_w->SetFolderPicker(m_picker);
+        QVERIFY(WriteFile(Path("tarvisk.ini"),
+                          config::FormatConfigFile(
+                              viewer, true, {{"Logs", logs, "*.log"}, {"Odd", odd, "-a.log"}})));
+        Load();
+        m_window->SetFolderPicker(m_picker);
         m_launcher.succeeds = false;
-        ClickFolder(1);
-        Click("cmdOpen");
-        Get<FileListBox>("File1")->setCurrentRow(0);
-        Click("cmdView");
+        Click("ListView1", 1);
+        Press("cmdOpen");
+        Get<QListWidget>("File1")->setCurrentRow(0);
+        Press("cmdView");
         const QStringList open{"xdg-open", odd}, view{"/opt/my viewer", "-c", "set nowrap", file};
         QCOMPARE(m_launcher.started, (QList{open, view}));
         QCOMPARE(Seen().mid(3), (QStringList{"!Failed to open " + odd,
                                              "!Failed to start " + viewer + u' ' + file}));
         QTest::keyClick(List(), Qt::Key_Up);
-        QCOMPARE(m_w->CurrentSettings().CurrentPath, logs + u'/');
+        QCOMPARE(m_window->CurrentSettings().CurrentPath, logs + u'/');
         QVERIFY(WriteFile(logs + "/new.log", "x"));
         QTest::mouseClick(List()->viewport(), Qt::LeftButton, {},
                           QPoint(20, List()->viewport()->height() - 5));
         QCOMPARE(Seen().mid(2, 2), (QStringList{"ex030123.log", "new.log"}));
-        ClickFolder(0, Qt::ControlModifier);
-        QCOMPARE(m_w->CurrentSettings().CurrentPath, QString());
+        QTest::mouseClick(List()->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                          List()->visualItemRect(List()->topLevelItem(0)).center());
+        QCOMPARE(m_window->CurrentSettings().CurrentPath, QString());
         QVERIFY(Seen()[2].startsWith(u'!')); // no file listed
         m_messages.shown.clear();
-        Click("cmdRemove"); // none selected: nothing asked
-        ClickFolder(0);
-        Click("cmdAdd");
+        Press("cmdRemove"); // none selected: nothing asked
+        Click("ListView1", 0);
+        Press("cmdAdd");
         Get<QLineEdit>("txtLogname")->setText("W");
         Get<QLineEdit>("txtLogPath")->setText("D:\\logs,old");
         Get<QComboBox>("cmbLogFileStyle")->setEditText("x");
-        Click("cmdOK");
+        Press("cmdOK");
         m_picker.folder = "/"; // Browse puts the chosen folder in; a cancelled one changes nothing
-        Click("cmdBrowse");
+        Press("cmdBrowse");
         m_picker.folder.clear();
-        Click("cmdBrowse");
+        Press("cmdBrowse");
         QCOMPARE(m_picker.starts, (QStringList{"D:\\logs,old", "/"}));
-        Click("cmdOK");
+        Press("cmdOK");
         const QString logsRow = "Logs|" + logs + "|*.log", oddRow = "Odd|" + odd + "|-a.log";
         QCOMPARE(Seen().mid(0, 5),
                  (QStringList{'*' + logsRow, oddRow, "W|/|x", "ex030123.log", "new.log"}));
-        ClickFolder(1);
+        Click("ListView1", 1);
         QTest::mouseDClick(List()->viewport(), Qt::LeftButton, {},
-                           List()->visualItemRect(List()->topLevelItem(1)).center());
+                           List()->visualRect(List()->model()->index(1, 0)).center());
         QCOMPARE(Get<QComboBox>("cmbLogFileStyle")->currentText(), QStringLiteral("-a.log"));
         Get<QLineEdit>("txtLogname")->setText("X");
-        Click("cmdCancel");
-        Click("cmdAdd");
+        Press("cmdCancel");
+        Press("cmdAdd");
         Get<QLineEdit>("txtLogPath")->setText("/t"); // no name: refused in add mode
         Get<QComboBox>("cmbLogFileStyle")->setEditText("z");
-        Click("cmdEdit");
+        Press("cmdEdit");
         QCOMPARE(Get<QWidget>("frmAddLogfile")->windowTitle(), "Edit Logfolder");
-        ClickFolder(2);
-        Click("cmdOK"); // a path that is no folder is asked about: No keeps the editor open
+        Click("ListView1", 2);
+        Press("cmdOK"); // a path that is no folder is asked about: No keeps the editor open
         m_messages.answer = MessageAnswer::Yes;
-        Click("cmdOK");
-        Click("cmdEdit");
-        ClickFolder(0);
+        Press("cmdOK");
+        Press("cmdEdit");
+        Click("ListView1", 0);
         for (const MessageAnswer answer : {MessageAnswer::No, MessageAnswer::Yes}) {
             m_messages.answer = answer;
-            Click("cmdRemove");
+            Press("cmdRemove");
         }
-        Click("cmdOK");
+        Press("cmdOK");
         QCOMPARE(Seen(), (QStringList{oddRow, "|/t|z", "ex030123.log", "new.log",
                                       "!Commasigns are not allowed in the Logfolder desciption "
                                       "or path",
@@ -183,8 +154,8 @@ private Q_SLOTS:
                                       "!Do you want to remove logfolder Logs",
                                       "!Please select the Logfolder to edit"}));
         QCOMPARE(m_messages.shown[2].buttons, Message::Buttons::YesNo);
-        QCOMPARE(PathQuestion(m_dir.filePath("tarvisk.ini"))->text.section(u'\n', 0, 0),
-                 "The path " + m_dir.filePath("tarvisk.ini") + " is a file, not a folder.");
+        QCOMPARE(PathQuestion(Path("tarvisk.ini"))->text.section(u'\n', 0, 0),
+                 "The path " + Path("tarvisk.ini") + " is a file, not a folder.");
     }
 
     // View starts the viewer as a child that is watched for its first seconds: a failure then
@@ -207,17 +178,20 @@ private Q_SLOTS:
     void viewer()
     {
         QFETCH(QString, viewer);
-        const QString file = m_dir.filePath("ex261206.log");
+        const QString file = Path("ex261206.log");
         QVERIFY(WriteFile(file, "x"));
-        Load("EXTVIEWER=" + viewer + "\r\nL," + m_dir.path() + ",*.log\r\n");
-        ClickFolder(0);
-        Get<FileListBox>("File1")->setCurrentRow(0);
-        Click("cmdView");
+        QVERIFY(WriteFile(Path("tarvisk.ini"),
+                          config::FormatConfigFile(viewer, true, {{"L", m_dir->path(), "*.log"}})));
+        Load();
+        m_window->SetLauncher(*new ChildLauncher(m_window.get())); // real children, watched
+        Click("ListView1", 0);
+        Get<QListWidget>("File1")->setCurrentRow(0);
+        Press("cmdView");
         QTest::qWait(3500);
         QTEST(m_messages.shown.isEmpty() ? QString() : m_messages.shown.first().text, "report");
         if (!QFile::exists(file + ".pid"))
             return;
-        m_w.reset(); // as Quit leaves it
+        m_window.reset(); // as Quit leaves it
         const pid_t pid = ReadFile(file + ".pid").trimmed().toInt();
         QVERIFY(pid > 0 && kill(pid, 0) == 0);
         kill(pid, SIGTERM);

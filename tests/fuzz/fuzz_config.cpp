@@ -1,23 +1,16 @@
 // Any bytes as tarvisk.ini. Reading never crashes. A file that reads is formatted as a save
 // writes it and reads back to the same settings and folders; formatted again, every byte stays;
 // with one folder changed, every other line keeps its bytes and its line end.
+#include "Check.h"
 #include "folders/FolderCommands.h"
 #include "settings/modMain.h"
 #include "shell/ConfigFormat.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <optional>
 
 namespace
 {
-
-void Check(bool holds, const char* what)
-{
-    if (!holds)
-        std::fprintf(stderr, "configuration round trip: %s\n", what), std::abort();
-}
 
 struct Settings {
     QString viewer;

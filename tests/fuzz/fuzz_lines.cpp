@@ -3,12 +3,11 @@
 // byte, some claim to continue after the file changed under them. After every delivery the lines
 // made, and the text still waiting, must equal those of the plain splitter below run over each
 // stretch of the stream.
+#include "Check.h"
 #include "reading/LineAssembly.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -77,12 +76,6 @@ struct Reference {
         return all;
     }
 };
-
-void Check(bool holds, const char* what)
-{
-    if (!holds)
-        std::fprintf(stderr, "line making: %s\n", what), std::abort();
-}
 
 } // namespace
 

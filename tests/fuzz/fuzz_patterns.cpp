@@ -3,14 +3,11 @@
 // must agree with the plain rules written out below: only "*" and "?" are wildcards, everything
 // else stands for itself with letter case ignored, and ".*" at the end of a pattern may also match
 // nothing.
+#include "Check.h"
 #include "folders/FilterPattern.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include <QString>
-
-#include <cstdio>
-#include <cstdlib>
 #include <optional>
 #include <string>
 #include <vector>
@@ -95,12 +92,9 @@ bool ReferenceMatches(const Text& pattern, const Text& name)
     return dotStar && ReferenceMatches(pattern.substr(0, pattern.size() - 2), name);
 }
 
-void Check(bool holds, const char* what, const Text& a, const Text& b)
+QString Quoted(const Text& a, const Text& b)
 {
-    if (!holds)
-        std::fprintf(stderr, "%s: \"%s\" \"%s\"\n", what, qPrintable(ToQString(a)),
-                     qPrintable(ToQString(b))),
-            std::abort();
+    return u'"' + ToQString(a) + QStringLiteral("\" \"") + ToQString(b) + u'"';
 }
 
 } // namespace
@@ -114,12 +108,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::optional<Text> expected = ReferencePattern(style);
     Check(pattern.has_value() == expected.has_value() &&
               (!pattern || *pattern == ToQString(*expected)),
-          "FilterToPattern", style, expected.value_or(U"-"));
+          "FilterToPattern", Quoted(style, expected.value_or(U"-")));
     Check(MatchesPattern(ToQString(name), ToQString(style)) == ReferenceMatches(style, name),
-          "match", style, name);
+          "match", Quoted(style, name));
     if (expected)
         Check(WildcardPattern(*pattern).Matches(ToQString(name)) ==
                   ReferenceMatches(*expected, name),
-              "match of the style's pattern", *expected, name);
+              "match of the style's pattern", Quoted(*expected, name));
     return 0;
 }

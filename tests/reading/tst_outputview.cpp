@@ -41,12 +41,11 @@ static void Play(QAbstractItemView& view, const QString& gestures)
         Qt::KeyboardModifiers keys;
         keys.setFlag(Qt::ControlModifier, kind == u'C' || kind == u'B' || kind == u'D');
         keys.setFlag(Qt::ShiftModifier, kind == u'S' || kind == u'B');
-        Mouse(view, QEvent::MouseButtonPress, rows.first().toInt(), keys);
-        if (rows.size() > 1) {
-            for (int row = rows.first().toInt() + 1; row <= rows.last().toInt(); ++row)
-                Mouse(view, QEvent::MouseMove, row, keys);
-        }
-        Mouse(view, QEvent::MouseButtonRelease, rows.last().toInt(), keys);
+        const int first = rows.first().toInt(), last = rows.last().toInt();
+        Mouse(view, QEvent::MouseButtonPress, first, keys);
+        for (int row = first + 1; row <= last; ++row)
+            Mouse(view, QEvent::MouseMove, row, keys);
+        Mouse(view, QEvent::MouseButtonRelease, last, keys);
     }
 }
 
