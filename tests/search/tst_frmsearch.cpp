@@ -155,7 +155,7 @@ private Q_SLOTS:
                           (large ? QByteArray("beta\n").repeated(400000) : QByteArray()));
         }
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); // the day comes first
-        OutputList list;
+        reading::OutputList list;
         search::DayResults days(list);
         frmSearch dialog(list, nullptr);
         dialog.setAttribute(Qt::WA_DeleteOnClose, false);
