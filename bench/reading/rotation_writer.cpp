@@ -5,11 +5,11 @@
 // daemon's socket.
 // Usage: rotation_writer PATH|unix:SOCKET LINES_PER_SECOND SECONDS [hold]
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <csignal>
 #include <fcntl.h>
 #include <string>
 #include <sys/socket.h>
