@@ -86,6 +86,7 @@ bool FoldersChanged(const IniText& read, bool useDividers, const QList<FolderRow
 struct AppliedChanges {
     QByteArray bytes;
     QStringList missing; // the lines, as read, of rows edited or removed here that are gone
+    bool same = false;   // the file holds these bytes already: nothing to write
 };
 AppliedChanges ApplyChanges(const IniText& read, const IniText& now, bool useDividers,
                             const QList<FolderRow>& rows);

@@ -122,7 +122,9 @@ std::optional<AppliedChanges> ApplyToFile(const QString& path, const IniText& re
     const std::optional<QByteArray> bytes = ReadWhole(path, error);
     if (!bytes)
         return std::nullopt;
-    return ApplyChanges(read, SplitLines(*bytes), useDividers, rows);
+    AppliedChanges applied = ApplyChanges(read, SplitLines(*bytes), useDividers, rows);
+    applied.same = applied.bytes == *bytes;
+    return applied;
 }
 
 QString ChooseIniPath(const QString& programDir, const QString& userConfigDir)

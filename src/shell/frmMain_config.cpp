@@ -134,7 +134,7 @@ bool frmMain::SaveChanges(QString* error)
 {
     const std::optional<config::AppliedChanges> applied = config::ApplyToFile(
         m_settings.IniPath, m_iniText, m_settings.UseDividers, FolderRows(), error);
-    if (!applied || !m_saver->Save(m_settings.IniPath, applied->bytes, error))
+    if (!applied || (!applied->same && !m_saver->Save(m_settings.IniPath, applied->bytes, error)))
         return false;
     if (!applied->missing.isEmpty())
         m_messages.Show({NotAppliedText(m_settings.IniPath, applied->missing),
