@@ -3,8 +3,10 @@
 #include <QAbstractItemView>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QHeaderView>
 #include <QHelpEvent>
 #include <QMouseEvent>
+#include <QScopedValueRollback>
 #include <QStyle>
 #include <QToolTip>
 #include <QTreeWidget>
@@ -46,6 +48,41 @@ void TreeFolderList::SetSelected(const LogFolder& values)
 void TreeFolderList::Append(const LogFolder& values)
 {
     AddRow(m_list, values);
+}
+
+FolderColumnFit::FolderColumnFit(QTreeWidget& list, int nameMost, int filterLeast)
+    : QObject(&list), m_list(list), m_nameMost(nameMost), m_filterLeast(filterLeast)
+{
+    QHeaderView* header = list.header();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(1, QHeaderView::Stretch);
+    Fit();
+    connect(header, &QHeaderView::sectionResized, this,
+            [this](int column, int, int width) { Resized(column, width); });
+    connect(list.model(), &QAbstractItemModel::rowsInserted, this, &FolderColumnFit::Fit);
+    connect(list.model(), &QAbstractItemModel::dataChanged, this, &FolderColumnFit::Fit);
+}
+
+void FolderColumnFit::Fit()
+{
+    const QScopedValueRollback fitting(m_fitting, true);
+    for (const int column : {0, 2}) {
+        if (m_own[column])
+            continue;
+        m_list.resizeColumnToContents(column);
+        const int width = m_list.columnWidth(column);
+        m_list.setColumnWidth(column,
+                              column == 0 ? qMin(width, m_nameMost) : qMax(width, m_filterLeast));
+        m_fitted[column] = m_list.columnWidth(column);
+    }
+}
+
+// A width set from outside the fit (the user's drag, the saved state) is the user's own unless
+// it is the one the fit gave.
+void FolderColumnFit::Resized(int column, int width)
+{
+    if (!m_fitting && column != 1 && column < int(m_own.size()))
+        m_own[column] = width != m_fitted[column];
 }
 
 FolderListClicks::FolderListClicks(QTreeWidget& list) : QObject(&list), m_list(list)

@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QStyledItemDelegate>
 
+#include <array>
+
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -51,6 +53,26 @@ private:
     QTreeWidget& m_list;
     bool m_mouseDown = false;
     bool m_delivering = false;
+};
+
+// Fits the Name column (to at most `nameMost` pixels) and the Filter column (to at least
+// `filterLeast`) to their longest text, now and whenever a row is added or changed; the Path column
+// takes the rest. A column the user gave a width of their own keeps it.
+class FolderColumnFit : public QObject
+{
+public:
+    FolderColumnFit(QTreeWidget& list, int nameMost, int filterLeast);
+
+private:
+    void Fit();
+    void Resized(int column, int width);
+
+    QTreeWidget& m_list;
+    int m_nameMost;
+    int m_filterLeast;
+    bool m_fitting = false;
+    std::array<int, 3> m_fitted{}; // the width the last fit gave each column
+    std::array<bool, 3> m_own{};   // a width the user chose
 };
 
 // Paints the log-folder list's cells as usual; a cell too narrow for its text shows the whole

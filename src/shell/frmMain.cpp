@@ -12,6 +12,7 @@
 
 #include <QCloseEvent>
 #include <QDir>
+#include <QScreen>
 #include <QShortcut>
 #include <QSignalBlocker>
 
@@ -97,7 +98,10 @@ bool frmMain::Form_Load()
     }
     SetFolderColumns();
     ui->txtFilter->setText(QStringLiteral("*"));
-    (new WindowState(*this, *ui->ListView1))->Restore();
+    m_state = new WindowState(*this, *ui->ListView1);
+    // Centred only when nothing was saved: a window manager puts the window where it was.
+    if (const QScreen* screen = this->screen(); !m_state->Restore() && screen)
+        move(screen->availableGeometry().center() - rect().center());
     CheckForUpdate();
     return true;
 }

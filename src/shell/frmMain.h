@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ConfigFormat.h"
+#include "ConfigStore.h"
 #include "reading/Monitor.h"
 #include "reading/OutputList.h"
 #include "search/DayResults.h"
@@ -82,13 +82,22 @@ private:
     LoadStep ReadConfigFile();
     void AddFolderRow(const LogFolder& folder, qsizetype origin = -1);
     QList<config::FolderRow> FolderRows() const;
-    void EndFollowing();          // as Stop does
-    bool SaveConfigFile();        // false: the user chose to stay
-    bool ConfirmClose();          // false: the window stays open
-    config::IniText m_iniText;    // the file as read at start
-    bool m_iniUnreadable = false; // Quit must leave the file alone
-    bool m_closing = false;       // saved or discarded: the window may close
+    void EndFollowing();              // as Stop does
+    bool SaveConfigFile();            // false: the user chose to stay
+    bool SaveChanges(QString* error); // this window's changes to the file as it is now
+    bool ConfirmClose();              // false: the window stays open
+    config::IniText m_iniText;        // the file as read at start
+    bool m_iniUnreadable = false;     // Quit must leave the file alone
+    bool m_closing = false;           // saved or discarded: the window may close
+    class WindowState* m_state = nullptr;
+    config::FileSaver m_fileSaver;
+    config::FileSaver* m_saver = &m_fileSaver;
 
+public:
+    // What saves the configuration and state files; one that writes them safely unless set.
+    void SetFileSaver(config::FileSaver& saver) { m_saver = &saver; }
+
+private:
     std::unique_ptr<Ui::frmMain> ui;
     MessageBox& m_messages;
     QString m_programDir;

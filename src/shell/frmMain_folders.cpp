@@ -8,7 +8,6 @@
 #include "folders/frmAddLogfile.h"
 #include "ui_frmMain.h"
 
-#include <QHeaderView>
 #include <QSignalBlocker>
 
 // The log-folder commands: the editor, Remove, Open and View.
@@ -21,23 +20,10 @@ ProgramLauncher& frmMain::Launcher()
 }
 
 // Name and Filter fit their longest text, Name at most its designed width and Filter at least
-// its own; Path takes the rest. The user can resize Name and Filter.
+// its own; Path takes the rest.
 void frmMain::SetFolderColumns()
 {
-    QTreeWidget* list = ui->ListView1;
-    QHeaderView* header = list->header();
-    header->setStretchLastSection(false);
-    header->setSectionResizeMode(1, QHeaderView::Stretch);
-    const auto fit = [this, list] {
-        list->resizeColumnToContents(0);
-        list->setColumnWidth(0, qMin(list->columnWidth(0), Twips(2800)));
-        list->resizeColumnToContents(2);
-        list->setColumnWidth(2, qMax(list->columnWidth(2), Twips(1000)));
-    };
-    fit();
-    // A folder added or changed in the editor fits too.
-    connect(list->model(), &QAbstractItemModel::rowsInserted, this, fit);
-    connect(list->model(), &QAbstractItemModel::dataChanged, this, fit);
+    new FolderColumnFit(*ui->ListView1, Twips(2800), Twips(1000));
 }
 
 QTreeWidgetItem* frmMain::SelectedRow() const

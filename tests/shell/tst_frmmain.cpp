@@ -1,6 +1,8 @@
 #include "MainWindowTest.h"
 #include "shell/WindowState.h"
 
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 
 // The main window driven as a user does.
@@ -9,6 +11,31 @@ class TestFrmMain : public QObject, MainWindowTest
     Q_OBJECT
 
     QListWidget* Files() { return Get<QListWidget>("File1"); }
+
+    // Fails the n-th save, counted from 1, as a full disk does.
+    struct FailingSaver : config::FileSaver {
+        int failing = 0;
+        bool Save(const QString& path, const QByteArray& content, QString* error) override
+        {
+            if (--failing == 0) {
+                *error = QStringLiteral("No space left on device");
+                return false;
+            }
+            return FileSaver::Save(path, content, error);
+        }
+    };
+
+    // A full 64 KiB disk, filled by Path("filler"), over the program's folder and the state
+    // file's, in a mount namespace of this thread's own; false where mounting is not allowed.
+    bool MountSmallDisk()
+    {
+        const QByteArray state = QFile::encodeName(QFileInfo(WindowState::Path()).path());
+        return QDir().mkpath(state) && unshare(CLONE_NEWNS) == 0 &&
+               mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+               mount("tmpfs", QFile::encodeName(m_dir->path()), "tmpfs", 0, "size=64k") == 0 &&
+               QDir().mkpath(Path("state")) &&
+               mount(QFile::encodeName(Path("state")), state, nullptr, MS_BIND, nullptr) == 0;
+    }
 
     QStringList Texts(const char* list)
     {
@@ -36,8 +63,9 @@ private Q_SLOTS:
     }
 
     // The window grows: the output list takes the room, the lower buttons keep to the bottom
-    // right; the Filter column fits its longest style. Size and column widths come back from a
-    // state file of their own; tarvisk.ini keeps every byte.
+    // right; the Filter column fits its longest style, and a width the user set stays when a row
+    // changes. Size, position and column widths come back from a state file of their own;
+    // tarvisk.ini keeps every other byte.
     void window()
     {
         Load({{"Web", "/srv/web", "exyymmdd.log"}, {"Proxy", "/srv/proxy", "WEBEXTDyyyymmdd.log"}});
@@ -56,12 +84,15 @@ private Q_SLOTS:
         m_window->resize(before + QSize(300, 200));
         QTRY_COMPARE(output->size(), list + QSize(300, 200));
         QCOMPARE(corner(), quit);
-        folders->setColumnWidth(0, 123);
+        folders->setColumnWidth(0, 171);
+        folders->topLevelItem(0)->setText(0, "Web servers"); // as the editor changes a row
+        m_window->move(37, 45);
         Get("cmdQuit")->click();
-        QCOMPARE(ReadFile(Path("tarvisk.ini")), ini);
+        QCOMPARE(ReadFile(Path("tarvisk.ini")), QByteArray(ini).replace("Web,", "Web servers,"));
         Load();
+        QCOMPARE(m_window->pos(), QPoint(37, 45));
         QCOMPARE(m_window->size(), before + QSize(300, 200));
-        QCOMPARE(Get<QTreeWidget>("ListView1")->columnWidth(0), 123);
+        QCOMPARE(Get<QTreeWidget>("ListView1")->columnWidth(0), 171);
         m_window->resize(100, 100);
         QCOMPARE(m_window->size(), before); // never below its designed size
     }
@@ -115,6 +146,11 @@ private Q_SLOTS:
         row("read-only", "Discard", true, true, false); // Quit without saving
         row("read-only", "Cancel", true, false, false);
         row("FIFO", "", true, true, false); // unreadable at start
+        row("full disk", "Cancel", true, false, false);
+        row("full disk", "Retry", true, true, true); // the filler is gone before the user retries
+        row("full disk", "Discard", true, true, false);
+        row("full disk unchanged", "Cancel", false, false, false); // only the state to write
+        row("save 2 fails", "Cancel", true, false, true);          // the state file's save
     }
 
     void quit()
@@ -124,7 +160,16 @@ private Q_SLOTS:
         QFETCH(bool, change);
         QFETCH(bool, closed);
         QFETCH(bool, saved);
-        const QString ini = Path("tarvisk.ini");
+        const QString ini = Path("tarvisk.ini"), state = WindowState::Path();
+        if (how.startsWith("full disk") && !MountSmallDisk())
+            QSKIP("cannot mount a file system in a mount namespace of its own here");
+        const auto unmount = qScopeGuard([&] {
+            for (const QString& at : {QFileInfo(state).path(), m_dir->path()})
+                if (how.startsWith("full disk"))
+                    umount2(QFile::encodeName(at).constData(), MNT_DETACH);
+        });
+        const QByteArray stateBefore = "[General]\nfolderColumns=90, 300, 80\n";
+        QVERIFY(QDir().mkpath(QFileInfo(state).path()) && WriteFile(state, stateBefore));
         QVERIFY(QDir().mkpath(Path("logs")) && WriteFile(Path("logs/a.log"), "x\n"));
         const QByteArray before = "; my note\r\n\r\nEXTVIEWER=vi\r\nSPLITLINES=TRUE\r\nLogs," +
                                   QFile::encodeName(Path("logs")) +
@@ -139,6 +184,14 @@ private Q_SLOTS:
         }
         if (change)
             Get<QCheckBox>("chkDivider")->click();
+        QFile filler(Path("filler"));
+        if (how.startsWith("full disk") &&
+            filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+            while (filler.write(QByteArray(4096, 'x')) > 0) {
+            }
+        FailingSaver saver;
+        saver.failing = how.startsWith("save ") ? how.mid(5, 1).toInt() : 0;
+        m_window->SetFileSaver(saver);
         const auto writable = [&](bool yes) {
             QFile::setPermissions(m_dir->path(), QFileDevice::Permissions(yes ? 0x7755 : 0x5555));
             QFile::setPermissions(ini, QFileDevice::Permissions(yes ? 0x6644 : 0x4444));
@@ -151,8 +204,10 @@ private Q_SLOTS:
                               : answer == "Discard" ? MessageAnswer::Discard
                                                     : MessageAnswer::Cancel};
         m_messages.onShow = [&](const Message&) {
-            if (answer == "Retry")
-                writable(true); // the cause is gone before the user retries
+            if (answer == "Retry") { // the cause is gone before the user retries
+                writable(true);
+                filler.remove();
+            }
         };
         how == "close" ? void(m_window->close()) : Get("cmdQuit")->click();
         m_messages.onShow = nullptr;
@@ -162,8 +217,11 @@ private Q_SLOTS:
         const Message last = m_messages.shown.value(m_messages.shown.size() - 1);
         if (how == "close" && !answer.isEmpty())
             QCOMPARE(last.text, QStringLiteral("Save changes to the log folders?"));
-        if (how == "read-only")
-            QVERIFY(last.text.contains(ini) && last.buttons == Message::Buttons::RetryQuitCancel);
+        if (how != "close" && how != "FIFO" && !answer.isEmpty())
+            QVERIFY(last.text.contains(how == "save 2 fails" || !change ? state : ini) &&
+                    last.buttons == Message::Buttons::RetryQuitCancel);
+        // Saved by Quit or else when the window closes; never by Quit without saving.
+        QCOMPARE(ReadFile(state) != stateBefore, closed && (how == "close" || answer != "Discard"));
         if (how == "FIFO") // the start-up message names the file
             QVERIFY(m_messages.shown.first().text.endsWith(": " + ini));
         if (!closed) // following untouched by the question; ended by Quit
