@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ConfigFormat.h"
+#include "base/ProgramLauncher.h"
 #include "reading/Monitor.h"
 #include "reading/OutputList.h"
 #include "search/DayResults.h"
@@ -113,6 +114,7 @@ public:
 
 private:
     class ProgramLauncher& Launcher();
+    ProgramLauncher::FailureReport ReportFailure();
     void OpenEditor(qint16 mode);
     void SetFolderColumns();
     class QTreeWidgetItem* SelectedRow() const;
