@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QHeaderView>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScopedValueRollback>
 #include <QStyle>
@@ -88,13 +89,19 @@ void FolderColumnFit::Resized(int column, int width)
 FolderListClicks::FolderListClicks(QTreeWidget& list) : QObject(&list), m_list(list)
 {
     list.viewport()->installEventFilter(this);
-    connect(&list, &QTreeWidget::currentItemChanged, this, &FolderListClicks::CurrentChanged);
+    list.installEventFilter(this);
+    connect(&list, &QTreeWidget::itemSelectionChanged, this, [this] {
+        if (!m_mouseDown)
+            Q_EMIT Clicked();
+    });
 }
 
 // The click counts once the list has handled the button coming up (a Ctrl+click clears the
 // selection only then), on a row or below the rows.
 bool FolderListClicks::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == &m_list)
+        return event->type() == QEvent::KeyPress && ChooseCurrent(*static_cast<QKeyEvent*>(event));
     if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
         m_mouseDown = true;
         // Below the rows the list would clear its selection; the selected folder stays.
@@ -112,12 +119,19 @@ bool FolderListClicks::eventFilter(QObject* watched, QEvent* event)
     return true;
 }
 
-// A keyboard move selects the new row. Moves that select nothing (the focus entering the list,
-// a removed row's neighbour taking the focus frame) and the mouse's own moves are not clicks.
-void FolderListClicks::CurrentChanged(QTreeWidgetItem* current)
+// With no row selected, Enter and the first arrow choose the row with the focus frame (Space
+// does so by itself): with one folder the arrows would move nowhere.
+bool FolderListClicks::ChooseCurrent(const QKeyEvent& key)
 {
-    if (!m_mouseDown && current && current->isSelected())
-        Q_EMIT Clicked();
+    const int k = key.key();
+    const bool choose =
+        k == Qt::Key_Return || k == Qt::Key_Enter || k == Qt::Key_Up || k == Qt::Key_Down;
+    QTreeWidgetItem* current = m_list.currentItem();
+    if (!choose || key.modifiers() != Qt::NoModifier || !current ||
+        !m_list.selectedItems().isEmpty())
+        return false;
+    current->setSelected(true);
+    return true;
 }
 
 bool CutCellTips::helpEvent(QHelpEvent* event, QAbstractItemView* view,

@@ -7,6 +7,7 @@
 
 #include <array>
 
+class QKeyEvent;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -33,7 +34,9 @@ private:
 };
 
 // Tells of every click in the log-folder list, on a row or on the empty space below the rows,
-// and of every move to another row with the keyboard, as one Clicked signal each.
+// and of every keyboard move or choice of a row (Space, Enter), as one Clicked signal each.
+// Moves that select nothing (the focus entering the list) and the mouse's own moves are not
+// clicks.
 class FolderListClicks : public QObject
 {
     Q_OBJECT
@@ -48,7 +51,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void CurrentChanged(QTreeWidgetItem* current);
+    bool ChooseCurrent(const QKeyEvent& key);
 
     QTreeWidget& m_list;
     bool m_mouseDown = false;

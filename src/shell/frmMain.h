@@ -1,6 +1,8 @@
 #pragma once
 
+#include "ConfigFormat.h"
 #include "ConfigStore.h"
+#include "base/ProgramLauncher.h"
 #include "reading/Monitor.h"
 #include "reading/OutputList.h"
 #include "search/DayResults.h"
@@ -122,6 +124,7 @@ public:
 
 private:
     class ProgramLauncher& Launcher();
+    ProgramLauncher::FailureReport ReportFailure();
     void OpenEditor(qint16 mode);
     void SetFolderColumns();
     class QTreeWidgetItem* SelectedRow() const;

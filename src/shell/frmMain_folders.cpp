@@ -82,6 +82,15 @@ void frmMain::cmdRemove_Click()
     ui->ListView1->clearSelection();
 }
 
+// A program that ends with a failure at once (xdg-open with no file manager or no program for
+// the file type) is reported with its status and last words.
+ProgramLauncher::FailureReport frmMain::ReportFailure()
+{
+    return [this](const QString& report) {
+        m_messages.Show({report, QStringLiteral("Tarvisk"), Message::Icon::Exclamation});
+    };
+}
+
 void frmMain::cmdOpen_Click()
 {
     const QTreeWidgetItem* row = SelectedRow();
@@ -89,9 +98,8 @@ void frmMain::cmdOpen_Click()
         return;
     const QString path = TreeFolderList::Values(*row).Path;
     const Command command = OpenFolderCommand(path);
-    if (!Launcher().Start(command.program, command.arguments))
-        m_messages.Show(
-            {OpenFailedText(path), QStringLiteral("Tarvisk"), Message::Icon::Exclamation});
+    if (!Launcher().Start(command.program, command.arguments, ReportFailure()))
+        ReportFailure()(WithMissingProgram(OpenFailedText(path), command.program));
 }
 
 // A name the system cannot hold as text gives no file name: that file cannot be opened, so it
@@ -102,13 +110,8 @@ void frmMain::cmdView_Click()
     const std::optional<Command> command =
         file.isEmpty() ? std::nullopt
                        : ViewCommand(m_settings.ExtViewer, m_settings.CurrentPath + file);
-    // A viewer that ends with a failure at once (xdg-open with no program for the file type)
-    // is reported too.
-    const auto failed = [this](const QString& report) {
-        m_messages.Show({report, QStringLiteral("Tarvisk"), Message::Icon::Exclamation});
-    };
-    if (!command || !Launcher().Start(command->program, command->arguments, failed))
-        m_messages.Show(
-            {ViewFailedText(m_settings.ExtViewer, m_settings.CurrentPath + ui->File1->ShownName()),
-             QStringLiteral("Tarvisk"), Message::Icon::Exclamation});
+    if (!command || !Launcher().Start(command->program, command->arguments, ReportFailure()))
+        ReportFailure()(WithMissingProgram(
+            ViewFailedText(m_settings.ExtViewer, m_settings.CurrentPath + ui->File1->ShownName()),
+            command ? command->program : QString()));
 }

@@ -232,16 +232,22 @@ private Q_SLOTS:
             QCOMPARE(ReadFile(ini), saved ? QByteArray(before).replace("=TRUE", "=FALSE") : before);
     }
 
-    // A folder lists the files of its style, a missing one none and a message. Only a chosen
-    // file enables View, Tail and Continous; Enter shows its end.
+    // A folder lists the files of its style (no folder: none, not the working folder's), a
+    // missing one none and a message; the list follows the folder, the chosen file stays chosen.
+    // Only a chosen file enables View, Tail and Continous; Enter shows its end. A run's size
+    // label goes with it.
     void foldersFilesAndTail()
     {
-        QVERIFY(QDir().mkpath(Path("logs")));
+        QVERIFY(QDir().mkpath(Path("logs")) && QDir::setCurrent(Path("logs")));
         QVERIFY(WriteFile(Path("logs/ex030123.log"), "x\r\n"));
         QVERIFY(WriteFile(Path("logs/EX040101.LOG"), QByteArray("x\n").repeated(499) + "end\n"));
         Load({{"Logs", Path("logs"), "exyymmdd.log"}, {"Gone", Path("gone"), "*.log"}});
+        QCOMPARE(Texts("File1"), QStringList());
         Click("ListView1", 0);
-        QCOMPARE(Texts("File1"), (QStringList{"ex030123.log", "EX040101.LOG"}));
+        Click("File1", 1);
+        QVERIFY(WriteFile(Path("logs/ex050101.log"), "x\n"));
+        QTRY_COMPARE(Texts("File1"), (QStringList{"ex030123.log", "EX040101.LOG", "ex050101.log"}));
+        QCOMPARE(Files()->selectedItems().value(0), Files()->item(1));
         Click("ListView1", 1);
         QCOMPARE(Texts("File1"), QStringList());
         QCOMPARE(m_messages.shown.value(0).text, "Path not found: " + Path("gone/"));
@@ -261,7 +267,15 @@ private Q_SLOTS:
         QTest::keyClick(Files(), Qt::Key_Return);
         QVERIFY(Texts("lstRows").size() == 500 && Texts("lstRows").last() == "end");
         QCOMPARE(Get<QAbstractItemView>("lstRows")->currentIndex().row(), 499);
+        Get("cmdContinous")->click();
+        QVERIFY(QFile::remove(Path("logs/EX040101.LOG")));
+        QTRY_VERIFY(Get<QLabel>("lblFileSize")->text().startsWith("Cannot open: "));
         Click("ListView1", 0);
+        QCOMPARE(Commands() + Get<QLabel>("lblFileSize")->text(), QStringLiteral("0000"));
+        Get("cmdSearch")->click(); // the folder's days with no file chosen
+        m_window->findChild<QRadioButton*>("optDays")->click();
+        m_window->findChild<QLineEdit*>("txtSearch")->setText("x");
+        m_window->findChild<QDialog*>()->findChild<QPushButton*>("cmdSearch")->click();
         QCOMPARE(Commands(), QStringLiteral("0000"));
     }
 };

@@ -49,6 +49,28 @@ private Q_SLOTS:
             QCOMPARE(QApplication::focusWidget(), target);
     }
 
+    // With one folder of one file, the keyboard alone chooses both: Space, Enter or an arrow
+    // on the row with the focus frame; Enter on the file shows its end.
+    void keyboardChooses_data()
+    {
+        QTest::addColumn<int>("key");
+        for (const int key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Down, Qt::Key_Up})
+            QTest::addRow("%s", qPrintable(QKeySequence(key).toString())) << key;
+    }
+
+    void keyboardChooses()
+    {
+        QFETCH(int, key);
+        QVERIFY(WriteFile(Path("ex261206.log"), "a\n"));
+        Load({{"Web", m_dir->path(), "ex*.log"}});
+        for (const char* list : {"ListView1", "File1"}) {
+            Get<QWidget>(list)->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(Get<QWidget>(list), Qt::Key(key));
+        }
+        QVERIFY(Get("cmdContinous")->isEnabled());
+        QCOMPARE(Get<QAbstractItemView>("lstRows")->model()->rowCount(), key == Qt::Key_Return);
+    }
+
     // Esc stops following from the main window; in the search dialog it closes only the dialog.
     void escape()
     {
@@ -92,6 +114,9 @@ private Q_SLOTS:
             QVERIFY2(!named(w) || (a && !a->text(QAccessible::Name).isEmpty()),
                      qPrintable(w->objectName()));
         }
+        for (const QLabel* label : window.findChildren<QLabel*>()) // a dialog's labels: Alt keys
+            QVERIFY2(label->window() == &window || label->text().isEmpty() || label->buddy(),
+                     qPrintable(label->text()));
 
         // Tab leaves the output list instead of moving its current line.
         window.activateWindow();
@@ -105,10 +130,10 @@ private Q_SLOTS:
             if (named(w) && w->window() == &window)
                 order << w->objectName();
         QCOMPARE(order.join(u' '),
-                 QStringLiteral("ListView1 cmdAdd cmdRemove cmdEdit File1 cmdView "
+                 QStringLiteral("ListView1 cmdAdd cmdRemove cmdEdit cmdOpen File1 cmdView "
                                 "cmdTail cmdContinous cmdStop lstRows cmdClear "
                                 "cmdCopy cmdSearch chkDivider txtFilter cmdAbout "
-                                "cmdQuit cmdOpen"));
+                                "cmdQuit"));
 
         auto* list = Get<QTreeWidget>("ListView1");
         const QPoint at = list->visualRect(list->model()->index(0, 1)).center();
