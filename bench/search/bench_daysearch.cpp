@@ -3,7 +3,7 @@
 // against `grep -c -i -F` over the same files with the page cache warm for both (median of
 // interleaved runs), for a text in every sixth line and one in a single line; the first
 // matches painted, the longest the event loop stalls, how soon Cancel ends it, and the peak
-// memory above what the results keep.
+// memory above what the results keep; and the peak memory of a search of a 10 GiB sparse day.
 #include "Figures.h"
 #include "reading/OutputList.h"
 #include "reading/OutputView.h"
@@ -87,6 +87,14 @@ qint64 ProcValue(const char* key)
     return 0;
 }
 
+// From here on the peak resident size counts again from the present one.
+void ResetPeak()
+{
+    QFile refs(QStringLiteral("/proc/self/clear_refs"));
+    if (refs.open(QIODevice::WriteOnly))
+        refs.write("5");
+}
+
 // One search as the user sees it, with what happens on the window's thread meanwhile.
 struct Run {
     double totalMs = 0;
@@ -157,33 +165,41 @@ public:
     }
 
 private:
-    // From here on the peak resident size counts again from the present one.
-    static void ResetPeak()
-    {
-        QFile refs(QStringLiteral("/proc/self/clear_refs"));
-        if (refs.open(QIODevice::WriteOnly))
-            refs.write("5");
-    }
-
     reading::OutputList list;
     reading::OutputView view;
     search::DayResults results{list};
 };
 
 // The worker alone, its lines dropped: what the search costs without the window's share.
-double WorkerMs(const QString& text)
+double WorkerMs(const QString& text, const QString& folder = CacheFolder(), int days = Days)
 {
     search::DaySearch worker;
     QEventLoop done;
     QObject::connect(&worker, &search::DaySearch::Finished, &done, &QEventLoop::quit);
     QElapsedTimer clock;
     clock.start();
-    worker.Start(CacheFolder(),
-                 ChooseDayFiles(CacheFolder(), QStringLiteral("exyymmdd.log"), First,
-                                First.addDays(Days - 1)),
-                 text);
+    worker.Start(
+        folder,
+        ChooseDayFiles(folder, QStringLiteral("exyymmdd.log"), First, First.addDays(days - 1)),
+        text);
     done.exec();
     return double(clock.nsecsElapsed()) / 1e6;
+}
+
+// A day of 10 GiB that is one hole (NUL bytes without a line break), searched: the peak
+// memory over what the program held before the search, in MiB.
+double SparseDayPeakMiB()
+{
+    const QString folder = QDir::homePath() + QStringLiteral("/.cache/tarvisk-bench/sparse-10g");
+    QDir().mkpath(folder);
+    QFile day(folder + QStringLiteral("/ex%1.log").arg(First.toString(u"yyMMdd")));
+    if (!day.open(QIODevice::WriteOnly) || !day.resize(10LL << 30))
+        return -1;
+    day.close();
+    ResetPeak();
+    const qint64 before = ProcValue("VmRSS:");
+    Figure("search_days_sparse_10g_ms", WorkerMs(Rare, folder, 1), "ms");
+    return double(ProcValue("VmHWM:") - before) / (1 << 20);
 }
 
 double Median(std::vector<double> values)
@@ -197,6 +213,7 @@ double Median(std::vector<double> values)
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    Figure("search_days_sparse_10g_peak_mib", SparseDayPeakMiB(), "MiB");
     const QStringList paths = WriteDays(CacheFolder());
     Bench bench;
     for (const auto& [text, name] :

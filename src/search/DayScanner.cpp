@@ -2,6 +2,7 @@
 
 #include "base/LogText.h"
 
+#include <cstring>
 #include <utility>
 
 namespace search
@@ -13,13 +14,48 @@ QString NumberOf(qint64 n, const char* one, const char* many)
 {
     return QString::number(n) + u' ' + QLatin1String(n == 1 ? one : many);
 }
+
+// Where the run of NUL bytes at `from` ends: eight bytes at a time, since a sparse file is
+// mostly such runs.
+qsizetype PastNuls(QByteArrayView bytes, qsizetype from)
+{
+    const char* p = bytes.data();
+    for (quint64 word = 0; from + 8 <= bytes.size(); from += 8) {
+        std::memcpy(&word, p + from, 8);
+        if (word != 0)
+            break;
+    }
+    while (from < bytes.size() && p[from] == '\0')
+        ++from;
+    return from;
+}
+
+// Without a UTF-8 sequence that a cut split at the end, so the piece decodes as its line would.
+QByteArrayView WithoutCutEnd(QByteArrayView bytes)
+{
+    for (qsizetype i = bytes.size() - 1; i >= qMax<qsizetype>(0, bytes.size() - 3); --i) {
+        if (uchar(bytes[i]) >= 0xC2)
+            return Utf8SequenceLength(bytes.sliced(i)) == 0 ? bytes.first(i) : bytes;
+    }
+    return bytes;
+}
+
+// A piece from inside a line: also without a sequence's rest at its start.
+QByteArrayView WholeSequences(QByteArrayView bytes)
+{
+    qsizetype from = 0;
+    while (from < qMin<qsizetype>(3, bytes.size()) && (uchar(bytes[from]) & 0xC0) == 0x80)
+        ++from;
+    return WithoutCutEnd(bytes.sliced(from));
+}
 } // namespace
 
-DayScanner::DayScanner(const QString& text, qsizetype lineLimit)
+DayScanner::DayScanner(const QString& text, qsizetype lineLimit, qsizetype lineBound)
     : m_matcher(text),
       // A hit across a line break is no match, so a text holding one needs the lines.
       m_byteScan(m_matcher.ByteScan() && !text.contains(u'\r') && !text.contains(u'\n')),
-      m_lineLimit(lineLimit)
+      m_lineLimit(lineLimit), m_lineBound(qMax<qsizetype>(lineBound, 1)),
+      m_overlap(4 * text.toUpper().size())
 {
 }
 
@@ -32,31 +68,65 @@ void DayScanner::BeginFile(const QString& shownName)
 void DayScanner::Feed(QByteArrayView bytes)
 {
     m_bytes += bytes.size();
+    // NUL bytes belong to no line: the runs between them are one stream.
+    for (qsizetype at = 0; at < bytes.size();) {
+        const void* nul = std::memchr(bytes.data() + at, 0, size_t(bytes.size() - at));
+        const qsizetype end = nul ? static_cast<const char*>(nul) - bytes.data() : bytes.size();
+        if (end > at)
+            FeedRun(bytes.sliced(at, end - at));
+        at = PastNuls(bytes, end);
+    }
+}
+
+// Bytes without NUL.
+void DayScanner::FeedRun(QByteArrayView bytes)
+{
     qsizetype from = 0;
     if (!m_lines.AtLineStart()) { // first the end of a line the last bytes began
-        while (from < bytes.size() && !reading::IsLineBreak(bytes[from]))
-            ++from;
-        from = qMin(from + 1, bytes.size());
-        Make(bytes.first(from));
+        from = reading::NextLineBreak(bytes).After(0);
+        Extend(bytes.first(from));
+        if (from == bytes.size())
+            return;
+        Make(bytes.sliced(from++, 1));
     }
-    qsizetype end = bytes.size();
-    while (end > from && !reading::IsLineBreak(bytes[end - 1]))
-        --end;
+    const qsizetype end = reading::LineStartBefore(bytes, from, bytes.size());
     const QByteArrayView whole = bytes.sliced(from, end - from);
-    if (m_byteScan && IsAsciiWithoutNul(whole))
+    if (m_byteScan && IsAscii(whole))
         FindAround(whole);
     else
         Make(whole);
-    Make(bytes.sliced(end)); // the start of a line that later bytes end
+    Extend(bytes.sliced(end)); // the start of a line that later bytes end
+}
+
+// Text of the line being made, without a break: past the bound it is searched, not kept.
+void DayScanner::Extend(QByteArrayView text)
+{
+    if (m_longBytes == 0) {
+        const qsizetype room = m_lineBound - m_lines.Unfinished().size();
+        Make(text.first(qMin(room, text.size())));
+        if (text.size() <= room)
+            return;
+        text = text.sliced(room);
+        m_longBytes = m_lineBound;
+        m_longMatched = false;
+        m_seam = m_lines.Unfinished().right(m_overlap);
+    }
+    m_longBytes += text.size();
+    const QByteArray seam = m_seam + text.first(qMin(m_overlap, text.size())).toByteArray();
+    m_longMatched = m_longMatched || m_matcher.Matches(WholeSequences(seam)) ||
+                    m_matcher.Matches(WholeSequences(text));
+    m_seam = text.size() >= m_overlap ? text.last(m_overlap).toByteArray() : seam.right(m_overlap);
 }
 
 void DayScanner::EndFile(bool cut)
 {
     if (!cut && !m_full) {
         const QByteArray last = m_lines.Unfinished();
-        if (m_matcher.Matches(last))
-            Hold(last);
+        if (m_longMatched || m_matcher.Matches(last))
+            Hold(last, qMax<qint64>(m_longBytes, last.size()));
     }
+    m_longBytes = 0;
+    m_longMatched = false;
     if (m_heldLines > 0) {
         Note(m_shown + QStringLiteral(": ") + NumberOf(m_heldLines, "match", "matches"));
         m_ready.push_back(std::exchange(m_notes, {}));
@@ -109,8 +179,10 @@ void DayScanner::Make(QByteArrayView bytes)
     m_made.clear();
     m_lines.Continue(bytes, m_made);
     for (qsizetype i = 0; i < m_made.size() && !m_full; ++i) {
-        if (m_matcher.Matches(m_made.Line(i)))
-            Hold(m_made.Line(i));
+        const QByteArrayView line = m_made.Line(i);
+        const qint64 length = std::exchange(m_longBytes, 0); // the first line may be long
+        if (std::exchange(m_longMatched, false) || m_matcher.Matches(line))
+            Hold(line, qMax<qint64>(length, line.size()));
     }
 }
 
@@ -122,13 +194,14 @@ void DayScanner::FindAround(QByteArrayView lines)
     for (qsizetype hit = m_matcher.FindBytes(lines), from = 0; hit >= 0 && !m_full;) {
         const qsizetype start = reading::LineStartBefore(lines, from, hit);
         const qsizetype end = breaks.After(hit);
-        Hold(lines.sliced(start, end - start));
+        Hold(lines.sliced(start, end - start), end - start);
         from = end;
         hit = m_matcher.FindBytes(lines, end);
     }
 }
 
-void DayScanner::Hold(QByteArrayView line)
+// A line longer than the bound is held cut, with a mark that gives its length.
+void DayScanner::Hold(QByteArrayView line, qint64 length)
 {
     // Room is kept for this file's heading, the line saying the search stopped, and the
     // closing line.
@@ -139,7 +212,11 @@ void DayScanner::Hold(QByteArrayView line)
     // In parts small enough for the window to take one between two of its events.
     if (m_held.empty() || m_held.back().size() >= 4096)
         m_held.emplace_back();
-    m_held.back().Add(line);
+    if (length > m_lineBound)
+        m_held.back().Add(WithoutCutEnd(line.first(qMin(line.size(), m_lineBound))).toByteArray() +
+                          " [... cut: the line holds " + QByteArray::number(length) + " bytes]");
+    else
+        m_held.back().Add(line);
     ++m_heldLines;
 }
 

@@ -26,10 +26,17 @@ struct DayBatch {
 // dialog would count it. It reads nothing itself: each file's bytes come in through Feed, and
 // what is ready to show waits for Take. It stops at a bound of lines, keeping room for the
 // lines that close the search.
+//
+// Its memory does not grow with what a file holds: a line keeps at most `lineBound` bytes.
+// Past them the line is still searched to its end, piece by piece with an overlap as long as
+// the text can be, so a match anywhere counts; a matching line that long is shown cut after
+// `lineBound` bytes, with a mark that gives its length.
 class DayScanner
 {
 public:
-    DayScanner(const QString& text, qsizetype lineLimit);
+    static constexpr qsizetype MaxLineBytes = 1 << 20;
+
+    DayScanner(const QString& text, qsizetype lineLimit, qsizetype lineBound = MaxLineBytes);
 
     // A file from byte 0 on: its name as shown, its bytes in pieces of any size, its end. `cut`:
     // the bytes stop before the file's end, so the text after the last break is no line.
@@ -48,15 +55,24 @@ public:
 
 private:
     void Note(const QString& line);
+    void FeedRun(QByteArrayView bytes);
+    void Extend(QByteArrayView text);
     void Make(QByteArrayView bytes);
     void FindAround(QByteArrayView lines);
-    void Hold(QByteArrayView line);
+    void Hold(QByteArrayView line, qint64 length);
 
     const LineMatcher m_matcher;
     const bool m_byteScan;
     const qsizetype m_lineLimit;
+    const qsizetype m_lineBound;
+    const qsizetype m_overlap; // bytes that can hold the text, decoded and upper-cased
     reading::LineMaker m_lines{reading::NulByte::Skipped};
     reading::OutputBatch m_made;
+    // The line being made, once past the bound: its length, whether it matched past the bound,
+    // and its last bytes, which a match across the next piece may begin in.
+    qint64 m_longBytes = 0;
+    bool m_longMatched = false;
+    QByteArray m_seam;
     // The current file's matching lines, until its heading is known.
     std::vector<reading::OutputBatch> m_held;
     qsizetype m_heldLines = 0;

@@ -35,7 +35,7 @@ class DaySearch::Worker
 {
 public:
     Worker(DaySearch& owner, const QString& folder, const QString& text)
-        : m_owner(owner), m_folder(folder), m_scanner(text, owner.m_lineLimit),
+        : m_owner(owner), m_folder(folder), m_scanner(text, owner.m_lineLimit, owner.m_lineBound),
           m_buffer(qsizetype(owner.m_blockSize), Qt::Uninitialized)
     {
     }

@@ -40,9 +40,11 @@ public:
     // From Start until Finished or Abandon.
     bool Running() const { return m_running; }
 
-    // For tests: bytes read at a time, and the most lines the search may hand over.
+    // For tests: bytes read at a time, the most lines the search may hand over, and the bytes
+    // a line keeps.
     void SetBlockSize(qint64 bytes) { m_blockSize = bytes; }
     void SetLineLimit(qsizetype lines) { m_lineLimit = lines; }
+    void SetLineBound(qsizetype bytes) { m_lineBound = bytes; }
 
 Q_SIGNALS:
     void Found(const search::DayBatch& batch);
@@ -63,6 +65,7 @@ private:
     bool m_running = false;
     qint64 m_blockSize = 1 << 20;
     qsizetype m_lineLimit = 20'000'000;
+    qsizetype m_lineBound = DayScanner::MaxLineBytes;
 
     // Bytes handed over and not yet delivered: the worker waits while there are too many, so
     // a slow window never lets them pile up.

@@ -55,10 +55,12 @@ void tst_DaySearch::search_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<qint64>("block");
     QTest::addColumn<qsizetype>("limit");
-    QTest::addColumn<QString>("shown"); // the lines joined by " | "
+    QTest::addColumn<qsizetype>("bound"); // bytes a line keeps
+    QTest::addColumn<QString>("shown");   // the lines joined by " | "
     auto row = [](const char* name, const QByteArrayList& contents, const char* text,
-                  const char* shown, qint64 block = 1 << 20, qsizetype limit = 1000) {
-        QTest::newRow(name) << contents << QString::fromUtf8(text) << block << limit
+                  const char* shown, qint64 block = 1 << 20, qsizetype limit = 1000,
+                  qsizetype bound = 1 << 20) {
+        QTest::newRow(name) << contents << QString::fromUtf8(text) << block << limit << bound
                             << QString::fromUtf8(shown);
     };
     row("LF: the first line, and the last without a break", {"alpha 1\nbeta\nALPHA 2\nAlpha 3"},
@@ -71,6 +73,17 @@ void tst_DaySearch::search_data()
         "ex261201.log: 2 matches | > one needle here | > needle | 1 file searched, 29 bytes", 4);
     row("NUL bytes belong to no line", {QByteArray("al\0pha\n\0\0\nbeta\n", 15)}, "alpha",
         "ex261201.log: 1 match | > alpha | 1 file searched, 15 bytes");
+    // Lines past the bound are searched whole and shown cut; NUL runs count for no length.
+    row("a long line matching past the bound, and a match straddling the cut",
+        {QByteArray("\0\0ab\0\0cdefghij needle\nabcdeneedle\nabcdefghijk\n\0\0\0", 49)}, "NEEDLE",
+        "ex261201.log: 2 matches | > abcdefgh [... cut: the line holds 17 bytes] | "
+        "> abcdenee [... cut: the line holds 11 bytes] | 1 file searched, 49 bytes",
+        1 << 20, 1000, 8);
+    row("a long last line without a break, cut inside a UTF-8 character",
+        {"short\nabcdefg\xc3\xa9 needle"}, "needle",
+        "ex261201.log: 1 match | > abcdefg [... cut: the line holds 16 bytes] | "
+        "1 file searched, 22 bytes",
+        1 << 20, 1000, 8);
     row("Windows-1252 and UTF-8, a non-ASCII text", {"caf\xe9 1\ncafe 2\nCAF\xc3\x89 3\n"},
         "caf\u00e9",
         "ex261201.log: 2 matches | > caf\u00e9 1 | > CAF\u00c9 3 | 1 file searched, 22 bytes");
@@ -105,10 +118,12 @@ void tst_DaySearch::search()
     }
     QFETCH(qint64, block);
     QFETCH(qsizetype, limit);
+    QFETCH(qsizetype, bound);
     for (const qint64 size : {block, qint64(1)}) { // also with a seam after every byte
         DaySearch search;
         search.SetBlockSize(size);
         search.SetLineLimit(limit);
+        search.SetLineBound(bound);
         const Result result = Run(search, dir.path(), files, text);
         QTEST(result.lines.join(u" | "), "shown");
         QVERIFY(!result.cancelled);
