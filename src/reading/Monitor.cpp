@@ -75,6 +75,8 @@ void Monitor::Stop()
     m_soon.stop();
     Unwatch();
     EndEarlier();
+    if (m_file)
+        m_file->Close();
 }
 
 void Monitor::Unwatch()

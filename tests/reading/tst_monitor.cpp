@@ -365,7 +365,7 @@ private Q_SLOTS:
             QStringLiteral("start|skipped %1|").arg(cut - 5) +
                 BigLines(300).mid((cut - 6) / 65536 + 1).join(u'|'));
         // A file without content at the start: its first byte begins the stream.
-        const QString first = "|start|big a.log 16|poll|catch up", all = BigLines(16).join(u'|');
+        const QString first = "|start|big a.log 64|poll|catch up", all = BigLines(64).join(u'|');
         row("first write to an empty file", "", "window 131072|a.log=" + first, all);
         row("to a missing file", "", "window 131072|a.log=|rm a.log" + first, all);
         row("to a file of NUL", "", "window 131072|a.log=" + QString(9, QChar(0)) + first, all);
