@@ -369,7 +369,8 @@ private Q_SLOTS:
                 BigLines(300).mid((cut - 6) / 65536 + 1).join(u'|'));
         // A file without content at the start: its first byte begins the stream.
         const QString first = "|start|big a.log 64|poll|catch up", all = BigLines(64).join(u'|');
-        row("first write to an empty file", "", "window 131072|a.log=" + first, all);
+        row("first write to an empty file, after its Tail", "",
+            "window 131072|a.log=|tail a.log" + first, all);
         row("to a missing file", "", "window 131072|a.log=|rm a.log" + first, all);
         row("to a file of NUL", "", "window 131072|a.log=" + QString(9, QChar(0)) + first, all);
         row("stopped during the catch-up", "",
