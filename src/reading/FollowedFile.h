@@ -43,6 +43,8 @@ public:
     SliceRead ReadSlice(OutputBatch& lines, const SizeCaption& size = {});
     // From now on only the open file is read, whatever its path names.
     void Detach() { m_detached = true; }
+    // A stopped run holds no file open: a deleted one would keep its disk space.
+    void Close() { m_file.Close(); }
     // The open file as it is now.
     LogFileAccess::Status OpenStatus() const { return m_file.OpenStatus(); }
     // The file the path named before a slice found another there: read to its end, with a

@@ -75,6 +75,8 @@ void Monitor::Stop()
     m_soon.stop();
     Unwatch();
     EndEarlier();
+    if (m_file)
+        m_file->Close();
 }
 
 void Monitor::Unwatch()
@@ -190,9 +192,8 @@ void Monitor::MoveToDay(const QString& name)
     TakeReplaced();
     const QString from = m_file->Path();
     m_file->Detach();
-    // What a slice left unread shows at the next poll.
-    const LogFileAccess::Status seen = read.more ? LogFileAccess::Status{} : m_file->OpenStatus();
-    m_earlier.push_back({std::move(m_file), seen, m_clock.MonotonicMs() + OldDayMs});
+    // The next poll reads it again: what a slice left unread, or what came during this read.
+    m_earlier.push_back({std::move(m_file), {}, m_clock.MonotonicMs() + OldDayMs});
 
     FollowFile(FolderOf(from) + name);
     if (!m_day->MovedTo(name, m_clock.Now().date(), m_clock.MonotonicMs()))
@@ -205,10 +206,10 @@ void Monitor::MoveToDay(const QString& name)
 
 void Monitor::TakeReplaced()
 {
+    // Read again at the next poll: its writer may have written since it was read to its end.
     if (std::unique_ptr<FollowedFile> replaced = m_file->Replaced()) {
-        const LogFileAccess::Status seen = replaced->OpenStatus();
         const qint64 until = m_clock.MonotonicMs() + RotatedQuietMs;
-        m_earlier.push_back({std::move(replaced), seen, until, RotatedQuietMs});
+        m_earlier.push_back({std::move(replaced), {}, until, RotatedQuietMs});
     }
 }
 
