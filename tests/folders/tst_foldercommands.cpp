@@ -167,18 +167,16 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("viewer");
         QTest::addColumn<QString>("report"); // %1: the folder
-        const char* rows[][3] = {
-            {"fails", R"(sh -c "echo first >&2; echo no method >&2; exit 3")",
-             "sh ended with exit status 3:\nno method"},
-            {"fails silently", "false", "false ended with exit status 1"},
-            {"killed", R"(sh -c "kill -9 $$")", "sh was ended by signal 9"},
-            {"runs on", R"(sh -c "echo $$ >$0.pid; exec sleep 30")", ""},
-            {"missing", "no-such-viewer",
-             "Failed to start no-such-viewer %1/ex261206.log\n\nno-such-viewer: not found."},
-            {"open: no file manager", "open:echo no method available >&2; exit 3",
-             "xdg-open ended with exit status 3:\nno method available"},
-            {"open: no xdg-open", "open:-",
-             "Failed to open %1\n\nxdg-open: not found. Install xdg-utils."}};
+        const char* rows[][3] = {{"fails", R"(sh -c "echo first >&2; echo no method >&2; exit 3")",
+                                  "sh ended with exit status 3:\nno method"},
+                                 {"fails silently", "false", "false ended with exit status 1"},
+                                 {"killed", R"(sh -c "kill -9 $$")", "sh was ended by signal 9"},
+                                 {"runs on", R"(sh -c "echo $$ >$0.pid; exec sleep 30")", ""},
+                                 {"open: no file manager",
+                                  "open:echo no method available >&2; exit 3",
+                                  "xdg-open ended with exit status 3:\nno method available"},
+                                 {"open: no xdg-open", "open:-",
+                                  "Failed to open %1\n\nxdg-open: not found. Install xdg-utils."}};
         for (const auto& [name, viewer, report] : rows)
             QTest::newRow(name) << QString(viewer) << QString(report);
     }
