@@ -153,6 +153,7 @@ private Q_SLOTS:
         row("full disk", "Discard", true, true, false);
         row("full disk for the state", "Cancel", true, false, false);
         row("state save fails", "Cancel", true, false, false); // the first save, as a full disk
+        row("another window saved", "", true, true, true);     // and its folder stays
     }
 
     void quit()
@@ -212,6 +213,8 @@ private Q_SLOTS:
                 filler.remove();
             }
         };
+        const QByteArray other = how == "another window saved" ? "Other,/o,o\r\n" : "";
+        QVERIFY(other.isEmpty() || Append(ini, other));
         how == "close" ? void(m_window->close()) : Get("cmdQuit")->click();
         m_messages.onShow = nullptr;
 
@@ -233,7 +236,8 @@ private Q_SLOTS:
         if (how == "FIFO")
             QVERIFY(!QFileInfo(ini).isFile()); // not replaced by a file
         else
-            QCOMPARE(ReadFile(ini), saved ? QByteArray(before).replace("=TRUE", "=FALSE") : before);
+            QCOMPARE(ReadFile(ini),
+                     (saved ? QByteArray(before).replace("=TRUE", "=FALSE") : before) + other);
     }
 
     // A folder lists the files of its style, a missing one none and a message. Only a chosen
