@@ -115,7 +115,7 @@ bool frmMain::SaveConfigFile()
         m_messages.Show({NotSavedUnreadableText(m_settings.IniPath), QStringLiteral("Tarvisk"),
                          Message::Icon::Exclamation});
     for (QString error;; error.clear()) {
-        const bool stateSaved = !m_state || m_state->Save(*m_saver, &error);
+        const bool stateSaved = !m_state || m_state->Save(m_save, &error);
         if (stateSaved && (m_iniUnreadable || SaveChanges(&error)))
             break;
         const MessageAnswer answer = m_messages.Show(
@@ -134,7 +134,7 @@ bool frmMain::SaveChanges(QString* error)
 {
     const std::optional<config::AppliedChanges> applied = config::ApplyToFile(
         m_settings.IniPath, m_iniText, m_settings.UseDividers, FolderRows(), error);
-    if (!applied || (!applied->same && !m_saver->Save(m_settings.IniPath, applied->bytes, error)))
+    if (!applied || (!applied->same && !m_save(m_settings.IniPath, applied->bytes, error)))
         return false;
     if (!applied->missing.isEmpty())
         m_messages.Show({NotAppliedText(m_settings.IniPath, applied->missing),
