@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 // Where the configuration file lives, reading it, and saving it so that a failure never damages
@@ -36,17 +37,10 @@ ReadResult ReadConfigFile(modMain::Settings& settings);
 // itself is writable, rewritten in place with the old bytes put back when anything fails.
 bool WriteConfigFile(const QString& path, const QByteArray& content, QString* error);
 
-// Saves whole files as WriteConfigFile does. The window saves through one, so that a test can
-// make a chosen save fail as a full disk does.
-class FileSaver
-{
-public:
-    virtual ~FileSaver() = default;
-    virtual bool Save(const QString& path, const QByteArray& content, QString* error)
-    {
-        return WriteConfigFile(path, content, error);
-    }
-};
+// How the window saves a whole file: WriteConfigFile, or a test's stand-in that fails as a full
+// disk does.
+using SaveFile =
+    std::function<bool(const QString& path, const QByteArray& content, QString* error)>;
 
 // This window's changes since `read` applied to the file at `path` as it is now, read again (see
 // ApplyChanges); a file gone meanwhile is made again from this window's list. Nullopt and `error`

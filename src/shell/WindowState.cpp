@@ -1,7 +1,5 @@
 #include "WindowState.h"
 
-#include "ConfigStore.h"
-
 #include <QDir>
 #include <QEvent>
 #include <QSettings>
@@ -48,10 +46,10 @@ QByteArray WindowState::Content() const
            "\nfolderColumns=" + widths.join(QStringLiteral(", ")).toLatin1() + '\n';
 }
 
-bool WindowState::Save(config::FileSaver& saver, QString* error)
+bool WindowState::Save(const config::SaveFile& save, QString* error)
 {
     QDir().mkpath(QFileInfo(Path()).path());
-    return saver.Save(Path(), Content(), error);
+    return save(Path(), Content(), error);
 }
 
 bool WindowState::eventFilter(QObject* watched, QEvent* event)
@@ -59,9 +57,8 @@ bool WindowState::eventFilter(QObject* watched, QEvent* event)
     // However the window goes (the close box, the end of the session), it is hidden.
     if (watched == &m_window && event->type() == QEvent::Hide && !event->spontaneous() &&
         !m_settled) {
-        config::FileSaver saver;
         QString error; // nobody is left to tell; the old file stays
-        Save(saver, &error);
+        Save(config::WriteConfigFile, &error);
     }
     return QObject::eventFilter(watched, event);
 }

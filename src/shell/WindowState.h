@@ -1,14 +1,12 @@
 #pragma once
 
+#include "ConfigStore.h"
+
 #include <QObject>
 #include <QString>
 
 class QTreeWidget;
 class QWidget;
-namespace config
-{
-class FileSaver;
-}
 
 // The main window's size, position and folder-list column widths, kept per user in a state file
 // of their own (never in tarvisk.ini): restored at load, saved by Quit or else whenever the
@@ -23,7 +21,7 @@ public:
     // Applies what was saved, if anything; false when no size and position were saved.
     bool Restore();
     // False and `error` set when the file could not be replaced; the old one stays as it was.
-    bool Save(config::FileSaver& saver, QString* error);
+    bool Save(const config::SaveFile& save, QString* error);
     // Quit has saved the state or was told not to: closing the window saves nothing more.
     void Settle() { m_settled = true; }
 

@@ -92,12 +92,11 @@ private:
     bool m_iniUnreadable = false;     // Quit must leave the file alone
     bool m_closing = false;           // saved or discarded: the window may close
     class WindowState* m_state = nullptr;
-    config::FileSaver m_fileSaver;
-    config::FileSaver* m_saver = &m_fileSaver;
+    config::SaveFile m_save = config::WriteConfigFile;
 
 public:
-    // What saves the configuration and state files; one that writes them safely unless set.
-    void SetFileSaver(config::FileSaver& saver) { m_saver = &saver; }
+    // What saves the configuration and state files; WriteConfigFile unless set.
+    void SetFileSaver(config::SaveFile save) { m_save = std::move(save); }
 
 private:
     std::unique_ptr<Ui::frmMain> ui;

@@ -105,21 +105,21 @@ void frmMain::EndFollowing()
     m_monitor.Stop(); // a file chosen during a run takes Stop's button away, not the run
 }
 
-// Saves the configuration file, then the state file, each once; after a failure asks whether to
-// try again, quit without saving or stay, until one of them is chosen.
+// Saves the state file and then the configuration file; after a failure asks whether to try
+// again, quit without saving or stay, until one of them is chosen. The configuration file goes
+// last: once it holds this window's changes they must not be applied a second time.
 bool frmMain::SaveConfigFile()
 {
     // What could not be read is not known, so it must not be replaced.
     if (m_iniUnreadable)
         m_messages.Show({NotSavedUnreadableText(m_settings.IniPath), QStringLiteral("Tarvisk"),
                          Message::Icon::Exclamation});
-    bool iniSaved = m_iniUnreadable;
     for (QString error;; error.clear()) {
-        iniSaved = iniSaved || SaveChanges(&error);
-        if (iniSaved && (!m_state || m_state->Save(*m_saver, &error)))
+        const bool stateSaved = !m_state || m_state->Save(m_save, &error);
+        if (stateSaved && (m_iniUnreadable || SaveChanges(&error)))
             break;
-        const MessageAnswer answer =
-            m_messages.Show(SaveFailed(iniSaved ? WindowState::Path() : m_settings.IniPath, error));
+        const MessageAnswer answer = m_messages.Show(
+            SaveFailed(stateSaved ? m_settings.IniPath : WindowState::Path(), error));
         if (answer == MessageAnswer::Discard)
             break; // quit without saving
         if (answer != MessageAnswer::Retry)
@@ -134,7 +134,7 @@ bool frmMain::SaveChanges(QString* error)
 {
     const std::optional<config::AppliedChanges> applied = config::ApplyToFile(
         m_settings.IniPath, m_iniText, m_settings.UseDividers, FolderRows(), error);
-    if (!applied || (!applied->same && !m_saver->Save(m_settings.IniPath, applied->bytes, error)))
+    if (!applied || (!applied->same && !m_save(m_settings.IniPath, applied->bytes, error)))
         return false;
     if (!applied->missing.isEmpty())
         m_messages.Show({NotAppliedText(m_settings.IniPath, applied->missing),
