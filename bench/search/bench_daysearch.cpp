@@ -3,7 +3,8 @@
 // against `grep -c -i -F` over the same files with the page cache warm for both (median of
 // interleaved runs), for a text in every sixth line and one in a single line; the first
 // matches painted, the longest the event loop stalls, how soon Cancel ends it, and the peak
-// memory above what the results keep; and the peak memory of a search of a 10 GiB sparse day.
+// memory above what the results keep; and the peak memory of searching a 10 GiB sparse day
+// and a day of one 256 MiB line.
 #include "Figures.h"
 #include "reading/OutputList.h"
 #include "reading/OutputView.h"
@@ -18,6 +19,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <functional>
 
 namespace
 {
@@ -186,19 +188,19 @@ double WorkerMs(const QString& text, const QString& folder = CacheFolder(), int 
     return double(clock.nsecsElapsed()) / 1e6;
 }
 
-// A day of 10 GiB that is one hole (NUL bytes without a line break), searched: the peak
-// memory over what the program held before the search, in MiB.
-double SparseDayPeakMiB()
+// One day searched by the worker, its file made by `make` when missing: the peak memory over
+// what the program held before the search, in MiB.
+double DayPeakMiB(const char* name, const std::function<bool(QFile&)>& make)
 {
-    const QString folder = QDir::homePath() + QStringLiteral("/.cache/tarvisk-bench/sparse-10g");
+    const QString folder = QDir::homePath() + QStringLiteral("/.cache/tarvisk-bench/") + name;
     QDir().mkpath(folder);
     QFile day(folder + QStringLiteral("/ex%1.log").arg(First.toString(u"yyMMdd")));
-    if (!day.open(QIODevice::WriteOnly) || !day.resize(10LL << 30))
+    if (!day.exists() && (!day.open(QIODevice::WriteOnly) || !make(day)))
         return -1;
     day.close();
     ResetPeak();
     const qint64 before = ProcValue("VmRSS:");
-    Figure("search_days_sparse_10g_ms", WorkerMs(Rare, folder, 1), "ms");
+    Figure((name + QByteArray("_ms")).constData(), WorkerMs(Rare, folder, 1), "ms");
     return double(ProcValue("VmHWM:") - before) / (1 << 20);
 }
 
@@ -213,7 +215,23 @@ double Median(std::vector<double> values)
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    Figure("search_days_sparse_10g_peak_mib", SparseDayPeakMiB(), "MiB");
+    // A day that is one hole of 10 GiB (NUL bytes, no line break), and one line of 256 MiB
+    // that holds the text near its end.
+    Figure("search_days_sparse_10g_peak_mib",
+           DayPeakMiB("search_days_sparse_10g", [](QFile& day) { return day.resize(10LL << 30); }),
+           "MiB");
+    Figure("search_days_one_line_256m_peak_mib",
+           DayPeakMiB("search_days_one_line_256m",
+                      [](QFile& day) {
+                          const QByteArray block(1 << 20, 'x');
+                          for (int i = 0; i < 255; ++i)
+                              day.write(block);
+                          return day.write(block.left(1000) + Rare.toLatin1() + block.mid(2000)) >
+                                 0;
+                      }),
+           "MiB");
+    if (app.arguments().contains(QStringLiteral("peaks"))) // these figures alone
+        return 0;
     const QStringList paths = WriteDays(CacheFolder());
     Bench bench;
     for (const auto& [text, name] :

@@ -20,6 +20,7 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace reading
 {
@@ -110,6 +111,16 @@ OutputView::OutputView(QWidget* parent) : QTableView(parent)
     setItemDelegate(new MarkDelegate(this));
     InstallOutputAccessible();
     FitRowHeight();
+    m_pace.setSingleShot(true);
+    m_pace.setInterval(250);
+    connect(&m_pace, &QTimer::timeout, this, [this] {
+        if (m_held) { // lines came meanwhile: painted now, and the next wait for this long
+            PaintHeld();
+            m_pace.start();
+        }
+    });
+    for (QScrollBar* bar : {verticalScrollBar(), horizontalScrollBar()})
+        connect(bar, &QAbstractSlider::sliderMoved, this, &OutputView::PaintHeld);
 }
 
 void OutputView::SetList(OutputList* list)
@@ -145,6 +156,7 @@ void OutputView::SetList(OutputList* list)
 
 void OutputView::LinesReset()
 {
+    PaintHeld();
     m_widest = 0;
     Measure(0, m_list->Count() - 1);
     SetHorizontalExtent(LongestLinePixels()); // an emptied list does not scroll
@@ -159,6 +171,23 @@ void OutputView::LinesAdded(const QModelIndex& parent, int first, int last)
     Measure(first, last);
     if (LongestLinePixels() > m_extent)
         SetHorizontalExtent(LongestLinePixels());
+    PaceLines();
+}
+
+// Painting, not adding lines, is what following costs: lines that come soon after painted ones
+// wait for the rest of a quarter second.
+void OutputView::PaceLines()
+{
+    if (!m_pace.isActive())
+        m_pace.start();
+    else if (!std::exchange(m_held, true))
+        setUpdatesEnabled(false);
+}
+
+void OutputView::PaintHeld()
+{
+    if (std::exchange(m_held, false))
+        setUpdatesEnabled(true);
 }
 
 void OutputView::Measure(qsizetype first, qsizetype last)
@@ -237,6 +266,7 @@ void OutputView::scrollTo(const QModelIndex& index, ScrollHint hint)
 
 void OutputView::MarksChanged()
 {
+    PaintHeld();
     viewport()->update();
     if (QAccessible::isActive()) {
         QAccessibleEvent event(this, QAccessible::SelectionWithin);
@@ -246,6 +276,7 @@ void OutputView::MarksChanged()
 
 void OutputView::mousePressEvent(QMouseEvent* event)
 {
+    PaintHeld();
     if (m_list)
         m_list->Selection()->Pressed(indexAt(event->position().toPoint()));
     QTableView::mousePressEvent(event);
@@ -258,8 +289,15 @@ void OutputView::mouseReleaseEvent(QMouseEvent* event)
         m_list->Selection()->Released();
 }
 
+void OutputView::wheelEvent(QWheelEvent* event)
+{
+    PaintHeld();
+    QTableView::wheelEvent(event);
+}
+
 void OutputView::keyPressEvent(QKeyEvent* event)
 {
+    PaintHeld();
     if (event->matches(QKeySequence::Copy)) {
         CopySelected();
         event->accept();

@@ -2,6 +2,7 @@
 
 #include <QPointer>
 #include <QTableView>
+#include <QTimer>
 
 namespace reading
 {
@@ -13,7 +14,9 @@ class OutputList;
 // of lines: rows are measured only as they arrive, and only those that may be the widest.
 // Tab and Shift+Tab leave the list instead of moving its current line. Marked lines are painted
 // from the list's marks, the current line with a frame of its own; Ctrl+C copies the marked
-// lines.
+// lines. While lines keep coming it is painted at most four times a second: the lines are in
+// the list at once, and a line after a quiet spell, a new list or anything the user does with
+// the view is painted at once.
 class OutputView : public QTableView
 {
     Q_OBJECT
@@ -52,6 +55,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     void MarksChanged();
@@ -61,6 +65,8 @@ private:
     void LinesReset();
     void LinesAdded(const QModelIndex& parent, int first, int last);
     void Measure(qsizetype first, qsizetype last);
+    void PaceLines();
+    void PaintHeld();
 
     OutputList* m_list = nullptr;
     qreal m_widest = 0; // text width of the widest line since the last reset
@@ -68,6 +74,8 @@ private:
     QPointer<QWidget> m_cover;
     int m_extent = 0;
     int m_shift = 0;
+    QTimer m_pace; // runs while the lines painted last are recent
+    bool m_held = false;
 };
 
 } // namespace reading

@@ -37,10 +37,11 @@ std::optional<QString> TailFile(const QString& Path, const modMain::Settings& se
     FileReading& reading = readings.ReadingOf(Path);
     const qint64 count = ReadTail(Path, buffer, settings.TailBytes, setSize, &at, &reading);
     // Lines are made up to the content end, whose byte is held back as following holds it, so
-    // that following goes on with the next byte.
+    // that following goes on with the next byte. A file longer than the window comes with that
+    // byte held back already, and the closing NUL in its place.
     const qint64 content = reading.LastReadPos - at.start;
     const bool known = count > 0 && reading.started && content >= 0 && content < count;
-    if (known)
+    if (known && at.heldBack < 0)
         at.heldBack = uchar(buffer[content]);
     LineMaker maker = ShowLines(buffer, known ? content + 1 : count, lstRows, at);
     if (count < 0)

@@ -382,6 +382,14 @@ private Q_SLOTS:
             "a1|LAST LINE|LINE 2");
         row("unterminated row cleared", "",
             "a.log=a1\nLAST|tail a.log|start|clear|a.log+ LINE\n|poll", "LAST LINE");
+        // The Tail's window starts inside a line longer than itself: its last row is finished
+        // or completed, never taken by the next line.
+        const QString longLine = "window 64|a.log=" + QString(100, u'x') + "\nnext line after long";
+        const QString append = "|tail a.log|start|a.log+NEW MARK\nshort after|poll";
+        row("window inside a long line, last line ended", "", longLine + "\n" + append,
+            "next line after long|NEW MARK");
+        row("window inside a long line, last line open", "", longLine + append,
+            "next line after longNEW MARK");
         row("tail of another file during a run", "",
             "a.log=a1\n|b.log=b1\n|start|tail b.log|a.log+a2\n|poll", "b1|-> a.log|a2");
         row("following another file than the list's", "",

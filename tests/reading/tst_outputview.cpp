@@ -200,6 +200,19 @@ private Q_SLOTS:
         QVERIFY(view.horizontalScrollBar()->value() > 0);
         list.Replace(lines);
         QCOMPARE(view.horizontalScrollBar()->value(), 0);
+
+        // Lines soon after painted ones wait for the rest of a quarter second; lines after a
+        // quiet spell, and a key, are painted at once.
+        QTest::qWait(300);
+        for (const bool held : {false, true}) {
+            list.Append(lines);
+            QCOMPARE(!view.viewport()->updatesEnabled(), held);
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(view.viewport()->updatesEnabled(), 400);
+        list.Append(lines);
+        QVERIFY(!view.viewport()->updatesEnabled());
+        QTest::keyClick(&view, Qt::Key_Up);
+        QVERIFY(view.viewport()->updatesEnabled());
         QFont font = view.font();
         font.setPointSize(30);
         view.setFont(font);
