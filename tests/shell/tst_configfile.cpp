@@ -125,9 +125,8 @@ private Q_SLOTS:
             << QStringList();
         QTest::newRow("two windows: lines moved, found by their text; A's divider setting stays")
             << three << QStringList{"0", "1=2 B,/2,b", "2"} << true
-            << QByteArray(";\r\nEXTVIEWER=vi\r\nSPLITLINES=FALSE\r\n0,/0,0\n2 B,/2,b\r\n3,/3,c\r\n")
-            << true
-            << QByteArray(";\r\nEXTVIEWER=vi\r\nSPLITLINES=FALSE\r\n0,/0,0\n2,/2,b\r\n3,/3,c\r\n")
+            << QByteArray("EXTVIEWER=vi\r\nSPLITLINES=FALSE\r\n0,,\n2 B,/2,b\r\n3,/3,c\r\n") << true
+            << QByteArray("EXTVIEWER=vi\r\nSPLITLINES=FALSE\r\n0,,\n2,/2,b\r\n3,/3,c\r\n")
             << QStringList();
         QTest::newRow("two windows: an edited and a removed line gone are named, not guessed")
             << three << QStringList{"0=1 B,/1,a", "2"} << false

@@ -38,8 +38,7 @@ private Q_SLOTS:
     }
 
     // The window grows: the output list takes the room, the lower buttons keep to the bottom
-    // right; the Filter column fits its longest style. Size, position and column widths set by
-    // hand (kept when a row changes) come back from a state file of their own.
+    // right; Filter fits its longest style. Size, position and hand-set column widths come back.
     void window()
     {
         Load({{"Web", "/srv/web", "exyymmdd.log"}, {"Proxy", "/srv/proxy", "WEBEXTDyyyymmdd.log"}});
@@ -97,8 +96,9 @@ private Q_SLOTS:
 
     void cleanup() { m_window.reset(); }
 
-    // Quit saves, keeping comments and the bytes of lines not changed; the close box asks only
-    // when there are changes, and before anything stops. A failed save keeps the window open
+    // Quit saves the state file, then this window's changes, keeping comments, the bytes of lines
+    // not changed and another window's folder; the close box asks only when there are changes, and
+    // before anything stops. A failed save (a full disk) keeps the old file and the window open
     // unless the user quits without saving; a file unreadable at start is left as it is.
     void quit_data()
     {
@@ -189,11 +189,12 @@ private Q_SLOTS:
         QCOMPARE(!m_window->isVisible(), closed);
         QCOMPARE(m_messages.shown.size(), how == "FIFO" ? 2 : answer.isEmpty() ? 0 : 1);
         const Message last = m_messages.shown.value(m_messages.shown.size() - 1);
-        if (!answer.isEmpty()) // the question, or the failure naming the file
-            QVERIFY(how == "close" ? last.text == "Save changes to the log folders?"
-                                   : last.text.contains(how.contains("state") ? state : ini) &&
-                                         last.buttons == Message::Buttons::RetryQuitCancel);
-        // Saved first by Quit, or when the window closes; never emptied.
+        if (!answer.isEmpty()) // the question, or the failure naming the file and the reason
+            QVERIFY(how == "close"
+                        ? last.text == "Save changes to the log folders?"
+                        : last.text.contains(how.contains("state") ? state : ini) &&
+                              last.text.endsWith(how == "read-only" ? "denied" : "device") &&
+                              last.buttons == Message::Buttons::RetryQuitCancel);
         QCOMPARE(ReadFile(state) == oldState, how.contains("state") || (how == "close" && !closed));
         if (!closed) // following untouched by the question; ended by Quit
             QCOMPARE(Commands(), QString(how == "close" ? "1101" : "1110"));
