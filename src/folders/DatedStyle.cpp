@@ -159,8 +159,13 @@ QString DatedStyle::NameFor(const QDate& date) const
 QList<DatedFile> ListDatedFiles(const QString& folder, const DatedStyle& style,
                                 const QString& pattern, qsizetype* undated)
 {
+    return DatedFiles(ListMatchingFiles(folder, pattern), style, undated);
+}
+
+QList<DatedFile> DatedFiles(const QStringList& names, const DatedStyle& style, qsizetype* undated)
+{
     QList<DatedFile> files;
-    for (const QString& name : ListMatchingFiles(folder, pattern)) {
+    for (const QString& name : names) {
         if (const std::optional<QDate> date = style.DateOf(name))
             files.append({*date, name});
         else if (undated != nullptr)

@@ -48,6 +48,11 @@ struct DatedFile {
 // Oldest first; files of one day keep their order.
 void SortByDate(QList<DatedFile>& files);
 
+// Of `names` (in listing order), those that carry a date under `style`, oldest first, names of
+// one day in their order; `undated` counts the others.
+QList<DatedFile> DatedFiles(const QStringList& names, const DatedStyle& style,
+                            qsizetype* undated = nullptr);
+
 // The folder's regular files whose names carry a date under `style`, oldest first, names of one
 // day in name order. Only names that the file-list `pattern` takes are looked at; `undated`
 // counts those that carry no valid date.

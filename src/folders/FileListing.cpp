@@ -8,11 +8,11 @@
 #include <QtGlobal>
 
 #include <algorithm>
+#include <limits>
 #include <vector>
 
 // Reading the folder is the one platform-dependent step (POSIX here; a port replaces
-// ReadFolder). ReadFolder appends the names of the regular files and returns false when the
-// folder cannot be opened.
+// FolderScan).
 #include <dirent.h>
 #include <sys/stat.h>
 
@@ -30,19 +30,6 @@ bool IsRegularFile(DIR* dir, const dirent* entry)
     struct stat target {
     };
     return fstatat(dirfd(dir), entry->d_name, &target, 0) == 0 && S_ISREG(target.st_mode);
-}
-
-bool ReadFolder(const QString& folder, QStringList& names)
-{
-    DIR* dir = opendir(QFile::encodeName(folder).constData());
-    if (dir == nullptr)
-        return false;
-    while (const dirent* entry = readdir(dir)) {
-        if (IsRegularFile(dir, entry))
-            names.append(DecodeFileName(entry->d_name));
-    }
-    closedir(dir);
-    return true;
 }
 
 } // namespace
@@ -93,10 +80,39 @@ QString ReadableName(QString name)
     return name;
 }
 
+FolderScan::FolderScan(const QString& folder)
+{
+    if (!folder.isEmpty())
+        m_dir.reset(opendir(QFile::encodeName(folder).constData()));
+    m_opened = m_dir != nullptr;
+}
+
+void FolderScan::Closer::operator()(void* dir) const
+{
+    closedir(static_cast<DIR*>(dir));
+}
+
+bool FolderScan::Continue(qsizetype entries)
+{
+    DIR* dir = static_cast<DIR*>(m_dir.get());
+    for (; dir != nullptr && entries > 0; --entries) {
+        const dirent* entry = readdir(dir);
+        if (entry == nullptr) {
+            m_dir.reset();
+            break;
+        }
+        if (IsRegularFile(dir, entry))
+            m_names.append(DecodeFileName(entry->d_name));
+    }
+    return m_dir == nullptr;
+}
+
 QStringList ListRegularFiles(const QString& folder, bool* folderExists, bool* folderRead)
 {
-    QStringList names;
-    const bool opened = !folder.isEmpty() && ReadFolder(folder, names);
+    FolderScan scan(folder);
+    scan.Continue(std::numeric_limits<qsizetype>::max());
+    QStringList names = std::move(scan.Names());
+    const bool opened = scan.Opened();
     if (folderExists != nullptr)
         *folderExists = opened || QFileInfo(folder).isDir();
     if (folderRead != nullptr)

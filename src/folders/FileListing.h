@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
 // The names of the folder's regular files (links to regular files count; folders, FIFOs,
 // sockets and devices do not) that match the file-list pattern (see WildcardPattern), sorted
 // by name with letter case ignored, names that differ only in case in code-unit order.
@@ -16,6 +18,27 @@ QStringList ListMatchingFiles(const QString& folder, const QString& pattern,
 // folderRead false when the folder could not be read (no permission).
 QStringList ListRegularFiles(const QString& folder, bool* folderExists = nullptr,
                              bool* folderRead = nullptr);
+
+// Reads a folder's regular files a part at a time, so that a folder of many thousand files is
+// listed between other work instead of stalling it. Names come unsorted.
+class FolderScan
+{
+public:
+    explicit FolderScan(const QString& folder);
+    // Reads up to `entries` more entries; true once the folder has been read to its end or
+    // could not be opened.
+    bool Continue(qsizetype entries);
+    bool Opened() const { return m_opened; }
+    QStringList& Names() { return m_names; }
+
+private:
+    struct Closer {
+        void operator()(void* dir) const;
+    };
+    std::unique_ptr<void, Closer> m_dir;
+    QStringList m_names;
+    bool m_opened = false;
+};
 
 // The names that match the pattern, in their order.
 QStringList FilterNames(const QStringList& names, const QString& pattern);

@@ -2,6 +2,8 @@
 
 #include "base/LogFileAccess.h"
 
+#include <limits>
+
 namespace reading
 {
 
@@ -9,6 +11,8 @@ namespace
 {
 // Listing a folder of thousands of files every second would cost more than following it.
 constexpr qint64 ListEveryMs = 60000;
+// Folder entries read at one look: a few milliseconds even where reading a folder is slow.
+constexpr qsizetype EntriesPerLook = 4096;
 // Days looked up one by one; older gaps are found by the listing.
 constexpr int DaysLookedUp = 31;
 } // namespace
@@ -26,6 +30,7 @@ std::optional<DayFollow> DayFollow::At(const QString& folder, const QString& nam
     day.m_folder = folder;
     day.m_date = *date;
     day.List(nowMs);
+    day.ContinueListing(std::numeric_limits<qsizetype>::max());
     if (day.Next(today, nowMs)) // a later file has content already: this one is not the newest
         return std::nullopt;
     return day;
@@ -34,13 +39,26 @@ std::optional<DayFollow> DayFollow::At(const QString& folder, const QString& nam
 void DayFollow::List(qint64 nowMs)
 {
     m_listedAt = nowMs;
-    // A folder of many thousand files takes a while to list: the same folder holds the same names.
+    // A folder of many thousand files takes a while to list: the same folder holds the same
+    // names, and a listing under way goes on.
     const LogFileAccess::Status folder = LogFileAccess::Stat(m_folder);
-    if (folder.exists && folder == m_folderListed)
+    if (m_scan || (folder.exists && folder == m_folderListed))
         return;
     m_folderListed = folder;
+    m_scan.emplace(m_folder);
+}
+
+void DayFollow::ContinueListing(qsizetype entries)
+{
+    if (!m_scan || !m_scan->Continue(entries))
+        return;
+    QStringList names = std::move(m_scan->Names());
+    m_scan.reset();
+    // Sorting only the dated names keeps a folder of thousands of other files quick.
+    names.removeIf([this](const QString& name) { return !m_style.DateOf(name); });
+    SortFileNames(names);
     m_listed.clear();
-    for (const DatedFile& file : ListDatedFiles(m_folder, m_style)) {
+    for (const DatedFile& file : DatedFiles(names, m_style)) {
         if (file.date > m_date)
             m_listed.insert(file.date, file.name);
     }
@@ -64,6 +82,7 @@ std::optional<QString> DayFollow::Next(const QDate& today, qint64 nowMs)
 {
     if (nowMs - m_listedAt >= ListEveryMs)
         List(nowMs);
+    ContinueListing(EntriesPerLook);
     const QDate last = LastCandidate(today);
     QMap<QDate, QStringList> names;
     for (QDate day = qMax(m_date.addDays(1), today.addDays(-DaysLookedUp)); day <= last;

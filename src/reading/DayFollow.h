@@ -2,6 +2,7 @@
 
 #include "base/LogFileAccess.h"
 #include "folders/DatedStyle.h"
+#include "folders/FileListing.h"
 
 #include <QDate>
 #include <QMap>
@@ -26,7 +27,8 @@ public:
     // The name of the first later day's file that holds content, if any. Looks up the names
     // the style gives for those days, and the folder's listing (for names in another letter
     // case or with wildcards), read again at most once a minute and only when the folder
-    // changed. Only regular files count.
+    // changed, a part at each look so that a folder of many thousand files never stalls the
+    // window. Only regular files count.
     std::optional<QString> Next(const QDate& today, qint64 nowMs);
     // False when a file dated after today holds content already: as at the start, the run then
     // stays on this file.
@@ -35,6 +37,7 @@ public:
 private:
     explicit DayFollow(DatedStyle style) : m_style(std::move(style)) {}
     void List(qint64 nowMs);
+    void ContinueListing(qsizetype entries);
     QDate LastCandidate(const QDate& today) const;
     bool HoldsContent(const QString& name) const;
 
@@ -44,6 +47,7 @@ private:
     QMap<QDate, QString> m_listed; // later days' files as the folder listed them
     qint64 m_listedAt = 0;
     LogFileAccess::Status m_folderListed; // the folder as it was when listed
+    std::optional<FolderScan> m_scan;     // a listing under way
 };
 
 } // namespace reading
