@@ -17,6 +17,7 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyledItemDelegate>
+#include <QTextOption>
 
 #include <cmath>
 #include <limits>
@@ -65,9 +66,13 @@ public:
                                  option.rect.left() - m_view->Shift() + m_view->Extent(),
                                  option.rect.bottom());
         const bool marked = m_view->List() && m_view->List()->IsSelected(index.row());
-        shown.state.setFlag(QStyle::State_Selected, marked);
-        shown.state.setFlag(QStyle::State_HasFocus, false);
-        QStyledItemDelegate::paint(painter, shown, index);
+        if (marked) {
+            shown.state.setFlag(QStyle::State_Selected, true);
+            shown.state.setFlag(QStyle::State_HasFocus, false);
+            QStyledItemDelegate::paint(painter, shown, index);
+        } else {
+            PaintPlain(painter, shown, index);
+        }
         if (index != m_view->currentIndex())
             return;
         const QPalette& colours = option.palette;
@@ -81,6 +86,24 @@ public:
     }
 
 private:
+    // A line without a mark, the most painted kind: its text as the style lays it out, without
+    // the style's item layout around it.
+    void PaintPlain(QPainter* painter, const QStyleOptionViewItem& option,
+                    const QModelIndex& index) const
+    {
+        QTextOption layout(Qt::AlignLeft | Qt::AlignVCenter);
+        layout.setWrapMode(QTextOption::NoWrap);
+        layout.setTabStopDistance(TabStop(m_view));
+        const int margin =
+            m_view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_view) + 1;
+        painter->save();
+        painter->setFont(option.font);
+        painter->setPen(option.palette.color(QPalette::Active, QPalette::Text));
+        painter->drawText(QRectF(option.rect).adjusted(margin, 0, -margin, 0),
+                          index.data().toString(), layout);
+        painter->restore();
+    }
+
     OutputView* m_view;
 };
 
