@@ -23,13 +23,15 @@ build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
 # The program runs from run/, outside the build folder, so that `make clean` never takes the
-# configuration (run/tarvisk.ini) with it.
+# configuration (run/tarvisk.ini) with it. The new program is renamed over the old one, never
+# written into it, so a second `make run` works while the first still runs.
 RUN ?= run
 
 run: configure
 	cmake --build $(BUILD) -j $(JOBS) --target tarvisk
 	mkdir -p $(RUN)
-	cp $(BUILD)/src/tarvisk $(RUN)/tarvisk
+	cp $(BUILD)/src/tarvisk $(RUN)/tarvisk.new
+	mv -f $(RUN)/tarvisk.new $(RUN)/tarvisk
 	cd $(RUN) && ./tarvisk
 
 test: build

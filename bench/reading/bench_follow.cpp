@@ -5,6 +5,7 @@
 // without a lost line or a long stall, and the memory a followed line takes.
 #include "Figures.h"
 #include "base/LogFileAccess.h"
+#include "reading/DayFollow.h"
 #include "reading/Monitor.h"
 #include "reading/OutputView.h"
 #include "settings/modMain.h"
@@ -327,10 +328,46 @@ void DayPolls(const QString& folder)
     Figure("poll_day_10k_files_move_ms", poll(QStringLiteral("exyymmdd.log"), true), "ms");
 }
 
+// The day move's look for the next day's file in a folder of 50 000 files (1 000 days of the
+// style, the others of other names), once the minute between two listings has passed: with the
+// folder unchanged, and with a file added.
+void DayListing(const QString& folder)
+{
+    const QDate today = QDate::currentDate();
+    for (int i = 0; i < 50000; ++i)
+        Append(folder +
+                   (i < 1000
+                        ? QStringLiteral("/ex%1.log").arg(today.addDays(-i - 1).toString(u"yyMMdd"))
+                        : QStringLiteral("/host%1.log").arg(i)),
+               "line\r\n");
+    const QString name = QStringLiteral("ex%1.log").arg(today.addDays(-1).toString(u"yyMMdd"));
+    std::optional<reading::DayFollow> day =
+        reading::DayFollow::At(folder + u'/', name, QStringLiteral("exyymmdd.log"), today, 0);
+    if (!day)
+        return;
+    qint64 now = 0;
+    auto look = [&](bool changed) {
+        std::vector<double> times;
+        for (int run = 0; run < 5; ++run) {
+            if (changed)
+                Append(folder + QStringLiteral("/other%1.txt").arg(run), "x");
+            now += 60000;
+            QElapsedTimer timer;
+            timer.start();
+            day->Next(today, now);
+            times.push_back(double(timer.nsecsElapsed()) / 1e6);
+        }
+        std::sort(times.begin(), times.end());
+        return times[times.size() / 2];
+    };
+    Figure("daymove_look_50k_files_ms", look(false), "ms");
+    Figure("daymove_look_50k_files_changed_ms", look(true), "ms");
+}
+
 } // namespace
 
 // Runs every part, or only those named on the command line (idle, latency, busy, burst,
-// daymove, memory, days).
+// daymove, memory, days, listing).
 int main(int argc, char** argv)
 {
     App app(argc, argv);
@@ -366,6 +403,10 @@ int main(int argc, char** argv)
     if (wanted("days")) {
         QTemporaryDir days;
         DayPolls(days.path());
+    }
+    if (wanted("listing")) {
+        QTemporaryDir days;
+        DayListing(days.path());
     }
     return 0;
 }

@@ -26,6 +26,7 @@ public:
         qint64 modified = 0; // nanoseconds, in the file system's own clock
         quint64 device = 0;  // device and inode (volume and file index): which file the path names
         quint64 inode = 0;
+        bool regular = false; // not a folder, FIFO or device
         bool SameFile(const Status& other) const
         {
             return device == other.device && inode == other.inode;
@@ -39,10 +40,19 @@ public:
     ~LogFileAccess() { Close(); }
     LogFileAccess(const LogFileAccess&) = delete;
     LogFileAccess& operator=(const LogFileAccess&) = delete;
+    // The open file goes with the move.
+    LogFileAccess(LogFileAccess&& other) noexcept;
+    LogFileAccess& operator=(LogFileAccess&& other) noexcept;
 
     // False when the file cannot be opened; Error() then says why.
     bool Open(const QString& path);
     void Close();
+    bool IsOpen() const { return m_handle != -1; }
+    // The open file as it is now, wherever it went; not `exists` when none is open.
+    Status OpenStatus() const;
+    // Where the open file is found now (renamed or deleted since it was opened); the path it
+    // was opened by when the platform cannot tell.
+    QString CurrentPath() const;
     const QString& Error() const { return m_error; }
     // Size of the open file; 0 when none is open.
     qint64 Size() const;
@@ -53,5 +63,6 @@ public:
 private:
     AccessWatch* m_watch = nullptr;
     QString m_error;
+    QString m_path;
     qintptr m_handle = -1; // file descriptor or HANDLE; -1 is also INVALID_HANDLE_VALUE
 };

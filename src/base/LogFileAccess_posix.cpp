@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <utility>
+
 bool LogFileAccess::Open(const QString& path)
 {
     Close();
@@ -33,7 +35,35 @@ bool LogFileAccess::Open(const QString& path)
     }
     m_error.clear();
     m_handle = fd;
+    m_path = path;
     return true;
+}
+
+LogFileAccess::LogFileAccess(LogFileAccess&& other) noexcept
+    : m_watch(other.m_watch), m_error(std::move(other.m_error)), m_path(std::move(other.m_path)),
+      m_handle(std::exchange(other.m_handle, -1))
+{
+}
+
+LogFileAccess& LogFileAccess::operator=(LogFileAccess&& other) noexcept
+{
+    if (this != &other) {
+        Close();
+        m_watch = other.m_watch;
+        m_error = std::move(other.m_error);
+        m_path = std::move(other.m_path);
+        m_handle = std::exchange(other.m_handle, -1);
+    }
+    return *this;
+}
+
+QString LogFileAccess::CurrentPath() const
+{
+    // Linux names an open file's present place, " (deleted)" appended once it has none.
+    const QString link =
+        m_handle == -1 ? QString()
+                       : QFile::symLinkTarget(QStringLiteral("/proc/self/fd/%1").arg(m_handle));
+    return link.isEmpty() ? m_path : link;
 }
 
 void LogFileAccess::Close()
@@ -70,16 +100,33 @@ qint64 LogFileAccess::ReadAt(qint64 pos, char* into, qint64 n)
     return done > 0 || got == 0 ? done : -1;
 }
 
-LogFileAccess::Status LogFileAccess::Stat(const QString& path)
+namespace
 {
-    Status status;
-    struct stat info;
-    if (path.contains(QChar(0)) || ::stat(QFile::encodeName(path).constData(), &info) != 0)
-        return status;
+LogFileAccess::Status StatusOf(const struct stat& info)
+{
+    LogFileAccess::Status status;
     status.exists = true;
+    status.regular = S_ISREG(info.st_mode);
     status.size = info.st_size;
     status.modified = qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
     status.device = info.st_dev;
     status.inode = info.st_ino;
     return status;
+}
+} // namespace
+
+LogFileAccess::Status LogFileAccess::Stat(const QString& path)
+{
+    struct stat info;
+    if (path.contains(QChar(0)) || ::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return {};
+    return StatusOf(info);
+}
+
+LogFileAccess::Status LogFileAccess::OpenStatus() const
+{
+    struct stat info;
+    if (m_handle == -1 || ::fstat(int(m_handle), &info) != 0)
+        return {};
+    return StatusOf(info);
 }

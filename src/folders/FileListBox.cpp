@@ -1,15 +1,22 @@
 #include "folders/FileListBox.h"
 #include "folders/FileListing.h"
 
-#include <QDir>
+#include <QKeyEvent>
+#include <QScrollBar>
 #include <QSignalBlocker>
 
-FileListBox::FileListBox(QWidget* parent)
-    : QListWidget(parent), m_path(QDir::currentPath()), m_pattern(QStringLiteral("*.*"))
+// No folder yet: never the working folder's files, which no log folder names.
+FileListBox::FileListBox(QWidget* parent) : QListWidget(parent), m_pattern(QStringLiteral("*.*"))
 {
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true); // no per-row layout: folders of many thousand files fill fast
-    Refresh();
+    connect(&m_watch, &FolderWatch::NamesMayHaveChanged, this, [this] {
+        QStringList files = ListRegularFiles(m_path);
+        if (files != m_files) {
+            m_files = std::move(files);
+            ShowMatches();
+        }
+    });
 }
 
 // The folder is read once here; a new pattern only filters the names read, so pointing the
@@ -21,6 +28,7 @@ FileListBox::Listing FileListBox::SetPath(const QString& folder)
     if (!exists)
         return Listing::Missing;
     m_path = folder;
+    m_watch.Watch(folder);
     m_files = std::move(files);
     ShowMatches();
     return read ? Listing::Read : Listing::Unreadable;
@@ -58,26 +66,52 @@ void FileListBox::Refresh()
     ShowMatches();
 }
 
+bool FileListBox::ChooseCurrent()
+{
+    if (selectedItems().isEmpty() && currentItem())
+        currentItem()->setSelected(true);
+    return !selectedItems().isEmpty();
+}
+
+// The first arrow with no file chosen chooses the row with the focus frame: with one file
+// the arrows would move nowhere.
+void FileListBox::keyPressEvent(QKeyEvent* event)
+{
+    const bool arrow = event->key() == Qt::Key_Up || event->key() == Qt::Key_Down;
+    if (arrow && event->modifiers() == Qt::NoModifier && selectedItems().isEmpty() &&
+        ChooseCurrent())
+        return;
+    QListWidget::keyPressEvent(event);
+}
+
 void FileListBox::Clear()
 {
+    m_watch.Watch(QString());
     m_pattern.clear();
     m_files.clear();
     ShowMatches();
 }
 
+// Listing again is not the user's choice of a file: the selection signals stay for clicks, and
+// the chosen file and the scroll position stay where the file still is.
 void FileListBox::ShowMatches()
 {
-    const QStringList names = m_pattern.isEmpty() ? QStringList() : FilterNames(m_files, m_pattern);
-    // Listing again is not the user's choice of a file: the selection signals stay for clicks.
+    const QList<QListWidgetItem*> selected = selectedItems();
+    const QString chosen = selected.isEmpty() ? QString() : m_shown.value(row(selected.first()));
+    const int scrolled = verticalScrollBar()->value();
+    m_shown = m_pattern.isEmpty() ? QStringList() : FilterNames(m_files, m_pattern);
     const QSignalBlocker quiet(this);
     setUpdatesEnabled(false);
     clear();
-    addItems(names);
+    addItems(m_shown);
     for (int i = 0; i < count(); ++i) {
-        if (IsUndecodable(names[i])) {
-            item(i)->setText(ReadableName(names[i]));
+        if (IsUndecodable(m_shown[i])) {
+            item(i)->setText(ReadableName(m_shown[i]));
             item(i)->setData(UndecodableRole, true);
         }
     }
+    if (const qsizetype row = chosen.isEmpty() ? -1 : m_shown.indexOf(chosen); row >= 0)
+        setCurrentRow(int(row), QItemSelectionModel::ClearAndSelect);
+    verticalScrollBar()->setValue(scrolled);
     setUpdatesEnabled(true);
 }

@@ -4,6 +4,7 @@
 
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 
 namespace
 {
@@ -97,6 +98,17 @@ std::optional<Command> ViewCommand(const QString& extViewer, const QString& file
 QString ViewFailedText(const QString& extViewer, const QString& filePath)
 {
     return QStringLiteral("Failed to start ") + extViewer + u' ' + filePath;
+}
+
+QString WithMissingProgram(const QString& failed, const QString& program)
+{
+    if (program.isEmpty() || !QStandardPaths::findExecutable(program).isEmpty())
+        return failed;
+    const QString package = QString::fromLatin1(modMain::FileManagerPackage);
+    return failed + QStringLiteral("\n\n") + program + QStringLiteral(": not found.") +
+           (program == QLatin1String(modMain::FileManager) && !package.isEmpty()
+                ? QStringLiteral(" Install ") + package + u'.'
+                : QString());
 }
 
 QString RemoveQuestion(const QString& name)

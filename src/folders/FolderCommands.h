@@ -52,5 +52,8 @@ QString OpenFailedText(const QString& path);
 // as one more argument; nullopt when the command names no program.
 std::optional<Command> ViewCommand(const QString& extViewer, const QString& filePath);
 QString ViewFailedText(const QString& extViewer, const QString& filePath);
+// A failed start's text with, when the program is nowhere on the search path, a line that says
+// so (and which package brings the file manager).
+QString WithMissingProgram(const QString& failed, const QString& program);
 
 QString RemoveQuestion(const QString& name);

@@ -3,8 +3,11 @@
 #include <QAbstractItemView>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QHeaderView>
 #include <QHelpEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScopedValueRollback>
 #include <QStyle>
 #include <QToolTip>
 #include <QTreeWidget>
@@ -48,16 +51,57 @@ void TreeFolderList::Append(const LogFolder& values)
     AddRow(m_list, values);
 }
 
+FolderColumnFit::FolderColumnFit(QTreeWidget& list, int nameMost, int filterLeast)
+    : QObject(&list), m_list(list), m_nameMost(nameMost), m_filterLeast(filterLeast)
+{
+    QHeaderView* header = list.header();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(1, QHeaderView::Stretch);
+    Fit();
+    connect(header, &QHeaderView::sectionResized, this,
+            [this](int column, int, int width) { Resized(column, width); });
+    connect(list.model(), &QAbstractItemModel::rowsInserted, this, &FolderColumnFit::Fit);
+    connect(list.model(), &QAbstractItemModel::dataChanged, this, &FolderColumnFit::Fit);
+}
+
+void FolderColumnFit::Fit()
+{
+    const QScopedValueRollback fitting(m_fitting, true);
+    for (const int column : {0, 2}) {
+        if (m_own[column])
+            continue;
+        m_list.resizeColumnToContents(column);
+        const int width = m_list.columnWidth(column);
+        m_list.setColumnWidth(column,
+                              column == 0 ? qMin(width, m_nameMost) : qMax(width, m_filterLeast));
+        m_fitted[column] = m_list.columnWidth(column);
+    }
+}
+
+// A width set from outside the fit (the user's drag, the saved state) is the user's own unless
+// it is the one the fit gave.
+void FolderColumnFit::Resized(int column, int width)
+{
+    if (!m_fitting && column != 1 && column < int(m_own.size()))
+        m_own[column] = width != m_fitted[column];
+}
+
 FolderListClicks::FolderListClicks(QTreeWidget& list) : QObject(&list), m_list(list)
 {
     list.viewport()->installEventFilter(this);
-    connect(&list, &QTreeWidget::currentItemChanged, this, &FolderListClicks::CurrentChanged);
+    list.installEventFilter(this);
+    connect(&list, &QTreeWidget::itemSelectionChanged, this, [this] {
+        if (!m_mouseDown)
+            Q_EMIT Clicked();
+    });
 }
 
 // The click counts once the list has handled the button coming up (a Ctrl+click clears the
 // selection only then), on a row or below the rows.
 bool FolderListClicks::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == &m_list)
+        return event->type() == QEvent::KeyPress && ChooseCurrent(*static_cast<QKeyEvent*>(event));
     if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
         m_mouseDown = true;
         // Below the rows the list would clear its selection; the selected folder stays.
@@ -75,12 +119,19 @@ bool FolderListClicks::eventFilter(QObject* watched, QEvent* event)
     return true;
 }
 
-// A keyboard move selects the new row. Moves that select nothing (the focus entering the list,
-// a removed row's neighbour taking the focus frame) and the mouse's own moves are not clicks.
-void FolderListClicks::CurrentChanged(QTreeWidgetItem* current)
+// With no row selected, Enter and the first arrow choose the row with the focus frame (Space
+// does so by itself): with one folder the arrows would move nowhere.
+bool FolderListClicks::ChooseCurrent(const QKeyEvent& key)
 {
-    if (!m_mouseDown && current && current->isSelected())
-        Q_EMIT Clicked();
+    const int k = key.key();
+    const bool choose =
+        k == Qt::Key_Return || k == Qt::Key_Enter || k == Qt::Key_Up || k == Qt::Key_Down;
+    QTreeWidgetItem* current = m_list.currentItem();
+    if (!choose || key.modifiers() != Qt::NoModifier || !current ||
+        !m_list.selectedItems().isEmpty())
+        return false;
+    current->setSelected(true);
+    return true;
 }
 
 bool CutCellTips::helpEvent(QHelpEvent* event, QAbstractItemView* view,

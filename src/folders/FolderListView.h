@@ -5,6 +5,9 @@
 #include <QObject>
 #include <QStyledItemDelegate>
 
+#include <array>
+
+class QKeyEvent;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -31,7 +34,9 @@ private:
 };
 
 // Tells of every click in the log-folder list, on a row or on the empty space below the rows,
-// and of every move to another row with the keyboard, as one Clicked signal each.
+// and of every keyboard move or choice of a row (Space, Enter), as one Clicked signal each.
+// Moves that select nothing (the focus entering the list) and the mouse's own moves are not
+// clicks.
 class FolderListClicks : public QObject
 {
     Q_OBJECT
@@ -46,11 +51,31 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void CurrentChanged(QTreeWidgetItem* current);
+    bool ChooseCurrent(const QKeyEvent& key);
 
     QTreeWidget& m_list;
     bool m_mouseDown = false;
     bool m_delivering = false;
+};
+
+// Fits the Name column (to at most `nameMost` pixels) and the Filter column (to at least
+// `filterLeast`) to their longest text, now and whenever a row is added or changed; the Path column
+// takes the rest. A column the user gave a width of their own keeps it.
+class FolderColumnFit : public QObject
+{
+public:
+    FolderColumnFit(QTreeWidget& list, int nameMost, int filterLeast);
+
+private:
+    void Fit();
+    void Resized(int column, int width);
+
+    QTreeWidget& m_list;
+    int m_nameMost;
+    int m_filterLeast;
+    bool m_fitting = false;
+    std::array<int, 3> m_fitted{}; // the width the last fit gave each column
+    std::array<bool, 3> m_own{};   // a width the user chose
 };
 
 // Paints the log-folder list's cells as usual; a cell too narrow for its text shows the whole

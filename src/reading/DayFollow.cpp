@@ -25,25 +25,33 @@ std::optional<DayFollow> DayFollow::At(const QString& folder, const QString& nam
     DayFollow day(std::move(*style));
     day.m_folder = folder;
     day.m_date = *date;
-    day.List(today, nowMs);
+    day.List(nowMs);
     if (day.Next(today, nowMs)) // a later file has content already: this one is not the newest
         return std::nullopt;
     return day;
 }
 
-void DayFollow::List(const QDate& today, qint64 nowMs)
+void DayFollow::List(qint64 nowMs)
 {
-    m_listed.clear();
     m_listedAt = nowMs;
+    // A folder of many thousand files takes a while to list: the same folder holds the same names.
+    const LogFileAccess::Status folder = LogFileAccess::Stat(m_folder);
+    if (folder.exists && folder == m_folderListed)
+        return;
+    m_folderListed = folder;
+    m_listed.clear();
     for (const DatedFile& file : ListDatedFiles(m_folder, m_style)) {
-        if (file.date > m_date && file.date <= today.addDays(1))
+        if (file.date > m_date)
             m_listed.insert(file.date, file.name);
     }
 }
 
 bool DayFollow::HoldsContent(const QString& name) const
 {
-    return !name.isEmpty() && LogFileAccess::Stat(m_folder + name).size > 0;
+    if (name.isEmpty())
+        return false;
+    const LogFileAccess::Status file = LogFileAccess::Stat(m_folder + name);
+    return file.regular && file.size > 0;
 }
 
 QDate DayFollow::LastCandidate(const QDate& today) const
@@ -55,7 +63,7 @@ QDate DayFollow::LastCandidate(const QDate& today) const
 std::optional<QString> DayFollow::Next(const QDate& today, qint64 nowMs)
 {
     if (nowMs - m_listedAt >= ListEveryMs)
-        List(today, nowMs);
+        List(nowMs);
     const QDate last = LastCandidate(today);
     QMap<QDate, QStringList> names;
     for (QDate day = qMax(m_date.addDays(1), today.addDays(-DaysLookedUp)); day <= last;
@@ -72,10 +80,12 @@ std::optional<QString> DayFollow::Next(const QDate& today, qint64 nowMs)
     return std::nullopt;
 }
 
-void DayFollow::MovedTo(const QString& name)
+bool DayFollow::MovedTo(const QString& name, const QDate& today, qint64 nowMs)
 {
     m_date = m_style.DateOf(name).value_or(m_date);
     m_listed.removeIf([this](auto it) { return it.key() <= m_date; });
+    const std::optional<QString> stray = Next(today, nowMs);
+    return !stray || m_style.DateOf(*stray).value_or(today) <= today;
 }
 
 } // namespace reading

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/LogFileAccess.h"
 #include "folders/DatedStyle.h"
 
 #include <QDate>
@@ -24,13 +25,16 @@ public:
 
     // The name of the first later day's file that holds content, if any. Looks up the names
     // the style gives for those days, and the folder's listing (for names in another letter
-    // case or with wildcards), read again at most once a minute.
+    // case or with wildcards), read again at most once a minute and only when the folder
+    // changed. Only regular files count.
     std::optional<QString> Next(const QDate& today, qint64 nowMs);
-    void MovedTo(const QString& name);
+    // False when a file dated after today holds content already: as at the start, the run then
+    // stays on this file.
+    bool MovedTo(const QString& name, const QDate& today, qint64 nowMs);
 
 private:
     explicit DayFollow(DatedStyle style) : m_style(std::move(style)) {}
-    void List(const QDate& today, qint64 nowMs);
+    void List(qint64 nowMs);
     QDate LastCandidate(const QDate& today) const;
     bool HoldsContent(const QString& name) const;
 
@@ -39,6 +43,7 @@ private:
     QDate m_date;
     QMap<QDate, QString> m_listed; // later days' files as the folder listed them
     qint64 m_listedAt = 0;
+    LogFileAccess::Status m_folderListed; // the folder as it was when listed
 };
 
 } // namespace reading

@@ -15,8 +15,31 @@ constexpr qint64 ReadingMs = 15;
 FollowedFile::FollowedFile(const QString& path, ReadingStore& readings,
                            const modMain::Settings& settings, AccessWatch* watch)
     : m_path(path), m_readings(readings), m_settings(settings), m_watch(watch),
-      m_buffer(settings.TailBytes + 1, '\0')
+      m_buffer(settings.TailBytes + 1, '\0'), m_file(watch)
 {
+}
+
+bool FollowedFile::Hold()
+{
+    if (m_file.IsOpen() || m_detached)
+        return m_file.IsOpen();
+    return OpenForReading(m_file, m_path, Reading());
+}
+
+bool FollowedFile::PathMoved() const
+{
+    if (m_detached || !m_file.IsOpen())
+        return false;
+    const LogFileAccess::Status now = LogFileAccess::Stat(m_path);
+    return !(now.exists && now.SameFile(OpenStatus()));
+}
+
+void FollowedFile::HandOver()
+{
+    m_replaced.reset(new FollowedFile(m_file.CurrentPath(), m_readings, m_settings, m_watch));
+    m_replaced->m_own = Reading();
+    m_replaced->m_file = std::move(m_file);
+    m_replaced->m_detached = true;
 }
 
 SliceRead FollowedFile::ReadSlice(OutputBatch& lines, const SizeCaption& size)
@@ -27,15 +50,20 @@ SliceRead FollowedFile::ReadSlice(OutputBatch& lines, const SizeCaption& size)
     SliceRead read;
     Delivery at;
     do {
-        const qint64 count =
-            ReadAppended(m_path, m_buffer, m_settings.TailBytes, size, &at, reading, m_watch);
-        if (count < 0)
+        if (!Hold())
             return read;
+        const qint64 count =
+            ReadAppended(m_file, m_buffer, m_settings.TailBytes, size, &at, reading);
         if (at.skipped > 0) {
             read.skipped = at.skipped;
             read.skippedAt = lines.size();
         }
         MakeLines(count, at, lines, read);
+        // Its last lines read, a file the path no longer names makes way for the one it does.
+        if (at.caughtUp && PathMoved()) {
+            HandOver();
+            at.caughtUp = false;
+        }
     } while (!at.caughtUp && read.skipped == 0 && slice.elapsed() < ReadingMs);
     read.more = !at.caughtUp;
     return read;

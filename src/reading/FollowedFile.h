@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 namespace reading
@@ -26,7 +27,9 @@ struct SliceRead {
 };
 
 // Reads one followed file a slice at a time: what was appended since its reading state's
-// LastReadPos, made into lines.
+// LastReadPos, made into lines. The file stays open between slices: when its path names another
+// file (rotated by rename, or deleted and made again), the open one is read to its end first,
+// then handed over (Replaced) and the path's new file opened.
 class FollowedFile
 {
 public:
@@ -34,19 +37,35 @@ public:
                  AccessWatch* watch);
 
     const QString& Path() const { return m_path; }
-    FileReading& Reading() const { return m_readings.ReadingOf(m_path); }
+    FileReading& Reading() const { return m_own ? *m_own : m_readings.ReadingOf(m_path); }
     // Reads for half a slice at most, or up to a cut backlog's skip; adds the completed lines.
     // `size` sees the file's size caption.
     SliceRead ReadSlice(OutputBatch& lines, const SizeCaption& size = {});
+    // From now on only the open file is read, whatever its path names.
+    void Detach() { m_detached = true; }
+    // A stopped run holds no file open: a deleted one would keep its disk space.
+    void Close() { m_file.Close(); }
+    // The open file as it is now.
+    LogFileAccess::Status OpenStatus() const { return m_file.OpenStatus(); }
+    // The file the path named before a slice found another there: read to its end, with a
+    // reading state of its own, named where it is now; late writes to it are read through it.
+    std::unique_ptr<FollowedFile> Replaced() { return std::move(m_replaced); }
 
 private:
+    bool Hold();
+    bool PathMoved() const;
+    void HandOver();
     void MakeLines(qint64 count, const Delivery& at, OutputBatch& lines, SliceRead& read);
 
     QString m_path;
     ReadingStore& m_readings;
+    mutable std::optional<FileReading> m_own; // a replaced file's, apart from the path's
     const modMain::Settings& m_settings;
     AccessWatch* m_watch;
     QByteArray m_buffer;
+    LogFileAccess m_file;
+    bool m_detached = false;
+    std::unique_ptr<FollowedFile> m_replaced;
 };
 
 } // namespace reading

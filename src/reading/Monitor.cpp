@@ -11,12 +11,14 @@ namespace
 // second costs gigabytes a day on a network share. The wait covers a write inside a NUL-padded
 // file that the file system's coarse clock does not show.
 constexpr qint64 QuietMs = 2000;
-// The shortest time between two reads that notifications bring, and while every read of the
-// last second found new lines: a busy writer costs a few reads a second, not one per write.
-constexpr qint64 LookGapMs = 100;
-constexpr qint64 BusyLookGapMs = 250;
+// The shortest time between two reads that notifications bring: a busy writer costs at most 20
+// reads a second, not one per write, and a rotation finds little unread.
+constexpr qint64 LookGapMs = 50;
 // How long the previous day's file is still watched for late lines after a move.
 constexpr qint64 OldDayMs = 10 * 60 * 1000;
+// How long a rotated file is still read after its last new bytes: a writer that reopens its log
+// only at a signal, or a moment after the rotation, writes there meanwhile.
+constexpr qint64 RotatedQuietMs = 5000;
 
 // The folder part of a full path, its separator included.
 QString FolderOf(const QString& path)
@@ -37,14 +39,14 @@ Monitor::Monitor(OutputList& lstRows, FollowWindow& window, FollowClock& clock,
     connect(&m_slice, &QTimer::timeout, this, &Monitor::ReadSlice);
     m_soon.setSingleShot(true);
     m_soon.setTimerType(Qt::PreciseTimer);
-    connect(&m_soon, &QTimer::timeout, this, &Monitor::ReadIfChanged);
+    connect(&m_soon, &QTimer::timeout, this, &Monitor::ReadSoon);
     connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, &Monitor::ScheduleRead);
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &Monitor::ScheduleRead);
 }
 
 void Monitor::Start(const QString& path, const QString& filter)
 {
-    EndOldDay();
+    EndEarlier();
     // Another file than the last run's shows its last window first, unless the list ends with
     // its Tail: then following goes on from the Tail's end.
     if (path != Path() && !m_display.EndsWithTailOf(path))
@@ -72,7 +74,9 @@ void Monitor::Stop()
     m_slice.stop();
     m_soon.stop();
     Unwatch();
-    EndOldDay();
+    EndEarlier();
+    if (m_file)
+        m_file->Close();
 }
 
 void Monitor::Unwatch()
@@ -85,17 +89,14 @@ void Monitor::Unwatch()
 
 void Monitor::FollowFile(const QString& path)
 {
-    m_file.emplace(path, m_readings, m_settings, &m_access);
+    m_file = std::make_unique<FollowedFile>(path, m_readings, m_settings, &m_access);
 }
 
 void Monitor::ScheduleRead()
 {
     if (!m_timer.isActive() || m_soon.isActive())
         return;
-    const qint64 now = m_clock.MonotonicMs();
-    const bool busy = now - m_lastQuiet >= 1000 && now - m_lastLook < 1000;
-    m_soon.start(int(
-        qBound<qint64>(0, m_lastLook + (busy ? BusyLookGapMs : LookGapMs) - now, BusyLookGapMs)));
+    m_soon.start(int(qBound<qint64>(0, m_lastLook + LookGapMs - m_clock.MonotonicMs(), LookGapMs)));
 }
 
 void Monitor::WatchFile(const LogFileAccess::Status& now)
@@ -116,7 +117,7 @@ void Monitor::Poll()
 {
     if (!Running() || m_slice.isActive()) // a backlog is being read
         return;
-    ReadOldDay();
+    ReadEarlier();
     if (m_day && !m_grew) {
         if (const std::optional<QString> next =
                 m_day->Next(m_clock.Now().date(), m_clock.MonotonicMs())) {
@@ -124,6 +125,12 @@ void Monitor::Poll()
             return;
         }
     }
+    ReadIfChanged();
+}
+
+void Monitor::ReadSoon()
+{
+    ReadEarlier();
     ReadIfChanged();
 }
 
@@ -142,8 +149,6 @@ void Monitor::ReadIfChanged()
         NoteStatus(now);
         ReadSlice();
     }
-    if (!m_grew)
-        m_lastQuiet = m_lastLook;
 }
 
 bool Monitor::Unchanged(const LogFileAccess::Status& now) const
@@ -169,6 +174,7 @@ void Monitor::ReadSlice()
         lines, [this](const QString& caption) { m_window.ShowFileSize(caption); });
     m_grew = m_grew || read.grew;
     m_display.ShowSlice(m_file->Path(), lines, read);
+    TakeReplaced();
     if (const QString& failure = m_file->Reading().failure; !failure.isEmpty())
         m_window.ShowFileSize(QStringLiteral("Cannot open: ") + failure);
     if (read.more)
@@ -179,52 +185,73 @@ void Monitor::MoveToDay(const QString& name)
 {
     // What arrived in the old file last shows first; its unterminated last line waits for a
     // late write, as long as the old file is watched.
-    EndOldDay();
+    EndEarlier();
     OutputBatch lines;
     const SliceRead read = m_file->ReadSlice(lines);
     m_display.ShowSlice(m_file->Path(), lines, read);
+    TakeReplaced();
     const QString from = m_file->Path();
-    // What a slice left unread shows at the next poll.
-    m_old.emplace(OldDay{*m_file, read.more ? LogFileAccess::Status{} : LogFileAccess::Stat(from),
-                         m_clock.MonotonicMs() + OldDayMs});
+    m_file->Detach();
+    // The next poll reads it again: what a slice left unread, or what came during this read.
+    m_earlier.push_back({std::move(m_file), {}, m_clock.MonotonicMs() + OldDayMs});
 
     FollowFile(FolderOf(from) + name);
-    m_day->MovedTo(name);
+    if (!m_day->MovedTo(name, m_clock.Now().date(), m_clock.MonotonicMs()))
+        m_day.reset();
     m_readings.ReadFromStart(m_file->Path());
     m_seenValid = false;
     m_window.FollowingMoved(from, m_file->Path());
     ReadSlice();
 }
 
-void Monitor::ReadOldDay()
+void Monitor::TakeReplaced()
 {
-    if (!m_old)
-        return;
-    if (m_clock.MonotonicMs() >= m_old->until) {
-        EndOldDay();
-        return;
+    // Read again at the next poll: its writer may have written since it was read to its end.
+    if (std::unique_ptr<FollowedFile> replaced = m_file->Replaced()) {
+        const qint64 until = m_clock.MonotonicMs() + RotatedQuietMs;
+        m_earlier.push_back({std::move(replaced), {}, until, RotatedQuietMs});
     }
-    const LogFileAccess::Status now = LogFileAccess::Stat(m_old->file.Path());
-    if (now == m_old->seen)
-        return;
-    m_old->seen = now;
-    OutputBatch lines;
-    const SliceRead read = m_old->file.ReadSlice(lines);
-    if (read.more)
-        m_old->seen = {}; // the rest at the next poll
-    m_grew = m_grew || read.grew;
-    m_display.ShowSlice(m_old->file.Path(), lines, read);
 }
 
-void Monitor::EndOldDay()
+void Monitor::ReadEarlier()
 {
-    if (!m_old)
-        return;
-    const QString path = m_old->file.Path();
-    const QByteArray unfinished = m_old->file.Reading().maker.Unfinished();
-    m_old.reset();
-    m_display.ShowEndOf(path, unfinished);
-    m_readings.ForgetReading(path);
+    for (auto it = m_earlier.begin(); it != m_earlier.end();) {
+        if (const LogFileAccess::Status status = it->file->OpenStatus(); status != it->seen) {
+            it->seen = status;
+            OutputBatch lines;
+            const SliceRead read = it->file->ReadSlice(lines);
+            if (read.more)
+                it->seen = {}; // the rest at the next poll
+            m_grew = m_grew || read.grew;
+            it->late = it->late || read.grew;
+            if (read.grew && it->quiet > 0)
+                it->until = m_clock.MonotonicMs() + it->quiet;
+            m_display.ShowSlice(it->file->Path(), lines, read);
+        }
+        if (m_clock.MonotonicMs() >= it->until)
+            EndEarlier(it++);
+        else
+            ++it;
+    }
+}
+
+void Monitor::EndEarlier(std::list<Earlier>::iterator it)
+{
+    const QString path = it->file->Path();
+    const QByteArray unfinished = it->file->Reading().maker.Unfinished();
+    // A rotated file that got nothing after the rotation ends without a word.
+    const bool say = it->quiet == 0 || it->late || !unfinished.isEmpty();
+    if (it->quiet == 0)
+        m_readings.ForgetReading(path);
+    m_earlier.erase(it);
+    if (say)
+        m_display.ShowEndOf(path, unfinished);
+}
+
+void Monitor::EndEarlier()
+{
+    while (!m_earlier.empty())
+        EndEarlier(m_earlier.begin());
 }
 
 } // namespace reading

@@ -12,6 +12,9 @@
 #include <QString>
 #include <QTimer>
 
+#include <list>
+#include <memory>
+
 namespace reading
 {
 
@@ -42,7 +45,8 @@ public:
     // A backlog is being read, a slice a turn of the event loop.
     bool CatchingUp() const { return m_slice.isActive(); }
     // Ends the run at once, without another read: the one way to stop it. The previous day's
-    // file, watched since a move, shows its unterminated last line and is no longer watched.
+    // file, watched since a move, and a rotated file still watched show their unterminated last
+    // line and are no longer watched.
     void Stop();
     // The file being followed; empty before the first run.
     QString Path() const { return m_file ? m_file->Path() : QString(); }
@@ -54,6 +58,7 @@ public:
 
 private:
     void ReadIfChanged();
+    void ReadSoon();
     void ScheduleRead();
     void WatchFile(const LogFileAccess::Status& now);
     void Unwatch();
@@ -62,8 +67,9 @@ private:
     void ReadSlice();
     void FollowFile(const QString& path);
     void MoveToDay(const QString& name);
-    void ReadOldDay();
-    void EndOldDay();
+    void TakeReplaced();
+    void ReadEarlier();
+    void EndEarlier();
 
     FollowWindow& m_window;
     FollowClock& m_clock;
@@ -77,20 +83,23 @@ private:
     QFileSystemWatcher m_watcher;
     LogFileAccess::Status m_watched; // the file the watch was set on
     bool m_notify = true;
-    qint64 m_lastLook = 0;  // monotonic ms of the latest look at the file
-    qint64 m_lastQuiet = 0; // and of the latest that found nothing new
-    std::optional<FollowedFile> m_file;
+    qint64 m_lastLook = 0; // monotonic ms of the latest look at the file
+    std::unique_ptr<FollowedFile> m_file;
     LogFileAccess::Status m_seen;
     qint64 m_seenSince = 0;
     bool m_seenValid = false;
     std::optional<DayFollow> m_day;
-    // The previous day's file after a move: late lines still show, for a while.
-    struct OldDay {
-        FollowedFile file;
+    // Files the run read before: the previous day's after a move, a rotated one after a
+    // rotation. Late lines written to them still show, for a while.
+    struct Earlier {
+        std::unique_ptr<FollowedFile> file;
         LogFileAccess::Status seen;
-        qint64 until = 0;
+        qint64 until = 0;  // monotonic ms when it is no longer watched
+        qint64 quiet = 0;  // a rotated file's watch ends this long after its last new bytes
+        bool late = false; // lines written after the run moved on have shown
     };
-    std::optional<OldDay> m_old;
+    std::list<Earlier> m_earlier;
+    void EndEarlier(std::list<Earlier>::iterator it);
     bool m_grew = true; // the last poll found new bytes
 };
 

@@ -175,24 +175,45 @@ qint64 ReadAppended(const QString& Path, QByteArray& Buffer, qint64 Wanted,
                     const SizeCaption& setSize, Delivery* where, FileReading& state,
                     AccessWatch* watch)
 {
-    const qint64 tail = WindowBytes(Wanted);
     LogFileAccess file(watch);
-    const std::optional<Window> window = OpenWindow(file, Path, tail, setSize);
-    if (!window) {
-        state.failure = file.Error();
-        return -1;
-    }
+    return OpenForReading(file, Path, state)
+               ? ReadAppended(file, Buffer, Wanted, setSize, where, state)
+               : -1;
+}
+
+bool OpenForReading(LogFileAccess& file, const QString& Path, FileReading& state)
+{
+    if (file.Open(Path))
+        return true;
+    state.failure = file.Error();
+    // A file that is not there yet has no content: whatever it gets later is the stream's start.
+    if (!state.started && !LogFileAccess::Stat(Path).exists)
+        state.started = true;
+    return false;
+}
+
+qint64 ReadAppended(LogFileAccess& file, QByteArray& Buffer, qint64 Wanted,
+                    const SizeCaption& setSize, Delivery* where, FileReading& state)
+{
+    const qint64 tail = WindowBytes(Wanted);
+    const qint64 size = file.Size();
+    ShowSize(setSize, size);
+    const Window window = ReadWindow(file, size, tail);
     state.failure.clear();
     Delivery ignored;
     Delivery& at = where ? *where : ignored;
     at = {-1, -1, true};
     // Nothing but NUL padding in view: nothing to deliver, and nothing read so far is dropped.
-    if (window->allNul)
+    // A file without any content yet begins the stream with its first byte, whenever it comes.
+    if (window.allNul) {
+        if (!state.started && window.start == 0)
+            state.started = true;
         return 0;
-    const qint64 end = window->ContentEnd();
+    }
+    const qint64 end = window.ContentEnd();
     qint64 from = state.LastReadPos;
     if (!state.started) { // the first delivery: the last window
-        from = window->start;
+        from = window.start;
         at.continues = false;
     } else if (!SameContent(file, end, state)) {
         // Truncated, rotated or written anew: the new content is read from its first byte.
@@ -207,7 +228,7 @@ qint64 ReadAppended(const QString& Path, QByteArray& Buffer, qint64 Wanted,
         at.continues = false;
     }
     const qint64 to = qMin(from + tail - 1, end);
-    char held = window->bytes[window->last];
+    char held = window.bytes[window.last];
     if (to < end)
         ReadOrNul(file, to, &held, 1);
     at.start = from;

@@ -11,10 +11,12 @@ namespace modMain
 #ifdef Q_OS_WIN
 inline constexpr auto DefaultViewer = "notepad.exe";
 inline constexpr auto FileManager = "explorer.exe";
+inline constexpr auto FileManagerPackage = "";
 inline constexpr auto LineEnd = "\r\n"; // of text put on the clipboard
 #else
 inline constexpr auto DefaultViewer = "xdg-open";
 inline constexpr auto FileManager = "xdg-open";
+inline constexpr auto FileManagerPackage = "xdg-utils"; // named when the file manager is missing
 inline constexpr auto LineEnd = "\n";
 #endif
 

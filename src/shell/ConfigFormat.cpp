@@ -120,6 +120,35 @@ Places Find(const IniText& read)
     return at;
 }
 
+QList<const IniLine*> FolderLines(const IniText& text)
+{
+    QList<const IniLine*> lines;
+    for (const IniLine& line : text.lines) {
+        if (line.parsed.kind == LineKind::Folder)
+            lines.append(&line);
+    }
+    return lines;
+}
+
+// The keys as a reading of the file sets them: the last of each counts.
+struct Keys {
+    QString viewer = QString::fromLatin1(modMain::DefaultViewer);
+    bool dividers = true;
+};
+
+Keys ReadKeys(const IniText& text)
+{
+    Keys keys;
+    for (const IniLine& line : text.lines) {
+        const ParsedLine& parsed = line.parsed;
+        if (parsed.kind == LineKind::Setting && parsed.key == u"EXTVIEWER")
+            keys.viewer = parsed.value.isEmpty() ? Keys().viewer : parsed.value;
+        else if (parsed.kind == LineKind::Setting && parsed.key == u"SPLITLINES")
+            keys.dividers = IsTrue(parsed.value);
+    }
+    return keys;
+}
+
 QByteArray Rewrite(const IniText& read, const QString& extViewer, bool useDividers,
                    const QList<FolderRow>& rows)
 {
@@ -275,15 +304,53 @@ QByteArray FormatConfigFile(const QString& extViewer, bool useDividers,
 
 bool FoldersChanged(const IniText& read, bool useDividers, const QList<FolderRow>& rows)
 {
-    bool readDividers = true;
     QList<FolderRow> readRows;
-    for (const IniLine& line : read.lines) {
-        if (line.parsed.kind == LineKind::Folder)
-            readRows.append({line.parsed.folder, readRows.size()});
-        else if (line.parsed.kind == LineKind::Setting && line.parsed.key == u"SPLITLINES")
-            readDividers = IsTrue(line.parsed.value);
+    for (const IniLine* line : FolderLines(read))
+        readRows.append({line->parsed.folder, readRows.size()});
+    return useDividers != ReadKeys(read).dividers || rows != readRows;
+}
+
+AppliedChanges ApplyChanges(const IniText& read, const IniText& now, bool useDividers,
+                            const QList<FolderRow>& rows)
+{
+    const QList<const IniLine*> was = FolderLines(read);
+    const QList<const IniLine*> is = FolderLines(now);
+    QList<std::optional<LogFolder>> rowOf(was.size()); // this window's row of each line as read
+    QList<FolderRow> out;
+    for (const FolderRow& row : rows) {
+        if (row.origin >= 0 && row.origin < was.size())
+            rowOf[row.origin] = row.folder;
     }
-    return useDividers != readDividers || rows != readRows;
+    // Every line of `now` stays as it is unless a line as read, taken in order, is found in it.
+    QList<std::optional<LogFolder>> nowRow;
+    for (const IniLine* line : is)
+        nowRow.append(line->parsed.folder);
+    QList<bool> taken(is.size(), false);
+    AppliedChanges applied;
+    for (qsizetype j = 0; j < was.size(); ++j) {
+        qsizetype k = 0;
+        while (k < is.size() && (taken[k] || is[k]->text != was[j]->text))
+            ++k;
+        if (k == is.size()) {
+            if (rowOf[j] != was[j]->parsed.folder)
+                applied.missing.append(DecodeLine(was[j]->text));
+            continue;
+        }
+        taken[k] = true;
+        nowRow[k] = rowOf[j];
+    }
+    for (qsizetype k = 0; k < is.size(); ++k) {
+        if (nowRow[k])
+            out.append({*nowRow[k], k});
+    }
+    for (const FolderRow& row : rows) {
+        if (row.origin < 0 || row.origin >= was.size())
+            out.append({row.folder, -1});
+    }
+    const Keys keys = ReadKeys(now);
+    const bool dividers = useDividers != ReadKeys(read).dividers ? useDividers : keys.dividers;
+    applied.bytes = Rewrite(now, keys.viewer, dividers, out);
+    return applied;
 }
 
 } // namespace config

@@ -78,4 +78,17 @@ QByteArray FormatConfigFile(const QString& extViewer, bool useDividers,
 // Whether the rows or the divider setting differ from what `read` holds.
 bool FoldersChanged(const IniText& read, bool useDividers, const QList<FolderRow>& rows);
 
+// What a save writes when another window may have saved since `read`: this window's own changes
+// (rows added, edited, removed; the divider setting when it differs from `read`'s) applied to the
+// file as it is now, so that the other window's folders stay. An edited or removed row finds its
+// line in `now` by the text that line had in `read`, wherever it has moved; one whose line is gone
+// is not applied but named in `missing`.
+struct AppliedChanges {
+    QByteArray bytes;
+    QStringList missing; // the lines, as read, of rows edited or removed here that are gone
+    bool same = false;   // the file holds these bytes already: nothing to write
+};
+AppliedChanges ApplyChanges(const IniText& read, const IniText& now, bool useDividers,
+                            const QList<FolderRow>& rows);
+
 } // namespace config

@@ -7,8 +7,6 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-#include <optional>
-
 namespace config
 {
 
@@ -105,12 +103,28 @@ bool WriteConfigFile(const QString& path, const QByteArray& content, QString* er
             return WriteInPlace(path, content, error);
         return Fail(file, error);
     }
-    if (file.write(content) != content.size()) {
+    // The bytes wait in a buffer until flushed, and commit() would replace the old file even when
+    // that flush failed for a full disk: flush and check first.
+    if (file.write(content) != content.size() || !file.flush()) {
         Fail(file, error);
         file.cancelWriting();
         return false;
     }
     return file.commit() || Fail(file, error);
+}
+
+std::optional<AppliedChanges> ApplyToFile(const QString& path, const IniText& read,
+                                          bool useDividers, const QList<FolderRow>& rows,
+                                          QString* error)
+{
+    if (!QFileInfo::exists(path))
+        return ApplyChanges(read, read, useDividers, rows);
+    const std::optional<QByteArray> bytes = ReadWhole(path, error);
+    if (!bytes)
+        return std::nullopt;
+    AppliedChanges applied = ApplyChanges(read, SplitLines(*bytes), useDividers, rows);
+    applied.same = applied.bytes == *bytes;
+    return applied;
 }
 
 QString ChooseIniPath(const QString& programDir, const QString& userConfigDir)

@@ -4,6 +4,9 @@
 
 #include <QString>
 
+#include <functional>
+#include <optional>
+
 // Where the configuration file lives, reading it, and saving it so that a failure never damages
 // the file that was there.
 namespace config
@@ -33,6 +36,18 @@ ReadResult ReadConfigFile(modMain::Settings& settings);
 // `error` says why. Atomic through a new file; where the folder takes no new file but the file
 // itself is writable, rewritten in place with the old bytes put back when anything fails.
 bool WriteConfigFile(const QString& path, const QByteArray& content, QString* error);
+
+// How the window saves a whole file: WriteConfigFile, or a test's stand-in that fails as a full
+// disk does.
+using SaveFile =
+    std::function<bool(const QString& path, const QByteArray& content, QString* error)>;
+
+// This window's changes since `read` applied to the file at `path` as it is now, read again (see
+// ApplyChanges); a file gone meanwhile is made again from this window's list. Nullopt and `error`
+// set when the file is there but cannot be read.
+std::optional<AppliedChanges> ApplyToFile(const QString& path, const IniText& read,
+                                          bool useDividers, const QList<FolderRow>& rows,
+                                          QString* error);
 
 // "tarvisk.ini" beside the program when that folder holds it or can take it; otherwise in the
 // user's configuration folder, which is created when needed.

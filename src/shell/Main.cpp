@@ -4,7 +4,6 @@
 #include "frmMain.h"
 
 #include <QApplication>
-#include <QScreen>
 
 int Main()
 {
@@ -14,8 +13,6 @@ int Main()
     frmMain window(messages, QCoreApplication::applicationDirPath());
     if (!window.Form_Load())
         return 1;
-    if (const QScreen* screen = window.screen())
-        window.move(screen->availableGeometry().center() - window.rect().center());
     window.show();
     return QApplication::exec();
 }

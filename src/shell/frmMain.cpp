@@ -12,6 +12,7 @@
 
 #include <QCloseEvent>
 #include <QDir>
+#include <QScreen>
 #include <QShortcut>
 #include <QSignalBlocker>
 
@@ -47,11 +48,11 @@ void frmMain::ConnectHandlers()
             File1_Click();
     });
     connect(ui->File1, &QListWidget::itemDoubleClicked, this, &frmMain::File1_DblClick);
-    // Enter is the keyboard's double click.
+    // Enter is the keyboard's double click, on the row with the focus frame if none is chosen.
     for (const int key : {Qt::Key_Return, Qt::Key_Enter})
         connect(new QShortcut(QKeySequence(key), ui->File1, nullptr, nullptr, Qt::WidgetShortcut),
                 &QShortcut::activated, this, [this] {
-                    if (!ui->File1->selectedItems().isEmpty())
+                    if (ui->File1->ChooseCurrent())
                         File1_DblClick();
                 });
     // A click anywhere in the folder list, below the rows too, and a keyboard move count.
@@ -97,7 +98,10 @@ bool frmMain::Form_Load()
     }
     SetFolderColumns();
     ui->txtFilter->setText(QStringLiteral("*"));
-    (new WindowState(*this, *ui->ListView1))->Restore();
+    m_state = new WindowState(*this, *ui->ListView1);
+    // Centred only when nothing was saved: a window manager puts the window where it was.
+    if (const QScreen* screen = this->screen(); !m_state->Restore() && screen)
+        move(screen->availableGeometry().center() - rect().center());
     CheckForUpdate();
     return true;
 }
@@ -193,6 +197,8 @@ void frmMain::SetHorizontalScrolls()
 
 void frmMain::cmdContinous_Click()
 {
+    if (ui->File1->FileName().isEmpty())
+        return;
     m_days.Finish();
     const QString path = m_settings.CurrentPath + ui->File1->FileName();
     ui->lblFullPath->setText(path);
@@ -217,11 +223,15 @@ void frmMain::FollowingMoved(const QString& from, const QString& to)
         files->setCurrentItem(found.first());
 }
 
+// The run's size (or its "Cannot open") goes with it; Continous needs a chosen file, or it
+// would follow the folder itself.
 void frmMain::cmdStop_Click()
 {
+    if (m_monitor.Running())
+        ui->lblFileSize->clear();
     m_monitor.Stop();
     ui->cmdStop->setEnabled(false);
-    ui->cmdContinous->setEnabled(true);
+    ui->cmdContinous->setEnabled(!ui->File1->FileName().isEmpty());
 }
 
 void frmMain::cmdQuit_Click()

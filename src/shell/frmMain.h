@@ -1,6 +1,8 @@
 #pragma once
 
 #include "ConfigFormat.h"
+#include "ConfigStore.h"
+#include "base/ProgramLauncher.h"
 #include "reading/Monitor.h"
 #include "reading/OutputList.h"
 #include "search/DayResults.h"
@@ -82,13 +84,21 @@ private:
     LoadStep ReadConfigFile();
     void AddFolderRow(const LogFolder& folder, qsizetype origin = -1);
     QList<config::FolderRow> FolderRows() const;
-    void EndFollowing();          // as Stop does
-    bool SaveConfigFile();        // false: the user chose to stay
-    bool ConfirmClose();          // false: the window stays open
-    config::IniText m_iniText;    // the file as read at start
-    bool m_iniUnreadable = false; // Quit must leave the file alone
-    bool m_closing = false;       // saved or discarded: the window may close
+    void EndFollowing();              // as Stop does
+    bool SaveConfigFile();            // false: the user chose to stay
+    bool SaveChanges(QString* error); // this window's changes to the file as it is now
+    bool ConfirmClose();              // false: the window stays open
+    config::IniText m_iniText;        // the file as read at start
+    bool m_iniUnreadable = false;     // Quit must leave the file alone
+    bool m_closing = false;           // saved or discarded: the window may close
+    class WindowState* m_state = nullptr;
+    config::SaveFile m_save = config::WriteConfigFile;
 
+public:
+    // What saves the configuration and state files; WriteConfigFile unless set.
+    void SetFileSaver(config::SaveFile save) { m_save = std::move(save); }
+
+private:
     std::unique_ptr<Ui::frmMain> ui;
     MessageBox& m_messages;
     QString m_programDir;
@@ -113,6 +123,7 @@ public:
 
 private:
     class ProgramLauncher& Launcher();
+    ProgramLauncher::FailureReport ReportFailure();
     void OpenEditor(qint16 mode);
     void SetFolderColumns();
     class QTreeWidgetItem* SelectedRow() const;

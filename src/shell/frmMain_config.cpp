@@ -1,6 +1,7 @@
 #include "frmMain.h"
 
 #include "ConfigStore.h"
+#include "WindowState.h"
 #include "base/LogFolder.h"
 #include "base/MessageBox.h"
 #include "folders/FolderListView.h"
@@ -27,29 +28,20 @@ QString NotSavedUnreadableText(const QString& path)
            QStringLiteral(" could not be read when Tarvisk started, so it was left as it is.");
 }
 
-enum class QuitSave { Saved, QuitWithoutSaving, Cancelled };
-
-// Writes, and after a failure asks whether to try again, quit without saving or stay, until one
-// of them is chosen.
-QuitSave SaveOnQuit(const QString& path, const QByteArray& content, MessageBox& messages)
+Message SaveFailed(const QString& path, const QString& error)
 {
-    for (;;) {
-        QString error;
-        if (config::WriteConfigFile(path, content, &error))
-            return QuitSave::Saved;
-        const Message failed = {QStringLiteral("The settings could not be saved to ") + path +
-                                    QStringLiteral("\n\n") + error,
-                                QStringLiteral("Tarvisk"), Message::Icon::Exclamation,
-                                Message::Buttons::RetryQuitCancel};
-        switch (messages.Show(failed)) {
-        case MessageAnswer::Retry:
-            break;
-        case MessageAnswer::Discard:
-            return QuitSave::QuitWithoutSaving;
-        default:
-            return QuitSave::Cancelled;
-        }
-    }
+    return {QStringLiteral("The settings could not be saved to ") + path + QStringLiteral("\n\n") +
+                error,
+            QStringLiteral("Tarvisk"), Message::Icon::Exclamation,
+            Message::Buttons::RetryQuitCancel};
+}
+
+QString NotAppliedText(const QString& path, const QStringList& lines)
+{
+    return QStringLiteral("The settings were saved to ") + path +
+           QStringLiteral(", but these log folder lines, changed or removed here, were no longer "
+                          "there and were left as the file has them:\n\n") +
+           lines.join(u'\n');
 }
 
 } // namespace
@@ -113,17 +105,41 @@ void frmMain::EndFollowing()
     m_monitor.Stop(); // a file chosen during a run takes Stop's button away, not the run
 }
 
+// Saves the state file and then the configuration file; after a failure asks whether to try
+// again, quit without saving or stay, until one of them is chosen. The configuration file goes
+// last: once it holds this window's changes they must not be applied a second time.
 bool frmMain::SaveConfigFile()
 {
     // What could not be read is not known, so it must not be replaced.
-    if (m_iniUnreadable) {
+    if (m_iniUnreadable)
         m_messages.Show({NotSavedUnreadableText(m_settings.IniPath), QStringLiteral("Tarvisk"),
                          Message::Icon::Exclamation});
-        return true;
+    for (QString error;; error.clear()) {
+        const bool stateSaved = !m_state || m_state->Save(m_save, &error);
+        if (stateSaved && (m_iniUnreadable || SaveChanges(&error)))
+            break;
+        const MessageAnswer answer = m_messages.Show(
+            SaveFailed(stateSaved ? m_settings.IniPath : WindowState::Path(), error));
+        if (answer == MessageAnswer::Discard)
+            break; // quit without saving
+        if (answer != MessageAnswer::Retry)
+            return false;
     }
-    const QByteArray content = config::FormatConfigFile(m_iniText, m_settings.ExtViewer,
-                                                        m_settings.UseDividers, FolderRows());
-    return SaveOnQuit(m_settings.IniPath, content, m_messages) != QuitSave::Cancelled;
+    if (m_state)
+        m_state->Settle();
+    return true;
+}
+
+bool frmMain::SaveChanges(QString* error)
+{
+    const std::optional<config::AppliedChanges> applied = config::ApplyToFile(
+        m_settings.IniPath, m_iniText, m_settings.UseDividers, FolderRows(), error);
+    if (!applied || (!applied->same && !m_save(m_settings.IniPath, applied->bytes, error)))
+        return false;
+    if (!applied->missing.isEmpty())
+        m_messages.Show({NotAppliedText(m_settings.IniPath, applied->missing),
+                         QStringLiteral("Tarvisk"), Message::Icon::Exclamation});
+    return true;
 }
 
 bool frmMain::ConfirmClose()

@@ -8,7 +8,6 @@
 #include "folders/frmAddLogfile.h"
 #include "ui_frmMain.h"
 
-#include <QHeaderView>
 #include <QSignalBlocker>
 
 // The log-folder commands: the editor, Remove, Open and View.
@@ -21,23 +20,10 @@ ProgramLauncher& frmMain::Launcher()
 }
 
 // Name and Filter fit their longest text, Name at most its designed width and Filter at least
-// its own; Path takes the rest. The user can resize Name and Filter.
+// its own; Path takes the rest.
 void frmMain::SetFolderColumns()
 {
-    QTreeWidget* list = ui->ListView1;
-    QHeaderView* header = list->header();
-    header->setStretchLastSection(false);
-    header->setSectionResizeMode(1, QHeaderView::Stretch);
-    const auto fit = [this, list] {
-        list->resizeColumnToContents(0);
-        list->setColumnWidth(0, qMin(list->columnWidth(0), Twips(2800)));
-        list->resizeColumnToContents(2);
-        list->setColumnWidth(2, qMax(list->columnWidth(2), Twips(1000)));
-    };
-    fit();
-    // A folder added or changed in the editor fits too.
-    connect(list->model(), &QAbstractItemModel::rowsInserted, this, fit);
-    connect(list->model(), &QAbstractItemModel::dataChanged, this, fit);
+    new FolderColumnFit(*ui->ListView1, Twips(2800), Twips(1000));
 }
 
 QTreeWidgetItem* frmMain::SelectedRow() const
@@ -96,6 +82,15 @@ void frmMain::cmdRemove_Click()
     ui->ListView1->clearSelection();
 }
 
+// A program that ends with a failure at once (xdg-open with no file manager or no program for
+// the file type) is reported with its status and last words.
+ProgramLauncher::FailureReport frmMain::ReportFailure()
+{
+    return [this](const QString& report) {
+        m_messages.Show({report, QStringLiteral("Tarvisk"), Message::Icon::Exclamation});
+    };
+}
+
 void frmMain::cmdOpen_Click()
 {
     const QTreeWidgetItem* row = SelectedRow();
@@ -103,9 +98,8 @@ void frmMain::cmdOpen_Click()
         return;
     const QString path = TreeFolderList::Values(*row).Path;
     const Command command = OpenFolderCommand(path);
-    if (!Launcher().Start(command.program, command.arguments))
-        m_messages.Show(
-            {OpenFailedText(path), QStringLiteral("Tarvisk"), Message::Icon::Exclamation});
+    if (!Launcher().Start(command.program, command.arguments, ReportFailure()))
+        ReportFailure()(WithMissingProgram(OpenFailedText(path), command.program));
 }
 
 // A name the system cannot hold as text gives no file name: that file cannot be opened, so it
@@ -116,13 +110,8 @@ void frmMain::cmdView_Click()
     const std::optional<Command> command =
         file.isEmpty() ? std::nullopt
                        : ViewCommand(m_settings.ExtViewer, m_settings.CurrentPath + file);
-    // A viewer that ends with a failure at once (xdg-open with no program for the file type)
-    // is reported too.
-    const auto failed = [this](const QString& report) {
-        m_messages.Show({report, QStringLiteral("Tarvisk"), Message::Icon::Exclamation});
-    };
-    if (!command || !Launcher().Start(command->program, command->arguments, failed))
-        m_messages.Show(
-            {ViewFailedText(m_settings.ExtViewer, m_settings.CurrentPath + ui->File1->ShownName()),
-             QStringLiteral("Tarvisk"), Message::Icon::Exclamation});
+    if (!command || !Launcher().Start(command->program, command->arguments, ReportFailure()))
+        ReportFailure()(WithMissingProgram(
+            ViewFailedText(m_settings.ExtViewer, m_settings.CurrentPath + ui->File1->ShownName()),
+            command ? command->program : QString()));
 }

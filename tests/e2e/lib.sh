@@ -90,11 +90,11 @@ write_config() {
 }
 
 # Clicks the folder row at this height, then chooses its newest file with the keyboard
-# (Add, Remove and Edit lie between the two lists), whatever the window's size.
+# (Add, Remove, Edit and Open lie between the two lists), whatever the window's size.
 choose_newest() {
     click_at "$1" 60 "$2"
     sleep 0.5
-    xdotool key Tab Tab Tab Tab End space
+    xdotool key Tab Tab Tab Tab Tab End space
     sleep 0.3
 }
 

@@ -94,8 +94,9 @@ private Q_SLOTS:
         Press("cmdView");
         const QStringList open{"xdg-open", odd}, view{"/opt/my viewer", "-c", "set nowrap", file};
         QCOMPARE(m_launcher.started, (QList{open, view}));
-        QCOMPARE(Seen().mid(3), (QStringList{"!Failed to open " + odd,
-                                             "!Failed to start " + viewer + u' ' + file}));
+        QCOMPARE(Seen().mid(3),
+                 (QStringList{"!Failed to open " + odd, "!Failed to start " + viewer + u' ' + file +
+                                                            "\n\n/opt/my viewer: not found."}));
         QTest::keyClick(List(), Qt::Key_Up);
         QCOMPARE(m_window->CurrentSettings().CurrentPath, logs + u'/');
         QVERIFY(WriteFile(logs + "/new.log", "x"));
@@ -158,21 +159,26 @@ private Q_SLOTS:
                  "The path " + Path("tarvisk.ini") + " is a file, not a folder.");
     }
 
-    // View starts the viewer as a child that is watched for its first seconds: a failure then
-    // is reported with its status and its last words; a viewer still running is left running
-    // when the window goes.
+    // View and Open start their program as a child that is watched for its first seconds: a
+    // failure then is reported with its status and its last words; a program that is not there
+    // is named; a viewer still running is left running when the window goes. "open:" rows use
+    // a search path that holds only this xdg-open ("-": none at all).
     void viewer_data()
     {
         QTest::addColumn<QString>("viewer");
-        QTest::addColumn<QString>("report");
-        QTest::newRow("fails") << "sh -c \"echo first >&2; echo no method >&2; exit 3\""
-                               << "sh ended with exit status 3:\nno method";
-        QTest::newRow("fails silently") << "false"
-                                        << "false ended with exit status 1";
-        QTest::newRow("killed") << "sh -c \"kill -9 $$\""
-                                << "sh was ended by signal 9";
-        QTest::newRow("runs on") << "sh -c \"echo $$ >$0.pid; exec sleep 30\""
-                                 << "";
+        QTest::addColumn<QString>("report"); // %1: the folder
+        const char* rows[][3] = {{"fails", R"(sh -c "echo first >&2; echo no method >&2; exit 3")",
+                                  "sh ended with exit status 3:\nno method"},
+                                 {"fails silently", "false", "false ended with exit status 1"},
+                                 {"killed", R"(sh -c "kill -9 $$")", "sh was ended by signal 9"},
+                                 {"runs on", R"(sh -c "echo $$ >$0.pid; exec sleep 30")", ""},
+                                 {"open: no file manager",
+                                  "open:echo no method available >&2; exit 3",
+                                  "xdg-open ended with exit status 3:\nno method available"},
+                                 {"open: no xdg-open", "open:-",
+                                  "Failed to open %1\n\nxdg-open: not found. Install xdg-utils."}};
+        for (const auto& [name, viewer, report] : rows)
+            QTest::newRow(name) << QString(viewer) << QString(report);
     }
 
     void viewer()
@@ -186,9 +192,19 @@ private Q_SLOTS:
         m_window->SetLauncher(*new ChildLauncher(m_window.get())); // real children, watched
         Click("ListView1", 0);
         Get<QListWidget>("File1")->setCurrentRow(0);
-        Press("cmdView");
+        const QByteArray path = qgetenv("PATH");
+        const auto restore = qScopeGuard([&] { qputenv("PATH", path); });
+        if (viewer.startsWith("open:")) {
+            qputenv("PATH", QFile::encodeName(m_dir->path()));
+            if (viewer != "open:-")
+                QVERIFY(WriteFile(Path("xdg-open"), "#!/bin/sh\n" + viewer.mid(5).toUtf8()) &&
+                        QFile::setPermissions(Path("xdg-open"), QFileDevice::Permissions(0x7555)));
+        }
+        Press(viewer.startsWith("open:") ? "cmdOpen" : "cmdView");
         QTest::qWait(3500);
-        QTEST(m_messages.shown.isEmpty() ? QString() : m_messages.shown.first().text, "report");
+        QFETCH(QString, report);
+        QCOMPARE(m_messages.shown.isEmpty() ? QString() : m_messages.shown.first().text,
+                 report.replace("%1", m_dir->path()));
         if (!QFile::exists(file + ".pid"))
             return;
         m_window.reset(); // as Quit leaves it

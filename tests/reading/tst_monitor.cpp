@@ -100,10 +100,11 @@ class TestMonitor : public QObject
 
     // One step of a table: "name=bytes" writes the file afresh, "name+bytes" appends; "start"
     // follows the first file named (or the one given), "poll" polls; "tail name", "clear",
-    // "filter text", "rm name", "mv from to", "chmod mode name", "fifo name"; "size text"
-    // checks the size label, "dividers n" counts the divider blocks; "at ms" stops the monotonic
-    // clock there; "at-open name=bytes" rotates the file by rename and writes it anew
-    // between the poll's look at the path and its opening; "stop" stops following, "halt" stops
+    // "filter text", "rm name", "mv from to", "chmod mode name", "fifo name", "mkdir name"; "size
+    // text" checks the size label, "dividers n" counts the divider blocks; "at ms" stops the
+    // monotonic clock there; "at-open step;step" takes these steps when a file is
+    // opened next, between the poll's look at the path and its opening; "stop" stops following,
+    // "halt" stops
     // ("halt catching up" during a backlog) and checks that nothing more is
     // read, "window n" sets TailBytes, "big name mib" writes BigLines ("more name mib" appends
     // them), "catch up" runs the event loop until a backlog is read, and it must take more than one
@@ -136,6 +137,8 @@ class TestMonitor : public QObject
                              QFile::encodeName(Path(words[1]))) == 0);
         else if (verb == QStringLiteral("chmod"))
             QVERIFY(::chmod(QFile::encodeName(Path(words[1])), words[0].toUInt(nullptr, 8)) == 0);
+        else if (verb == QStringLiteral("mkdir"))
+            QVERIFY(QDir().mkdir(Path(rest)));
         else if (verb == QStringLiteral("fifo"))
             QVERIFY(::mkfifo(QFile::encodeName(Path(rest)), 0600) == 0);
         else if (verb == QStringLiteral("stop"))
@@ -164,12 +167,11 @@ class TestMonitor : public QObject
             m_clock.step = 0;
         } else if (verb == QStringLiteral("at-open"))
             m_monitor->Access().beforeOpen = [this, rest](const QString&) {
-                const QString name = rest.section(u'=', 0, 0);
-                const QByteArray bytes = rest.section(u'=', 1).toLatin1();
+                const QStringList steps = rest.split(u';');
                 TestMonitor* self = this;
                 self->m_monitor->Access().beforeOpen = nullptr; // ends this closure
-                QFile::rename(self->Path(name), self->Path(name + ".1"));
-                WriteFile(self->Path(name), bytes);
+                for (const QString& step : steps)
+                    self->Step(step, {}, {});
             };
         else
             QFAIL(qPrintable(step));
@@ -285,8 +287,10 @@ private Q_SLOTS:
             "ex261205.log=a\n|ex261206.log=|start|poll|ex261206.log=b\n" + polls,
             "a|-> ex261206.log|b");
         row("stray file of tomorrow", "exyymmdd.log",
-            "ex261205.log=a\n|start|ex261207.log=x\n|poll|poll|ex261206.log=b\n|poll|poll",
+            "ex261205.log=a\n|start|ex261207.log=x\n|poll|poll|ex261206.log=b\n" + polls,
             "a|-> ex261206.log|b");
+        row("folder named as the next day's file", "exyymmdd.log",
+            "ex261205.log=a\n|start|mkdir ex261206.log" + polls, "a");
         row("quiet 100 MiB new day", "exyymmdd.log",
             "window 131072|ex261205.log=old\n|start|big ex261206.log 100" + polls + "|catch up",
             "old|-> ex261206.log|" + BigLines(100).join(u'|'));
@@ -314,7 +318,20 @@ private Q_SLOTS:
         row("made again, same inode", "", "a.log=one\n|start|rm a.log|a.log=two\nthree\n|poll",
             "one|two|three");
         row("rotated between look and open", "",
-            "a.log=a\n|start|a.log+b\n|at-open a.log=c1\nc2\nc3\n|poll|poll", "a|c1|c2|c3");
+            "a.log=a\n|start|a.log+b\n|mv a.log a.log.1|a.log=x\n|at-open mv a.log "
+            "a.log.2;a.log=c1\nc2\nc3\n|poll|poll",
+            "a|b|c1|c2|c3");
+        // The rotated file is read to its end, and on while its writer still writes there.
+        row("rotated by rename", "", "a.log=1\n|start|a.log+2\n|mv a.log a.log.1|a.log=3\n|poll",
+            "1|2|3");
+        row("deleted and made again", "", "a.log=1\n|start|a.log+2\n|rm a.log|poll|a.log=3\n|poll",
+            "1|2|3");
+        row("late lines of a rotated file", "",
+            "a.log=1\n|start|mv a.log a.log.1|a.log=2\n|poll|a.log.1+late\n|poll|a.log+3\n|poll",
+            "1|2|-> a.log.1|late|<- a.log.1|-> a.log|3");
+        row("late line as the rotation is read", "",
+            "a.log=1\n|start|mv a.log a.log.1|a.log=2\n|at-open a.log.1+late\n|poll|poll",
+            "1|2|-> a.log.1|late|<- a.log.1");
         row("replaced by a grown copy", "",
             "a.log=a\nb\n|start|a.new=a\nb\nc\n|mv a.new a.log|poll|poll", "a|b|c");
         QString late, lines; // 30 lines, more than a window
@@ -325,8 +342,8 @@ private Q_SLOTS:
         row("rotated in, over a window", "",
             "a.log=old\n|start|mv a.log a.log.1|a.log=" + late + "|poll", "old" + lines);
         row("unreadable for a while", "",
-            "a.log=a\n|start|chmod 200 a.log|a.log+b\nc\n|poll|size Cannot open: Permission "
-            "denied|chmod 644 a.log|poll|size Filesize: 6",
+            "a.log=a\n|start|rm a.log|a.log=b\nc\n|chmod 200 a.log|poll|size Cannot open: "
+            "Permission denied|chmod 644 a.log|poll|size Filesize: 4",
             "a|b|c");
         row("a FIFO for a while", "",
             "a.log=a\n|start|rm a.log|fifo a.log|poll|size Cannot open: Not a regular file|rm "
@@ -350,6 +367,12 @@ private Q_SLOTS:
         row("300 MiB backlog", "", backlog + "|more a.log 300|poll|catch up",
             QStringLiteral("start|skipped %1|").arg(cut - 5) +
                 BigLines(300).mid((cut - 6) / 65536 + 1).join(u'|'));
+        // A file without content at the start: its first byte begins the stream.
+        const QString first = "|start|big a.log 64|poll|catch up", all = BigLines(64).join(u'|');
+        row("first write to an empty file, after its Tail", "",
+            "window 131072|a.log=|tail a.log" + first, all);
+        row("to a missing file", "", "window 131072|a.log=|rm a.log" + first, all);
+        row("to a file of NUL", "", "window 131072|a.log=" + QString(9, QChar(0)) + first, all);
         row("stopped during the catch-up", "",
             backlog + "|more a.log 64|poll|clear|halt catching up", "");
 

@@ -135,6 +135,10 @@ private Q_SLOTS:
             << QStringList{"alpha", "Alt+D", "Return"}
             << found(6) + found(1) + found(0) + "3 files searched, 54 bytes"
             << "3 occurances of 'alpha' found";
+        QTest::newRow("back to the text") // "a" is typed only where the text box has the keys
+            << QStringList{"alph", "Alt+D", "Alt+R", "End", "A", "Return"}
+            << found(6) + found(1) + found(0) + "3 files searched, 54 bytes"
+            << "3 occurances of 'alpha' found";
         QTest::newRow("a step, then the last day moved back by one")
             << QStringList{"ALPHA", "Alt+D", "Return", "Return", "Alt+T", "Down", "Alt+S"}
             << found(6) + found(1) + "2 files searched, 36 bytes"

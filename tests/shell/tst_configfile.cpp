@@ -53,8 +53,8 @@ private Q_SLOTS:
 
     // Each row: the file as read; the rows after this run's edits ("k": folder line k as read,
     // "k=" or "+" and a line: folder line k changed, a new row); the divider setting; the bytes
-    // Quit writes; whether the close box asks about changes. fuzz_config reads every saved file
-    // back.
+    // Quit writes; whether the close box asks; the file at Quit if another window saved it, and the
+    // lines this run changed that it lacks. fuzz_config reads every saved file back.
     void save_data()
     {
         QTest::addColumn<QByteArray>("before");
@@ -62,6 +62,8 @@ private Q_SLOTS:
         QTest::addColumn<bool>("dividers");
         QTest::addColumn<QByteArray>("after");
         QTest::addColumn<bool>("changed");
+        QTest::addColumn<QByteArray>("meanwhile");
+        QTest::addColumn<QStringList>("missing");
         const QByteArray header = ";\r\n; Tarvisk Application ini-file \r\n; Quorvel, 2003\r\n;\r\n"
                                   "EXTVIEWER=xdg-open\r\nSPLITLINES=TRUE\r\n;\r\n";
         QTest::newRow("comments, LF, remove and add")
@@ -70,7 +72,7 @@ private Q_SLOTS:
             << QStringList{"0", "+C,/c,c"} << false
             << QByteArray("; my note\n\n;\nEXTVIEWER=vi\nSPLITLINES=FALSE\nA,/a,a\n; mid\n"
                           "C,/c,c\n\n; tail\n")
-            << true;
+            << true << QByteArray() << QStringList();
         QTest::newRow("BOM, CR LF, changed in place, last line without end")
             << QByteArray("\xEF\xBB\xBF;\r\nEXTVIEWER=vi\r\nSPLITLINES=FALSE\r\nA,/a,a\r\nB,/b,b")
             << QStringList{"0= Wéb; server ,/var/log/my \"web\",a", "1", "+,,", "+\uFEFFbom,/p,f"}
@@ -79,36 +81,58 @@ private Q_SLOTS:
                           " Wéb; server ,/var/log/my \"web\",a\r\nB,/b,b\r\n,,\r\n"
                           "\xEF\xBB\xBF"
                           "bom,/p,f\r\n")
-            << true;
+            << true << QByteArray() << QStringList();
         QTest::newRow("keys missing: after the header comments, ends of the first line")
             << QByteArray("; hand\n\nA,/a,a\r\n") << QStringList{"0"} << true
-            << QByteArray("; hand\nEXTVIEWER=xdg-open\nSPLITLINES=TRUE\n\nA,/a,a\r\n") << false;
+            << QByteArray("; hand\nEXTVIEWER=xdg-open\nSPLITLINES=TRUE\n\nA,/a,a\r\n") << false
+            << QByteArray() << QStringList();
         QTest::newRow("SPLITLINES missing: after the viewer, CR")
             << QByteArray(";\rEXTVIEWER=vi\r;\rA,/a,a\r") << QStringList{"0"} << false
-            << QByteArray(";\rEXTVIEWER=vi\rSPLITLINES=FALSE\r;\rA,/a,a\r") << true;
+            << QByteArray(";\rEXTVIEWER=vi\rSPLITLINES=FALSE\r;\rA,/a,a\r") << true << QByteArray()
+            << QStringList();
         QTest::newRow("keys after the folders, repeated: the last rewritten, empty viewer")
             << QByteArray("A,/a,a\r\nEXTVIEWER=a\r\nsplitlines=true\r\n extviewer=\r\n"
                           " SPLITLINES = TRUE \r\n")
             << QStringList{} << false
             << QByteArray("EXTVIEWER=a\r\nsplitlines=true\r\nEXTVIEWER=xdg-open\r\n"
                           "SPLITLINES=FALSE\r\n")
-            << true;
+            << true << QByteArray() << QStringList();
         QTest::newRow("unchanged: every byte, also a line not in this system's encoding")
             << QByteArray(";x\r\nEXTVIEWER= vi -R\r\nSPLITLINES=no\r\n \r\n"
                           "Old,/srv/caf\xE9 logs,ex\xFFyymmdd.log\r\n;")
             << QStringList{"0"} << false
             << QByteArray(";x\r\nEXTVIEWER= vi -R\r\nSPLITLINES=no\r\n \r\n"
                           "Old,/srv/caf\xE9 logs,ex\xFFyymmdd.log\r\n;")
-            << false;
+            << false << QByteArray() << QStringList();
         QTest::newRow("a lone CR must not join a blank line's LF")
             << QByteArray("\r,,\n\n") << QStringList{"0=Changed,,"} << true
-            << QByteArray("EXTVIEWER=xdg-open\rSPLITLINES=TRUE\r\rChanged,,\r\n\n") << true;
+            << QByteArray("EXTVIEWER=xdg-open\rSPLITLINES=TRUE\r\rChanged,,\r\n\n") << true
+            << QByteArray() << QStringList();
         QTest::newRow("empty: the header")
             << QByteArray() << QStringList{"+A,/a,a"} << true << header + "A,/a,a\r\n"
-            << true;
+            << true << QByteArray() << QStringList();
         QTest::newRow("no folder line: new ones at the end")
             << QByteArray("\xEF\xBB\xBF") << QStringList{} << false
-            << "\xEF\xBB\xBF" + QByteArray(header).replace("TRUE", "FALSE") << true;
+            << "\xEF\xBB\xBF" + QByteArray(header).replace("TRUE", "FALSE") << true << QByteArray()
+            << QStringList();
+        const QByteArray three =
+            "EXTVIEWER=vi\r\nSPLITLINES=TRUE\r\n1,/1,a\r\n2,/2,b\r\n3,/3,c\r\n";
+        QTest::newRow("two windows: B removes folder 1 and adds one while A edited 3 and added one")
+            << three << QStringList{"1", "2", "+B only,/b,b"} << true
+            << QByteArray("EXTVIEWER=vi\r\nSPLITLINES=TRUE\r\n2,/2,b\r\n3 A,/3,c\r\nA only,/a,a\r\n"
+                          "B only,/b,b\r\n")
+            << true << QByteArray(three).replace("3,/3", "3 A,/3") + "A only,/a,a\r\n"
+            << QStringList();
+        QTest::newRow("two windows: lines moved, found by their text; A's divider setting stays")
+            << three << QStringList{"0", "1=2 B,/2,b", "2"} << true
+            << QByteArray("EXTVIEWER=vi\r\nSPLITLINES=FALSE\r\n0,,\n2 B,/2,b\r\n3,/3,c\r\n") << true
+            << QByteArray("EXTVIEWER=vi\r\nSPLITLINES=FALSE\r\n0,,\n2,/2,b\r\n3,/3,c\r\n")
+            << QStringList();
+        QTest::newRow("two windows: an edited and a removed line gone are named, not guessed")
+            << three << QStringList{"0=1 B,/1,a", "2"} << false
+            << QByteArray("EXTVIEWER=vi\r\nSPLITLINES=FALSE\r\n3,/3,c\r\n") << true
+            << QByteArray("EXTVIEWER=vi\r\nSPLITLINES=TRUE\r\n3,/3,c\r\n")
+            << QStringList{"1,/1,a", "2,/2,b"};
     }
 
     void save()
@@ -118,6 +142,8 @@ private Q_SLOTS:
         QFETCH(bool, dividers);
         QFETCH(QByteArray, after);
         QFETCH(bool, changed);
+        QFETCH(QByteArray, meanwhile);
+        QFETCH(QStringList, missing);
         QVERIFY(!Read(before).value(0).startsWith("Invalid"));
         QList<config::FolderRow> edited;
         for (const QString& row : rows) {
@@ -130,9 +156,10 @@ private Q_SLOTS:
             edited.append({{f[0], f[1], f[2]}, origin});
         }
         const config::IniText read = config::SplitLines(before);
-        const QByteArray saved =
-            config::FormatConfigFile(read, m_settings.ExtViewer, dividers, edited);
-        QCOMPARE(saved, after);
+        const config::AppliedChanges saved = config::ApplyChanges(
+            read, config::SplitLines(meanwhile.isNull() ? before : meanwhile), dividers, edited);
+        QCOMPARE(saved.bytes, after);
+        QCOMPARE(saved.missing, missing);
         QCOMPARE(config::FoldersChanged(read, dividers, edited), changed);
     }
 

@@ -1,6 +1,8 @@
 #include "MainWindowTest.h"
 #include "shell/WindowState.h"
 
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 
 // The main window driven as a user does.
@@ -36,8 +38,7 @@ private Q_SLOTS:
     }
 
     // The window grows: the output list takes the room, the lower buttons keep to the bottom
-    // right; the Filter column fits its longest style. Size and column widths come back from a
-    // state file of their own; tarvisk.ini keeps every byte.
+    // right; Filter fits its longest style. Size, position and hand-set column widths come back.
     void window()
     {
         Load({{"Web", "/srv/web", "exyymmdd.log"}, {"Proxy", "/srv/proxy", "WEBEXTDyyyymmdd.log"}});
@@ -56,12 +57,15 @@ private Q_SLOTS:
         m_window->resize(before + QSize(300, 200));
         QTRY_COMPARE(output->size(), list + QSize(300, 200));
         QCOMPARE(corner(), quit);
-        folders->setColumnWidth(0, 123);
+        folders->setColumnWidth(0, 171);
+        folders->topLevelItem(0)->setText(0, "Web servers"); // as the editor changes a row
+        m_window->move(37, 45);
         Get("cmdQuit")->click();
-        QCOMPARE(ReadFile(Path("tarvisk.ini")), ini);
+        QCOMPARE(ReadFile(Path("tarvisk.ini")), QByteArray(ini).replace("Web,", "Web servers,"));
         Load();
-        QCOMPARE(m_window->size(), before + QSize(300, 200));
-        QCOMPARE(Get<QTreeWidget>("ListView1")->columnWidth(0), 123);
+        QCOMPARE(QRect(m_window->pos(), m_window->size()),
+                 QRect({37, 45}, before + QSize(300, 200)));
+        QCOMPARE(Get<QTreeWidget>("ListView1")->columnWidth(0), 171);
         m_window->resize(100, 100);
         QCOMPARE(m_window->size(), before); // never below its designed size
     }
@@ -92,8 +96,9 @@ private Q_SLOTS:
 
     void cleanup() { m_window.reset(); }
 
-    // Quit saves, keeping comments and the bytes of lines not changed; the close box asks only
-    // when there are changes, and before anything stops. A failed save keeps the window open
+    // Quit saves the state file, then this window's changes, keeping comments, the bytes of lines
+    // not changed and another window's folder; the close box asks only when there are changes, and
+    // before anything stops. A failed save (a full disk) keeps the old file and the window open
     // unless the user quits without saving; a file unreadable at start is left as it is.
     void quit_data()
     {
@@ -115,6 +120,9 @@ private Q_SLOTS:
         row("read-only", "Discard", true, true, false); // Quit without saving
         row("read-only", "Cancel", true, false, false);
         row("FIFO", "", true, true, false); // unreadable at start
+        row("full disk", "Cancel", true, false, false);
+        row("full disk", "Retry", true, true, true); // the filler is gone before the user retries
+        row("state save fails", "Cancel", true, false, false); // the first save, as a full disk
     }
 
     void quit()
@@ -124,7 +132,16 @@ private Q_SLOTS:
         QFETCH(bool, change);
         QFETCH(bool, closed);
         QFETCH(bool, saved);
-        const QString ini = Path("tarvisk.ini");
+        const QString ini = Path("tarvisk.ini"), state = WindowState::Path();
+        const QByteArray dir = QFile::encodeName(m_dir->path());
+        // A 64 KiB disk over the program's folder in a mount namespace of this thread's own.
+        if (how == "full disk" &&
+            (unshare(CLONE_NEWNS) || mount(0, "/", 0, MS_REC | MS_PRIVATE, 0) ||
+             mount("tmpfs", dir, "tmpfs", 0, "size=64k")))
+            QSKIP("cannot mount a file system in a mount namespace of its own here");
+        const auto unmount = qScopeGuard([&] { umount2(dir.constData(), MNT_DETACH); });
+        const QByteArray oldState = "[General]\nfolderColumns=90, 300, 80\n";
+        QVERIFY(QDir().mkpath(QFileInfo(state).path()) && WriteFile(state, oldState));
         QVERIFY(QDir().mkpath(Path("logs")) && WriteFile(Path("logs/a.log"), "x\n"));
         const QByteArray before = "; my note\r\n\r\nEXTVIEWER=vi\r\nSPLITLINES=TRUE\r\nLogs," +
                                   QFile::encodeName(Path("logs")) +
@@ -139,9 +156,19 @@ private Q_SLOTS:
         }
         if (change)
             Get<QCheckBox>("chkDivider")->click();
+        QFile filler(Path("filler"));
+        if (how == "full disk" && filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+            QVERIFY(filler.write(QByteArray(64 * 1024, 'x')) > 0); // as much as fits
+        m_window->SetFileSaver([&](const QString& path, const QByteArray& bytes, QString* error) {
+            if (how == "state save fails" && path == state)
+                return *error = "No space left on device", false;
+            return config::WriteConfigFile(path, bytes, error);
+        });
         const auto writable = [&](bool yes) {
             QFile::setPermissions(m_dir->path(), QFileDevice::Permissions(yes ? 0x7755 : 0x5555));
             QFile::setPermissions(ini, QFileDevice::Permissions(yes ? 0x6644 : 0x4444));
+            if (yes) // and the disk has room again
+                filler.remove();
         };
         const auto restore = qScopeGuard([&] { writable(true); });
         if (how == "read-only")
@@ -154,36 +181,46 @@ private Q_SLOTS:
             if (answer == "Retry")
                 writable(true); // the cause is gone before the user retries
         };
+        const QByteArray other = how == "Quit" ? "Other,/o,o\r\n" : ""; // another window saved
+        QVERIFY(other.isEmpty() || Append(ini, other));
         how == "close" ? void(m_window->close()) : Get("cmdQuit")->click();
         m_messages.onShow = nullptr;
 
         QCOMPARE(!m_window->isVisible(), closed);
         QCOMPARE(m_messages.shown.size(), how == "FIFO" ? 2 : answer.isEmpty() ? 0 : 1);
         const Message last = m_messages.shown.value(m_messages.shown.size() - 1);
-        if (how == "close" && !answer.isEmpty())
-            QCOMPARE(last.text, QStringLiteral("Save changes to the log folders?"));
-        if (how == "read-only")
-            QVERIFY(last.text.contains(ini) && last.buttons == Message::Buttons::RetryQuitCancel);
-        if (how == "FIFO") // the start-up message names the file
-            QVERIFY(m_messages.shown.first().text.endsWith(": " + ini));
+        if (!answer.isEmpty()) // the question, or the failure naming the file and the reason
+            QVERIFY(how == "close"
+                        ? last.text == "Save changes to the log folders?"
+                        : last.text.contains(how.contains("state") ? state : ini) &&
+                              last.text.endsWith(how == "read-only" ? "denied" : "device") &&
+                              last.buttons == Message::Buttons::RetryQuitCancel);
+        QCOMPARE(ReadFile(state) == oldState, how.contains("state") || (how == "close" && !closed));
         if (!closed) // following untouched by the question; ended by Quit
             QCOMPARE(Commands(), QString(how == "close" ? "1101" : "1110"));
-        if (how == "FIFO")
-            QVERIFY(!QFileInfo(ini).isFile()); // not replaced by a file
+        if (how == "FIFO") // named by the start-up message, not replaced by a file
+            QVERIFY(m_messages.shown.first().text.endsWith(": " + ini) && !QFileInfo(ini).isFile());
         else
-            QCOMPARE(ReadFile(ini), saved ? QByteArray(before).replace("=TRUE", "=FALSE") : before);
+            QCOMPARE(ReadFile(ini),
+                     (saved ? QByteArray(before).replace("=TRUE", "=FALSE") : before) + other);
     }
 
-    // A folder lists the files of its style, a missing one none and a message. Only a chosen
-    // file enables View, Tail and Continous; Enter shows its end.
+    // A folder lists the files of its style (no folder: none, not the working folder's), a
+    // missing one none and a message; the list follows the folder, the chosen file stays chosen.
+    // Only a chosen file enables View, Tail and Continous; Enter shows its end. A run's size
+    // label goes with it.
     void foldersFilesAndTail()
     {
-        QVERIFY(QDir().mkpath(Path("logs")));
+        QVERIFY(QDir().mkpath(Path("logs")) && QDir::setCurrent(Path("logs")));
         QVERIFY(WriteFile(Path("logs/ex030123.log"), "x\r\n"));
         QVERIFY(WriteFile(Path("logs/EX040101.LOG"), QByteArray("x\n").repeated(499) + "end\n"));
         Load({{"Logs", Path("logs"), "exyymmdd.log"}, {"Gone", Path("gone"), "*.log"}});
+        QCOMPARE(Texts("File1"), QStringList());
         Click("ListView1", 0);
-        QCOMPARE(Texts("File1"), (QStringList{"ex030123.log", "EX040101.LOG"}));
+        Click("File1", 1);
+        QVERIFY(WriteFile(Path("logs/ex050101.log"), "x\n"));
+        QTRY_COMPARE(Texts("File1"), (QStringList{"ex030123.log", "EX040101.LOG", "ex050101.log"}));
+        QCOMPARE(Files()->selectedItems().value(0), Files()->item(1));
         Click("ListView1", 1);
         QCOMPARE(Texts("File1"), QStringList());
         QCOMPARE(m_messages.shown.value(0).text, "Path not found: " + Path("gone/"));
@@ -203,7 +240,15 @@ private Q_SLOTS:
         QTest::keyClick(Files(), Qt::Key_Return);
         QVERIFY(Texts("lstRows").size() == 500 && Texts("lstRows").last() == "end");
         QCOMPARE(Get<QAbstractItemView>("lstRows")->currentIndex().row(), 499);
+        Get("cmdContinous")->click();
+        QVERIFY(QFile::remove(Path("logs/EX040101.LOG")));
+        QTRY_VERIFY(Get<QLabel>("lblFileSize")->text().startsWith("Cannot open: "));
         Click("ListView1", 0);
+        QCOMPARE(Commands() + Get<QLabel>("lblFileSize")->text(), QStringLiteral("0000"));
+        Get("cmdSearch")->click(); // the folder's days with no file chosen
+        m_window->findChild<QRadioButton*>("optDays")->click();
+        m_window->findChild<QLineEdit*>("txtSearch")->setText("x");
+        m_window->findChild<QDialog*>()->findChild<QPushButton*>("cmdSearch")->click();
         QCOMPARE(Commands(), QStringLiteral("0000"));
     }
 };

@@ -49,14 +49,26 @@ private Q_SLOTS:
             QCOMPARE(QApplication::focusWidget(), target);
     }
 
-    // Esc stops following from the main window; in the search dialog it closes only the dialog.
+    // With one folder of one file, the keyboard alone chooses both: Space, Enter or an arrow on
+    // the row with the focus frame. Esc stops following from the main window; in the search
+    // dialog it closes only the dialog.
+    void escape_data()
+    {
+        QTest::addColumn<int>("key");
+        for (const int key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Down, Qt::Key_Up})
+            QTest::addRow("%s", qPrintable(QKeySequence(key).toString())) << key;
+    }
+
     void escape()
     {
+        QFETCH(int, key);
         QVERIFY(WriteFile(Path("ex261206.log"), "a\n"));
         Load({{"Web", m_dir->path(), "ex*.log"}});
         frmMain& window = *m_window;
-        Click("ListView1", 0);
-        Get<QListWidget>("File1")->setCurrentRow(0);
+        for (const char* list : {"ListView1", "File1"}) {
+            Get<QWidget>(list)->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(Get<QWidget>(list), Qt::Key(key));
+        }
         QTest::keyClick(&window, Qt::Key_C, Qt::AltModifier);
         auto* stop = Get("cmdStop");
         QTRY_VERIFY(stop->isEnabled());
@@ -92,6 +104,9 @@ private Q_SLOTS:
             QVERIFY2(!named(w) || (a && !a->text(QAccessible::Name).isEmpty()),
                      qPrintable(w->objectName()));
         }
+        for (const QLabel* label : window.findChildren<QLabel*>()) // a dialog's labels: Alt keys
+            QVERIFY2(label->window() == &window || label->text().isEmpty() || label->buddy(),
+                     qPrintable(label->text()));
 
         // Tab leaves the output list instead of moving its current line.
         window.activateWindow();
@@ -105,10 +120,10 @@ private Q_SLOTS:
             if (named(w) && w->window() == &window)
                 order << w->objectName();
         QCOMPARE(order.join(u' '),
-                 QStringLiteral("ListView1 cmdAdd cmdRemove cmdEdit File1 cmdView "
+                 QStringLiteral("ListView1 cmdAdd cmdRemove cmdEdit cmdOpen File1 cmdView "
                                 "cmdTail cmdContinous cmdStop lstRows cmdClear "
                                 "cmdCopy cmdSearch chkDivider txtFilter cmdAbout "
-                                "cmdQuit cmdOpen"));
+                                "cmdQuit"));
 
         auto* list = Get<QTreeWidget>("ListView1");
         const QPoint at = list->visualRect(list->model()->index(0, 1)).center();
