@@ -17,6 +17,7 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyledItemDelegate>
+#include <QTextOption>
 
 #include <cmath>
 #include <limits>
@@ -65,9 +66,13 @@ public:
                                  option.rect.left() - m_view->Shift() + m_view->Extent(),
                                  option.rect.bottom());
         const bool marked = m_view->List() && m_view->List()->IsSelected(index.row());
-        shown.state.setFlag(QStyle::State_Selected, marked);
-        shown.state.setFlag(QStyle::State_HasFocus, false);
-        QStyledItemDelegate::paint(painter, shown, index);
+        if (marked) {
+            shown.state.setFlag(QStyle::State_Selected, true);
+            shown.state.setFlag(QStyle::State_HasFocus, false);
+            QStyledItemDelegate::paint(painter, shown, index);
+        } else {
+            PaintPlain(painter, shown, index);
+        }
         if (index != m_view->currentIndex())
             return;
         const QPalette& colours = option.palette;
@@ -81,6 +86,24 @@ public:
     }
 
 private:
+    // A line without a mark, the most painted kind: its text as the style lays it out, without
+    // the style's item layout around it.
+    void PaintPlain(QPainter* painter, const QStyleOptionViewItem& option,
+                    const QModelIndex& index) const
+    {
+        QTextOption layout(Qt::AlignLeft | Qt::AlignVCenter);
+        layout.setWrapMode(QTextOption::NoWrap);
+        layout.setTabStopDistance(TabStop(m_view));
+        const int margin =
+            m_view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_view) + 1;
+        painter->save();
+        painter->setFont(option.font);
+        painter->setPen(option.palette.color(QPalette::Active, QPalette::Text));
+        painter->drawText(QRectF(option.rect).adjusted(margin, 0, -margin, 0),
+                          index.data().toString(), layout);
+        painter->restore();
+    }
+
     OutputView* m_view;
 };
 
@@ -133,7 +156,9 @@ void OutputView::SetList(OutputList* list)
         m_listed << connect(list->Model(), &QAbstractItemModel::modelReset, this,
                             &OutputView::LinesReset)
                  << connect(list->Model(), &QAbstractItemModel::rowsInserted, this,
-                            &OutputView::LinesAdded)
+                            &OutputView::LinesAppended)
+                 << connect(list->Model(), &QAbstractItemModel::rowsRemoved, this,
+                            [this] { m_appendedFrom = WholeLayout; })
                  << connect(list->Selection(), &OutputMarks::MarksChanged, this,
                             &OutputView::MarksChanged)
                  // A Tail's unfinished last line completed in place may be the widest.
@@ -156,6 +181,7 @@ void OutputView::SetList(OutputList* list)
 
 void OutputView::LinesReset()
 {
+    m_appendedFrom = WholeLayout;
     PaintHeld();
     m_widest = 0;
     Measure(0, m_list->Count() - 1);
@@ -171,23 +197,46 @@ void OutputView::LinesAdded(const QModelIndex& parent, int first, int last)
     Measure(first, last);
     if (LongestLinePixels() > m_extent)
         SetHorizontalExtent(LongestLinePixels());
-    PaceLines();
 }
 
-// Painting, not adding lines, is what following costs: lines that come soon after painted ones
-// wait for the rest of a quarter second.
-void OutputView::PaceLines()
+// Painting, not adding lines, is what following costs. Lines below the others leave the
+// painted rows as they are, and lines that come soon after painted ones wait for the rest of a
+// quarter second: the scroll bars are not painted and the newest line is not brought into view
+// meanwhile.
+void OutputView::LinesAppended(const QModelIndex& parent, int first, int last)
 {
-    if (!m_pace.isActive())
+    LinesAdded(parent, first, last);
+    if (m_appendedFrom != WholeLayout)
+        m_appendedFrom = m_appendedFrom < 0 ? first : qMin<qsizetype>(m_appendedFrom, first);
+    if (!m_pace.isActive()) {
         m_pace.start();
-    else if (!std::exchange(m_held, true))
-        setUpdatesEnabled(false);
+    } else if (!std::exchange(m_held, true)) {
+        for (QScrollBar* bar : {verticalScrollBar(), horizontalScrollBar()})
+            bar->setUpdatesEnabled(false);
+    }
 }
 
 void OutputView::PaintHeld()
 {
-    if (std::exchange(m_held, false))
-        setUpdatesEnabled(true);
+    if (!std::exchange(m_held, false))
+        return;
+    for (QScrollBar* bar : {verticalScrollBar(), horizontalScrollBar()})
+        bar->setUpdatesEnabled(true);
+    if (std::exchange(m_scrollHeld, false))
+        scrollTo(currentIndex());
+}
+
+void OutputView::doItemsLayout()
+{
+    const qsizetype from = std::exchange(m_appendedFrom, -1);
+    if (from < 0) {
+        QTableView::doItemsLayout();
+        return;
+    }
+    updateGeometries();
+    const int top = qMax(0, rowViewportPosition(int(from)));
+    if (top < viewport()->height())
+        viewport()->update(0, top, viewport()->width(), viewport()->height() - top);
 }
 
 void OutputView::Measure(qsizetype first, qsizetype last)
@@ -255,6 +304,10 @@ int OutputView::TextMargin() const
 
 void OutputView::scrollTo(const QModelIndex& index, ScrollHint hint)
 {
+    if (m_held) { // with the next paint
+        m_scrollHeld = true;
+        return;
+    }
     const int sideways = horizontalScrollBar()->value();
     // After new lines the scroll ranges are only updated on the next layout pass; without it
     // the bar would be set against the old, shorter range.
@@ -358,6 +411,7 @@ void OutputView::MoveOutFromUnder(const QModelIndex& index)
 void OutputView::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::FontChange) {
+        m_appendedFrom = WholeLayout;
         FitRowHeight();
         m_widest = 0;
         if (m_list)

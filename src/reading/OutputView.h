@@ -38,6 +38,7 @@ public:
     // Bringing a row into view leaves the sideways position alone: the column is far wider
     // than the window, and jumping back to its left edge on every new line would be a nuisance.
     void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+    void doItemsLayout() override;
 
     // The widest column the header can hold.
     int MaximumExtent() const;
@@ -65,7 +66,7 @@ private:
     void LinesReset();
     void LinesAdded(const QModelIndex& parent, int first, int last);
     void Measure(qsizetype first, qsizetype last);
-    void PaceLines();
+    void LinesAppended(const QModelIndex& parent, int first, int last);
     void PaintHeld();
 
     OutputList* m_list = nullptr;
@@ -76,6 +77,10 @@ private:
     int m_shift = 0;
     QTimer m_pace; // runs while the lines painted last are recent
     bool m_held = false;
+    bool m_scrollHeld = false;
+    // The first line appended since the last layout, when nothing else changed the lines.
+    static constexpr qsizetype WholeLayout = -2;
+    qsizetype m_appendedFrom = -1;
 };
 
 } // namespace reading
