@@ -100,18 +100,23 @@ void FileListBox::ShowMatches()
     const QString chosen = selected.isEmpty() ? QString() : m_shown.value(row(selected.first()));
     const int scrolled = verticalScrollBar()->value();
     m_shown = m_pattern.isEmpty() ? QStringList() : FilterNames(m_files, m_pattern);
-    const QSignalBlocker quiet(this);
-    setUpdatesEnabled(false);
-    clear();
-    addItems(m_shown);
-    for (int i = 0; i < count(); ++i) {
-        if (IsUndecodable(m_shown[i])) {
-            item(i)->setText(ReadableName(m_shown[i]));
-            item(i)->setData(UndecodableRole, true);
+    const qsizetype row = chosen.isEmpty() ? -1 : m_shown.indexOf(chosen);
+    {
+        const QSignalBlocker quiet(this);
+        setUpdatesEnabled(false);
+        clear();
+        addItems(m_shown);
+        for (int i = 0; i < count(); ++i) {
+            if (IsUndecodable(m_shown[i])) {
+                item(i)->setText(ReadableName(m_shown[i]));
+                item(i)->setData(UndecodableRole, true);
+            }
         }
+        if (row >= 0)
+            setCurrentRow(int(row), QItemSelectionModel::ClearAndSelect);
+        verticalScrollBar()->setValue(scrolled);
+        setUpdatesEnabled(true);
     }
-    if (const qsizetype row = chosen.isEmpty() ? -1 : m_shown.indexOf(chosen); row >= 0)
-        setCurrentRow(int(row), QItemSelectionModel::ClearAndSelect);
-    verticalScrollBar()->setValue(scrolled);
-    setUpdatesEnabled(true);
+    if (!chosen.isEmpty() && row < 0)
+        Q_EMIT ChosenFileGone();
 }

@@ -34,6 +34,10 @@ public:
     // once its pattern is known.
     void Clear();
 
+Q_SIGNALS:
+    // The chosen file is no longer in the folder: no file is chosen now.
+    void ChosenFileGone();
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
 

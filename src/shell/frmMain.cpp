@@ -48,6 +48,8 @@ void frmMain::ConnectHandlers()
             File1_Click();
     });
     connect(ui->File1, &QListWidget::itemDoubleClicked, this, &frmMain::File1_DblClick);
+    connect(ui->File1, &FileListBox::ChosenFileGone, this,
+            [this] { SetFileCommands(false, false, false, ui->cmdStop->isEnabled()); });
     // Enter is the keyboard's double click, on the row with the focus frame if none is chosen.
     for (const int key : {Qt::Key_Return, Qt::Key_Enter})
         connect(new QShortcut(QKeySequence(key), ui->File1, nullptr, nullptr, Qt::WidgetShortcut),

@@ -243,6 +243,7 @@ private Q_SLOTS:
         Get("cmdContinous")->click();
         QVERIFY(QFile::remove(Path("logs/EX040101.LOG")));
         QTRY_VERIFY(Get<QLabel>("lblFileSize")->text().startsWith("Cannot open: "));
+        QTRY_COMPARE(Commands(), QStringLiteral("0001")); // the chosen file went with it
         Click("ListView1", 0);
         QCOMPARE(Commands() + Get<QLabel>("lblFileSize")->text(), QStringLiteral("0000"));
         Get("cmdSearch")->click(); // the folder's days with no file chosen
