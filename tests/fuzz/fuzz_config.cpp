@@ -1,6 +1,7 @@
 // Any bytes as tarvisk.ini. Reading never crashes. A file that reads is formatted as a save
 // writes it and reads back to the same settings and folders; formatted again, every byte stays;
-// with one folder changed, every other line keeps its bytes and its line end.
+// with one folder changed, every other line keeps its bytes and its line end, and that change
+// applied to the file as another window may have left it (these bytes) reads.
 #include "Check.h"
 #include "folders/FolderCommands.h"
 #include "settings/modMain.h"
@@ -68,6 +69,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (CheckLogFolder(EditMode, rows[changed].folder))
         rows[changed].folder = {QStringLiteral("Changed"), QStringLiteral("/var/log/changed"),
                                 QStringLiteral("exyymmdd.log")};
+    const config::AppliedChanges applied =
+        config::ApplyChanges(second->text, first->text, second->dividers, rows);
+    Check(Read(applied.bytes).has_value(), "a change applied to the file as it is does not read");
     const std::optional<Settings> third = Read(Save(*second, rows));
     Check(third && SameFolders(third->rows, rows), "the changed folder does not read back");
     const QList<config::IniLine>& before = second->text.lines;
