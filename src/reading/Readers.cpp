@@ -171,16 +171,6 @@ void ReadingStore::ReadFromStart(const QString& Path)
     state.started = true; // at 0, with nothing seen yet
 }
 
-qint64 ReadAppended(const QString& Path, QByteArray& Buffer, qint64 Wanted,
-                    const SizeCaption& setSize, Delivery* where, FileReading& state,
-                    AccessWatch* watch)
-{
-    LogFileAccess file(watch);
-    return OpenForReading(file, Path, state)
-               ? ReadAppended(file, Buffer, Wanted, setSize, where, state)
-               : -1;
-}
-
 bool OpenForReading(LogFileAccess& file, const QString& Path, FileReading& state)
 {
     if (file.Open(Path))

@@ -8,7 +8,6 @@
 #include <functional>
 #include <map>
 
-struct AccessWatch;
 class LogFileAccess;
 
 // The two readers of a log file that is still being written. Both deliver raw bytes into the
@@ -63,14 +62,10 @@ qint64 ReadTail(const QString& Path, QByteArray& Buffer, qint64 Wanted, const Si
 // the number of bytes placed in Buffer, the last of them NUL. The byte at the content end is
 // held back and begins the next delivery. The first delivery is the file's last window; after
 // it, a file whose bytes before LastReadPos are no longer those read holds new content and is
-// read from byte 0. A file that has no content
-// yet (missing, empty or NUL alone) is read from byte 0 once it has. A delivery holds at most
-// Wanted - 1 bytes: `where` says whether more is waiting. A backlog over 256 MiB is cut to its last
-// 256 MiB. `watch`, when given, sees the file access.
-qint64 ReadAppended(const QString& Path, QByteArray& Buffer, qint64 Wanted,
-                    const SizeCaption& setSize, Delivery* where, FileReading& state,
-                    AccessWatch* watch = nullptr);
-// The same on a file its caller keeps open between reads.
+// read from byte 0. A file that has no content yet (missing, empty or NUL alone) is read from
+// byte 0 once it has. A delivery holds at most Wanted - 1 bytes: `where` says whether more is
+// waiting. A backlog over 256 MiB is cut to its last 256 MiB. The caller keeps the file open
+// between reads (OpenForReading).
 qint64 ReadAppended(LogFileAccess& file, QByteArray& Buffer, qint64 Wanted,
                     const SizeCaption& setSize, Delivery* where, FileReading& state);
 // Opens a file for ReadAppended; false, with `state` saying why, when it cannot be opened.
