@@ -26,9 +26,9 @@ qsizetype OutputList::Current() const
     return current.isValid() ? current.row() : -1;
 }
 
-void OutputList::Append(const OutputBatch& lines)
+void OutputList::Append(const OutputBatch& lines, quint16 tag)
 {
-    m_model.Append(lines);
+    m_model.Append(lines, tag);
 }
 
 void OutputList::Replace(const OutputBatch& lines)

@@ -38,7 +38,8 @@ public:
     void SetCurrent(qsizetype i);
     qsizetype Current() const; // -1 when none
 
-    void Append(const OutputBatch& lines);
+    // Every line gets `tag`: which followed folder it came from (OutputModel::Tag).
+    void Append(const OutputBatch& lines, quint16 tag = 0);
     void Replace(const OutputBatch& lines);
     void Clear();
     // Keeps at most `limit` lines: past it the oldest `drop` lines go at once. The selected

@@ -45,6 +45,17 @@ QString OutputModel::Text(qsizetype i) const
     return DecodeLogLine(Bytes(i));
 }
 
+quint16 OutputModel::Tag(qsizetype i) const
+{
+    return i >= 0 && i < qsizetype(m_tags.size()) ? m_tags[size_t(i)] : 0;
+}
+
+QString OutputModel::TagName(qsizetype i) const
+{
+    const quint16 tag = Tag(i);
+    return tag > 0 && tag <= m_tagNames.size() ? m_tagNames[tag - 1] : QString();
+}
+
 QByteArrayView OutputModel::Bytes(qsizetype i) const
 {
     if (i < 0 || i >= Count())
@@ -73,13 +84,13 @@ const OutputModel::Block& OutputModel::BlockAt(qint64 position) const
     return m_blocks[m_lastBlock];
 }
 
-void OutputModel::Append(const OutputBatch& lines)
+void OutputModel::Append(const OutputBatch& lines, quint16 tag)
 {
     if (lines.size() == 0)
         return;
     const qsizetype first = Count();
     beginInsertRows(QModelIndex(), int(first), int(first + lines.size() - 1));
-    Store(lines);
+    Store(lines, tag);
     endInsertRows();
 }
 
@@ -102,17 +113,22 @@ void OutputModel::Release()
 {
     m_blocks = {};
     m_starts = {};
+    m_tags = {};
     m_end = 0;
 }
 
-void OutputModel::Store(const OutputBatch& lines)
+void OutputModel::Store(const OutputBatch& lines, quint16 tag)
 {
     for (qsizetype i = 0; i < lines.size(); ++i)
-        Store(lines.Line(i));
+        Store(lines.Line(i), tag);
 }
 
-void OutputModel::Store(QByteArrayView line)
+void OutputModel::Store(QByteArrayView line, quint16 tag)
 {
+    if (tag != 0 && m_tags.empty())
+        m_tags.resize(m_starts.size(), 0);
+    if (!m_tags.empty())
+        m_tags.push_back(tag);
     if (m_blocks.empty() ||
         m_blocks.back().bytes.capacity() - m_blocks.back().bytes.size() < line.size())
         OpenBlock(line.size());
@@ -157,6 +173,8 @@ void OutputModel::RemoveFirst(qsizetype n)
         return;
     beginRemoveRows(QModelIndex(), 0, int(n - 1));
     m_starts.erase(m_starts.begin(), m_starts.begin() + n);
+    if (!m_tags.empty())
+        m_tags.erase(m_tags.begin(), m_tags.begin() + n);
     const qint64 first = m_starts.empty() ? m_end : m_starts.front();
     const auto keep =
         std::upper_bound(m_blocks.begin(), m_blocks.end(), first,
@@ -174,9 +192,11 @@ void OutputModel::ReplaceLine(qsizetype i, QByteArrayView line)
     for (qsizetype j = i + 1; j < Count(); ++j)
         after.Add(Bytes(j));
     const QByteArray replacement = line.toByteArray(); // `line` may lie in a block
+    const std::vector<quint16> tags = m_tags;
     TruncateBefore(i);
     Store(replacement);
     Store(after);
+    m_tags = tags;
     Q_EMIT dataChanged(index(int(i), 0), index(int(Count() - 1), 0));
 }
 
@@ -184,6 +204,8 @@ void OutputModel::TruncateBefore(qsizetype i)
 {
     m_end = m_starts[size_t(i)];
     m_starts.resize(size_t(i));
+    if (!m_tags.empty())
+        m_tags.resize(size_t(i));
     while (m_blocks.size() > 1 && m_blocks.back().start > m_end)
         m_blocks.pop_back();
     Block& last = m_blocks.back();

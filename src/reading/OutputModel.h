@@ -5,6 +5,7 @@
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <vector>
 
@@ -43,8 +44,17 @@ public:
     // Valid until the model changes.
     QByteArrayView Bytes(qsizetype i) const;
 
-    // One row insertion per batch.
-    void Append(const OutputBatch& lines);
+    // Which followed folder line i came from: 0 for none, otherwise 1 + the folder's index in
+    // TagNames(). Two bytes a line, and none until the first tagged line.
+    quint16 Tag(qsizetype i) const;
+    // The folders' descriptions of a run that follows several; a new run sets them.
+    void SetTagNames(const QStringList& names) { m_tagNames = names; }
+    const QStringList& TagNames() const { return m_tagNames; }
+    // The description line i's tag names, empty for an untagged line.
+    QString TagName(qsizetype i) const;
+
+    // One row insertion per batch; every line gets `tag`.
+    void Append(const OutputBatch& lines, quint16 tag = 0);
     // One reset that leaves exactly `lines`.
     void Replace(const OutputBatch& lines);
     void Clear();
@@ -65,8 +75,8 @@ private:
         qint64 start = 0;
     };
 
-    void Store(const OutputBatch& lines);
-    void Store(QByteArrayView line);
+    void Store(const OutputBatch& lines, quint16 tag = 0);
+    void Store(QByteArrayView line, quint16 tag = 0);
     void TruncateBefore(qsizetype i);
     void OpenBlock(qsizetype atLeast);
     void Release();
@@ -74,6 +84,8 @@ private:
 
     std::vector<Block> m_blocks;
     std::vector<qint64> m_starts; // virtual position of each line
+    std::vector<quint16> m_tags;  // each line's tag; empty while every line is untagged
+    QStringList m_tagNames;
     qint64 m_end = 0;
     mutable size_t m_lastBlock = 0;
 };

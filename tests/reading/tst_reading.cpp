@@ -232,8 +232,9 @@ private Q_SLOTS:
         QTEST(search::Press(list, QStringLiteral("m"), search::Mode::Step)->status, "status");
     }
 
-    // Lines around and beyond the size of a storage block come back byte for byte, also after
-    // a Tail's unterminated row, moved by the bound, was completed in place.
+    // Lines around and beyond the size of a storage block come back byte for byte, with their
+    // folder tags, also after a Tail's unterminated row, moved by the bound, was completed in
+    // place.
     void storage()
     {
         OutputList list;
@@ -243,16 +244,21 @@ private Q_SLOTS:
             lines << QByteArray(size, char('a' + lines.size()));
         list.Replace(Batch(lines.mid(0, 4)));
         list.ShowsTailOf(QStringLiteral("f"), true);
-        list.Append(Batch(lines.mid(4)));
+        list.Append(Batch(lines.mid(4)), 2);
+        list.Model()->SetTagNames({"web1", "web2"});
         list.Bound(5, 1);
         lines.removeFirst();
         lines[2] = QByteArray(2 * block, 'z');
         QVERIFY(!list.CompleteUnfinishedRow("g", lines[2]));
         QVERIFY(list.CompleteUnfinishedRow("f", lines[2]) && !list.CompleteUnfinishedRow("f", ""));
         QList<QByteArray> back;
-        for (qsizetype i = 0; i < list.Count(); ++i)
+        QStringList tags;
+        for (qsizetype i = 0; i < list.Count(); ++i) {
             back << list.Bytes(i).toByteArray();
+            tags << list.Model()->TagName(i);
+        }
         QVERIFY(back == lines);
+        QCOMPARE(tags, QStringList({"", "", "", "web2", "web2"}));
     }
 };
 
