@@ -138,14 +138,12 @@ struct Keys {
 
 Keys ReadKeys(const IniText& text)
 {
+    const Places at = Find(text);
     Keys keys;
-    for (const IniLine& line : text.lines) {
-        const ParsedLine& parsed = line.parsed;
-        if (parsed.kind == LineKind::Setting && parsed.key == u"EXTVIEWER")
-            keys.viewer = parsed.value.isEmpty() ? Keys().viewer : parsed.value;
-        else if (parsed.kind == LineKind::Setting && parsed.key == u"SPLITLINES")
-            keys.dividers = IsTrue(parsed.value);
-    }
+    if (at.viewer >= 0 && !text.lines[at.viewer].parsed.value.isEmpty())
+        keys.viewer = text.lines[at.viewer].parsed.value;
+    if (at.divider >= 0)
+        keys.dividers = IsTrue(text.lines[at.divider].parsed.value);
     return keys;
 }
 
