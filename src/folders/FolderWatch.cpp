@@ -1,5 +1,6 @@
 #include "folders/FolderWatch.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace
@@ -28,15 +29,37 @@ void FolderWatch::Watch(const QString& folder)
     if (!m_watcher.directories().isEmpty())
         m_watcher.removePaths(m_watcher.directories());
     m_folder = folder;
-    if (!QFileInfo(folder).isReadable()) // also empty: nothing to watch
+    m_gone = false;
+    if (folder.isEmpty())
         return;
-    m_watcher.addPath(folder);
+    if (!QFileInfo(folder).isReadable() || !m_watcher.addPath(folder)) {
+        WatchNearestAbove();
+        return;
+    }
     m_seen = QFileInfo(folder).lastModified();
     m_close = m_seen.msecsTo(QDateTime::currentDateTime()) < SameTickMs;
 }
 
+void FolderWatch::WatchNearestAbove()
+{
+    m_gone = true;
+    QString above = QFileInfo(m_folder).absoluteFilePath();
+    do
+        above = QFileInfo(above).absolutePath();
+    while (!QFileInfo(above).isDir() && above != QDir::rootPath());
+    m_watcher.addPath(above);
+}
+
 void FolderWatch::Settled()
 {
+    // A folder that was removed is awaited from above from then on.
+    if (m_gone || !QFileInfo(m_folder).isDir() || !m_watcher.directories().contains(m_folder)) {
+        const bool wasGone = m_gone;
+        Watch(m_folder);
+        if (!(wasGone && m_gone))
+            Q_EMIT NamesMayHaveChanged();
+        return;
+    }
     const QDateTime time = QFileInfo(m_folder).lastModified();
     if (time == m_seen && !m_close)
         return;

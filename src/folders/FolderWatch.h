@@ -9,7 +9,8 @@
 // Tells when the names in a folder may have changed, from the folder's change notifications:
 // a burst of them gives one signal ~200 ms after the first, and none when the folder's own
 // time has stayed the same, since writing into a file of the folder changes the file, not the
-// folder's list of names.
+// folder's list of names. A folder that goes is awaited from the nearest folder above it that
+// exists, so one made again (a share remounted, a collector's folder recreated) is watched again.
 class FolderWatch : public QObject
 {
     Q_OBJECT
@@ -26,10 +27,12 @@ Q_SIGNALS:
 
 private:
     void Settled();
+    void WatchNearestAbove();
 
     QFileSystemWatcher m_watcher;
     QTimer m_settle;
     QString m_folder;
     QDateTime m_seen;     // the folder's time when its names were last seen
     bool m_close = false; // seen so soon after a change that another may share its time
+    bool m_gone = false;  // the folder could not be watched; a folder above it is
 };

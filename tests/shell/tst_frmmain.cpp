@@ -206,7 +206,8 @@ private Q_SLOTS:
     }
 
     // A folder lists the files of its style (no folder: none, not the working folder's), a
-    // missing one none and a message; the list follows the folder, the chosen file stays chosen.
+    // missing one none and a message; the list follows the folder, the chosen file stays chosen,
+    // also when the folder is removed and made again.
     // Only a chosen file enables View, Tail and Continous; Enter shows its end. A run's size
     // label goes with it.
     void foldersFilesAndTail()
@@ -221,6 +222,11 @@ private Q_SLOTS:
         QVERIFY(WriteFile(Path("logs/ex050101.log"), "x\n"));
         QTRY_COMPARE(Texts("File1"), (QStringList{"ex030123.log", "EX040101.LOG", "ex050101.log"}));
         QCOMPARE(Files()->selectedItems().value(0), Files()->item(1));
+        QVERIFY(QDir(Path("logs")).removeRecursively());
+        QTRY_COMPARE(Texts("File1"), QStringList());
+        QVERIFY(QDir().mkpath(Path("logs")) && WriteFile(Path("logs/ex030123.log"), "x\r\n"));
+        QTRY_COMPARE(Texts("File1"), QStringList{"ex030123.log"});
+        QVERIFY(WriteFile(Path("logs/EX040101.LOG"), QByteArray("x\n").repeated(499) + "end\n"));
         Click("ListView1", 1);
         QCOMPARE(Texts("File1"), QStringList());
         QCOMPARE(m_messages.shown.value(0).text, "Path not found: " + Path("gone/"));
