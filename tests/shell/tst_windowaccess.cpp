@@ -13,7 +13,8 @@ private Q_SLOTS:
     void init() { m_dir = std::make_unique<QTemporaryDir>(); }
     void cleanup() { m_window.reset(); }
 
-    // Every command has its Alt key; each runs its control's command. Filter takes the focus.
+    // Every command has its Alt key; each runs its control's command. Filter and the two lists
+    // take the focus.
     void accelerators_data()
     {
         QTest::addColumn<QChar>("key");
@@ -22,7 +23,8 @@ private Q_SLOTS:
                                   {"O", "cmdOpen"},      {"V", "cmdView"},   {"T", "cmdTail"},
                                   {"C", "cmdContinous"}, {"P", "cmdStop"},   {"L", "cmdClear"},
                                   {"Y", "cmdCopy"},      {"S", "cmdSearch"}, {"U", "chkDivider"},
-                                  {"F", "txtFilter"},    {"B", "cmdAbout"},  {"Q", "cmdQuit"}};
+                                  {"F", "txtFilter"},    {"B", "cmdAbout"},  {"Q", "cmdQuit"},
+                                  {"D", "ListView1"},    {"M", "File1"}};
         for (const auto& [key, control] : table)
             QTest::newRow(control) << QChar::fromLatin1(key[0]) << QString::fromLatin1(control);
     }
