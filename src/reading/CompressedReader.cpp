@@ -24,6 +24,21 @@ bool MeansTruncated(const QString& reason)
     }
     return false;
 }
+// Whether the file begins as a gzip, xz, zstd or bzip2 file does, which the library's filters
+// do not take for one until its header is whole.
+bool StartsCompressed(LogFileAccess& file)
+{
+    char head[6] = {};
+    const QByteArrayView start(head, qsizetype(qMax<qint64>(0, file.ReadAt(0, head, 6))));
+    for (const QByteArrayView magic : {QByteArrayView("\x1f\x8b"),
+                                       QByteArrayView("\xfd"
+                                                      "7zXZ"),
+                                       QByteArrayView("\x28\xb5\x2f\xfd"), QByteArrayView("BZh")}) {
+        if (start.startsWith(magic))
+            return true;
+    }
+    return false;
+}
 } // namespace
 
 void CompressedReader::Free::operator()(archive* a) const
@@ -82,11 +97,14 @@ bool CompressedReader::Open(const QString& path)
     int header = archive_read_open(a, this, nullptr, CompressedInput::Read, nullptr);
     if (header == ARCHIVE_OK)
         header = archive_read_next_header(a, &entry);
-    m_compressed = archive_filter_count(a) > 1; // the last filter is the file itself
+    m_compressed = archive_filter_count(a) > 1 || StartsCompressed(m_file);
     if (header == ARCHIVE_EOF) {
         m_ended = true; // no content at all
     } else if (header < ARCHIVE_WARN) {
         Broken();
+    } else if (m_compressed && archive_filter_count(a) == 1) {
+        m_ended = true; // cut before the compression's header is whole: nothing to read yet
+        m_fault = QStringLiteral("unexpected end of data");
     } else if (archive_format(a) != ARCHIVE_FORMAT_RAW) {
         return Fail(QStringLiteral("unsupported: an archive (%1), not one compressed file")
                         .arg(QString::fromLatin1(archive_format_name(a))));
@@ -116,10 +134,10 @@ QByteArrayView CompressedReader::Next()
 void CompressedReader::Broken()
 {
     m_ended = true;
-    QString reason = QString::fromLocal8Bit(archive_error_string(m_archive.get()));
-    if (reason.isEmpty())
-        reason = QStringLiteral("unreadable compressed data");
-    m_fault = MeansTruncated(reason) ? QStringLiteral("unexpected end of data") : reason;
+    const QString reason = QString::fromLocal8Bit(archive_error_string(m_archive.get()));
+    // The library gives no words when the data ends inside a header.
+    m_fault = reason.isEmpty() || MeansTruncated(reason) ? QStringLiteral("unexpected end of data")
+                                                         : reason;
 }
 
 QString CompressedReader::FaultLine(const QString& shownName) const
