@@ -92,6 +92,8 @@ void CompressedTail::Start(const QString& Path, qint64 TailBytes, const SizeCapt
     m_note = note;
     m_setSize = setSize;
     m_size = QFileInfo(Path).size();
+    if (m_setSize)
+        m_setSize(CompressedSizeCaption(m_size)); // the uncompressed size once it is known
     m_started.start();
     m_thread.reset(QThread::create([this, Path, TailBytes, run = m_run] {
         QElapsedTimer shown;
