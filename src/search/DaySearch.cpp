@@ -47,7 +47,7 @@ public:
         for (qsizetype i = 0; i < files.names.size() && !Stopped(); ++i) {
             ReadFile(files.names[i]);
             SendReady();
-            m_owner.SendProgress(++m_done, m_read);
+            m_owner.SendProgress(++m_done, m_read, m_scanner.BytesFed());
         }
         m_scanner.Close(m_owner.Cancelled(), files.skipped);
         SendReady();
@@ -112,7 +112,7 @@ private:
     void Progress(qint64 inFile)
     {
         if (m_progress.elapsed() >= 50) {
-            m_owner.SendProgress(m_done, m_read + inFile);
+            m_owner.SendProgress(m_done, m_read + inFile, m_scanner.BytesFed());
             m_progress.restart();
         }
     }
@@ -199,13 +199,13 @@ void DaySearch::Send(DayBatch&& batch)
         Qt::QueuedConnection);
 }
 
-void DaySearch::SendProgress(qsizetype filesDone, qint64 bytesDone)
+void DaySearch::SendProgress(qsizetype filesDone, qint64 bytesDone, qint64 contentDone)
 {
     QMetaObject::invokeMethod(
         this,
-        [this, run = m_run, filesDone, bytesDone] {
+        [this, run = m_run, filesDone, bytesDone, contentDone] {
             if (run == m_run)
-                Q_EMIT Progress(filesDone, bytesDone);
+                Q_EMIT Progress(filesDone, bytesDone, contentDone);
         },
         Qt::QueuedConnection);
 }

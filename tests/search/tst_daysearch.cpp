@@ -19,6 +19,7 @@ namespace
 struct Result {
     QStringList lines;
     bool cancelled = false;
+    qint64 content = -1; // the bytes searched, as the last progress gave them
 };
 
 Result Run(DaySearch& search, const QString& folder, const DayFiles& files, const QString& text)
@@ -29,11 +30,14 @@ Result Run(DaySearch& search, const QString& folder, const DayFiles& files, cons
             result.lines << (batch.matches ? QStringLiteral("> ") : QString()) +
                                 DecodeLogLine(batch.lines.Line(i));
     });
+    QObject::connect(&search, &DaySearch::Progress,
+                     [&](qsizetype, qint64, qint64 content) { result.content = content; });
     QSignalSpy finished(&search, &DaySearch::Finished);
     search.Start(folder, files, text);
     if (finished.wait(20000))
         result.cancelled = finished.at(0).at(0).toBool();
     QObject::disconnect(&search, &DaySearch::Found, nullptr, nullptr);
+    QObject::disconnect(&search, &DaySearch::Progress, nullptr, nullptr);
     return result;
 }
 
@@ -148,6 +152,7 @@ void tst_DaySearch::search()
         search.SetLineBound(bound);
         const Result result = Run(search, dir.path(), files, text);
         QTEST(result.lines.join(u" | "), "shown");
+        QVERIFY(result.lines.last().contains(QStringLiteral(", %1 byte").arg(result.content)));
         QVERIFY(!result.cancelled);
         QVERIFY(!search.Running());
     }
