@@ -221,6 +221,10 @@ private Q_SLOTS:
         QCOMPARE(failed.size(), window.failure.isEmpty() ? 0 : 1);
         if (!window.failure.isEmpty())
             return;
+        // Asked at each piece of content whether to go on; no content, no question.
+        const CompressedWindow cancelled =
+            ReadCompressedTail(path, 16, [](qint64) { return false; });
+        QCOMPARE(cancelled.cancelled, window.content > 0);
         const bool compressed = !make.startsWith("cp") && !make.startsWith(":");
         QCOMPARE(window.content, fault.isEmpty() ? content.size() : window.content);
         QCOMPARE(caption, QStringLiteral("Filesize: %1, %2; note")
