@@ -1,6 +1,8 @@
 // Figures of the log reading and the output window: one Tail on a small and on a huge file
-// against `tail -c`, and the output window at 5 million lines.
+// against `tail -c`, the Tail of a 100 MB gzip-compressed day against `zcat | tail -c`, and the
+// output window at 5 million lines.
 #include "Figures.h"
+#include "reading/CompressedTail.h"
 #include "reading/OutputList.h"
 #include "reading/OutputView.h"
 #include "reading/Readers.h"
@@ -85,6 +87,48 @@ void BenchTails()
     BenchTail("5gib_sparse", huge);
 }
 
+// From the press to the list shown, on the Tail's own thread, as the window runs it.
+void BenchCompressedTail()
+{
+    QTemporaryDir dir(QStringLiteral("/tmp/tarvisk-bench-XXXXXX"));
+    const QString plain = dir.filePath(QStringLiteral("day.log"));
+    const QString gz = plain + QStringLiteral(".gz");
+    QFile file(plain);
+    const QByteArray text = LogBytes(10'000'000);
+    if (!file.open(QIODevice::WriteOnly))
+        return;
+    for (int i = 0; i < 10; ++i)
+        file.write(text);
+    file.close();
+    if (QProcess::execute(QStringLiteral("gzip"), {plain}) != 0)
+        return;
+    reading::OutputList list;
+    reading::CompressedTail tail(list);
+    const qint64 bytes = modMain::Settings().TailBytes;
+    std::vector<double> ours, tool;
+    QString caption;
+    for (int i = 0; i < 7; ++i) { // interleaved
+        ours.push_back(MedianMs(1, [&] {
+            tail.Start(gz, bytes, [&](const QString& c) { caption = c; });
+            while (tail.Running())
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        }));
+        tool.push_back(MedianMs(1, [&] {
+            QProcess::execute(QStringLiteral("sh"),
+                              {QStringLiteral("-c"), QStringLiteral("zcat '%1' | tail -c %2 "
+                                                                    ">/dev/null")
+                                                         .arg(gz)
+                                                         .arg(bytes)});
+        }));
+    }
+    std::printf("# %s, %lld lines shown\n", qPrintable(caption), qint64(list.Count()));
+    std::sort(ours.begin(), ours.end());
+    std::sort(tool.begin(), tool.end());
+    Figure("tail_gz_100mb_ms", ours[ours.size() / 2], "ms");
+    Figure("zcat_tail_c_gz_100mb_ms", tool[tool.size() / 2], "ms");
+    Ratio("tail_gz_100mb_vs_zcat_tail_c", ours[ours.size() / 2] / tool[tool.size() / 2]);
+}
+
 reading::OutputBatch Batch(qsizetype first)
 {
     reading::OutputBatch batch;
@@ -147,6 +191,9 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     BenchTails();
+    BenchCompressedTail();
+    if (app.arguments().contains(QStringLiteral("tails"))) // these figures alone
+        return 0;
     BenchModel();
     BenchView();
     return 0;

@@ -4,7 +4,8 @@
 // interleaved runs), for a text in every sixth line and one in a single line; the first
 // matches painted, the longest the event loop stalls, how soon Cancel ends it, and the peak
 // memory above what the results keep; and the peak memory of searching a 10 GiB sparse day
-// and a day of one 256 MiB line.
+// and a day of one 256 MiB line. The same 30 days compressed by gzip, as log rotation leaves
+// them, searched against `zcat FILES | grep -c -i -F`.
 #include "Figures.h"
 #include "reading/OutputList.h"
 #include "reading/OutputView.h"
@@ -68,6 +69,35 @@ QStringList WriteDays(const QString& folder)
     return paths;
 }
 
+// The days compressed by gzip, in a cache folder of their own.
+QStringList GzipDays(const QStringList& paths)
+{
+    const QString folder = CacheFolder() + QStringLiteral("-gz");
+    QDir().mkpath(folder);
+    QStringList compressed;
+    for (const QString& path : paths) {
+        compressed << folder + u'/' + QFileInfo(path).fileName() + QStringLiteral(".gz");
+        if (!QFileInfo::exists(compressed.last()))
+            QProcess::execute(QStringLiteral("sh"), {QStringLiteral("-c"),
+                                                     QStringLiteral("gzip -c \"$0\" >\"$1.part\" "
+                                                                    "&& mv \"$1.part\" \"$1\""),
+                                                     path, compressed.last()});
+    }
+    return compressed;
+}
+
+double ZcatGrepMs(const QStringList& paths, const QString& text)
+{
+    QElapsedTimer timer;
+    timer.start();
+    QProcess sh;
+    sh.setStandardOutputFile(QProcess::nullDevice());
+    sh.start(QStringLiteral("sh"),
+             QStringList{"-c", "zcat \"$@\" | grep -c -i -F \"$0\"", text} + paths);
+    sh.waitForFinished(-1);
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
 double GrepMs(const QStringList& paths, const QString& text)
 {
     QElapsedTimer timer;
@@ -117,7 +147,7 @@ public:
     }
 
     // cancelAfterMs < 0: to the end.
-    Run Search(const QString& text, int cancelAfterMs = -1)
+    Run Search(const QString& text, int cancelAfterMs = -1, const QString& folder = CacheFolder())
     {
         list.Clear();
         QCoreApplication::processEvents();
@@ -149,8 +179,7 @@ public:
         ResetPeak();
         clock.start();
         tick.start();
-        results.Start(CacheFolder(), QStringLiteral("exyymmdd.log"), First, First.addDays(Days - 1),
-                      text);
+        results.Start(folder, QStringLiteral("exyymmdd.log"), First, First.addDays(Days - 1), text);
         if (cancelAfterMs >= 0)
             QTimer::singleShot(cancelAfterMs, [&] {
                 cancelledAt = double(clock.nsecsElapsed()) / 1e6;
@@ -234,6 +263,18 @@ int main(int argc, char** argv)
         return 0;
     const QStringList paths = WriteDays(CacheFolder());
     Bench bench;
+    const QStringList compressed = GzipDays(paths);
+    bench.Search(Common, -1, CacheFolder() + QStringLiteral("-gz"));
+    std::vector<double> gz, zcat;
+    for (int i = 0; i < 5; ++i) { // interleaved
+        gz.push_back(bench.Search(Common, -1, CacheFolder() + QStringLiteral("-gz")).totalMs);
+        zcat.push_back(ZcatGrepMs(compressed, Common));
+    }
+    Figure("search_days_gz_ms", Median(gz), "ms");
+    Figure("zcat_grep_days_gz_ms", Median(zcat), "ms");
+    Ratio("search_days_gz_vs_zcat_grep", Median(gz) / Median(zcat));
+    if (app.arguments().contains(QStringLiteral("gz"))) // these figures alone
+        return 0;
     for (const auto& [text, name] :
          {std::pair{Common, "search_days_vs_grep"}, std::pair{Rare, "search_days_rare_vs_grep"}}) {
         bench.Search(text); // warms the page cache, as grep's first run below does

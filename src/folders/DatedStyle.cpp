@@ -166,7 +166,10 @@ QList<DatedFile> DatedFiles(const QStringList& names, const DatedStyle& style, q
 {
     QList<DatedFile> files;
     for (const QString& name : names) {
-        if (const std::optional<QDate> date = style.DateOf(name))
+        std::optional<QDate> date = style.DateOf(name);
+        if (!date && IsCompressedName(name))
+            date = style.DateOf(WithoutCompression(name).toString());
+        if (date)
             files.append({*date, name});
         else if (undated != nullptr)
             ++*undated;

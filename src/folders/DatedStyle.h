@@ -48,8 +48,9 @@ struct DatedFile {
 // Oldest first; files of one day keep their order.
 void SortByDate(QList<DatedFile>& files);
 
-// Of `names` (in listing order), those that carry a date under `style`, oldest first, names of
-// one day in their order; `undated` counts the others.
+// Of `names` (in listing order), those that carry a date under `style`, a compressed day's by
+// its name without the compression's suffix, oldest first, names of one day in their order;
+// `undated` counts the others.
 QList<DatedFile> DatedFiles(const QStringList& names, const DatedStyle& style,
                             qsizetype* undated = nullptr);
 

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
 
 DayFiles ChooseDayFiles(const QString& folder, const QString& filter, const QDate& from,
                         const QDate& to)
@@ -22,8 +23,14 @@ DayFiles ChooseDayFiles(const QString& folder, const QString& filter, const QDat
             files.append({QFileInfo(QDir(folder).filePath(name)).lastModified().date(), name});
         SortByDate(files);
     }
+    // A day both plain and compressed is being compressed: its plain file is the whole day.
+    QSet<QString> plain;
+    for (const DatedFile& file : files)
+        plain.insert(file.name);
     for (const DatedFile& file : files) {
-        if (file.date >= from && file.date <= to)
+        if (file.date >= from && file.date <= to &&
+            !(IsCompressedName(file.name) &&
+              plain.contains(WithoutCompression(file.name).toString())))
             chosen.names.append(file.name);
     }
     return chosen;

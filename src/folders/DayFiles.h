@@ -11,6 +11,7 @@ struct DayFiles {
 };
 
 // The folder's files of its name style dated from `from` to `to`, both included: for a dated
-// style the date in the name counts, for any other style the local date of the last change.
+// style the date in the name counts, for any other style the local date of the last change. Of a
+// day found both plain and compressed only the plain file is taken.
 DayFiles ChooseDayFiles(const QString& folder, const QString& filter, const QDate& from,
                         const QDate& to);

@@ -121,12 +121,23 @@ QStringList ListRegularFiles(const QString& folder, bool* folderExists, bool* fo
     return names;
 }
 
+QStringView WithoutCompression(QStringView name)
+{
+    for (const QLatin1String suffix : {QLatin1String(".gz"), QLatin1String(".xz"),
+                                       QLatin1String(".zst"), QLatin1String(".bz2")}) {
+        if (name.size() > suffix.size() && name.endsWith(suffix, Qt::CaseInsensitive))
+            return name.chopped(suffix.size());
+    }
+    return name;
+}
+
 QStringList FilterNames(const QStringList& names, const QString& pattern)
 {
     const WildcardPattern matcher(pattern);
     QStringList matching;
     for (const QString& name : names) {
-        if (matcher.Matches(name))
+        if (matcher.Matches(name) ||
+            (IsCompressedName(name) && matcher.Matches(WithoutCompression(name))))
             matching.append(name);
     }
     return matching;

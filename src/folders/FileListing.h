@@ -40,7 +40,16 @@ private:
     bool m_opened = false;
 };
 
-// The names that match the pattern, in their order.
+// The name without one final ".gz", ".xz", ".zst" or ".bz2" (letter case ignored), which log
+// rotation adds when it compresses a finished day; the name itself when it has none.
+QStringView WithoutCompression(QStringView name);
+inline bool IsCompressedName(QStringView name)
+{
+    return WithoutCompression(name).size() != name.size();
+}
+
+// The names that match the pattern, in their order: a compressed day also matches by its name
+// without the compression's suffix.
 QStringList FilterNames(const QStringList& names, const QString& pattern);
 
 // Sorts file names as ListMatchingFiles returns them.

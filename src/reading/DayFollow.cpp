@@ -55,7 +55,9 @@ void DayFollow::ContinueListing(qsizetype entries)
     QStringList names = std::move(m_scan->Names());
     m_scan.reset();
     // Sorting only the dated names keeps a folder of thousands of other files quick.
-    names.removeIf([this](const QString& name) { return !m_style.DateOf(name); });
+    // A compressed day is finished: following never moves into one.
+    names.removeIf(
+        [this](const QString& name) { return IsCompressedName(name) || !m_style.DateOf(name); });
     SortFileNames(names);
     m_listed.clear();
     for (const DatedFile& file : DatedFiles(names, m_style)) {
@@ -66,7 +68,7 @@ void DayFollow::ContinueListing(qsizetype entries)
 
 bool DayFollow::HoldsContent(const QString& name) const
 {
-    if (name.isEmpty())
+    if (name.isEmpty() || IsCompressedName(name))
         return false;
     const LogFileAccess::Status file = LogFileAccess::Stat(m_folder + name);
     return file.regular && file.size > 0;

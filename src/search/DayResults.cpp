@@ -13,9 +13,10 @@ DayResults::DayResults(reading::OutputList& lstRows, QObject* parent)
 {
     connect(&m_search, &DaySearch::Found, this, &DayResults::Add);
     connect(&m_search, &DaySearch::Finished, this, &DayResults::End);
-    connect(&m_search, &DaySearch::Progress, this, [this](qsizetype files, qint64 bytes) {
-        Q_EMIT Progress(files, m_files, bytes, m_bytes);
-    });
+    connect(&m_search, &DaySearch::Progress, this,
+            [this](qsizetype files, qint64 bytes, qint64 content) {
+                Q_EMIT Progress(files, m_files, bytes, m_bytes, content);
+            });
 }
 
 void DayResults::Start(const QString& folder, const QString& filter, const QDate& from,

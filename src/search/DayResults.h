@@ -48,7 +48,8 @@ public:
 
 Q_SIGNALS:
     void Started(const QString& folder, const QDate& from, const QDate& to);
-    void Progress(qsizetype filesDone, qsizetype files, qint64 bytesDone, qint64 bytes);
+    void Progress(qsizetype filesDone, qsizetype files, qint64 bytesDone, qint64 bytes,
+                  qint64 contentDone);
     void Finished(const search::PressResult& result, bool cancelled);
 
 private:

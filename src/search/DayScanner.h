@@ -44,6 +44,8 @@ public:
     void Feed(QByteArrayView bytes);
     void EndFile(bool cut);
     void Unreadable(const QString& shownName, const QString& reason);
+    // After a file whose content broke off: the line that names the fault.
+    void Broken(const QString& faultLine) { Note(faultLine); }
     // The closing lines; `undated`: files left out for a name without a valid date.
     void Close(bool cancelled, qsizetype undated);
 

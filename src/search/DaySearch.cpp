@@ -2,6 +2,7 @@
 
 #include "base/LogFileAccess.h"
 #include "folders/FileListing.h"
+#include "reading/CompressedReader.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -46,7 +47,7 @@ public:
         for (qsizetype i = 0; i < files.names.size() && !Stopped(); ++i) {
             ReadFile(files.names[i]);
             SendReady();
-            m_owner.SendProgress(++m_done, m_scanner.BytesFed());
+            m_owner.SendProgress(++m_done, m_read, m_scanner.BytesFed());
         }
         m_scanner.Close(m_owner.Cancelled(), files.skipped);
         SendReady();
@@ -60,6 +61,8 @@ private:
     {
         LogFileAccess file;
         const QString shown = ReadableName(name);
+        if (IsCompressedName(name))
+            return ReadCompressed(QDir(m_folder).filePath(name), shown);
         if (!file.Open(QDir(m_folder).filePath(name))) {
             m_scanner.Unreadable(shown, file.Error());
             return;
@@ -77,12 +80,41 @@ private:
             }
             at += got;
             m_scanner.Feed(QByteArrayView(m_buffer.constData(), qsizetype(got)));
-            if (m_progress.elapsed() >= 50) {
-                m_owner.SendProgress(m_done, m_scanner.BytesFed());
-                m_progress.restart();
-            }
+            Progress(at);
         }
+        m_read += at;
         m_scanner.EndFile(at < end);
+    }
+
+    // A compressed day's content, as a stream: a content that breaks off ends its file's lines
+    // and is followed by the line that names the fault.
+    void ReadCompressed(const QString& path, const QString& shown)
+    {
+        reading::CompressedReader reader;
+        if (!reader.Open(path)) {
+            m_scanner.Unreadable(shown, reader.Error());
+            return;
+        }
+        m_scanner.BeginFile(shown);
+        for (QByteArrayView piece = reader.Next(); !piece.isEmpty() && !Stopped();
+             piece = reader.Next()) {
+            m_scanner.Feed(piece);
+            Progress(reader.CompressedRead());
+        }
+        m_read += reader.CompressedRead();
+        m_scanner.EndFile(Stopped() || !reader.Fault().isEmpty());
+        if (!reader.Fault().isEmpty())
+            m_scanner.Broken(reader.FaultLine(shown));
+    }
+
+    // The bar moves by the bytes read from the files: a compressed day's content size is known
+    // only once it has been read.
+    void Progress(qint64 inFile)
+    {
+        if (m_progress.elapsed() >= 50) {
+            m_owner.SendProgress(m_done, m_read + inFile, m_scanner.BytesFed());
+            m_progress.restart();
+        }
     }
 
     void SendReady()
@@ -97,6 +129,7 @@ private:
     QByteArray m_buffer;
     QElapsedTimer m_progress;
     qsizetype m_done = 0; // files searched or found unreadable
+    qint64 m_read = 0;    // bytes read from the files done
 };
 
 DaySearch::DaySearch(QObject* parent) : QObject(parent) {}
@@ -166,13 +199,13 @@ void DaySearch::Send(DayBatch&& batch)
         Qt::QueuedConnection);
 }
 
-void DaySearch::SendProgress(qsizetype filesDone, qint64 bytesDone)
+void DaySearch::SendProgress(qsizetype filesDone, qint64 bytesDone, qint64 contentDone)
 {
     QMetaObject::invokeMethod(
         this,
-        [this, run = m_run, filesDone, bytesDone] {
+        [this, run = m_run, filesDone, bytesDone, contentDone] {
             if (run == m_run)
-                Q_EMIT Progress(filesDone, bytesDone);
+                Q_EMIT Progress(filesDone, bytesDone, contentDone);
         },
         Qt::QueuedConnection);
 }

@@ -48,14 +48,15 @@ public:
 
 Q_SIGNALS:
     void Found(const search::DayBatch& batch);
-    void Progress(qsizetype filesDone, qint64 bytesDone);
+    // bytesDone: read from the files; contentDone: searched, a compressed day's content in full.
+    void Progress(qsizetype filesDone, qint64 bytesDone, qint64 contentDone);
     void Finished(bool cancelled);
 
 private:
     class Worker;
     // Called on the worker thread: hands the batch over, waiting while too much is unread.
     void Send(DayBatch&& batch);
-    void SendProgress(qsizetype filesDone, qint64 bytesDone);
+    void SendProgress(qsizetype filesDone, qint64 bytesDone, qint64 contentDone);
     void SendFinished(bool cancelled);
     bool Cancelled() const { return m_cancel.load(std::memory_order_relaxed); }
 

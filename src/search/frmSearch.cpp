@@ -107,10 +107,14 @@ void frmSearch::StartDays()
     m_days->Start(folder.path, folder.filter, ui->dtFrom->date(), ui->dtTo->date(), text);
 }
 
-void frmSearch::DaysProgress(qsizetype filesDone, qsizetype files, qint64 bytesDone, qint64 bytes)
+// The bar goes by the bytes read from the files; the text counts the bytes searched, which for
+// a compressed day are its uncompressed content.
+void frmSearch::DaysProgress(qsizetype filesDone, qsizetype files, qint64 bytesDone, qint64 bytes,
+                             qint64 contentDone)
 {
     ui->prgDays->setValue(bytes > 0 ? int(qMin<qint64>(1000, bytesDone * 1000 / bytes)) : 0);
-    ui->prgDays->setFormat(QStringLiteral("%1 of %2 files").arg(filesDone).arg(files));
+    ui->prgDays->setFormat(
+        QStringLiteral("%1 of %2 files, %3 bytes").arg(filesDone).arg(files).arg(contentDone));
 }
 
 void frmSearch::DaysFinished(const search::PressResult& result)

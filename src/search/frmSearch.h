@@ -47,7 +47,8 @@ private:
     // The next press's mode; the button's caption follows it.
     void SetMode(search::Mode mode);
     void StartDays();
-    void DaysProgress(qsizetype filesDone, qsizetype files, qint64 bytesDone, qint64 bytes);
+    void DaysProgress(qsizetype filesDone, qsizetype files, qint64 bytesDone, qint64 bytes,
+                      qint64 contentDone);
     void DaysFinished(const search::PressResult& result);
 
     std::unique_ptr<Ui::frmSearch> ui;

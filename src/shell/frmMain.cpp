@@ -38,6 +38,9 @@ void frmMain::ConnectHandlers()
 {
     connect(ui->cmdQuit, &QPushButton::clicked, this, &frmMain::cmdQuit_Click);
     connect(ui->cmdTail, &QPushButton::clicked, this, &frmMain::cmdTail_Click);
+    connect(&m_compressedTail, &reading::CompressedTail::Failed, this, &frmMain::TailFailed);
+    connect(&m_compressedTail, &reading::CompressedTail::Shown, this,
+            [this] { SetHorizontalScrolls(); });
     connect(ui->cmdStop, &QPushButton::clicked, this, &frmMain::cmdStop_Click);
     connect(ui->chkDivider, &QCheckBox::stateChanged, this, &frmMain::chkDivider_Click);
     connect(ui->File1, &QListWidget::itemClicked, this, &frmMain::File1_Click);
@@ -78,6 +81,8 @@ void frmMain::ConnectHandlers()
     // Esc stops following from anywhere in this window; the dialogs keep their own Esc.
     connect(new QShortcut(QKeySequence(Qt::Key_Escape), this, nullptr, nullptr, Qt::WindowShortcut),
             &QShortcut::activated, this, [this] {
+                if (m_compressedTail.Cancel())
+                    return;
                 if (ui->cmdStop->isEnabled())
                     cmdStop_Click();
             });
@@ -156,6 +161,7 @@ void frmMain::ListView1_Click()
     if (ui->ListView1->topLevelItemCount() == 0)
         return;
     m_days.Finish();
+    m_compressedTail.Abandon();
     FillFileList();
     cmdStop_Click();
     SetFileCommands(false, false, false, false);
@@ -176,6 +182,8 @@ void frmMain::cmdTail_Click()
     m_days.Finish();
     const QString path = m_settings.CurrentPath + ui->File1->FileName();
     ui->lblFullPath->setText(path);
+    if (TailCompressed(path, {}))
+        return;
     if (const std::optional<QString> failure = reading::TailFile(
             path, m_settings, m_readings, m_output, [this](const QString& c) { ShowFileSize(c); }))
         TailFailed(path, *failure);
@@ -204,6 +212,8 @@ void frmMain::cmdContinous_Click()
     m_days.Finish();
     const QString path = m_settings.CurrentPath + ui->File1->FileName();
     ui->lblFullPath->setText(path);
+    if (TailCompressed(path, QStringLiteral("a compressed day is finished and is not followed")))
+        return;
     ui->cmdStop->setEnabled(true);
     ui->cmdContinous->setEnabled(false);
     SetHorizontalScrolls();

@@ -3,6 +3,7 @@
 #include "ConfigFormat.h"
 #include "ConfigStore.h"
 #include "base/ProgramLauncher.h"
+#include "reading/CompressedTail.h"
 #include "reading/Monitor.h"
 #include "reading/OutputList.h"
 #include "search/DayResults.h"
@@ -137,6 +138,8 @@ private:
     // A search of the folder's days: it outlives the dialog, and the window waits for it.
     void ConnectDaySearch();
     search::DayResults m_days{m_output};
+    reading::CompressedTail m_compressedTail{m_output}; // Tail of a compressed day, while it reads
+    bool TailCompressed(const QString& path, const QString& note);
 
     // The update check and the About window (frmMain_about.cpp).
 public:

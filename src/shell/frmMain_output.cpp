@@ -12,6 +12,7 @@ void frmMain::cmdClear_Click()
     // Only the lines and the size go: a follow run goes on from where it has read, so cleared
     // lines do not come back.
     m_days.Finish();
+    m_compressedTail.Abandon();
     m_output.Clear();
     ui->lblFileSize->setText(QString());
 }
@@ -19,6 +20,13 @@ void frmMain::cmdClear_Click()
 void frmMain::cmdCopy_Click()
 {
     ui->lstRows->CopySelected();
+}
+
+// A compressed day's Tail reads on its own thread; false for any other file.
+bool frmMain::TailCompressed(const QString& path, const QString& note)
+{
+    return m_compressedTail.StartIfCompressed(
+        path, m_settings.TailBytes, [this](const QString& c) { ShowFileSize(c); }, note);
 }
 
 // A file that cannot be read must not pass for an empty one.
@@ -48,6 +56,7 @@ void frmMain::ConnectDaySearch()
     connect(&m_days, &search::DayResults::Started, this,
             [this](const QString& folder, const QDate& from, const QDate& to) {
                 cmdStop_Click();
+                m_compressedTail.Abandon();
                 const QLocale locale = QLocale::system();
                 ui->lblFullPath->setText(
                     folder + QStringLiteral("  ") + locale.toString(from, QLocale::ShortFormat) +

@@ -21,7 +21,8 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const auto Path = [&dir](const QString& n) { return n.isEmpty() ? n : dir.filePath(n); };
         for (const char* name : {"ex030123.log", "EX021231.LOG", "ex021231.log", "ex030123.log.bak",
-                                 "in030123.log", "readme.txt", "README", "ex999999.log/ex0401.log"})
+                                 "in030123.log", "readme.txt", "README", "ex999999.log/ex0401.log",
+                                 "ex030124.log.gz", "ex030125.LOG.XZ", "ex030126.log.gz.bz2"})
             QVERIFY(QDir().mkpath(QFileInfo(Path(name)).path()) && WriteFile(Path(name), "x"));
         QCOMPARE(mkfifo(QFile::encodeName(Path("ex000000.log")).constData(), 0600), 0);
         QVERIFY(QFile::link(Path("ex030123.log"), Path("ex111111.log")));
@@ -30,8 +31,11 @@ private Q_SLOTS:
         // Each row: pattern, folders ("": none given), names all of them list ("-": no folder).
         const QList<QStringList> rows = {
             {"**.*.*", ".",
-             "EX021231.LOG|ex021231.log|ex030123.log|ex030123.log.bak|ex111111.log|"
-             "in030123.log|README|readme.txt"},
+             "EX021231.LOG|ex021231.log|ex030123.log|ex030123.log.bak|ex030124.log.gz|"
+             "ex030125.LOG.XZ|ex030126.log.gz.bz2|ex111111.log|in030123.log|README|readme.txt"},
+            // A compressed day lists by its name without one final compression suffix.
+            {"ex*.log", ".",
+             "EX021231.LOG|ex021231.log|ex030123.log|ex030124.log.gz|ex030125.LOG.XZ|ex111111.log"},
             {"*.z19", ".", ""},
             {"*.*", "ex999999.log/|ex222222.log", "ex0401.log"},
             {"*.*", "missing|missing/ex|readme.txt|ex000000.log|", "-"}};
@@ -74,6 +78,9 @@ private Q_SLOTS:
         QTest::newRow("modification dates, oldest first")
             << "access.log" << QDate(2026, 11, 20) << d3
             << QStringList{"access-b.log", "access.log", "access-a.log"} << qsizetype(0);
+        QTest::newRow("compressed days; of a day both plain and compressed the plain file")
+            << "exyymmdd.log" << QDate(2026, 11, 19) << QDate(2026, 11, 20)
+            << QStringList{"ex261119.log.bz2", "ex261120.log"} << qsizetype(2);
     }
 
     void choose()
@@ -84,9 +91,10 @@ private Q_SLOTS:
         QTemporaryDir dir;
         for (int day = 20; day <= 30; ++day)
             WriteFile(dir.filePath(QStringLiteral("ex2611%1.log").arg(day)), "x\n");
-        for (const char* name : {"ex261201.log", "EX261202.LOG", "ex261203.log", "ex261204.log",
-                                 "ex261399.log", "ex-undated.log", "WEBEXTD20261130.log",
-                                 "WEBEXTD20261201.log", "WEBEXTD20261202.log"})
+        for (const char* name :
+             {"ex261119.log.bz2", "ex261120.log.gz", "ex261201.log", "EX261202.LOG", "ex261203.log",
+              "ex261204.log", "ex261399.log", "ex-undated.log", "WEBEXTD20261130.log",
+              "WEBEXTD20261201.log", "WEBEXTD20261202.log"})
             WriteFile(dir.filePath(QLatin1String(name)), "x\n");
         // An undated style: the day of the last change counts.
         const QList<std::pair<const char*, QDate>> changed = {{"access.log", QDate(2026, 12, 2)},

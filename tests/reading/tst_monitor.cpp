@@ -289,6 +289,8 @@ private Q_SLOTS:
         row("stray file of tomorrow", "exyymmdd.log",
             "ex261205.log=a\n|start|ex261207.log=x\n|poll|poll|ex261206.log=b\n" + polls,
             "a|-> ex261206.log|b");
+        row("never into a compressed day", "exyymmdd.*",
+            "ex261205.log=a\n|start|ex261206.log.gz=x\n" + polls, "a");
         row("folder named as the next day's file", "exyymmdd.log",
             "ex261205.log=a\n|start|mkdir ex261206.log" + polls, "a");
         row("quiet 100 MiB new day", "exyymmdd.log",

@@ -1,10 +1,12 @@
 // The reading floor's logic: the readers, the lines Tail makes of their bytes, the output list.
 #include "TestFiles.h"
 #include "base/LogFileAccess.h"
+#include "reading/CompressedTail.h"
 #include "reading/Readers.h"
 #include "reading/ShowTail.h"
 #include "search/Search.h"
 
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -166,6 +168,80 @@ private Q_SLOTS:
         const qint64 count = reading::ReadTail(m_path, buffer, 16, {}, &at);
         QTEST(Shown(buffer, count, at), "shown");
     }
+
+    // A compressed day made by the real tools (`sh -c`: p.log is the content, c.gz the file)
+    // shows, window 16, what the same content uncompressed shows; a broken one what could be
+    // read and then the fault; an archive of files is not read.
+    void compressedTail_data()
+    {
+        QTest::addColumn<QString>("make");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("fault"); // a failure, or how the fault line begins
+        const QByteArray lines = "first\n012345678\r\nabcdef\r\nlast", none;
+        for (const char* tool : {"gzip", "xz", "zstd -q", "bzip2"})
+            QTest::newRow(tool) << QString(tool) + " -c p.log >c.gz" << lines << QString();
+        QTest::newRow("gzip members one after another")
+            << "head -c 9 p.log | gzip >c.gz; tail -c +10 p.log | gzip >>c.gz" << lines
+            << QString();
+        QTest::newRow("short content") << "gzip -c p.log >c.gz" << QByteArray("a\nb") << QString();
+        QTest::newRow("empty content") << "gzip -c p.log >c.gz" << none << QString();
+        QTest::newRow("empty file") << ":>c.gz" << none << QString();
+        QTest::newRow("plain text named .gz") << "cp p.log c.gz" << lines << QString();
+        const QByteArray big = Text(3 << 20, 'b').replace('9', '\n');
+        QTest::newRow("truncated") << "gzip -c p.log | head -c 200000 >c.gz" << big
+                                   << "c.gz: unexpected end of data after ";
+        QTest::newRow("tar.gz")
+            << "tar -czf c.gz p.log" << lines
+            << "unsupported: an archive (GNU tar format), not one compressed file";
+    }
+
+    void compressedTail()
+    {
+        QFETCH(QString, make);
+        QFETCH(QByteArray, content);
+        QFETCH(QString, fault);
+        QTemporaryDir dir;
+        QVERIFY(WriteFile(dir.filePath("p.log"), content));
+        QProcess sh;
+        sh.setWorkingDirectory(dir.path());
+        sh.start("sh", {"-c", make});
+        QVERIFY(sh.waitForFinished() && sh.exitCode() == 0);
+        const QString path = dir.filePath("c.gz");
+        const CompressedWindow window = ReadCompressedTail(path, 16);
+        const QString said = window.failure + window.faultLine;
+        QCOMPARE(said.left(qMax(fault.size(), 1)), fault);
+        // The same on the Tail's own thread.
+        OutputList list;
+        CompressedTail tail(list);
+        QSignalSpy failed(&tail, &CompressedTail::Failed);
+        QString caption;
+        QVERIFY(tail.StartIfCompressed(
+            path, 16, [&](const QString& c) { caption = c; }, "note"));
+        QVERIFY(QTest::qWaitFor([&] { return !tail.Running(); }));
+        QCOMPARE(failed.size(), window.failure.isEmpty() ? 0 : 1);
+        if (!window.failure.isEmpty())
+            return;
+        // Asked at each piece of content whether to go on; no content, no question.
+        const CompressedWindow cancelled =
+            ReadCompressedTail(path, 16, [](qint64) { return false; });
+        QCOMPARE(cancelled.cancelled, window.content > 0);
+        const bool compressed = !make.startsWith("cp") && !make.startsWith(":");
+        QCOMPARE(window.content, fault.isEmpty() ? content.size() : window.content);
+        QCOMPARE(caption, QStringLiteral("Filesize: %1, %2; note")
+                              .arg(QFileInfo(path).size())
+                              .arg(compressed ? "uncompressed " + QString::number(window.content)
+                                              : "not compressed"));
+        QStringList shown;
+        for (qsizetype i = 0; i < list.Count(); ++i)
+            shown << list.Text(i);
+        // The plain file cut where the content broke off: the lines before the fault's line.
+        QVERIFY(WriteFile(m_path, content.left(window.content)));
+        QByteArray buffer(17, '\0');
+        Delivery at;
+        const qint64 count = ReadTail(m_path, buffer, 16, {}, &at);
+        QCOMPARE(shown.mid(0, shown.size() - (fault.isEmpty() ? 0 : 1)), Shown(buffer, count, at));
+    }
+
     // Marks from SelectLines (lines beyond the end ignored) and from the view's commands
     // (overlapping, toggled out, a current selection replaced and then kept) come back once
     // each, in list order, each line ending in LF; the current line leaves them alone. An

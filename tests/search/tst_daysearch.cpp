@@ -5,6 +5,7 @@
 #include "search/DaySearch.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -18,6 +19,7 @@ namespace
 struct Result {
     QStringList lines;
     bool cancelled = false;
+    qint64 content = -1; // the bytes searched, as the last progress gave them
 };
 
 Result Run(DaySearch& search, const QString& folder, const DayFiles& files, const QString& text)
@@ -28,11 +30,14 @@ Result Run(DaySearch& search, const QString& folder, const DayFiles& files, cons
             result.lines << (batch.matches ? QStringLiteral("> ") : QString()) +
                                 DecodeLogLine(batch.lines.Line(i));
     });
+    QObject::connect(&search, &DaySearch::Progress,
+                     [&](qsizetype, qint64, qint64 content) { result.content = content; });
     QSignalSpy finished(&search, &DaySearch::Finished);
     search.Start(folder, files, text);
     if (finished.wait(20000))
         result.cancelled = finished.at(0).at(0).toBool();
     QObject::disconnect(&search, &DaySearch::Found, nullptr, nullptr);
+    QObject::disconnect(&search, &DaySearch::Progress, nullptr, nullptr);
     return result;
 }
 
@@ -50,7 +55,8 @@ private Q_SLOTS:
 
 void tst_DaySearch::search_data()
 {
-    // Files ex261201.log, ex261202.log, ... in this order; "-" for a file that cannot be read.
+    // Files ex261201.log, ex261202.log, ... in this order; "-" for a file that cannot be read,
+    // "gz:" and the like for a compressed day made by the tool, "gz!" for one cut after 20 bytes.
     QTest::addColumn<QByteArrayList>("contents");
     QTest::addColumn<QString>("text");
     QTest::addColumn<qint64>("block");
@@ -97,6 +103,11 @@ void tst_DaySearch::search_data()
     row("an unreadable file is named with the reason", {"alpha\n", "-", "alpha\n"}, "alpha",
         "ex261201.log: 1 match | > alpha | ex261202.log: cannot be opened: Permission denied | "
         "ex261203.log: 1 match | > alpha | 2 files searched, 12 bytes");
+    row("compressed days read as their content; one that breaks off says so",
+        {"gz:alpha 1\nbeta\n", "gz!alpha\n", "xz:ALPHA 2", "zst:x\n", "bz2:alpha 3\n"}, "alpha",
+        "ex261201.log.gz: 1 match | > alpha 1 | ex261202.log.gz: unexpected end of data after 0 "
+        "bytes | ex261203.log.xz: 1 match | > ALPHA 2 | ex261205.log.bz2: 1 match | > alpha 3 | "
+        "5 files searched, 30 bytes");
     row("the bound stops the search", {"a1\na2\na3\na4\na5\n", "a6\n"}, "a",
         "ex261201.log: 3 matches | > a1 | > a2 | > a3 | "
         "Search stopped: the output window holds at most 6 lines | 1 file searched, 12 bytes",
@@ -110,8 +121,23 @@ void tst_DaySearch::search()
     QTemporaryDir dir;
     DayFiles files;
     for (qsizetype i = 0; i < contents.size(); ++i) {
-        const QString name = QStringLiteral("ex2612%1.log").arg(i + 1, 2, 10, QLatin1Char('0'));
-        WriteFile(dir.filePath(name), contents[i] == "-" ? "alpha\n" : contents[i]);
+        QString name = QStringLiteral("ex2612%1.log").arg(i + 1, 2, 10, QLatin1Char('0'));
+        const qsizetype tool = contents[i].indexOf(':') + contents[i].indexOf('!') + 2;
+        WriteFile(dir.filePath(name), contents[i] == "-" ? "alpha\n" : contents[i].mid(tool));
+        if (tool > 0) {
+            const QByteArray suffix = contents[i].left(tool - 1);
+            const char* make = suffix == "gz"    ? "gzip"
+                               : suffix == "zst" ? "zstd -q"
+                               : suffix == "bz2" ? "bzip2"
+                                                 : "xz";
+            QProcess sh; // the tool replaces the plain file with the compressed one
+            sh.start("sh",
+                     {"-c", QStringLiteral("%1 -c '%2' %3 >'%2.%4' && rm '%2'")
+                                .arg(make, dir.filePath(name),
+                                     contents[i][tool - 1] == '!' ? "| head -c 20" : "", suffix)});
+            QVERIFY(sh.waitForFinished() && sh.exitCode() == 0);
+            name += "." + suffix;
+        }
         if (contents[i] == "-")
             QFile::setPermissions(dir.filePath(name), {});
         files.names << name;
@@ -126,6 +152,7 @@ void tst_DaySearch::search()
         search.SetLineBound(bound);
         const Result result = Run(search, dir.path(), files, text);
         QTEST(result.lines.join(u" | "), "shown");
+        QVERIFY(result.lines.last().contains(QStringLiteral(", %1 byte").arg(result.content)));
         QVERIFY(!result.cancelled);
         QVERIFY(!search.Running());
     }

@@ -257,6 +257,15 @@ private Q_SLOTS:
         m_window->findChild<QLineEdit*>("txtSearch")->setText("x");
         m_window->findChild<QDialog*>()->findChild<QPushButton*>("cmdSearch")->click();
         QCOMPARE(Commands(), QStringLiteral("0000"));
+        // A compressed day: Continous shows it as Tail, says why it is not followed, runs none.
+        QCOMPARE(QProcess::execute("sh", {"-c", "printf 'c1\\nc2' | gzip >ex060101.log.gz"}), 0);
+        Click("ListView1", 0);
+        Click("File1", 2);
+        Get("cmdContinous")->click();
+        QTRY_COMPARE(Texts("lstRows"), (QStringList{"c1", "c2"}));
+        QCOMPARE(
+            Commands() + Get<QLabel>("lblFileSize")->text(),
+            "1110Filesize: 25, uncompressed 5; a compressed day is finished and is not followed");
     }
 };
 
