@@ -227,6 +227,7 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(Path("logs")) && WriteFile(Path("logs/ex030123.log"), "x\r\n"));
         QTRY_COMPARE(Texts("File1"), QStringList{"ex030123.log"});
         QVERIFY(WriteFile(Path("logs/EX040101.LOG"), QByteArray("x\n").repeated(499) + "end\n"));
+        QVERIFY(WriteFile(Path("logs/ex050101.log"), "x\n") && QDir::setCurrent(Path("logs")));
         Click("ListView1", 1);
         QCOMPARE(Texts("File1"), QStringList());
         QCOMPARE(m_messages.shown.value(0).text, "Path not found: " + Path("gone/"));
