@@ -500,6 +500,50 @@ private Q_SLOTS:
         }
     }
 
+    // Fifty folders: ten missing, ten unreadable, ten behind a FUSE mount, one with a FIFO by a
+    // log's name. The run starts, each fault is said once, and every readable folder's lines show.
+    void manyFaultyFolders()
+    {
+        const QString mount = Path("mnt"), origin = Path("origin");
+        QVERIFY(QDir().mkpath(origin) && QDir().mkpath(mount) && QDir().mkpath(Path("fifo")));
+        QVERIFY(::mkfifo(QFile::encodeName(Path("fifo/x.log")), 0600) == 0);
+        const bool fuse = !QStandardPaths::findExecutable("bindfs").isEmpty() &&
+                          QProcess::execute("bindfs", {origin, mount}) == 0;
+        if (!fuse)
+            qInfo("FUSE is not available here: its ten folders are plain ones");
+        QStringList logs, shut;
+        const auto restore = qScopeGuard([&] {
+            for (const QString& log : shut)
+                ::chmod(QFile::encodeName(QFileInfo(log).path()), 0755);
+            if (fuse)
+                QProcess::execute("fusermount", {"-u", mount});
+        });
+        QList<LogFolder> folders{{"fifo", Path("fifo"), "*.log"}};
+        for (int i = 0; i < 49; ++i) {
+            const QString name = QString::number(i);
+            const QString folder = i < 10   ? Path("gone" + name)
+                                   : i < 30 ? Path(name)
+                                            : (fuse ? mount : origin) + u'/' + name;
+            folders.append({name, folder, "*.log"});
+            if (i < 10)
+                continue;
+            const QString log = (i < 30 ? folder : origin + u'/' + name) + "/x.log";
+            QVERIFY(QDir().mkpath(QFileInfo(log).path()) && WriteFile(log, "first\n"));
+            (i < 20 ? shut : logs) << log;
+        }
+        for (const QString& log : shut)
+            QVERIFY(::chmod(QFile::encodeName(QFileInfo(log).path()), 0) == 0);
+        reading::SystemClock clock;
+        reading::Monitor monitor(m_list, m_window, clock, m_settings, m_readings);
+        monitor.Start(folders);
+        for (const QString& log : logs)
+            QVERIFY(Append(log, "second\n"));
+        QTRY_COMPARE_WITH_TIMEOUT(Texts().filter(QRegularExpression("^(first|second)$")).size(),
+                                  2 * logs.size(), 5000);
+        for (const char* fault : {"folder not found", "cannot read the folder", "no log file"})
+            QCOMPARE(Texts().filter(fault).size(), *fault == 'n' ? 1 : 10);
+    }
+
     // A FUSE mount, like a network share, sends no change notifications: the poll every
     // second still shows every line that a writer writes to the folder behind it.
     void throughFuse()
