@@ -274,6 +274,8 @@ void Monitor::PollOne(Followed& f, bool notified)
     if (!f.file)
         return;
     ReadEarlier(f);
+    if (notified && f.grew) // a folder's news need not wait for a poll that finds the file quiet
+        ReadIfChanged(f);
     if (f.day && !f.grew && LookForDay(f, notified)) {
         if (const std::optional<QString> next = f.day->Next(m_today, m_clock.MonotonicMs())) {
             MoveToDay(f, *next);
