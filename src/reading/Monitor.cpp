@@ -137,14 +137,15 @@ void Monitor::Start(const QList<LogFolder>& folders)
 
 void Monitor::LookForFile(Followed& f)
 {
-    // A folder that stays missing, or holds no file while it stays the same, is not listed again.
+    // A folder that stays missing, or that holds no file while it stays the same, is not listed
+    // again; one that could not be read is tried at every poll, as a chmod changes no time.
     const LogFileAccess::Status folder = LogFileAccess::Stat(f.folder);
-    if (!f.fault.isEmpty() && folder == f.folderSeen &&
-        f.fault != QStringLiteral("cannot read the folder"))
+    if (!f.fault.isEmpty() && folder == f.folderSeen && (f.listed || !folder.exists))
         return;
     f.folderSeen = folder;
     const FollowChoice choice = ChooseFollowedFile(f.folder, f.filter, m_clock.Now().date());
-    if (m_notify && !f.folderWatch && folder.exists)
+    f.listed = choice.listed;
+    if (m_notify && !f.folderWatch && choice.listed)
         f.folderWatch = m_watcher.addPath(f.folder);
     if (choice.name.isEmpty()) {
         if (choice.fault != f.fault)
@@ -152,11 +153,10 @@ void Monitor::LookForFile(Followed& f)
         f.fault = choice.fault;
         return;
     }
-    const QString path = f.folder + choice.name;
-    FollowFile(f, path);
+    FollowFile(f, f.folder + choice.name);
     f.day =
         DayFollow::At(f.folder, choice.name, f.filter, m_clock.Now().date(), m_clock.MonotonicMs());
-    if (!f.fault.isEmpty()) // back: all it holds is new
+    if (!f.fault.isEmpty()) // a folder that had none says that it has one now
         Show(f).ShowMarker(QStringLiteral("following ") + choice.name);
     f.fault.clear();
 }

@@ -89,6 +89,7 @@ private:
         QString filter;
         std::unique_ptr<FollowedFile> file; // none while the folder holds no file to follow
         QString fault;                      // why it holds none, as said
+        bool listed = false;                // the folder could be read when last looked at
         LogFileAccess::Status folderSeen;   // the folder when it was last looked for a file
         LogFileAccess::Status seen;
         qint64 seenSince = 0;
