@@ -15,3 +15,12 @@ struct DayFiles {
 // day found both plain and compressed only the plain file is taken.
 DayFiles ChooseDayFiles(const QString& folder, const QString& filter, const QDate& from,
                         const QDate& to);
+
+// The file that following takes up in a folder: of a dated style the newest file dated up to
+// `today`, of any other style the matching file changed last. Without one, `fault` says why.
+struct FollowChoice {
+    QString name;
+    QString fault; // "folder not found", "cannot read the folder", "no log file in the folder"
+    bool listed = false; // the folder could be read
+};
+FollowChoice ChooseFollowedFile(const QString& folder, const QString& filter, const QDate& today);
