@@ -125,10 +125,10 @@ void OutputModel::Store(const OutputBatch& lines, quint16 tag)
 
 void OutputModel::Store(QByteArrayView line, quint16 tag)
 {
-    if (tag != 0 && m_tags.empty())
-        m_tags.resize(m_starts.size(), 0);
-    if (!m_tags.empty())
+    if (tag != 0 || !m_tags.empty()) {
+        m_tags.resize(m_starts.size(), 0); // the untagged lines before the first tagged one
         m_tags.push_back(tag);
+    }
     if (m_blocks.empty() ||
         m_blocks.back().bytes.capacity() - m_blocks.back().bytes.size() < line.size())
         OpenBlock(line.size());
