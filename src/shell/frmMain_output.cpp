@@ -34,7 +34,7 @@ void frmMain::cmdSearch_Click()
         m_search = new frmSearch(m_output, this);
         ui->lstRows->KeepClearOf(m_search);
         m_search->SetDays(m_days, [this] {
-            return search::DayFolder{m_settings.CurrentPath, m_folderFilter};
+            return QList<search::DayFolder>{{m_settings.CurrentPath, m_folderFilter}};
         });
     }
     m_search->show();
