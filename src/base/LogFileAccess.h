@@ -34,6 +34,9 @@ public:
         bool operator==(const Status&) const = default;
     };
     static Status Stat(const QString& path);
+    // Whether the path lies on a local file system whose kernel reports every change (ext2/3/4,
+    // xfs, btrfs, tmpfs, f2fs); not on a share or a FUSE mount, nor where it cannot be asked.
+    static bool OnLocalDisk(const QString& path);
 
     // `watch`, when given, counts what this access reads and is told of each open.
     explicit LogFileAccess(AccessWatch* watch = nullptr) : m_watch(watch) {}

@@ -5,8 +5,11 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <iterator>
 #include <utility>
 
 bool LogFileAccess::Open(const QString& path)
@@ -129,4 +132,15 @@ LogFileAccess::Status LogFileAccess::OpenStatus() const
     if (m_handle == -1 || ::fstat(int(m_handle), &info) != 0)
         return {};
     return StatusOf(info);
+}
+
+bool LogFileAccess::OnLocalDisk(const QString& path)
+{
+    // The kernel's magic numbers of these file systems (linux/magic.h).
+    constexpr unsigned long Local[] = {0xEF53, 0x58465342, 0x9123683E, 0x01021994, 0xF2F52010};
+    struct statfs info;
+    if (path.contains(QChar(0)) || ::statfs(QFile::encodeName(path).constData(), &info) != 0)
+        return false;
+    return std::find(std::begin(Local), std::end(Local), (unsigned long)(info.f_type)) !=
+           std::end(Local);
 }

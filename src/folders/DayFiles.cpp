@@ -1,5 +1,6 @@
 #include "folders/DayFiles.h"
 
+#include "base/LogFileAccess.h"
 #include "folders/DatedStyle.h"
 #include "folders/FileListing.h"
 #include "folders/FilterPattern.h"
@@ -27,4 +28,31 @@ DayFiles ChooseDayFiles(const QString& folder, const QString& filter, const QDat
             chosen.names.append(file.name);
     }
     return chosen;
+}
+
+FollowChoice ChooseFollowedFile(const QString& folder, const QString& filter, const QDate& today)
+{
+    FollowChoice choice;
+    bool exists = false, read = false;
+    QStringList names = ListRegularFiles(folder, &exists, &read);
+    const std::optional<QString> pattern = FilterToPattern(filter);
+    names = pattern ? FilterNames(names, *pattern) : QStringList();
+    if (const std::optional<DatedStyle> dated = DatedStyle::From(filter)) {
+        for (const DatedFile& file : DatedFiles(names, *dated)) {
+            if (file.date <= today)
+                choice.name = file.name;
+        }
+    } else {
+        qint64 latest = -1;
+        for (const QString& name : names) {
+            const qint64 changed = LogFileAccess::Stat(QDir(folder).filePath(name)).modified;
+            if (changed > latest)
+                std::tie(latest, choice.name) = std::pair(changed, name);
+        }
+    }
+    if (choice.name.isEmpty())
+        choice.fault = !exists ? QStringLiteral("folder not found")
+                       : !read ? QStringLiteral("cannot read the folder")
+                               : QStringLiteral("no log file in the folder");
+    return choice;
 }

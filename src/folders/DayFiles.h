@@ -14,3 +14,11 @@ struct DayFiles {
 // style the date in the name counts, for any other style the local date of the last change.
 DayFiles ChooseDayFiles(const QString& folder, const QString& filter, const QDate& from,
                         const QDate& to);
+
+// The file that following takes up in a folder: of a dated style the newest file dated up to
+// `today`, of any other style the matching file changed last. Without one, `fault` says why.
+struct FollowChoice {
+    QString name;
+    QString fault; // "folder not found", "cannot read the folder", "no log file in the folder"
+};
+FollowChoice ChooseFollowedFile(const QString& folder, const QString& filter, const QDate& today);

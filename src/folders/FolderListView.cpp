@@ -14,7 +14,18 @@
 
 QTreeWidgetItem* TreeFolderList::SelectedRow(const QTreeWidget& list)
 {
-    return list.selectedItems().value(0);
+    QTreeWidgetItem* current = list.currentItem();
+    return current && current->isSelected() ? current : list.selectedItems().value(0);
+}
+
+QList<LogFolder> TreeFolderList::SelectedFolders(const QTreeWidget& list)
+{
+    QList<LogFolder> folders;
+    for (int i = 0; i < list.topLevelItemCount(); ++i) {
+        if (const QTreeWidgetItem* row = list.topLevelItem(i); row->isSelected())
+            folders.append(Values(*row));
+    }
+    return folders;
 }
 
 LogFolder TreeFolderList::Values(const QTreeWidgetItem& row)

@@ -19,7 +19,10 @@ class TreeFolderList final : public FolderList
 public:
     explicit TreeFolderList(QTreeWidget& list) : m_list(list) {}
 
+    // Of several selected rows the one with the focus frame, which the user chose last.
     static QTreeWidgetItem* SelectedRow(const QTreeWidget& list);
+    // Every selected folder, in the list's order.
+    static QList<LogFolder> SelectedFolders(const QTreeWidget& list);
     // A row and the folder it shows: the one place that knows the columns.
     static LogFolder Values(const QTreeWidgetItem& row);
     static void SetValues(QTreeWidgetItem& row, const LogFolder& values);

@@ -12,7 +12,7 @@ QString DividerLine(const QString& stamp)
 }
 
 bool AppendNewLines(const OutputBatch& lines, const QString& filter, bool useDividers,
-                    const QString& stamp, OutputList& lstRows, const QString& heading)
+                    const QString& stamp, OutputList& lstRows, const QString& heading, quint16 tag)
 {
     if (lines.size() == 0)
         return false;
@@ -35,9 +35,17 @@ bool AppendNewLines(const OutputBatch& lines, const QString& filter, bool useDiv
     if (added && !heading.isEmpty()) {
         OutputBatch first;
         first.Add(heading);
-        lstRows.Append(first);
+        lstRows.Append(first, tag);
     }
-    lstRows.Append(shown);
+    if (tag == 0) {
+        lstRows.Append(shown);
+    } else if (added) {
+        OutputBatch block, own;
+        for (qsizetype i = 0; i < shown.size(); ++i)
+            (i < dividers ? block : own).Add(shown.Line(i));
+        lstRows.Append(block);
+        lstRows.Append(own, tag);
+    }
     lstRows.SetCurrent(lstRows.Count() - 1);
     return added;
 }

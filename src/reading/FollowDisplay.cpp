@@ -40,10 +40,18 @@ FollowDisplay::FollowDisplay(OutputList& lstRows, FollowWindow& window, FollowCl
 {
 }
 
-void FollowDisplay::StartRun()
+void FollowDisplay::StartRun(const QStringList& folders)
 {
     m_announced = false;
     m_lastDivider = -1;
+    m_folders = folders;
+    m_tag = 0;
+    m_lastOf = QStringList(folders.size() + 1);
+    if (folders.isEmpty())
+        return;
+    m_lstRows.Model()->SetTagNames(folders);
+    ShowMarker(QStringLiteral("Following %1 folders").arg(folders.size()));
+    m_announced = true;
 }
 
 void FollowDisplay::SetBound(qsizetype limit, qsizetype drop)
@@ -73,22 +81,36 @@ void FollowDisplay::ShowSlice(const QString& path, const OutputBatch& lines, con
     ShowLines(path, LinesOf(lines, read.skippedAt, lines.size()));
 }
 
+QString FollowDisplay::Marker(const QString& what) const
+{
+    const QString folder =
+        m_tag > 0 ? m_folders.value(m_tag - 1) + QStringLiteral(": ") : QString();
+    return QStringLiteral("Current Time ") + StampText(m_clock.Now()) + u' ' + folder + what;
+}
+
 void FollowDisplay::ShowMarker(const QString& what)
 {
     OutputBatch line;
-    line.Add(QStringLiteral("Current Time ") + StampText(m_clock.Now()) + u' ' + what);
-    m_lstRows.Append(line);
+    line.Add(Marker(what));
+    m_lstRows.Append(line, m_tag);
     m_lstRows.SetCurrent(m_lstRows.Count() - 1);
 }
 
 QString FollowDisplay::Heading(const QString& path) const
 {
-    // Lines of another file than the ones before them say where they come from.
+    // Lines of another file than the ones before them say where they come from; in a run over
+    // several folders the tag names the folder, so only a folder's move to another of its files
+    // is said.
+    if (m_tag > 0) {
+        const QString& last = m_lastOf.value(m_tag);
+        return last.isEmpty() || last == path
+                   ? QString()
+                   : Marker(QStringLiteral("continued in ") + NameOf(path));
+    }
     if (m_lstRows.Count() == 0 || m_lstRows.Source() == path)
         return {};
-    return QStringLiteral("Current Time ") + StampText(m_clock.Now()) +
-           (m_announced ? QStringLiteral(" continued in ") : QStringLiteral(" following ")) +
-           NameOf(path);
+    return Marker((m_announced ? QStringLiteral("continued in ") : QStringLiteral("following ")) +
+                  NameOf(path));
 }
 
 void FollowDisplay::ShowLines(const QString& path, const OutputBatch& lines)
@@ -99,8 +121,10 @@ void FollowDisplay::ShowLines(const QString& path, const OutputBatch& lines)
         m_settings.UseDividers &&
         (m_lastDivider < 0 || now - m_lastDivider >= m_settings.PollSeconds * 1000);
     if (AppendNewLines(lines, m_window.FilterText(), divider, StampText(m_clock.Now()), m_lstRows,
-                       Heading(path))) {
-        m_lstRows.SetSource(path);
+                       Heading(path), m_tag)) {
+        m_lstRows.SetSource(m_tag > 0 ? QString() : path);
+        if (m_tag > 0)
+            m_lastOf[m_tag] = path;
         m_announced = true;
     }
     if (divider && lines.size() > 0 && m_window.FilterText() == QStringLiteral("*"))

@@ -62,8 +62,12 @@ public:
     FollowDisplay(OutputList& lstRows, FollowWindow& window, FollowClock& clock,
                   const modMain::Settings& settings);
 
-    // A new run: its first lines say "following".
-    void StartRun();
+    // A new run: its first lines say "following". A run over several folders says "Following N
+    // folders" at once; its lines and markers carry their folder's tag, 1 for the first of
+    // `folders` (their names), and each marker names its folder.
+    void StartRun(const QStringList& folders = {});
+    // The folder whose lines and markers come next; 0 in a run of one file.
+    void ForFolder(quint16 tag) { m_tag = tag; }
     // Whether the list ends with the Tail of `path`.
     bool EndsWithTailOf(const QString& path) const { return m_lstRows.EndsWithTailOf(path); }
     // The lines a slice of `path` read, with the markers the slice calls for.
@@ -78,6 +82,7 @@ public:
 
 private:
     QString Heading(const QString& path) const;
+    QString Marker(const QString& what) const;
 
     OutputList& m_lstRows;
     FollowWindow& m_window;
@@ -85,6 +90,9 @@ private:
     const modMain::Settings& m_settings;
     bool m_announced = false;  // the run's first lines have been shown
     qint64 m_lastDivider = -1; // monotonic ms of the run's last divider block
+    QStringList m_folders;     // of a run over several folders
+    quint16 m_tag = 0;
+    QStringList m_lastOf; // by tag: the file whose lines the folder showed last
     qsizetype m_limit = 20'000'000;
     qsizetype m_drop = 1'000'000;
 };

@@ -1,6 +1,9 @@
 #include "Monitor.h"
 
+#include "folders/DayFiles.h"
+
 #include <QDir>
+#include <QSet>
 
 namespace reading
 {
@@ -19,6 +22,8 @@ constexpr qint64 OldDayMs = 10 * 60 * 1000;
 // How long a rotated file is still read after its last new bytes: a writer that reopens its log
 // only at a signal, or a moment after the rotation, writes there meanwhile.
 constexpr qint64 RotatedQuietMs = 5000;
+// The poll where the kernel reports every change is only a safety net.
+constexpr int SafetyPollMs = 10000;
 
 // The folder part of a full path, its separator included.
 QString FolderOf(const QString& path)
@@ -36,36 +41,124 @@ Monitor::Monitor(OutputList& lstRows, FollowWindow& window, FollowClock& clock,
     connect(&m_timer, &QTimer::timeout, this, &Monitor::Poll);
     m_slice.setSingleShot(true);
     m_slice.setInterval(0);
-    connect(&m_slice, &QTimer::timeout, this, &Monitor::ReadSlice);
+    connect(&m_slice, &QTimer::timeout, this, &Monitor::ReadSlices);
     m_soon.setSingleShot(true);
     m_soon.setTimerType(Qt::PreciseTimer);
     connect(&m_soon, &QTimer::timeout, this, &Monitor::ReadSoon);
-    connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, &Monitor::ScheduleRead);
-    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &Monitor::ScheduleRead);
+    connect(&m_watcher, &QFileSystemWatcher::fileChanged, this,
+            [this](const QString& path) { Notified(path, 1); });
+    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this,
+            [this](const QString& path) { Notified(path, 2); });
+}
+
+Monitor::~Monitor() = default;
+
+QString Monitor::Path() const
+{
+    return m_followed.empty() || !m_followed[0]->file ? QString() : m_followed[0]->file->Path();
+}
+
+Monitor::Followed& Monitor::Add(const QString& folder, const QString& filter, quint16 tag)
+{
+    auto f = std::make_unique<Followed>();
+    f->tag = tag;
+    f->folder = folder;
+    f->filter = filter;
+    f->local = LogFileAccess::OnLocalDisk(folder);
+    m_followed.push_back(std::move(f));
+    return *m_followed.back();
+}
+
+// What every run does first: the old run's files end, the new one's folders are watched.
+void Monitor::Begin(const QStringList& folders)
+{
+    EndEarlier();
+    m_slice.stop();
+    m_soon.stop();
+    Unwatch();
+    m_display.StartRun(folders);
+    m_timer.start(qMax(m_settings.PollSeconds, 1) * 1000);
 }
 
 void Monitor::Start(const QString& path, const QString& filter)
 {
-    EndEarlier();
     // Another file than the last run's shows its last window first, unless the list ends with
     // its Tail: then following goes on from the Tail's end.
-    if (path != Path() && !m_display.EndsWithTailOf(path))
+    EndEarlier();
+    const bool same = path == Path() && !m_many;
+    if (!same && !m_display.EndsWithTailOf(path))
         m_readings.ForgetReading(path);
-    if (path != Path())
-        m_seenValid = false;
-    FollowFile(path);
+    LogFileAccess::Status seen; // the same file keeps what it saw
+    qint64 seenSince = 0;
+    if (same) {
+        seen = m_followed[0]->seen;
+        seenSince = m_followed[0]->seenSince;
+    }
+    Begin({});
+    m_many = false;
+    m_followed.clear();
     const QString folder = FolderOf(path);
-    m_day = DayFollow::At(folder, path.mid(folder.size()), filter, m_clock.Now().date(),
+    Followed& f = Add(folder, filter, 0);
+    FollowFile(f, path);
+    std::tie(f.seen, f.seenSince, f.seenValid) = std::tuple(seen, seenSince, same);
+    f.day = DayFollow::At(folder, path.mid(folder.size()), filter, m_clock.Now().date(),
                           m_clock.MonotonicMs());
-    m_grew = true;
-    m_display.StartRun();
-    m_slice.stop();
-    m_soon.stop();
-    m_timer.start(qMax(m_settings.PollSeconds, 1) * 1000);
-    Unwatch();
     if (m_notify)
-        m_watcher.addPath(folder);
+        f.folderWatch = m_watcher.addPath(folder);
     Poll();
+}
+
+void Monitor::Start(const QList<LogFolder>& folders)
+{
+    QSet<QString> before; // files the last run followed go on where they stopped
+    for (const auto& f : m_followed) {
+        if (f->file)
+            before.insert(f->file->Path());
+    }
+    QStringList names;
+    for (const LogFolder& folder : folders)
+        names << folder.Name;
+    Begin(names);
+    m_many = true;
+    m_followed.clear();
+    for (const LogFolder& folder : folders) {
+        QString path = folder.Path;
+        if (!path.endsWith(QDir::separator()))
+            path += QDir::separator();
+        Followed& f = Add(path, folder.Filter, quint16(m_followed.size() + 1));
+        LookForFile(f);
+        if (f.file && !before.contains(f.file->Path()))
+            m_readings.ForgetReading(f.file->Path());
+        if (f.file)
+            f.file->Reading().unfinishedShown = false;
+    }
+    Poll();
+}
+
+void Monitor::LookForFile(Followed& f)
+{
+    // A folder that stays missing, or holds no file while it stays the same, is not listed again.
+    const LogFileAccess::Status folder = LogFileAccess::Stat(f.folder);
+    if (!f.fault.isEmpty() && folder == f.folderSeen &&
+        f.fault != QStringLiteral("cannot read the folder"))
+        return;
+    f.folderSeen = folder;
+    const FollowChoice choice = ChooseFollowedFile(f.folder, f.filter, m_clock.Now().date());
+    if (m_notify && !f.folderWatch && folder.exists)
+        f.folderWatch = m_watcher.addPath(f.folder);
+    if (choice.name.isEmpty()) {
+        if (choice.fault != f.fault)
+            Show(f).ShowMarker(choice.fault + u' ' + f.folder);
+        f.fault = choice.fault;
+        return;
+    }
+    const QString path = f.folder + choice.name;
+    FollowFile(f, path);
+    f.day =
+        DayFollow::At(f.folder, choice.name, f.filter, m_clock.Now().date(), m_clock.MonotonicMs());
+    if (!f.fault.isEmpty()) // back: all it holds is new
+        Show(f).ShowMarker(QStringLiteral("following ") + choice.name);
+    f.fault.clear();
 }
 
 void Monitor::Stop()
@@ -75,8 +168,10 @@ void Monitor::Stop()
     m_soon.stop();
     Unwatch();
     EndEarlier();
-    if (m_file)
-        m_file->Close();
+    for (const auto& f : m_followed) {
+        if (f->file)
+            f->file->Close();
+    }
 }
 
 void Monitor::Unwatch()
@@ -84,158 +179,239 @@ void Monitor::Unwatch()
     const QStringList watched = m_watcher.files() + m_watcher.directories();
     if (!watched.isEmpty())
         m_watcher.removePaths(watched);
-    m_watched = {};
+    for (const auto& f : m_followed) {
+        f->watched = {};
+        f->watching = f->folderWatch = false;
+    }
 }
 
-void Monitor::FollowFile(const QString& path)
+void Monitor::FollowFile(Followed& f, const QString& path)
 {
-    m_file = std::make_unique<FollowedFile>(path, m_readings, m_settings, &m_access);
+    f.file = std::make_unique<FollowedFile>(path, m_readings, m_settings, &m_access);
+    f.seenValid = false;
 }
 
-void Monitor::ScheduleRead()
+FollowDisplay& Monitor::Show(const Followed& f)
 {
+    m_display.ForFolder(f.tag);
+    return m_display;
+}
+
+void Monitor::Notified(const QString& path, int due)
+{
+    const QString clean = QDir::cleanPath(path);
+    bool found = false;
+    for (const auto& f : m_followed) {
+        const bool it =
+            due == 2 ? QDir::cleanPath(f->folder) == clean : f->file && f->file->Path() == path;
+        if (it)
+            f->due = qMax(f->due, due);
+        found = found || it;
+    }
+    if (!found) { // another file of a followed folder: every file is looked at
+        for (const auto& f : m_followed)
+            f->due = qMax(f->due, 1);
+    }
     if (!m_timer.isActive() || m_soon.isActive())
         return;
     m_soon.start(int(qBound<qint64>(0, m_lastLook + LookGapMs - m_clock.MonotonicMs(), LookGapMs)));
 }
 
-void Monitor::WatchFile(const LogFileAccess::Status& now)
+void Monitor::ReadSoon()
+{
+    for (const auto& f : m_followed) {
+        const int due = std::exchange(f->due, 0);
+        if (due == 2 || (due == 1 && !f->file))
+            PollOne(*f); // a folder's change may bring the next day's file
+        else if (due == 1) {
+            ReadEarlier(*f);
+            ReadIfChanged(*f);
+        }
+    }
+}
+
+void Monitor::WatchFile(Followed& f, const LogFileAccess::Status& now)
 {
     // Qt drops the watch of a file renamed away and keeps watching a deleted one that a writer
     // still holds open, so the watch follows whatever file the path names.
-    const bool watching = !m_watcher.files().isEmpty();
-    if (!m_notify || (watching && now.exists && now.SameFile(m_watched)))
+    if (!m_notify || (f.watching && now.exists && now.SameFile(f.watched)))
         return;
-    if (watching)
-        m_watcher.removePaths(m_watcher.files());
-    if (now.exists)
-        m_watcher.addPath(m_file->Path());
-    m_watched = now;
+    if (f.watching)
+        m_watcher.removePath(f.file->Path());
+    f.watching = now.exists && m_watcher.addPath(f.file->Path());
+    f.watched = now;
+    SetPace();
+}
+
+// The safety poll slows down only where every followed file and folder has its watch on a file
+// system that reports every change.
+void Monitor::SetPace()
+{
+    bool slow = m_notify;
+    for (const auto& f : m_followed)
+        slow = slow && f->local && f->watching && f->folderWatch;
+    const int poll = qMax(m_settings.PollSeconds, 1) * 1000;
+    const int ms = slow ? qMax(poll, SafetyPollMs) : poll;
+    if (m_timer.isActive() && m_timer.interval() != ms)
+        m_timer.start(ms);
 }
 
 void Monitor::Poll()
 {
     if (!Running() || m_slice.isActive()) // a backlog is being read
         return;
-    ReadEarlier();
-    if (m_day && !m_grew) {
+    for (const auto& f : m_followed)
+        PollOne(*f);
+}
+
+void Monitor::PollOne(Followed& f)
+{
+    if (!f.file)
+        LookForFile(f);
+    if (!f.file)
+        return;
+    ReadEarlier(f);
+    if (f.day && !f.grew) {
         if (const std::optional<QString> next =
-                m_day->Next(m_clock.Now().date(), m_clock.MonotonicMs())) {
-            MoveToDay(*next);
+                f.day->Next(m_clock.Now().date(), m_clock.MonotonicMs())) {
+            MoveToDay(f, *next);
             return;
         }
     }
-    ReadIfChanged();
+    ReadIfChanged(f);
 }
 
-void Monitor::ReadSoon()
+void Monitor::ReadIfChanged(Followed& f)
 {
-    ReadEarlier();
-    ReadIfChanged();
-}
-
-void Monitor::ReadIfChanged()
-{
-    if (m_slice.isActive())
+    if (m_slice.isActive() || !f.file)
         return;
-    m_soon.stop();
-    const LogFileAccess::Status now = LogFileAccess::Stat(m_file->Path());
-    WatchFile(now);
+    const LogFileAccess::Status now = LogFileAccess::Stat(f.file->Path());
+    WatchFile(f, now);
     m_lastLook = m_clock.MonotonicMs();
-    m_grew = false;
-    if (Unchanged(now)) {
-        m_window.ShowFileSize(FileSizeCaption(now.size));
+    f.grew = false;
+    if (Unchanged(f, now)) {
+        if (!m_many)
+            m_window.ShowFileSize(FileSizeCaption(now.size));
     } else {
-        NoteStatus(now);
-        ReadSlice();
+        NoteStatus(f, now);
+        ReadSlice(f);
     }
 }
 
-bool Monitor::Unchanged(const LogFileAccess::Status& now) const
+bool Monitor::Unchanged(const Followed& f, const LogFileAccess::Status& now) const
 {
     // A read that failed is tried again at every poll: a chmod changes neither size nor time.
-    return m_seenValid && now.exists && now == m_seen && m_file->Reading().failure.isEmpty() &&
-           m_clock.MonotonicMs() - m_seenSince >= QuietMs;
+    return f.seenValid && now.exists && now == f.seen && f.file->Reading().failure.isEmpty() &&
+           m_clock.MonotonicMs() - f.seenSince >= QuietMs;
 }
 
-void Monitor::NoteStatus(const LogFileAccess::Status& now)
+void Monitor::NoteStatus(Followed& f, const LogFileAccess::Status& now)
 {
-    if (!m_seenValid || now != m_seen) {
-        m_seen = now;
-        m_seenSince = m_clock.MonotonicMs();
-        m_seenValid = true;
+    if (!f.seenValid || now != f.seen) {
+        f.seen = now;
+        f.seenSince = m_clock.MonotonicMs();
+        f.seenValid = true;
     }
 }
 
-void Monitor::ReadSlice()
+void Monitor::ReadSlice(Followed& f)
 {
     OutputBatch lines;
-    const SliceRead read = m_file->ReadSlice(
-        lines, [this](const QString& caption) { m_window.ShowFileSize(caption); });
-    m_grew = m_grew || read.grew;
-    m_display.ShowSlice(m_file->Path(), lines, read);
-    TakeReplaced();
-    if (const QString& failure = m_file->Reading().failure; !failure.isEmpty())
-        m_window.ShowFileSize(QStringLiteral("Cannot open: ") + failure);
+    SizeCaption size;
+    if (!m_many)
+        size = [this](const QString& caption) { m_window.ShowFileSize(caption); };
+    const SliceRead read = f.file->ReadSlice(lines, size);
+    f.grew = f.grew || read.grew;
+    NoteFailure(f);
+    Show(f).ShowSlice(f.file->Path(), lines, read);
+    TakeReplaced(f);
+    f.more = read.more;
     if (read.more)
         m_slice.start();
 }
 
-void Monitor::MoveToDay(const QString& name)
+void Monitor::ReadSlices()
 {
-    // What arrived in the old file last shows first; its unterminated last line waits for a
-    // late write, as long as the old file is watched.
-    EndEarlier();
-    OutputBatch lines;
-    const SliceRead read = m_file->ReadSlice(lines);
-    m_display.ShowSlice(m_file->Path(), lines, read);
-    TakeReplaced();
-    const QString from = m_file->Path();
-    m_file->Detach();
-    // The next poll reads it again: what a slice left unread, or what came during this read.
-    m_earlier.push_back({std::move(m_file), {}, m_clock.MonotonicMs() + OldDayMs});
-
-    FollowFile(FolderOf(from) + name);
-    if (!m_day->MovedTo(name, m_clock.Now().date(), m_clock.MonotonicMs()))
-        m_day.reset();
-    m_readings.ReadFromStart(m_file->Path());
-    m_seenValid = false;
-    m_window.FollowingMoved(from, m_file->Path());
-    ReadSlice();
-}
-
-void Monitor::TakeReplaced()
-{
-    // Read again at the next poll: its writer may have written since it was read to its end.
-    if (std::unique_ptr<FollowedFile> replaced = m_file->Replaced()) {
-        const qint64 until = m_clock.MonotonicMs() + RotatedQuietMs;
-        m_earlier.push_back({std::move(replaced), {}, until, RotatedQuietMs});
+    for (const auto& f : m_followed) {
+        if (f->more)
+            ReadSlice(*f);
     }
 }
 
-void Monitor::ReadEarlier()
+// A file that cannot be opened says so in the size label, or, in a run over several folders,
+// in a line when it starts failing and another when it reads again.
+void Monitor::NoteFailure(Followed& f)
 {
-    for (auto it = m_earlier.begin(); it != m_earlier.end();) {
+    const QString& failure = f.file->Reading().failure;
+    if (!m_many) {
+        if (!failure.isEmpty())
+            m_window.ShowFileSize(QStringLiteral("Cannot open: ") + failure);
+        return;
+    }
+    if (failure.isEmpty() != f.failing)
+        return;
+    f.failing = !failure.isEmpty();
+    const QString name = NameOf(f.file->Path());
+    Show(f).ShowMarker(f.failing ? QStringLiteral("cannot open %1: %2").arg(name, failure)
+                                 : QStringLiteral("reading %1 again").arg(name));
+}
+
+void Monitor::MoveToDay(Followed& f, const QString& name)
+{
+    // What arrived in the old file last shows first; its unterminated last line waits for a
+    // late write, as long as the old file is watched.
+    for (auto it = f.earlier.begin(); it != f.earlier.end();)
+        EndEarlier(f, it++);
+    OutputBatch lines;
+    const SliceRead read = f.file->ReadSlice(lines);
+    Show(f).ShowSlice(f.file->Path(), lines, read);
+    TakeReplaced(f);
+    const QString from = f.file->Path();
+    f.file->Detach();
+    // The next poll reads it again: what a slice left unread, or what came during this read.
+    f.earlier.push_back({std::move(f.file), {}, m_clock.MonotonicMs() + OldDayMs});
+
+    FollowFile(f, FolderOf(from) + name);
+    if (!f.day->MovedTo(name, m_clock.Now().date(), m_clock.MonotonicMs()))
+        f.day.reset();
+    m_readings.ReadFromStart(f.file->Path());
+    if (!m_many) // the header names the run's folders, not their files
+        m_window.FollowingMoved(from, f.file->Path());
+    ReadSlice(f);
+}
+
+void Monitor::TakeReplaced(Followed& f)
+{
+    // Read again at the next poll: its writer may have written since it was read to its end.
+    if (std::unique_ptr<FollowedFile> replaced = f.file->Replaced()) {
+        const qint64 until = m_clock.MonotonicMs() + RotatedQuietMs;
+        f.earlier.push_back({std::move(replaced), {}, until, RotatedQuietMs});
+    }
+}
+
+void Monitor::ReadEarlier(Followed& f)
+{
+    for (auto it = f.earlier.begin(); it != f.earlier.end();) {
         if (const LogFileAccess::Status status = it->file->OpenStatus(); status != it->seen) {
             it->seen = status;
             OutputBatch lines;
             const SliceRead read = it->file->ReadSlice(lines);
             if (read.more)
                 it->seen = {}; // the rest at the next poll
-            m_grew = m_grew || read.grew;
+            f.grew = f.grew || read.grew;
             it->late = it->late || read.grew;
             if (read.grew && it->quiet > 0)
                 it->until = m_clock.MonotonicMs() + it->quiet;
-            m_display.ShowSlice(it->file->Path(), lines, read);
+            Show(f).ShowSlice(it->file->Path(), lines, read);
         }
         if (m_clock.MonotonicMs() >= it->until)
-            EndEarlier(it++);
+            EndEarlier(f, it++);
         else
             ++it;
     }
 }
 
-void Monitor::EndEarlier(std::list<Earlier>::iterator it)
+void Monitor::EndEarlier(Followed& f, std::list<Earlier>::iterator it)
 {
     const QString path = it->file->Path();
     const QByteArray unfinished = it->file->Reading().maker.Unfinished();
@@ -243,15 +419,17 @@ void Monitor::EndEarlier(std::list<Earlier>::iterator it)
     const bool say = it->quiet == 0 || it->late || !unfinished.isEmpty();
     if (it->quiet == 0)
         m_readings.ForgetReading(path);
-    m_earlier.erase(it);
+    f.earlier.erase(it);
     if (say)
-        m_display.ShowEndOf(path, unfinished);
+        Show(f).ShowEndOf(path, unfinished);
 }
 
 void Monitor::EndEarlier()
 {
-    while (!m_earlier.empty())
-        EndEarlier(m_earlier.begin());
+    for (const auto& f : m_followed) {
+        while (!f->earlier.empty())
+            EndEarlier(*f, f->earlier.begin());
+    }
 }
 
 } // namespace reading

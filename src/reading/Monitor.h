@@ -5,6 +5,7 @@
 #include "FollowedFile.h"
 #include "OutputList.h"
 #include "base/LogFileAccess.h"
+#include "base/LogFolder.h"
 #include "settings/modMain.h"
 
 #include <QFileSystemWatcher>
@@ -14,15 +15,18 @@
 
 #include <list>
 #include <memory>
+#include <vector>
 
 namespace reading
 {
 
-// Follows one log file: the timing and the watching. A poll every PollSeconds on the event loop,
-// and one soon after the file or its folder reports a change; the completed lines are appended to
-// the output list. The settings and the files' reading states are the window's; a run reads them as
-// it goes. Nothing spins between polls; a backlog is read on in slices, one per turn of the event
-// loop, so the window stays responsive. A FollowedFile reads, a FollowDisplay shows.
+// Follows one log file, or one in each of several folders: the timing and the watching. A poll
+// every PollSeconds on the event loop (every 10 s where the file system reports every change and
+// both watches are set), and one soon after a file or its folder reports a change; the completed
+// lines are appended to the output list. One watcher and one timer serve every followed file. The
+// settings and the files' reading states are the window's; a run reads them as it goes. Nothing
+// spins between polls; a backlog is read on in slices, one per turn of the event loop, so the
+// window stays responsive. A FollowedFile reads, a FollowDisplay shows.
 class Monitor : public QObject
 {
     Q_OBJECT
@@ -30,6 +34,7 @@ class Monitor : public QObject
 public:
     Monitor(OutputList& lstRows, FollowWindow& window, FollowClock& clock,
             const modMain::Settings& settings, ReadingStore& readings, QObject* parent = nullptr);
+    ~Monitor() override;
 
     // Reads at once, then every PollSeconds until Stop. A run already going on is taken over
     // by the new file. Another file than the last run's starts from its last window, unless the
@@ -37,7 +42,13 @@ public:
     // folder's name style, a run on the newest file of a dated style moves on to each next
     // day's file.
     void Start(const QString& path, const QString& filter = QString());
-    // One poll, with the look for the next day's file; the timer calls it. Nothing after Stop.
+    // One run over several folders: in each the file a run there would follow (of a dated style
+    // the newest up to today, otherwise the one changed last), each with its own reading, watch
+    // and day move. Each line carries its folder's tag (1 for the first), the markers name the
+    // folder, and the size label is left alone. A folder without such a file (missing, not
+    // readable) says so and is looked at again at every poll until it has one.
+    void Start(const QList<LogFolder>& folders);
+    // One poll of every followed file, with the look for the next day's file; nothing after Stop.
     void Poll();
     // Whether change notifications bring polls (on by default); off, only the timer polls.
     void SetNotifications(bool on) { m_notify = on; }
@@ -48,8 +59,10 @@ public:
     // file, watched since a move, and a rotated file still watched show their unterminated last
     // line and are no longer watched.
     void Stop();
-    // The file being followed; empty before the first run.
-    QString Path() const { return m_file ? m_file->Path() : QString(); }
+    // The file being followed (the first folder's); empty before the first run.
+    QString Path() const;
+    // The timer's interval in ms.
+    int PollMs() const { return m_timer.interval(); }
     // What this monitor's reads cost; benchmarks and tests watch it.
     AccessWatch& Access() { return m_access; }
 
@@ -57,19 +70,60 @@ public:
     void SetBound(qsizetype limit, qsizetype drop) { m_display.SetBound(limit, drop); }
 
 private:
-    void ReadIfChanged();
+    // Files the run read before: the previous day's after a move, a rotated one after a
+    // rotation. Late lines written to them still show, for a while.
+    struct Earlier {
+        std::unique_ptr<FollowedFile> file;
+        LogFileAccess::Status seen;
+        qint64 until = 0;  // monotonic ms when it is no longer watched
+        qint64 quiet = 0;  // a rotated file's watch ends this long after its last new bytes
+        bool late = false; // lines written after the run moved on have shown
+    };
+    // One followed file with what goes with it.
+    struct Followed {
+        quint16 tag = 0;
+        QString folder; // with its separator
+        QString filter;
+        std::unique_ptr<FollowedFile> file; // none while the folder holds no file to follow
+        QString fault;                      // why it holds none, as said
+        LogFileAccess::Status folderSeen;   // the folder when it was last looked for a file
+        LogFileAccess::Status seen;
+        qint64 seenSince = 0;
+        bool seenValid = false;
+        bool grew = true;              // the last poll found new bytes
+        bool more = false;             // a backlog waits for the next slice
+        bool failing = false;          // the latest read could not open the file
+        bool watching = false;         // the file's watch is set
+        bool folderWatch = false;      // the folder's watch is set
+        bool local = false;            // on a file system that reports every change
+        int due = 0;                   // a notification asks: 1 a read, 2 also the day's look
+        LogFileAccess::Status watched; // the file the watch was set on
+        std::optional<DayFollow> day;
+        std::list<Earlier> earlier;
+    };
+
+    Followed& Add(const QString& folder, const QString& filter, quint16 tag);
+    void Begin(const QStringList& folders);
+    void PollOne(Followed& f);
+    void LookForFile(Followed& f);
+    void ReadIfChanged(Followed& f);
     void ReadSoon();
-    void ScheduleRead();
-    void WatchFile(const LogFileAccess::Status& now);
+    void Notified(const QString& path, int due);
+    void WatchFile(Followed& f, const LogFileAccess::Status& now);
+    void SetPace();
     void Unwatch();
-    bool Unchanged(const LogFileAccess::Status& now) const;
-    void NoteStatus(const LogFileAccess::Status& now);
-    void ReadSlice();
-    void FollowFile(const QString& path);
-    void MoveToDay(const QString& name);
-    void TakeReplaced();
-    void ReadEarlier();
+    bool Unchanged(const Followed& f, const LogFileAccess::Status& now) const;
+    void NoteStatus(Followed& f, const LogFileAccess::Status& now);
+    void NoteFailure(Followed& f);
+    void ReadSlice(Followed& f);
+    void ReadSlices();
+    void FollowFile(Followed& f, const QString& path);
+    void MoveToDay(Followed& f, const QString& name);
+    void TakeReplaced(Followed& f);
+    void ReadEarlier(Followed& f);
+    void EndEarlier(Followed& f, std::list<Earlier>::iterator it);
     void EndEarlier();
+    FollowDisplay& Show(const Followed& f);
 
     FollowWindow& m_window;
     FollowClock& m_clock;
@@ -81,26 +135,10 @@ private:
     QTimer m_slice; // the next slice of a backlog, on the next turn of the event loop
     QTimer m_soon;  // the read a notification asked for
     QFileSystemWatcher m_watcher;
-    LogFileAccess::Status m_watched; // the file the watch was set on
     bool m_notify = true;
-    qint64 m_lastLook = 0; // monotonic ms of the latest look at the file
-    std::unique_ptr<FollowedFile> m_file;
-    LogFileAccess::Status m_seen;
-    qint64 m_seenSince = 0;
-    bool m_seenValid = false;
-    std::optional<DayFollow> m_day;
-    // Files the run read before: the previous day's after a move, a rotated one after a
-    // rotation. Late lines written to them still show, for a while.
-    struct Earlier {
-        std::unique_ptr<FollowedFile> file;
-        LogFileAccess::Status seen;
-        qint64 until = 0;  // monotonic ms when it is no longer watched
-        qint64 quiet = 0;  // a rotated file's watch ends this long after its last new bytes
-        bool late = false; // lines written after the run moved on have shown
-    };
-    std::list<Earlier> m_earlier;
-    void EndEarlier(std::list<Earlier>::iterator it);
-    bool m_grew = true; // the last poll found new bytes
+    bool m_many = false;   // a run over several folders
+    qint64 m_lastLook = 0; // monotonic ms of the latest look at a file
+    std::vector<std::unique_ptr<Followed>> m_followed;
 };
 
 } // namespace reading

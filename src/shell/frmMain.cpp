@@ -28,6 +28,7 @@ frmMain::frmMain(MessageBox& messages, const QString& programDir, QWidget* paren
     setMinimumSize(size()); // the window grows from its designed size, never below it
     setWindowIcon(QIcon(QStringLiteral(":/tarvisk.svg")));
     ui->lstRows->SetList(&m_output);
+    ui->ListView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
     ConnectHandlers();
     ConnectDaySearch();
 }
@@ -158,7 +159,23 @@ void frmMain::ListView1_Click()
     m_days.Finish();
     FillFileList();
     cmdStop_Click();
-    SetFileCommands(false, false, false, false);
+    SetFileCommands(false, false, CanFollow(), false);
+}
+
+bool frmMain::CanFollow() const
+{
+    return !ui->File1->FileName().isEmpty() ||
+           TreeFolderList::SelectedFolders(*ui->ListView1).size() >= 2;
+}
+
+// A text with a `whole` is elided to the label's width and whole in its tool tip.
+void frmMain::ShowFullPath(const QString& text, const QString& whole)
+{
+    QLabel* label = ui->lblFullPath;
+    label->setText(whole.isEmpty()
+                       ? text
+                       : label->fontMetrics().elidedText(text, Qt::ElideRight, label->width()));
+    label->setToolTip(whole);
 }
 
 void frmMain::File1_Click()
@@ -175,7 +192,7 @@ void frmMain::cmdTail_Click()
 {
     m_days.Finish();
     const QString path = m_settings.CurrentPath + ui->File1->FileName();
-    ui->lblFullPath->setText(path);
+    ShowFullPath(path);
     if (const std::optional<QString> failure = reading::TailFile(
             path, m_settings, m_readings, m_output, [this](const QString& c) { ShowFileSize(c); }))
         TailFailed(path, *failure);
@@ -199,20 +216,39 @@ void frmMain::SetHorizontalScrolls()
 
 void frmMain::cmdContinous_Click()
 {
+    if (const QList<LogFolder> folders = TreeFolderList::SelectedFolders(*ui->ListView1);
+        folders.size() >= 2)
+        return FollowFolders(folders);
     if (ui->File1->FileName().isEmpty())
         return;
     m_days.Finish();
     const QString path = m_settings.CurrentPath + ui->File1->FileName();
-    ui->lblFullPath->setText(path);
+    ShowFullPath(path);
     ui->cmdStop->setEnabled(true);
     ui->cmdContinous->setEnabled(false);
     SetHorizontalScrolls();
     m_monitor.Start(path, m_folderFilter);
 }
 
+void frmMain::FollowFolders(const QList<LogFolder>& folders)
+{
+    m_days.Finish();
+    QStringList names;
+    for (const LogFolder& folder : folders)
+        names << folder.Name;
+    const QString label = QStringLiteral("Following %1 folders: ").arg(folders.size()) +
+                          names.join(QStringLiteral(", "));
+    ShowFullPath(label, label);
+    ShowFileSize(QStringLiteral("%1 folders").arg(folders.size()));
+    ui->cmdStop->setEnabled(true);
+    ui->cmdContinous->setEnabled(false);
+    SetHorizontalScrolls();
+    m_monitor.Start(folders);
+}
+
 void frmMain::FollowingMoved(const QString& from, const QString& to)
 {
-    ui->lblFullPath->setText(to);
+    ShowFullPath(to);
     // The list shows the new day's file; the choice follows it only while it still names the
     // file that was followed. No click handler runs: the commands stay as they are.
     FileListBox* files = ui->File1;
@@ -225,15 +261,15 @@ void frmMain::FollowingMoved(const QString& from, const QString& to)
         files->setCurrentItem(found.first());
 }
 
-// The run's size (or its "Cannot open") goes with it; Continous needs a chosen file, or it
-// would follow the folder itself.
+// The run's size (or its "Cannot open") goes with it; Continous needs a chosen file or several
+// folders, or it would follow the folder itself.
 void frmMain::cmdStop_Click()
 {
     if (m_monitor.Running())
         ui->lblFileSize->clear();
     m_monitor.Stop();
     ui->cmdStop->setEnabled(false);
-    ui->cmdContinous->setEnabled(!ui->File1->FileName().isEmpty());
+    ui->cmdContinous->setEnabled(CanFollow());
 }
 
 void frmMain::cmdQuit_Click()

@@ -78,6 +78,10 @@ private:
     void CheckForUpdate();
     void FillFileList();
     void SetFileCommands(bool view, bool tail, bool continous, bool stop);
+    // Continous follows the chosen file, or with several folders selected one in each.
+    bool CanFollow() const;
+    void FollowFolders(const QList<LogFolder>& folders);
+    void ShowFullPath(const QString& text, const QString& whole = {});
     int Twips(int twips) const;
 
     // The configuration file (frmMain_config.cpp).

@@ -1,4 +1,5 @@
 #include "TestFiles.h"
+#include "base/LogFolder.h"
 #include "reading/AppendNewLines.h"
 #include "reading/Monitor.h"
 #include "reading/ShowTail.h"
@@ -46,12 +47,24 @@ class TestMonitor : public QObject
     std::unique_ptr<reading::Monitor> m_monitor;
 
     QString Path(const QString& name) const { return m_dir->path() + u'/' + name; }
-    void Start(const QString& name, const QString& filter = QString())
+    reading::Monitor& Made()
     {
         if (!m_monitor)
             m_monitor = std::make_unique<reading::Monitor>(m_list, m_window, m_clock, m_settings,
                                                            m_readings);
-        m_monitor->Start(Path(name), filter);
+        return *m_monitor;
+    }
+    void Start(const QString& name, const QString& filter = QString())
+    {
+        Made().Start(Path(name), filter);
+    }
+    // Follows the folders named, each named as itself, in one run.
+    void Watch(const QStringList& names, const QString& filter)
+    {
+        QList<LogFolder> folders;
+        for (const QString& name : names)
+            folders.append({name, Path(name), filter});
+        Made().Start(folders);
     }
     QStringList Texts() const
     {
@@ -61,26 +74,34 @@ class TestMonitor : public QObject
         return lines;
     }
     // The lines without divider blocks; "continued in name" shows as "-> name", "following
-    // name" as "=> name", "no longer watching name" as "<- name", a line longer than 80 bytes
-    // as its first 12.
-    QStringList Shown() const
+    // name" as "=> name", "no longer watching name" as "<- name", a line longer than 1000 bytes
+    // as its first 12. A folder's line or marker begins with its tag, a marker then says what
+    // follows its folder's name, paths in the test's folder relative.
+    QStringList Shown()
     {
         QStringList lines;
         for (qsizetype i = 0; i < m_list.Count(); ++i) {
             const QByteArrayView bytes = m_list.Bytes(i);
             const QString line =
-                bytes.size() > 80 ? QString::fromLatin1(bytes.first(12)) : m_list.Text(i);
+                bytes.size() > 1000 ? QString::fromLatin1(bytes.first(12)) : m_list.Text(i);
             const QString name = QStringLiteral(" ") + line.section(u' ', -1);
+            const quint16 tag = m_list.Model()->Tag(i);
+            QString shown;
             if (line.contains(QStringLiteral(" continued in ")))
-                lines << QStringLiteral("->") + name;
+                shown = QStringLiteral("->") + name;
             else if (line.contains(QStringLiteral(" following ")))
-                lines << QStringLiteral("=>") + name;
+                shown = QStringLiteral("=>") + name;
             else if (line.contains(QStringLiteral(" no longer watching ")))
-                lines << QStringLiteral("<-") + name;
+                shown = QStringLiteral("<-") + name;
             else if (line.endsWith(QStringLiteral(" bytes skipped")))
-                lines << QStringLiteral("skipped ") + line.section(u' ', -3, -3);
+                shown = QStringLiteral("skipped ") + line.section(u' ', -3, -3);
+            else if (tag > 0 && line.startsWith(QStringLiteral("Current Time")) &&
+                     !line.endsWith(u'-'))
+                shown = line.section(QStringLiteral(": "), 1).remove(m_dir->path() + u'/');
             else if (!line.isEmpty() && !line.startsWith(QStringLiteral("Current Time")))
-                lines << line;
+                shown = line;
+            if (!shown.isEmpty())
+                lines << (tag > 0 ? QString::number(tag) + u' ' + shown : shown);
         }
         return lines;
     }
@@ -99,7 +120,8 @@ class TestMonitor : public QObject
     }
 
     // One step of a table: "name=bytes" writes the file afresh, "name+bytes" appends; "start"
-    // follows the first file named (or the one given), "poll" polls; "tail name", "clear",
+    // follows the first file named (or the one given), "watch a b" the folders a and b (a name
+    // with a folder makes it), "poll" polls; "tail name", "clear",
     // "filter text", "rm name", "mv from to", "chmod mode name", "fifo name", "mkdir name"; "size
     // text" checks the size label, "dividers n" counts the divider blocks; "at ms" stops the
     // monotonic clock there; "at-open step;step" takes these steps when a file is
@@ -111,10 +133,11 @@ class TestMonitor : public QObject
     // turn.
     void Step(const QString& step, const QString& first, const QString& filter)
     {
-        static const QRegularExpression content(QStringLiteral("^([\\w.]+)([=+])"));
+        static const QRegularExpression content(QStringLiteral("^([\\w./]+)([=+])"));
         if (const QRegularExpressionMatch file = content.match(step); file.hasMatch()) {
             const QByteArray bytes = step.mid(file.capturedLength()).toLatin1();
             const QString path = Path(file.captured(1));
+            QDir().mkpath(QFileInfo(path).path());
             QVERIFY(file.captured(2) == u'=' ? WriteFile(path, bytes) : Append(path, bytes));
             return;
         }
@@ -122,6 +145,8 @@ class TestMonitor : public QObject
         const QStringList words = rest.split(u' ');
         if (verb == QStringLiteral("start"))
             Start(rest.isEmpty() ? first : rest, filter);
+        else if (verb == QStringLiteral("watch"))
+            Watch(words, filter);
         else if (verb == QStringLiteral("poll"))
             m_monitor->Poll();
         else if (verb == QStringLiteral("tail"))
@@ -254,6 +279,8 @@ private Q_SLOTS:
         m_monitor->Poll();
         QVERIFY(read > before && m_monitor->Access().bytesRead == read);
         QCOMPARE(m_window.size, QStringLiteral("Filesize: 9"));
+        // Where the kernel reports every change, the poll is a safety net every 10 s.
+        QCOMPARE(m_monitor->PollMs(), LogFileAccess::OnLocalDisk(m_dir->path()) ? 10000 : 1000);
         m_list.SearchPosition = 2;
         QVERIFY(Append(Path("q.log"), "l3\nl4\n"));
         m_monitor->Poll();
@@ -395,6 +422,27 @@ private Q_SLOTS:
         row("following another file than the list's", "",
             "a.log=a1\n|b.log=b1\n|tail b.log|start a.log|poll", "b1|=> a.log|a1");
 
+        // Several folders in one run, each line tagged with its folder; the header stays.
+        row("folders: one moves to its next day", "exyymmdd.log",
+            "a/ex261206.log=a1\n|b/ex261206.log=b1\n|watch a b|b/ex261207.log=b2\n|a/ex261206.log+"
+            "a2\n" +
+                polls,
+            "1 a1|2 b1|1 a2|2 -> ex261207.log|2 b2");
+        row("folders: one rotated while the other writes", "*.log",
+            "a/x.log=a1\n|b/x.log=b1\n|watch a b|mv b/x.log b/x.log.1|b/x.log=b2\n|a/x.log+a2\n|"
+            "poll|b/x.log.1+late\n|a/x.log+a3\n|poll",
+            "1 a1|2 b1|1 a2|2 b2|1 a3|2 -> x.log.1|2 late|2 <- x.log.1");
+        row("folders: one unreadable for a while", "*.log",
+            "a/x.log=a1\n|b/x.log=b1\n|chmod 0 b|watch a b|poll|chmod 755 b|b/x.log+b2\n|poll",
+            "2 cannot read the folder b/|1 a1|2 => x.log|2 b1|2 b2");
+        row("folders: a file unreadable for a while", "*.log",
+            "a/x.log=a1\n|b/x.log=b1\n|chmod 0 b/x.log|watch a b|poll|chmod 644 b/x.log|b/"
+            "x.log+b2\n|poll",
+            "1 a1|2 cannot open x.log: Permission denied|2 reading x.log again|2 b1|2 b2");
+        row("folders: one made after the start, one with a FIFO", "*.log",
+            "a/x.log=a1\n|mkdir c|fifo c/x.log|watch a b c|poll|b/x.log=b1\n|poll",
+            "2 folder not found b/|3 no log file in the folder c/|1 a1|2 => x.log|2 b1");
+
         // A busy log gets a divider block a second, not one for each read.
         row("a divider block a second", "",
             "at 0|a.log=a\n|start|a.log+b\n|at 400|poll|a.log+c\n|at 999|poll|a.log+d\n|at 1000|"
@@ -410,7 +458,7 @@ private Q_SLOTS:
         m_settings.TailBytes = 64;
         m_clock.step = 20000; // the folder is listed again at every poll
         // "start" follows the first file written.
-        const QString first = steps.filter(QRegularExpression(QStringLiteral("^[\\w.]+[=+]")))
+        const QString first = steps.filter(QRegularExpression(QStringLiteral("^[\\w./]+[=+]")))
                                   .first()
                                   .section(QRegularExpression(QStringLiteral("[=+]")), 0, 0);
         for (const QString& step : steps) {
@@ -419,7 +467,7 @@ private Q_SLOTS:
                 return;
         }
         QCOMPARE(Shown(), shown);
-        const QStringList moved = shown.filter(QStringLiteral("-> "));
+        const QStringList moved = shown.filter(QRegularExpression(QStringLiteral("^-> ")));
         if (!filter.isEmpty())
             QCOMPARE(m_window.moved, moved.isEmpty() ? QString() : Path(moved.first().mid(3)));
     }
@@ -452,6 +500,50 @@ private Q_SLOTS:
         }
     }
 
+    // Fifty folders: ten missing, ten unreadable, ten behind a FUSE mount, one with a FIFO by a
+    // log's name. The run starts, each fault is said once, and every readable folder's lines show.
+    void manyFaultyFolders()
+    {
+        const QString mount = Path("mnt"), origin = Path("origin");
+        QVERIFY(QDir().mkpath(origin) && QDir().mkpath(mount) && QDir().mkpath(Path("fifo")));
+        QVERIFY(::mkfifo(QFile::encodeName(Path("fifo/x.log")), 0600) == 0);
+        const bool fuse = !QStandardPaths::findExecutable("bindfs").isEmpty() &&
+                          QProcess::execute("bindfs", {origin, mount}) == 0;
+        if (!fuse)
+            qInfo("FUSE is not available here: its ten folders are plain ones");
+        QStringList logs, shut;
+        const auto restore = qScopeGuard([&] {
+            for (const QString& log : shut)
+                ::chmod(QFile::encodeName(QFileInfo(log).path()), 0755);
+            if (fuse)
+                QProcess::execute("fusermount", {"-u", mount});
+        });
+        QList<LogFolder> folders{{"fifo", Path("fifo"), "*.log"}};
+        for (int i = 0; i < 49; ++i) {
+            const QString name = QString::number(i);
+            const QString folder = i < 10   ? Path("gone" + name)
+                                   : i < 30 ? Path(name)
+                                            : (fuse ? mount : origin) + u'/' + name;
+            folders.append({name, folder, "*.log"});
+            if (i < 10)
+                continue;
+            const QString log = (i < 30 ? folder : origin + u'/' + name) + "/x.log";
+            QVERIFY(QDir().mkpath(QFileInfo(log).path()) && WriteFile(log, "first\n"));
+            (i < 20 ? shut : logs) << log;
+        }
+        for (const QString& log : shut)
+            QVERIFY(::chmod(QFile::encodeName(QFileInfo(log).path()), 0) == 0);
+        reading::SystemClock clock;
+        reading::Monitor monitor(m_list, m_window, clock, m_settings, m_readings);
+        monitor.Start(folders);
+        for (const QString& log : logs)
+            QVERIFY(Append(log, "second\n"));
+        QTRY_COMPARE_WITH_TIMEOUT(Texts().filter(QRegularExpression("^(first|second)$")).size(),
+                                  2 * logs.size(), 5000);
+        for (const char* fault : {"folder not found", "cannot read the folder", "no log file"})
+            QCOMPARE(Texts().filter(fault).size(), *fault == 'n' ? 1 : 10);
+    }
+
     // A FUSE mount, like a network share, sends no change notifications: the poll every
     // second still shows every line that a writer writes to the folder behind it.
     void throughFuse()
@@ -475,6 +567,7 @@ private Q_SLOTS:
         writer.start(QStringLiteral(LOG_WRITER), {folder + "/a.log", "300"});
         QTRY_COMPARE_WITH_TIMEOUT(Shown().size(), 301, 20000);
         QCOMPARE(files.count() + folders.count(), 0);
+        QCOMPARE(monitor.PollMs(), 1000);
         for (int n = 0; n < 300; ++n)
             QVERIFY(Shown()[n + 1].startsWith(QStringLiteral("line %1 ").arg(n)));
     }

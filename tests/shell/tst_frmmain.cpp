@@ -251,6 +251,18 @@ private Q_SLOTS:
         m_window->findChild<QLineEdit*>("txtSearch")->setText("x");
         m_window->findChild<QDialog*>()->findChild<QPushButton*>("cmdSearch")->click();
         QCOMPARE(Commands(), QStringLiteral("0000"));
+        // A second folder Ctrl+clicked: Continous follows both without a file; a click ends it.
+        auto* folders = Get<QAbstractItemView>("ListView1");
+        QTest::mouseClick(folders->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                          folders->visualRect(folders->model()->index(1, 0)).center());
+        QCOMPARE(Commands(), QStringLiteral("0010"));
+        Get("cmdContinous")->click();
+        QCOMPARE(Get<QLabel>("lblFullPath")->toolTip(), "Following 2 folders: Logs, Gone");
+        QCOMPARE(Commands() + Get<QLabel>("lblFileSize")->text(), "00012 folders");
+        QCOMPARE(Texts("lstRows").filter(QRegularExpression(" Gone: folder not found|^x$")).size(),
+                 2);
+        Click("ListView1", 0);
+        QVERIFY(!m_window->Following() && Commands() == QStringLiteral("0000"));
     }
 };
 
