@@ -18,6 +18,16 @@ DayResults::DayResults(reading::OutputList& lstRows, QObject* parent)
     });
 }
 
+QList<DayFolder> DaySearchFolders(const QList<LogFolder>& selected, const DayFolder& listed)
+{
+    if (selected.size() < 2)
+        return {listed};
+    QList<DayFolder> folders;
+    for (const LogFolder& folder : selected)
+        folders.append({folder.Path, folder.Filter, folder.Name});
+    return folders;
+}
+
 void DayResults::Start(const QList<DayFolder>& folders, const QDate& from, const QDate& to,
                        const QString& text)
 {

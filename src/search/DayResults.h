@@ -2,6 +2,7 @@
 
 #include "DaySearch.h"
 #include "Search.h"
+#include "base/LogFolder.h"
 
 #include <QDate>
 #include <QList>
@@ -22,6 +23,10 @@ struct DayFolder {
     QString filter;
     QString name = {};
 };
+
+// The folders a search of days covers: each selected one when several are selected (as a run
+// that follows them), otherwise the one whose files are listed.
+QList<DayFolder> DaySearchFolders(const QList<LogFolder>& selected, const DayFolder& listed);
 
 // A search of the folder's days as the output window shows it: it replaces the list's lines,
 // as Tail does, adds what the worker finds as it arrives, and when the search ends or is
