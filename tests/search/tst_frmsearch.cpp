@@ -127,7 +127,7 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("keys");
         QTest::addColumn<QString>("lines"); // the output list joined by " | "; "> " marks a line
         QTest::addColumn<QString>("status");
-        QTest::addColumn<int>("folders"); // the same folder, selected as web1, web2, ...
+        QTest::addColumn<int>("folders"); // the same folder, selected this many times as "web"
         auto found = [](int back, const QString& tag = {}) { // the lines of a day with one match
             const QString day = QDate::currentDate().addDays(-back).toString(u"yyMMdd");
             return tag + "ex" + day + ".log: 1 match | > " + tag + "alpha " + day + " | ";
@@ -138,8 +138,8 @@ private Q_SLOTS:
             << "3 occurances of 'alpha' found" << 1;
         QTest::newRow("two folders, each line tagged with its folder")
             << QStringList{"alpha", "Alt+D", "Return"}
-            << found(6, "web1\t") + found(1, "web1\t") + found(0, "web1\t") + found(6, "web2\t") +
-                   found(1, "web2\t") + found(0, "web2\t") + "6 files searched, 108 bytes"
+            << (found(6, "web\t") + found(1, "web\t") + found(0, "web\t")).repeated(2) +
+                   "6 files searched, 108 bytes"
             << "6 occurances of 'alpha' found" << 2;
         QTest::newRow("back to the text") // "a" is typed only where the text box has the keys
             << QStringList{"alph", "Alt+D", "Alt+R", "End", "A", "Return"}
@@ -170,11 +170,9 @@ private Q_SLOTS:
         frmSearch dialog(list, nullptr);
         dialog.setAttribute(Qt::WA_DeleteOnClose, false);
         QFETCH(int, folders);
+        const QList<LogFolder> selected(folders, {"web", dir.path(), "exyymmdd.log"});
         dialog.SetDays(days, [&] {
-            QList<search::DayFolder> selected;
-            for (int k = 1; k <= folders; ++k)
-                selected.append({dir.path(), "exyymmdd.log", "web" + QString::number(k)});
-            return selected;
+            return search::DaySearchFolders(selected, {dir.path(), "exyymmdd.log"});
         });
         dialog.show();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
