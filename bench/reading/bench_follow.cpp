@@ -5,6 +5,7 @@
 // without a lost line or a long stall, and the memory a followed line takes.
 #include "Figures.h"
 #include "base/LogFileAccess.h"
+#include "folders/DatedStyle.h"
 #include "reading/DayFollow.h"
 #include "reading/Monitor.h"
 #include "reading/OutputView.h"
@@ -131,12 +132,13 @@ void Idle(const QString& path)
     tail.waitForFinished();
 }
 
-// The writer stamps each line with CLOCK_MONOTONIC just before writing it; the delay ends when
-// the view has painted the row.
-std::vector<double> Latencies(const QString& path, int lines, bool notifications)
+// The writer stamps each line with CLOCK_MONOTONIC just before writing it, to one of `paths`
+// drawn at random; the delay ends when the view has painted the row.
+std::vector<double> Latencies(const std::function<void(reading::Monitor&)>& start,
+                              const QStringList& paths, int lines, bool notifications)
 {
     Follow follow(notifications);
-    follow.monitor.Start(path);
+    start(follow.monitor);
     std::vector<double> delays;
     qsizetype next = follow.list.Count();
     static_cast<App*>(qApp)->painted = [&] {
@@ -148,7 +150,8 @@ std::vector<double> Latencies(const QString& path, int lines, bool notifications
         }
     };
     QProcess writer;
-    writer.start(QStringLiteral(PACED_WRITER), {path, QString::number(lines)});
+    writer.start(QStringLiteral(PACED_WRITER),
+                 QStringList{paths[0], QString::number(lines)} + paths.mid(1));
     writer.waitForStarted();
     RunUntil([&] { return int(delays.size()) >= lines; }, lines * 2000 + 5000);
     writer.waitForFinished();
@@ -159,13 +162,14 @@ std::vector<double> Latencies(const QString& path, int lines, bool notifications
 
 void Latency(const QString& path)
 {
-    const std::vector<double> delays = Latencies(path, 60, true);
+    const auto start = [&](reading::Monitor& monitor) { monitor.Start(path); };
+    const std::vector<double> delays = Latencies(start, {path}, 60, true);
     if (delays.empty())
         return;
     Figure("follow_latency_lines", double(delays.size()), "lines");
     Figure("follow_latency_median", delays[delays.size() / 2], "ms");
     Figure("follow_latency_max", delays.back(), "ms");
-    const std::vector<double> polled = Latencies(path, 20, false);
+    const std::vector<double> polled = Latencies(start, {path}, 20, false);
     if (!polled.empty())
         Figure("follow_latency_poll_only_max", polled.back() / 1000, "s");
 }
@@ -294,6 +298,23 @@ void Memory(const QString& path)
     Figure("bytes_per_followed_line", perLine, "bytes");
 }
 
+// What a folder's tag adds to a line: a million lines appended untagged, then tagged.
+void TagBytes()
+{
+    reading::OutputBatch lines;
+    for (int i = 0; i < 1000; ++i)
+        lines.Add(QByteArray(118, 'x'));
+    auto heap = [&](quint16 tag) {
+        reading::OutputList list;
+        const qint64 before = HeapBytes();
+        for (int i = 0; i < 1000; ++i)
+            list.Append(lines, tag);
+        return HeapBytes() - before;
+    };
+    const qint64 untagged = heap(0);
+    Figure("follow_many_tag_bytes_per_line", double(heap(1) - untagged) / 1e6, "bytes");
+}
+
 // One poll of a followed file in a folder of 10 000 daily files: quiet with the next day
 // looked up, with a move to the next day's file, and a single file without a name style.
 void DayPolls(const QString& folder)
@@ -367,10 +388,72 @@ void DayListing(const QString& folder)
     Figure("daymove_look_50k_files_changed_longest_ms", look(true), "ms");
 }
 
+// The system calls a process makes in `ms`, counted by strace attached to it.
+double SyscallsDuring(qint64 pid, int ms)
+{
+    QProcess strace;
+    strace.start(QStringLiteral("strace"), {QStringLiteral("-c"), QStringLiteral("-f"),
+                                            QStringLiteral("-p"), QString::number(pid)});
+    if (!strace.waitForStarted())
+        return -1;
+    Run(ms);
+    strace.terminate();
+    strace.waitForFinished();
+    // The summary's last line: "100.00 SECONDS USECS/CALL CALLS [ERRORS] total".
+    const QByteArray summary = strace.readAllStandardError();
+    std::fputs(summary.constData(), stderr); // which calls they were
+    const QList<QByteArray> total = summary.trimmed().split('\n').last().simplified().split(' ');
+    return total.value(0) == "100.00" ? total.value(3).toDouble() : -1;
+}
+
+// Fifty folders on a local disk, each with 365 daily files of its style, today's of 1 MB, all
+// followed in one run: idle, then a line written to one drawn at random.
+void Many(const QString& root)
+{
+    const QDate today = QDate::currentDate();
+    const QStringList styles{"exyymmdd.log", "WEBEXTDyyyymmdd.log", "u_exyymmdd.log"};
+    const QByteArray day = QByteArray("old day line\r\n").repeated(10);
+    const QByteArray big = QByteArray(98, 'm').append("\r\n").repeated(10486);
+    QList<LogFolder> folders;
+    QStringList todays;
+    for (int f = 0; f < 50; ++f) {
+        const QString folder = root + QStringLiteral("/host%1/").arg(f), style = styles[f % 3];
+        QDir().mkpath(folder);
+        for (int d = 0; d < 365; ++d) {
+            const QString name = DatedStyle::From(style)->NameFor(today.addDays(-d));
+            Append(folder + name, d == 0 ? big : day);
+            if (d == 0)
+                todays << folder + name;
+        }
+        folders.append({QStringLiteral("host%1").arg(f), folder, style});
+    }
+    {
+        Follow follow;
+        follow.monitor.Start(folders);
+        Run(3000); // past the quiet time
+        const double cpu = CpuSeconds();
+        const qint64 read = follow.monitor.Access().bytesRead;
+        Run(30000);
+        Figure("follow_many_idle_cpu", (CpuSeconds() - cpu) / 30 * 100, "%");
+        Figure("follow_many_unchanged_bytes_read", double(follow.monitor.Access().bytesRead - read),
+               "bytes");
+        // A minute holds six safety polls and the once-a-minute looks at each folder.
+        Figure("follow_many_idle_syscalls_per_s",
+               SyscallsDuring(QCoreApplication::applicationPid(), 60000) / 60, "calls");
+    }
+    const auto start = [&](reading::Monitor& monitor) { monitor.Start(folders); };
+    std::vector<double> delays = Latencies(start, todays, 40, true);
+    if (delays.empty())
+        return;
+    Figure("follow_many_latency_lines", double(delays.size()), "lines");
+    Figure("follow_many_latency_median", delays[delays.size() / 2], "ms");
+    Figure("follow_many_latency_max", delays.back(), "ms");
+}
+
 } // namespace
 
 // Runs every part, or only those named on the command line (idle, latency, busy, burst,
-// daymove, memory, days, listing).
+// daymove, memory, days, listing, many, tags).
 int main(int argc, char** argv)
 {
     App app(argc, argv);
@@ -407,6 +490,12 @@ int main(int argc, char** argv)
         QTemporaryDir days;
         DayPolls(days.path());
     }
+    if (wanted("many")) {
+        QTemporaryDir many;
+        Many(many.path());
+    }
+    if (wanted("tags"))
+        TagBytes();
     if (wanted("listing")) {
         QTemporaryDir days;
         DayListing(days.path());

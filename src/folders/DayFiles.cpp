@@ -35,6 +35,7 @@ FollowChoice ChooseFollowedFile(const QString& folder, const QString& filter, co
     FollowChoice choice;
     bool exists = false, read = false;
     QStringList names = ListRegularFiles(folder, &exists, &read);
+    choice.listed = read;
     const std::optional<QString> pattern = FilterToPattern(filter);
     names = pattern ? FilterNames(names, *pattern) : QStringList();
     if (const std::optional<DatedStyle> dated = DatedStyle::From(filter)) {

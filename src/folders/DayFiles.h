@@ -20,5 +20,6 @@ DayFiles ChooseDayFiles(const QString& folder, const QString& filter, const QDat
 struct FollowChoice {
     QString name;
     QString fault; // "folder not found", "cannot read the folder", "no log file in the folder"
+    bool listed = false; // the folder could be read
 };
 FollowChoice ChooseFollowedFile(const QString& folder, const QString& filter, const QDate& today);

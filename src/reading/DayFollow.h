@@ -33,6 +33,8 @@ public:
     // False when a file dated after today holds content already: as at the start, the run then
     // stays on this file.
     bool MovedTo(const QString& name, const QDate& today, qint64 nowMs);
+    // The followed file is dated before today: today's file is a candidate.
+    bool Behind(const QDate& today) const { return m_date < today; }
 
 private:
     explicit DayFollow(DatedStyle style) : m_style(std::move(style)) {}

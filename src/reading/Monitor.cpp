@@ -137,14 +137,15 @@ void Monitor::Start(const QList<LogFolder>& folders)
 
 void Monitor::LookForFile(Followed& f)
 {
-    // A folder that stays missing, or holds no file while it stays the same, is not listed again.
+    // A folder that stays missing, or that holds no file while it stays the same, is not listed
+    // again; one that could not be read is tried at every poll, as a chmod changes no time.
     const LogFileAccess::Status folder = LogFileAccess::Stat(f.folder);
-    if (!f.fault.isEmpty() && folder == f.folderSeen &&
-        f.fault != QStringLiteral("cannot read the folder"))
+    if (!f.fault.isEmpty() && folder == f.folderSeen && (f.listed || !folder.exists))
         return;
     f.folderSeen = folder;
     const FollowChoice choice = ChooseFollowedFile(f.folder, f.filter, m_clock.Now().date());
-    if (m_notify && !f.folderWatch && folder.exists)
+    f.listed = choice.listed;
+    if (m_notify && !f.folderWatch && choice.listed)
         f.folderWatch = m_watcher.addPath(f.folder);
     if (choice.name.isEmpty()) {
         if (choice.fault != f.fault)
@@ -152,11 +153,10 @@ void Monitor::LookForFile(Followed& f)
         f.fault = choice.fault;
         return;
     }
-    const QString path = f.folder + choice.name;
-    FollowFile(f, path);
+    FollowFile(f, f.folder + choice.name);
     f.day =
         DayFollow::At(f.folder, choice.name, f.filter, m_clock.Now().date(), m_clock.MonotonicMs());
-    if (!f.fault.isEmpty()) // back: all it holds is new
+    if (!f.fault.isEmpty()) // a folder that had none says that it has one now
         Show(f).ShowMarker(QStringLiteral("following ") + choice.name);
     f.fault.clear();
 }
@@ -222,7 +222,7 @@ void Monitor::ReadSoon()
     for (const auto& f : m_followed) {
         const int due = std::exchange(f->due, 0);
         if (due == 2 || (due == 1 && !f->file))
-            PollOne(*f); // a folder's change may bring the next day's file
+            PollOne(*f, true); // a folder's change may bring the next day's file
         else if (due == 1) {
             ReadEarlier(*f);
             ReadIfChanged(*f);
@@ -260,25 +260,42 @@ void Monitor::Poll()
 {
     if (!Running() || m_slice.isActive()) // a backlog is being read
         return;
+    m_today = m_clock.Now().date(); // the local time costs a look at the time zone's file
     for (const auto& f : m_followed)
         PollOne(*f);
 }
 
-void Monitor::PollOne(Followed& f)
+void Monitor::PollOne(Followed& f, bool notified)
 {
+    if (notified)
+        m_today = m_clock.Now().date();
     if (!f.file)
         LookForFile(f);
     if (!f.file)
         return;
     ReadEarlier(f);
-    if (f.day && !f.grew) {
-        if (const std::optional<QString> next =
-                f.day->Next(m_clock.Now().date(), m_clock.MonotonicMs())) {
+    if (notified && f.grew) // a folder's news need not wait for a poll that finds the file quiet
+        ReadIfChanged(f);
+    if (f.day && !f.grew && LookForDay(f, notified)) {
+        if (const std::optional<QString> next = f.day->Next(m_today, m_clock.MonotonicMs())) {
             MoveToDay(f, *next);
             return;
         }
     }
     ReadIfChanged(f);
+}
+
+// Where the kernel reports every change, a folder's notification brings the look for the next
+// day's file; the safety poll looks for a file dated after today (a server whose clock runs
+// ahead) once a minute only, so that fifty quiet folders cost a few calls a second.
+bool Monitor::LookForDay(Followed& f, bool notified)
+{
+    const qint64 now = m_clock.MonotonicMs();
+    if (!notified && m_timer.interval() >= SafetyPollMs && !f.day->Behind(m_today) &&
+        now - f.dayLook < AheadLookMs)
+        return false;
+    f.dayLook = now;
+    return true;
 }
 
 void Monitor::ReadIfChanged(Followed& f)

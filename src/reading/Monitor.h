@@ -27,6 +27,9 @@ namespace reading
 // settings and the files' reading states are the window's; a run reads them as it goes. Nothing
 // spins between polls; a backlog is read on in slices, one per turn of the event loop, so the
 // window stays responsive. A FollowedFile reads, a FollowDisplay shows.
+// How often a quiet run looks for a file dated after today, where notifications are reliable.
+constexpr qint64 AheadLookMs = 60000;
+
 class Monitor : public QObject
 {
     Q_OBJECT
@@ -86,9 +89,11 @@ private:
         QString filter;
         std::unique_ptr<FollowedFile> file; // none while the folder holds no file to follow
         QString fault;                      // why it holds none, as said
+        bool listed = false;                // the folder could be read when last looked at
         LogFileAccess::Status folderSeen;   // the folder when it was last looked for a file
         LogFileAccess::Status seen;
         qint64 seenSince = 0;
+        qint64 dayLook = -AheadLookMs; // monotonic ms of the latest look for the next day's file
         bool seenValid = false;
         bool grew = true;              // the last poll found new bytes
         bool more = false;             // a backlog waits for the next slice
@@ -104,7 +109,8 @@ private:
 
     Followed& Add(const QString& folder, const QString& filter, quint16 tag);
     void Begin(const QStringList& folders);
-    void PollOne(Followed& f);
+    void PollOne(Followed& f, bool notified = false);
+    bool LookForDay(Followed& f, bool notified);
     void LookForFile(Followed& f);
     void ReadIfChanged(Followed& f);
     void ReadSoon();
@@ -138,6 +144,7 @@ private:
     bool m_notify = true;
     bool m_many = false;   // a run over several folders
     qint64 m_lastLook = 0; // monotonic ms of the latest look at a file
+    QDate m_today;         // the local date at the poll
     std::vector<std::unique_ptr<Followed>> m_followed;
 };
 

@@ -498,6 +498,16 @@ private Q_SLOTS:
             held.close();
             QVERIFY(held.open(QIODevice::Append));
         }
+        // The next day's file, of a dated style, is found by its folder's notification.
+        const QDate today = QDate::currentDate();
+        QVERIFY(WriteFile(Path(today.toString(u"'ex'yyMMdd'.log'")), "d0\n"));
+        monitor.Start(Path(today.toString(u"'ex'yyMMdd'.log'")), "exyymmdd.log");
+        QVERIFY(WriteFile(Path(today.addDays(1).toString(u"'ex'yyMMdd'.log'")), "d1\n"));
+        QTRY_COMPARE_WITH_TIMEOUT(
+            Shown().mid(expected.size()),
+            (QStringList{"=> " + today.toString(u"'ex'yyMMdd'.log'"), "d0",
+                         "-> " + today.addDays(1).toString(u"'ex'yyMMdd'.log'"), "d1"}),
+            2000);
     }
 
     // Fifty folders: ten missing, ten unreadable, ten behind a FUSE mount, one with a FIFO by a

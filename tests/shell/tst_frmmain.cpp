@@ -263,6 +263,8 @@ private Q_SLOTS:
                  2);
         Click("ListView1", 0);
         QVERIFY(!m_window->Following() && Commands() == QStringLiteral("0000"));
+        QTest::keyClick(folders, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(Commands(), QStringLiteral("0010"));
     }
 };
 
