@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # Logs of many servers: a real rsyslogd with the README's configuration collects the servers'
 # messages into a folder per host; Tarvisk tails and follows one host's day file and shows
-# exactly that host's lines, in the order they were sent; then it follows three hosts at once
-# while all three send, and shows every line once, each host's in order, tagged with its name.
+# exactly that host's lines, in the order they were sent, and then three hosts' lines, tagged.
 source "$(dirname "$0")/lib.sh" "$@"
 source "$(dirname "$0")/collector.sh"
 trap 'stop_collector; cleanup' EXIT
@@ -79,8 +78,7 @@ screenshot many "$win" # the README's picture
 copy_all keys
 for h in "${hosts[@]}"; do # lines read before the run may show too; every later one does
     sent=$(clipboard | grep "^$h"$'\t' | grep -o "GET /$h/[0-9]*\$" | cut -d/ -f3)
-    first=$(head -n 1 <<<"$sent")
-    [ "${first:-99}" -le 13 ] && [ "$sent" = "$(seq "$first" 43)" ] ||
+    [ "${sent%%$'\n'*}" -le 13 ] && [ "$sent" = "$(seq "${sent%%$'\n'*}" 43)" ] ||
         fail "$h's lines are not all there in order, once each, tagged: $(clipboard)"
 done
 quit_app "$win" # still following
