@@ -75,6 +75,8 @@ screenshots: build
 	bash tests/e2e/scenario.sh $(BUILD)/src/tarvisk $(CURDIR)/$(BUILD)/screenshots
 	cp $(BUILD)/screenshots/follow.png docs/follow.png
 	convert $(BUILD)/screenshots/search-days.png -trim +repage docs/search-days.png
+	bash tests/e2e/remote.sh $(BUILD)/src/tarvisk $(CURDIR)/$(BUILD)/screenshots
+	cp $(BUILD)/screenshots/many.png docs/many.png
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(PACKAGE_BUILD) $(INSTALL_BUILD) $(FUZZ_BUILD)

@@ -298,23 +298,6 @@ void Memory(const QString& path)
     Figure("bytes_per_followed_line", perLine, "bytes");
 }
 
-// What a folder's tag adds to a line: a million lines appended untagged, then tagged.
-void TagBytes()
-{
-    reading::OutputBatch lines;
-    for (int i = 0; i < 1000; ++i)
-        lines.Add(QByteArray(118, 'x'));
-    auto heap = [&](quint16 tag) {
-        reading::OutputList list;
-        const qint64 before = HeapBytes();
-        for (int i = 0; i < 1000; ++i)
-            list.Append(lines, tag);
-        return HeapBytes() - before;
-    };
-    const qint64 untagged = heap(0);
-    Figure("follow_many_tag_bytes_per_line", double(heap(1) - untagged) / 1e6, "bytes");
-}
-
 // One poll of a followed file in a folder of 10 000 daily files: quiet with the next day
 // looked up, with a move to the next day's file, and a single file without a name style.
 void DayPolls(const QString& folder)
@@ -453,7 +436,7 @@ void Many(const QString& root)
 } // namespace
 
 // Runs every part, or only those named on the command line (idle, latency, busy, burst,
-// daymove, memory, days, listing, many, tags).
+// daymove, memory, days, listing, many).
 int main(int argc, char** argv)
 {
     App app(argc, argv);
@@ -494,8 +477,6 @@ int main(int argc, char** argv)
         QTemporaryDir many;
         Many(many.path());
     }
-    if (wanted("tags"))
-        TagBytes();
     if (wanted("listing")) {
         QTemporaryDir days;
         DayListing(days.path());

@@ -1,6 +1,7 @@
 // Figures of the log reading and the output window: one Tail on a small and on a huge file
-// against `tail -c`, the Tail of a 100 MB gzip-compressed day against `zcat | tail -c`, and the
-// output window at 5 million lines.
+// against `tail -c`, the Tail of a 100 MB gzip-compressed day against `zcat | tail -c`, the
+// output window at 5 million lines and what a folder's tag adds to a line. Names on the command
+// line (tail, gz, model, tags, view) run only those parts.
 #include "Figures.h"
 #include "reading/CompressedTail.h"
 #include "reading/OutputList.h"
@@ -18,6 +19,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <malloc.h>
+#include <utility>
 #include <vector>
 
 namespace
@@ -156,6 +158,31 @@ void BenchModel()
     }
 }
 
+// What a followed folder's tag adds to a line: the same 5 million lines untagged and tagged by
+// 50 folders in turn, as memory the process holds and as the allocator counts it.
+void BenchTags()
+{
+    constexpr qsizetype TagLines = 5000000;
+    reading::OutputBatch batch; // short lines: the tags are what is measured
+    for (qsizetype i = 0; i < LinesPerBatch; ++i)
+        batch.Add(QByteArray::number(i));
+    const auto added = [&](bool tagged) {
+        malloc_trim(0);
+        const qint64 heap = HeapBytes(), resident = ResidentBytes();
+        reading::OutputList list;
+        for (qsizetype i = 0; i < TagLines / LinesPerBatch; ++i)
+            list.Append(batch, tagged ? quint16(1 + i % 50) : 0);
+        malloc_trim(0); // what the growing list left behind is no line's
+        return std::pair(ResidentBytes() - resident, HeapBytes() - heap);
+    };
+    const auto [plainResident, plainHeap] = added(false);
+    const auto [taggedResident, taggedHeap] = added(true);
+    Figure("follow_many_tag_bytes_per_line", double(taggedResident - plainResident) / TagLines,
+           "bytes");
+    Figure("follow_many_tag_bytes_per_line_heap", double(taggedHeap - plainHeap) / TagLines,
+           "bytes");
+}
+
 void BenchView()
 {
     std::vector<reading::OutputBatch> batches;
@@ -190,11 +217,16 @@ void BenchView()
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    BenchTails();
-    BenchCompressedTail();
-    if (app.arguments().contains(QStringLiteral("tails"))) // these figures alone
-        return 0;
-    BenchModel();
-    BenchView();
+    // Names given on the command line run only those parts.
+    const QStringList only = app.arguments().mid(1);
+    const auto run = [&](const char* name, void (*part)()) {
+        if (only.isEmpty() || only.contains(QLatin1String(name)))
+            part();
+    };
+    run("tail", BenchTails);
+    run("gz", BenchCompressedTail);
+    run("model", BenchModel);
+    run("tags", BenchTags);
+    run("view", BenchView);
     return 0;
 }

@@ -32,9 +32,14 @@ public:
     int childCount() const override { return 0; }
     int indexOfChild(const QAccessibleInterface*) const override { return -1; }
     QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    // A line of a followed folder is read after the folder's description: "web1: text".
     QString text(QAccessible::Text t) const override
     {
-        return t == QAccessible::Name && isValid() ? m_view->List()->Text(m_row) : QString();
+        if (t != QAccessible::Name || !isValid())
+            return {};
+        const QString tag = m_view->List()->Model()->TagName(m_row);
+        const QString line = m_view->List()->Text(m_row);
+        return tag.isEmpty() ? line : tag + QStringLiteral(": ") + line;
     }
     void setText(QAccessible::Text, const QString&) override {}
     QRect rect() const override

@@ -93,13 +93,22 @@ void OutputList::SelectLines(const QList<qsizetype>& ascendingRows)
 QByteArray OutputList::SelectedText() const
 {
     const QByteArrayView end(modMain::LineEnd);
+    // A line of a followed folder goes as DESCRIPTION<TAB>line.
+    QList<QByteArray> tags(1);
+    for (const QString& name : m_model.TagNames())
+        tags << name.toUtf8() + '\t';
+    const auto tag = [&](qsizetype i) -> const QByteArray& {
+        const quint16 t = m_model.Tag(i);
+        return tags[t < tags.size() ? t : 0];
+    };
     qint64 size = 0;
     for (qsizetype i = m_marks.NextMarked(-1); i >= 0; i = m_marks.NextMarked(i))
-        size += m_model.Bytes(i).size() + end.size();
+        size += tag(i).size() + m_model.Bytes(i).size() + end.size();
     QByteArray text;
     text.reserve(size); // a line decoded as Windows-1252 may grow; the rest is exact
     PreferLargePages(text.data(), size);
     for (qsizetype i = m_marks.NextMarked(-1); i >= 0; i = m_marks.NextMarked(i)) {
+        text.append(tag(i));
         const QByteArrayView bytes = m_model.Bytes(i);
         // Valid UTF-8 is already what the clipboard takes.
         if (IsUtf8(bytes))

@@ -66,7 +66,8 @@ public:
     // Exactly the lines whose bytes `matches` accepts become selected, in one pass over the
     // list. Returns how many there are and the first of them (-1 when none).
     template <typename Matches> std::pair<qsizetype, qsizetype> SelectWhere(Matches&& matches);
-    // The selected lines in list order as UTF-8, each followed by the platform's line end.
+    // The selected lines in list order as UTF-8, each followed by the platform's line end; a
+    // tagged line starts with its folder's description and a tab.
     QByteArray SelectedText() const;
 
     // The search's state over these lines: the line where its next step starts.

@@ -47,7 +47,7 @@ QString OutputModel::Text(qsizetype i) const
 
 quint16 OutputModel::Tag(qsizetype i) const
 {
-    return i >= 0 && i < qsizetype(m_tags.size()) ? m_tags[size_t(i)] : 0;
+    return i >= 0 && i < Count() ? quint16(m_starts[size_t(i)] >> TagShift) : 0;
 }
 
 QString OutputModel::TagName(qsizetype i) const
@@ -60,8 +60,8 @@ QByteArrayView OutputModel::Bytes(qsizetype i) const
 {
     if (i < 0 || i >= Count())
         return {};
-    const qint64 start = m_starts[size_t(i)];
-    const qint64 end = i + 1 < Count() ? m_starts[size_t(i) + 1] : m_end;
+    const qint64 start = Start(i);
+    const qint64 end = i + 1 < Count() ? Start(i + 1) : m_end;
     const Block& block = BlockAt(start);
     return QByteArrayView(block.bytes).sliced(start - block.start, end - start);
 }
@@ -113,7 +113,6 @@ void OutputModel::Release()
 {
     m_blocks = {};
     m_starts = {};
-    m_tags = {};
     m_end = 0;
 }
 
@@ -125,15 +124,11 @@ void OutputModel::Store(const OutputBatch& lines, quint16 tag)
 
 void OutputModel::Store(QByteArrayView line, quint16 tag)
 {
-    if (tag != 0 && m_tags.empty())
-        m_tags.resize(m_starts.size(), 0);
-    if (!m_tags.empty())
-        m_tags.push_back(tag);
     if (m_blocks.empty() ||
         m_blocks.back().bytes.capacity() - m_blocks.back().bytes.size() < line.size())
         OpenBlock(line.size());
     m_blocks.back().bytes.append(line);
-    m_starts.push_back(m_end);
+    m_starts.push_back(quint64(m_end) | quint64(tag) << TagShift);
     m_end += line.size();
 }
 
@@ -173,14 +168,19 @@ void OutputModel::RemoveFirst(qsizetype n)
         return;
     beginRemoveRows(QModelIndex(), 0, int(n - 1));
     m_starts.erase(m_starts.begin(), m_starts.begin() + n);
-    if (!m_tags.empty())
-        m_tags.erase(m_tags.begin(), m_tags.begin() + n);
-    const qint64 first = m_starts.empty() ? m_end : m_starts.front();
+    const qint64 first = m_starts.empty() ? m_end : Start(0);
     const auto keep =
         std::upper_bound(m_blocks.begin(), m_blocks.end(), first,
                          [](qint64 pos, const Block& block) { return pos < block.start; });
     if (keep - m_blocks.begin() > 1)
         m_blocks.erase(m_blocks.begin(), keep - 1);
+    // Positions start again at the first kept block, however much the list ever took.
+    const qint64 base = m_blocks.front().start;
+    for (quint64& start : m_starts)
+        start -= quint64(base);
+    for (Block& block : m_blocks)
+        block.start -= base;
+    m_end -= base;
     endRemoveRows();
 }
 
@@ -189,23 +189,22 @@ void OutputModel::ReplaceLine(qsizetype i, QByteArrayView line)
     if (i < 0 || i >= Count())
         return;
     OutputBatch after;
-    for (qsizetype j = i + 1; j < Count(); ++j)
-        after.Add(Bytes(j));
+    std::vector<quint16> tags;
+    for (qsizetype j = i; j < Count(); ++j) {
+        after.Add(j == i ? QByteArrayView() : Bytes(j));
+        tags.push_back(Tag(j));
+    }
     const QByteArray replacement = line.toByteArray(); // `line` may lie in a block
-    const std::vector<quint16> tags = m_tags;
     TruncateBefore(i);
-    Store(replacement);
-    Store(after);
-    m_tags = tags;
+    for (qsizetype k = 0; k < after.size(); ++k)
+        Store(k == 0 ? QByteArrayView(replacement) : after.Line(k), tags[size_t(k)]);
     Q_EMIT dataChanged(index(int(i), 0), index(int(Count() - 1), 0));
 }
 
 void OutputModel::TruncateBefore(qsizetype i)
 {
-    m_end = m_starts[size_t(i)];
+    m_end = Start(i);
     m_starts.resize(size_t(i));
-    if (!m_tags.empty())
-        m_tags.resize(size_t(i));
     while (m_blocks.size() > 1 && m_blocks.back().start > m_end)
         m_blocks.pop_back();
     Block& last = m_blocks.back();

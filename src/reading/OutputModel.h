@@ -45,7 +45,7 @@ public:
     QByteArrayView Bytes(qsizetype i) const;
 
     // Which followed folder line i came from: 0 for none, otherwise 1 + the folder's index in
-    // TagNames(). Two bytes a line, and none until the first tagged line.
+    // TagNames(). It costs a line nothing: it is kept in the top bits of the line's start.
     quint16 Tag(qsizetype i) const;
     // The folders' descriptions of a run that follows several; a new run sets them.
     void SetTagNames(const QStringList& names) { m_tagNames = names; }
@@ -77,14 +77,18 @@ private:
 
     void Store(const OutputBatch& lines, quint16 tag = 0);
     void Store(QByteArrayView line, quint16 tag = 0);
+    qint64 Start(qsizetype i) const { return qint64(m_starts[size_t(i)] & PositionBits); }
     void TruncateBefore(qsizetype i);
     void OpenBlock(qsizetype atLeast);
     void Release();
     const Block& BlockAt(qint64 position) const;
 
+    // Positions count from the first kept block, so they stay below what the list holds.
+    static constexpr int TagShift = 48;
+    static constexpr quint64 PositionBits = (quint64(1) << TagShift) - 1;
+
     std::vector<Block> m_blocks;
-    std::vector<qint64> m_starts; // virtual position of each line
-    std::vector<quint16> m_tags;  // each line's tag; empty while every line is untagged
+    std::vector<quint64> m_starts; // virtual position of each line, its tag in the top bits
     QStringList m_tagNames;
     qint64 m_end = 0;
     mutable size_t m_lastBlock = 0;

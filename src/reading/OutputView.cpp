@@ -49,8 +49,18 @@ qreal PaintedWidth(QStringView text, const QFontMetricsF& metrics, qreal tabStop
     return x;
 }
 
+// A followed folder's colour: hues a golden angle apart, so that neighbouring tags differ most,
+// pale on a light list and deep on a dark one, so the list's own text reads on each.
+QColor TagColour(quint16 tag, const QPalette& palette)
+{
+    const bool dark = palette.color(QPalette::Active, QPalette::Base).lightnessF() < 0.5;
+    const float hue = std::fmod(float(tag - 1) * 0.381966F, 1.0F);
+    return QColor::fromHslF(hue, dark ? 0.5F : 0.75F, dark ? 0.3F : 0.82F);
+}
+
 // Paints a line as selected from its mark, and the current line with a frame that shows also
-// while another window has the focus, in a colour that stands out from the marked lines.
+// while another window has the focus, in a colour that stands out from the marked lines. A
+// line of a followed folder starts with the folder's tag.
 class MarkDelegate : public QStyledItemDelegate
 {
 public:
@@ -66,6 +76,8 @@ public:
                                  option.rect.left() - m_view->Shift() + m_view->Extent(),
                                  option.rect.bottom());
         const bool marked = m_view->List() && m_view->List()->IsSelected(index.row());
+        const quint16 tag = m_view->TagWidth() > 0 ? m_view->List()->Model()->Tag(index.row()) : 0;
+        shown.rect.setLeft(shown.rect.left() + (tag > 0 ? m_view->TagWidth() : 0));
         if (marked) {
             shown.state.setFlag(QStyle::State_Selected, true);
             shown.state.setFlag(QStyle::State_HasFocus, false);
@@ -73,6 +85,8 @@ public:
         } else {
             PaintPlain(painter, shown, index);
         }
+        if (tag > 0)
+            PaintTag(painter, option, index.row(), tag);
         if (index != m_view->currentIndex())
             return;
         const QPalette& colours = option.palette;
@@ -101,6 +115,26 @@ private:
         painter->setPen(option.palette.color(QPalette::Active, QPalette::Text));
         painter->drawText(QRectF(option.rect).adjusted(margin, 0, -margin, 0),
                           index.data().toString(), layout);
+        painter->restore();
+    }
+
+    // The tag stays at the list's left edge while the line scrolls sideways under it.
+    void PaintTag(QPainter* painter, const QStyleOptionViewItem& option, qsizetype row,
+                  quint16 tag) const
+    {
+        const QRect box(qMax(0, option.rect.left()), option.rect.top(), m_view->TagWidth(),
+                        option.rect.height());
+        const int margin =
+            m_view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_view) + 1;
+        const QRect text = box.adjusted(margin, 0, -2 * margin, 0);
+        painter->save();
+        painter->fillRect(box.adjusted(0, 1, -margin, -1), TagColour(tag, option.palette));
+        painter->setFont(option.font);
+        painter->setPen(option.palette.color(QPalette::Active, QPalette::Text));
+        painter->drawText(
+            text, Qt::AlignLeft | Qt::AlignVCenter,
+            QFontMetrics(option.font)
+                .elidedText(m_view->List()->Model()->TagName(row), Qt::ElideRight, text.width()));
         painter->restore();
     }
 
@@ -244,17 +278,32 @@ void OutputView::Measure(qsizetype first, qsizetype last)
     const QFontMetricsF metrics(font());
     const qreal advance = metrics.horizontalAdvance(QLatin1Char('W'));
     const qreal tabStop = TabStop(this);
+    MeasureTags(metrics);
     for (qsizetype i = first; i <= last; ++i) {
         const QByteArrayView bytes = m_list->Bytes(i);
+        const qreal tag = m_tagWidth > 0 && m_list->Model()->Tag(i) > 0 ? m_tagWidth : 0;
         // A line has no more characters than bytes; a tab is at most one stop wide.
         const bool tabs = bytes.contains('\t');
-        if (qreal(bytes.size()) * (tabs ? qMax(advance, tabStop) : advance) <= m_widest)
+        if (tag + qreal(bytes.size()) * (tabs ? qMax(advance, tabStop) : advance) <= m_widest)
             continue;
-        const qreal width = tabs || !IsAscii(bytes)
-                                ? PaintedWidth(DecodeLogLine(bytes), metrics, tabStop)
-                                : qreal(bytes.size()) * advance;
+        const qreal width =
+            tag + (tabs || !IsAscii(bytes) ? PaintedWidth(DecodeLogLine(bytes), metrics, tabStop)
+                                           : qreal(bytes.size()) * advance);
         m_widest = qMax(m_widest, width);
     }
+}
+
+// The tag column is as wide as the longest folder description, up to 16 characters.
+void OutputView::MeasureTags(const QFontMetricsF& metrics)
+{
+    if (m_list->Model()->TagNames() == m_tagsMeasured) // the same list compares at once
+        return;
+    m_tagsMeasured = m_list->Model()->TagNames();
+    qreal widest = 0;
+    for (const QString& name : m_list->Model()->TagNames())
+        widest = qMax(widest, metrics.horizontalAdvance(name));
+    const qreal most = 16 * metrics.horizontalAdvance(QLatin1Char('W'));
+    m_tagWidth = widest > 0 ? int(std::ceil(qMin(widest, most))) + 3 * TextMargin() : 0;
 }
 
 void OutputView::SetHorizontalExtent(int pixels)
@@ -281,6 +330,8 @@ void OutputView::scrollContentsBy(int dx, int dy)
     if (shift > 0 || m_shift > 0) {
         m_shift = shift;
         horizontalHeader()->setOffset(value - shift);
+        viewport()->update();
+    } else if (dx != 0 && m_tagWidth > 0) { // the tags stay where they are
         viewport()->update();
     }
 }
@@ -414,6 +465,7 @@ void OutputView::changeEvent(QEvent* event)
         m_appendedFrom = WholeLayout;
         FitRowHeight();
         m_widest = 0;
+        m_tagsMeasured.clear();
         if (m_list)
             Measure(0, m_list->Count() - 1);
     }

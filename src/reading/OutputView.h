@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QPointer>
+#include <QStringList>
 #include <QTableView>
 #include <QTimer>
+
+class QFontMetricsF;
 
 namespace reading
 {
@@ -32,8 +35,10 @@ public:
     int Extent() const { return m_extent; }
     // How far a line past the column's end is painted to the left.
     int Shift() const { return m_shift; }
-    // Width of the widest line as painted, tabs at their stops, margins included.
+    // Width of the widest line as painted, tabs at their stops, margins and tag included.
     int LongestLinePixels() const;
+    // Width of the folder tag before a tagged line; 0 while the list names no folders.
+    int TagWidth() const { return m_tagWidth; }
 
     // Bringing a row into view leaves the sideways position alone: the column is far wider
     // than the window, and jumping back to its left edge on every new line would be a nuisance.
@@ -66,6 +71,7 @@ private:
     void LinesReset();
     void LinesAdded(const QModelIndex& parent, int first, int last);
     void Measure(qsizetype first, qsizetype last);
+    void MeasureTags(const QFontMetricsF& metrics);
     void LinesAppended(const QModelIndex& parent, int first, int last);
     void PaintHeld();
 
@@ -75,7 +81,9 @@ private:
     QPointer<QWidget> m_cover;
     int m_extent = 0;
     int m_shift = 0;
-    QTimer m_pace; // runs while the lines painted last are recent
+    int m_tagWidth = 0;
+    QStringList m_tagsMeasured; // the folder descriptions m_tagWidth fits
+    QTimer m_pace;              // runs while the lines painted last are recent
     bool m_held = false;
     bool m_scrollHeld = false;
     // The first line appended since the last layout, when nothing else changed the lines.

@@ -19,29 +19,49 @@ DayResults::DayResults(reading::OutputList& lstRows, QObject* parent)
             });
 }
 
-void DayResults::Start(const QString& folder, const QString& filter, const QDate& from,
-                       const QDate& to, const QString& text)
+QList<DayFolder> DaySearchFolders(const QList<LogFolder>& selected, const DayFolder& listed)
 {
-    if (text.isEmpty())
+    if (selected.size() < 2)
+        return {listed};
+    QList<DayFolder> folders;
+    for (const LogFolder& folder : selected)
+        folders.append({folder.Path, folder.Filter, folder.Name});
+    return folders;
+}
+
+void DayResults::Start(const QList<DayFolder>& folders, const QDate& from, const QDate& to,
+                       const QString& text)
+{
+    if (text.isEmpty() || folders.isEmpty())
         return;
     m_search.Abandon();
-    Q_EMIT Started(folder, from, to);
-    const DayFiles files = ChooseDayFiles(folder, filter, from, to);
+    const bool several = folders.size() > 1;
+    QStringList names;
+    for (const DayFolder& folder : folders)
+        names << folder.name;
+    Q_EMIT Started(several ? names.join(QStringLiteral(", ")) : folders.first().path, from, to);
     m_text = text;
     m_matches.clear();
-    m_files = files.names.size();
+    m_files = 0;
     m_bytes = 0;
-    for (const QString& name : files.names)
-        m_bytes += QFileInfo(QDir(folder).filePath(name)).size();
+    QList<DaySearch::FolderFiles> searched;
+    for (const DayFolder& folder : folders) {
+        const DayFiles files = ChooseDayFiles(folder.path, folder.filter, from, to);
+        m_files += files.names.size();
+        for (const QString& name : files.names)
+            m_bytes += QFileInfo(QDir(folder.path).filePath(name)).size();
+        searched.append({folder.path, files, quint16(several ? searched.size() + 1 : 0)});
+    }
     m_lstRows.Replace({});
-    m_search.Start(folder, files, text);
+    m_lstRows.Model()->SetTagNames(several ? names : QStringList());
+    m_search.Start(searched, text);
 }
 
 void DayResults::Add(const DayBatch& batch)
 {
     if (batch.matches)
         m_matches.append({m_lstRows.Count(), m_lstRows.Count() + batch.lines.size()});
-    m_lstRows.Append(batch.lines);
+    m_lstRows.Append(batch.lines, batch.tag);
 }
 
 void DayResults::End(bool cancelled)

@@ -2,6 +2,7 @@
 
 #include "DaySearch.h"
 #include "Search.h"
+#include "base/LogFolder.h"
 
 #include <QDate>
 #include <QList>
@@ -16,11 +17,16 @@ class OutputList;
 namespace search
 {
 
-// The folder whose days are searched and its name style.
+// A folder whose days are searched, its name style and its description.
 struct DayFolder {
     QString path;
     QString filter;
+    QString name = {};
 };
+
+// The folders a search of days covers: each selected one when several are selected (as a run
+// that follows them), otherwise the one whose files are listed.
+QList<DayFolder> DaySearchFolders(const QList<LogFolder>& selected, const DayFolder& listed);
 
 // A search of the folder's days as the output window shows it: it replaces the list's lines,
 // as Tail does, adds what the worker finds as it arrives, and when the search ends or is
@@ -33,9 +39,11 @@ class DayResults : public QObject
 public:
     explicit DayResults(reading::OutputList& lstRows, QObject* parent = nullptr);
 
-    // Searches the files of the folder's name style dated from `from` to `to`. Started comes
-    // first, before the list changes. An empty text does nothing.
-    void Start(const QString& folder, const QString& filter, const QDate& from, const QDate& to,
+    // Searches the files of each folder's name style dated from `from` to `to`, folder by
+    // folder; with several folders each line is tagged with its folder's description. Started
+    // comes first, before the list changes, naming the folder's path or the folders'
+    // descriptions. An empty text does nothing.
+    void Start(const QList<DayFolder>& folders, const QDate& from, const QDate& to,
                const QString& text);
     // Stops soon, keeping what was found; Finished follows.
     void Cancel() { m_search.Cancel(); }

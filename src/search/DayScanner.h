@@ -18,6 +18,7 @@ namespace search
 struct DayBatch {
     reading::OutputBatch lines;
     bool matches = false;
+    quint16 tag = 0; // the folder's, when several folders are searched
 };
 
 // What a search of days shows, made from the files' bytes: per file with matches a heading and

@@ -35,22 +35,27 @@ qint64 BatchBytes(const reading::OutputBatch& lines)
 class DaySearch::Worker
 {
 public:
-    Worker(DaySearch& owner, const QString& folder, const QString& text)
-        : m_owner(owner), m_folder(folder), m_scanner(text, owner.m_lineLimit, owner.m_lineBound),
+    Worker(DaySearch& owner, const QString& text)
+        : m_owner(owner), m_scanner(text, owner.m_lineLimit, owner.m_lineBound),
           m_buffer(qsizetype(owner.m_blockSize), Qt::Uninitialized)
     {
     }
 
-    void Run(const DayFiles& files)
+    void Run(const QList<FolderFiles>& folders)
     {
         m_progress.start();
-        for (qsizetype i = 0; i < files.names.size() && !Stopped(); ++i) {
-            ReadFile(files.names[i]);
-            SendReady();
-            m_owner.SendProgress(++m_done, m_read, m_scanner.BytesFed());
+        qsizetype skipped = 0;
+        for (const FolderFiles& folder : folders) {
+            m_folder = folder.folder;
+            for (qsizetype i = 0; i < folder.files.names.size() && !Stopped(); ++i) {
+                ReadFile(folder.files.names[i]);
+                SendReady(folder.tag);
+                m_owner.SendProgress(++m_done, m_read, m_scanner.BytesFed());
+            }
+            skipped += folder.files.skipped;
         }
-        m_scanner.Close(m_owner.Cancelled(), files.skipped);
-        SendReady();
+        m_scanner.Close(m_owner.Cancelled(), skipped);
+        SendReady(0);
         m_owner.SendFinished(m_owner.Cancelled() && !m_scanner.Full());
     }
 
@@ -117,14 +122,16 @@ private:
         }
     }
 
-    void SendReady()
+    void SendReady(quint16 tag)
     {
-        for (DayBatch& batch : m_scanner.Take())
+        for (DayBatch& batch : m_scanner.Take()) {
+            batch.tag = tag;
             m_owner.Send(std::move(batch));
+        }
     }
 
     DaySearch& m_owner;
-    const QString m_folder;
+    QString m_folder;
     DayScanner m_scanner;
     QByteArray m_buffer;
     QElapsedTimer m_progress;
@@ -138,14 +145,13 @@ DaySearch::~DaySearch()
     Abandon();
 }
 
-void DaySearch::Start(const QString& folder, const DayFiles& files, const QString& text)
+void DaySearch::Start(const QList<FolderFiles>& folders, const QString& text)
 {
     Abandon();
     m_cancel = false;
     m_inFlight = 0;
     m_running = true;
-    m_thread.reset(
-        QThread::create([this, folder, files, text] { Worker(*this, folder, text).Run(files); }));
+    m_thread.reset(QThread::create([this, folders, text] { Worker(*this, text).Run(folders); }));
     m_thread->start();
 }
 

@@ -3,6 +3,7 @@
 #include "DayScanner.h"
 #include "folders/DayFiles.h"
 
+#include <QList>
 #include <QMutex>
 #include <QObject>
 #include <QString>
@@ -27,8 +28,20 @@ public:
     explicit DaySearch(QObject* parent = nullptr);
     ~DaySearch() override; // cancels and waits
 
+    // The files of one folder, and the tag its lines get in the output list.
+    struct FolderFiles {
+        QString folder;
+        DayFiles files;
+        quint16 tag = 0;
+    };
+
     // Starts a search; one still running is abandoned first.
-    void Start(const QString& folder, const DayFiles& files, const QString& text);
+    void Start(const QString& folder, const DayFiles& files, const QString& text)
+    {
+        Start({{folder, files}}, text);
+    }
+    // Searches the folders one after the other, with one closing line for all.
+    void Start(const QList<FolderFiles>& folders, const QString& text);
     // Asks the search to stop soon: what it found still arrives, then a line saying it was
     // cancelled, the closing line and Finished. Returns at once.
     void Cancel();

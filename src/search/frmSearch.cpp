@@ -27,10 +27,10 @@ frmSearch::frmSearch(reading::OutputList& lstRows, QWidget* owner)
     ui->txtSearch->setFocus();
 }
 
-void frmSearch::SetDays(search::DayResults& days, std::function<search::DayFolder()> folder)
+void frmSearch::SetDays(search::DayResults& days, std::function<QList<search::DayFolder>()> folders)
 {
     m_days = &days;
-    m_folder = std::move(folder);
+    m_folders = std::move(folders);
     ui->optDays->setEnabled(true);
     connect(&days, &search::DayResults::Progress, this, &frmSearch::DaysProgress);
     connect(&days, &search::DayResults::Finished, this, &frmSearch::DaysFinished);
@@ -93,10 +93,10 @@ void frmSearch::optDays_Toggled()
 void frmSearch::StartDays()
 {
     const QString text = ui->txtSearch->text();
-    const search::DayFolder folder = m_folder();
+    const QList<search::DayFolder> folders = m_folders();
     if (text.isEmpty())
         return;
-    if (folder.path.isEmpty()) {
+    if (folders.isEmpty() || folders.first().path.isEmpty()) {
         ui->lblStatus->setText(QStringLiteral("Choose a log folder first"));
         return;
     }
@@ -104,7 +104,7 @@ void frmSearch::StartDays()
     ui->prgDays->setFormat(QString());
     ui->lblStatus->setText(QStringLiteral("Searching..."));
     ui->cmdSearch->setEnabled(false);
-    m_days->Start(folder.path, folder.filter, ui->dtFrom->date(), ui->dtTo->date(), text);
+    m_days->Start(folders, ui->dtFrom->date(), ui->dtTo->date(), text);
 }
 
 // The bar goes by the bytes read from the files; the text counts the bytes searched, which for

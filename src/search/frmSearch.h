@@ -27,9 +27,9 @@ public:
     frmSearch(reading::OutputList& lstRows, QWidget* owner);
     ~frmSearch() override;
 
-    // Offers searching the selected folder's days: `folder` tells which folder and style that
-    // is at the moment of the press.
-    void SetDays(search::DayResults& days, std::function<search::DayFolder()> folder);
+    // Offers searching the selected folders' days: `folders` tells which folders and styles
+    // those are at the moment of the press.
+    void SetDays(search::DayResults& days, std::function<QList<search::DayFolder>()> folders);
 
 protected:
     // Esc cancels a running search of days and leaves the dialog open.
@@ -54,6 +54,6 @@ private:
     std::unique_ptr<Ui::frmSearch> ui;
     reading::OutputList& m_lstRows;
     search::DayResults* m_days = nullptr;
-    std::function<search::DayFolder()> m_folder;
+    std::function<QList<search::DayFolder>()> m_folders;
     search::Mode m_mode = search::Mode::Count;
 };

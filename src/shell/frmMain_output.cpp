@@ -1,6 +1,7 @@
 #include "frmMain.h"
 
 #include "base/MessageBox.h"
+#include "folders/FolderListView.h"
 #include "reading/OutputView.h"
 #include "search/frmSearch.h"
 #include "ui_frmMain.h"
@@ -42,7 +43,8 @@ void frmMain::cmdSearch_Click()
         m_search = new frmSearch(m_output, this);
         ui->lstRows->KeepClearOf(m_search);
         m_search->SetDays(m_days, [this] {
-            return search::DayFolder{m_settings.CurrentPath, m_folderFilter};
+            return search::DaySearchFolders(TreeFolderList::SelectedFolders(*ui->ListView1),
+                                            {m_settings.CurrentPath, m_folderFilter});
         });
     }
     m_search->show();

@@ -117,26 +117,35 @@ private Q_SLOTS:
     }
 
     // The list scrolls sideways to the end of its longest line as painted (tabs at their
-    // stops, wide characters as wide as they paint) and no further; an empty list not at all.
+    // stops, wide characters as wide as they paint, a followed folder's tag before it) and no
+    // further; an empty list not at all. Assistive tools read the tag with the line.
     void extent_data()
     {
         QTest::addColumn<QByteArray>("line");
-        QTest::newRow("tabs") << QByteArray(200, '\t') + "WWW";
-        QTest::newRow("CJK") << QByteArray("\xE4\xB8\xAD").repeated(3000) + "W";
-        QTest::newRow("ASCII") << QByteArray(2000, 'x');
-        QTest::newRow("empty list") << QByteArray();
+        QTest::addColumn<QString>("tag");
+        QTest::newRow("tabs") << QByteArray(200, '\t') + "WWW"
+                              << "";
+        QTest::newRow("CJK") << QByteArray("\xE4\xB8\xAD").repeated(3000) + "W"
+                             << "";
+        QTest::newRow("ASCII") << QByteArray(2000, 'x') << "";
+        QTest::newRow("tagged") << QByteArray(2000, 'x') << "web1 long";
+        QTest::newRow("empty list") << QByteArray() << "";
     }
 
     void extent()
     {
         QFETCH(QByteArray, line);
+        QFETCH(QString, tag);
         reading::OutputList list;
         reading::OutputView view;
         QVERIFY(Show(view, list));
         reading::OutputBatch lines;
         lines.Add("short");
         lines.Add(line);
-        list.Replace(lines);
+        list.Model()->SetTagNames({"w", tag});
+        list.Append(lines, tag.isEmpty() ? 0 : 2);
+        QCOMPARE(QAccessible::queryAccessibleInterface(&view)->child(0)->text(QAccessible::Name),
+                 tag.isEmpty() ? "short" : tag + ": short");
         if (line.isEmpty())
             list.Clear();
         QCoreApplication::processEvents();

@@ -277,10 +277,14 @@ private Q_SLOTS:
         list.Replace(Batch({"a", "b"}));
         QCOMPARE((Rows{list.Count(), list.Current(), list.NextSelected(-1)}), (Rows{2, -1, -1}));
         // Copy takes UTF-8 as it is and decodes anything else as Windows-1252; empty lines stay.
+        // A followed folder's line starts with its description and a tab.
         list.Replace(Batch({"caf\xC3\xA9", "", "x", "caf\xE9 \x80", "\xE2\x82", "tab\tend"}));
-        list.SelectLines({0, 1, 3, 4, 5});
-        QCOMPARE(QString::fromUtf8(list.SelectedText()),
-                 QStringLiteral("caf\u00E9\n\ncaf\u00E9 \u20AC\n\u00E2\u201A\ntab\tend\n"));
+        list.Model()->SetTagNames({"w\u00E9b"});
+        list.Append(Batch({"x"}), 1);
+        list.SelectLines({0, 1, 3, 4, 5, 6});
+        QCOMPARE(
+            QString::fromUtf8(list.SelectedText()),
+            QStringLiteral("caf\u00E9\n\ncaf\u00E9 \u20AC\n\u00E2\u201A\ntab\tend\nw\u00E9b\tx\n"));
     }
 
     // A drop of the oldest lines takes their marks along; a search position on a dropped line

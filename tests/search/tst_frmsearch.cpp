@@ -127,24 +127,30 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("keys");
         QTest::addColumn<QString>("lines"); // the output list joined by " | "; "> " marks a line
         QTest::addColumn<QString>("status");
-        auto found = [](int back) { // the lines of a day with one match
+        QTest::addColumn<int>("folders"); // the same folder, selected this many times as "web"
+        auto found = [](int back, const QString& tag = {}) { // the lines of a day with one match
             const QString day = QDate::currentDate().addDays(-back).toString(u"yyMMdd");
-            return "ex" + day + ".log: 1 match | > alpha " + day + " | ";
+            return tag + "ex" + day + ".log: 1 match | > " + tag + "alpha " + day + " | ";
         };
         QTest::newRow("the last seven days")
             << QStringList{"alpha", "Alt+D", "Return"}
             << found(6) + found(1) + found(0) + "3 files searched, 54 bytes"
-            << "3 occurances of 'alpha' found";
+            << "3 occurances of 'alpha' found" << 1;
+        QTest::newRow("two folders, each line tagged with its folder")
+            << QStringList{"alpha", "Alt+D", "Return"}
+            << (found(6, "web\t") + found(1, "web\t") + found(0, "web\t")).repeated(2) +
+                   "6 files searched, 108 bytes"
+            << "6 occurances of 'alpha' found" << 2;
         QTest::newRow("back to the text") // "a" is typed only where the text box has the keys
             << QStringList{"alph", "Alt+D", "Alt+R", "End", "A", "Return"}
             << found(6) + found(1) + found(0) + "3 files searched, 54 bytes"
-            << "3 occurances of 'alpha' found";
+            << "3 occurances of 'alpha' found" << 1;
         QTest::newRow("a step, then the last day moved back by one")
             << QStringList{"ALPHA", "Alt+D", "Return", "Return", "Alt+T", "Down", "Alt+S"}
             << found(6) + found(1) + "2 files searched, 36 bytes"
-            << "2 occurances of 'ALPHA' found";
+            << "2 occurances of 'ALPHA' found" << 1;
         QTest::newRow("Esc cancels and keeps the dialog, a second Esc closes it")
-            << QStringList{"beta", "Alt+D", "Return", "Esc", "wait", "Esc"} << QString() << "";
+            << QStringList{"beta", "Alt+D", "Return", "Esc", "wait", "Esc"} << QString() << "" << 1;
     }
 
     void days()
@@ -163,7 +169,11 @@ private Q_SLOTS:
         search::DayResults days(list);
         frmSearch dialog(list, nullptr);
         dialog.setAttribute(Qt::WA_DeleteOnClose, false);
-        dialog.SetDays(days, [&] { return search::DayFolder{dir.path(), "exyymmdd.log"}; });
+        QFETCH(int, folders);
+        const QList<LogFolder> selected(folders, {"web", dir.path(), "exyymmdd.log"});
+        dialog.SetDays(days, [&] {
+            return search::DaySearchFolders(selected, {dir.path(), "exyymmdd.log"});
+        });
         dialog.show();
         QVERIFY(QTest::qWaitForWindowActive(&dialog));
         QTest::keyClicks(QApplication::focusWidget(), keys.takeFirst());
@@ -179,7 +189,8 @@ private Q_SLOTS:
         QCOMPARE(dialog.isVisible(), !large);
         QStringList shown;
         for (qsizetype i = 0; i < list.Count(); ++i)
-            shown << (list.IsSelected(i) ? "> " : "") + list.Text(i);
+            shown << (list.IsSelected(i) ? "> " : "") + list.Model()->TagName(i) +
+                         (list.Model()->Tag(i) ? "\t" : "") + list.Text(i);
         if (large) { // cancelled: found lines kept, then two lines
             QCOMPARE(shown.value(shown.size() - 2), QStringLiteral("Search cancelled"));
             QVERIFY(shown.size() < 3 * 400000);
