@@ -201,39 +201,59 @@ void OutputView::LinesAdded(const QModelIndex& parent, int first, int last)
 
 // Painting, not adding lines, is what following costs. Lines below the others leave the
 // painted rows as they are, and lines that come soon after painted ones wait for the rest of a
-// quarter second: the scroll bars are not painted and the newest line is not brought into view
-// meanwhile.
+// quarter second: meanwhile nothing visible changes (the scroll bars keep their ranges, the
+// current line keeps its frame and the newest line is not brought into view).
 void OutputView::LinesAppended(const QModelIndex& parent, int first, int last)
 {
     LinesAdded(parent, first, last);
     if (m_appendedFrom != WholeLayout)
         m_appendedFrom = m_appendedFrom < 0 ? first : qMin<qsizetype>(m_appendedFrom, first);
-    if (!m_pace.isActive()) {
+    if (!m_pace.isActive())
         m_pace.start();
-    } else if (!std::exchange(m_held, true)) {
-        for (QScrollBar* bar : {verticalScrollBar(), horizontalScrollBar()})
-            bar->setUpdatesEnabled(false);
-    }
+    else
+        m_held = true;
 }
 
 void OutputView::PaintHeld()
 {
     if (!std::exchange(m_held, false))
         return;
-    for (QScrollBar* bar : {verticalScrollBar(), horizontalScrollBar()})
-        bar->setUpdatesEnabled(true);
+    if (m_framed.isValid())
+        update(std::exchange(m_framed, {}));
+    if (m_appendedFrom >= 0)
+        doItemsLayout();
     if (std::exchange(m_scrollHeld, false))
         scrollTo(currentIndex());
 }
 
+void OutputView::currentChanged(const QModelIndex& current, const QModelIndex& previous)
+{
+    if (!m_held || QAccessible::isActive()) {
+        QTableView::currentChanged(current, previous);
+        return;
+    }
+    // The row painted with the frame loses it with the next paint.
+    if (!m_framed.isValid())
+        m_framed = previous;
+    m_scrollHeld = true;
+}
+
 void OutputView::doItemsLayout()
 {
-    const qsizetype from = std::exchange(m_appendedFrom, -1);
-    if (from < 0) {
+    if (m_appendedFrom < 0 || m_appendedFrom == WholeLayout) {
+        m_appendedFrom = -1;
         QTableView::doItemsLayout();
         return;
     }
+    if (m_held) // with the next paint
+        return;
+    const qsizetype from = std::exchange(m_appendedFrom, -1);
+    // A list scrolled to its end keeps its last row at the bottom; once rows are added below,
+    // its rows line up with the top again, which moves the painted rows by part of a row.
+    const int offset = verticalHeader()->offset();
     updateGeometries();
+    if (const int moved = offset - verticalHeader()->offset(); moved != 0)
+        viewport()->scroll(0, moved);
     const int top = qMax(0, rowViewportPosition(int(from)));
     if (top < viewport()->height())
         viewport()->update(0, top, viewport()->width(), viewport()->height() - top);
