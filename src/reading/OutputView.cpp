@@ -16,11 +16,13 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QStyle>
+#include <QStyleOptionSlider>
 #include <QStyledItemDelegate>
 #include <QTextOption>
 
 #include <cmath>
 #include <limits>
+#include <tuple>
 #include <utility>
 
 namespace reading
@@ -107,10 +109,62 @@ private:
     OutputView* m_view;
 };
 
+// A scroll bar that paints from an image of its last look while that stays the same: a
+// followed list lays its bars out at every paint while the handle stays at the bottom, and the
+// style's painting of a bar costs more than the new rows.
+class SteadyScrollBar : public QScrollBar
+{
+public:
+    using QScrollBar::QScrollBar;
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        if (underMouse() || isSliderDown()) { // hovered or pressed parts are the style's
+            m_look = {};
+            QScrollBar::paintEvent(event);
+            return;
+        }
+        QStyleOptionSlider option;
+        initStyleOption(&option);
+        option.subControls = QStyle::SC_All;
+        const Look now{size(),
+                       style()->subControlRect(QStyle::CC_ScrollBar, &option,
+                                               QStyle::SC_ScrollBarSlider, this),
+                       int(option.state),
+                       value() > minimum(),
+                       value() < maximum(),
+                       palette().cacheKey(),
+                       devicePixelRatio(),
+                       style()};
+        if (now != m_look) {
+            m_look = now;
+            m_image = QPixmap(size() * devicePixelRatio());
+            m_image.setDevicePixelRatio(devicePixelRatio());
+            m_image.fill(Qt::transparent);
+            QPainter painter(&m_image);
+            style()->drawComplexControl(QStyle::CC_ScrollBar, &option, &painter, this);
+        }
+        QPainter(this).drawPixmap(0, 0, m_image);
+    }
+
+private:
+    using Look = std::tuple<QSize, QRect, int, bool, bool, qint64, qreal, const QStyle*>;
+    Look m_look;
+    QPixmap m_image;
+};
+
 } // namespace
 
 OutputView::OutputView(QWidget* parent) : QTableView(parent)
 {
+    setVerticalScrollBar(new SteadyScrollBar(Qt::Vertical));
+    setHorizontalScrollBar(new SteadyScrollBar(Qt::Horizontal));
+    for (QScrollBar* bar : {verticalScrollBar(), horizontalScrollBar()})
+        connect(bar, SIGNAL(valueChanged(int)), this,
+                bar == verticalScrollBar() ? SLOT(verticalScrollbarValueChanged(int))
+                                           : SLOT(horizontalScrollbarValueChanged(int)),
+                Qt::UniqueConnection);
     horizontalHeader()->hide();
     verticalHeader()->hide();
     setShowGrid(false);
