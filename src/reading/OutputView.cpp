@@ -89,20 +89,30 @@ public:
 
 private:
     // A line without a mark, the most painted kind: its text as the style lays it out, without
-    // the style's item layout around it.
+    // the style's item layout around it. A line without tabs is one run of text, drawn at the
+    // baseline the layout would give it without laying it out.
     void PaintPlain(QPainter* painter, const QStyleOptionViewItem& option,
                     const QModelIndex& index) const
     {
-        QTextOption layout(Qt::AlignLeft | Qt::AlignVCenter);
-        layout.setWrapMode(QTextOption::NoWrap);
-        layout.setTabStopDistance(TabStop(m_view));
         const int margin =
             m_view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_view) + 1;
+        const QRectF box = QRectF(option.rect).adjusted(margin, 0, -margin, 0);
+        const QString text = index.data().toString();
         painter->save();
         painter->setFont(option.font);
         painter->setPen(option.palette.color(QPalette::Active, QPalette::Text));
-        painter->drawText(QRectF(option.rect).adjusted(margin, 0, -margin, 0),
-                          index.data().toString(), layout);
+        if (text.contains(u'\t')) {
+            QTextOption layout(Qt::AlignLeft | Qt::AlignVCenter);
+            layout.setWrapMode(QTextOption::NoWrap);
+            layout.setTabStopDistance(TabStop(m_view));
+            painter->drawText(box, text, layout);
+        } else {
+            const QFontMetricsF metrics(option.font);
+            const qreal height = std::ceil(metrics.ascent() + metrics.descent());
+            painter->drawText(
+                QPointF(box.left(), box.top() + (box.height() - height) / 2 + metrics.ascent()),
+                text);
+        }
         painter->restore();
     }
 
