@@ -313,10 +313,14 @@ void OutputView::doItemsLayout()
         return;
     const qsizetype from = std::exchange(m_appendedFrom, -1);
     // A list scrolled to its end keeps its last row at the bottom; once rows are added below,
-    // its rows line up with the top again, which moves the painted rows by part of a row.
+    // its rows line up with the top again, which moves the painted rows by part of a row. When
+    // the new rows alone fill the list, they are about to be scrolled in: nothing is moved.
     const int offset = verticalHeader()->offset();
     updateGeometries();
-    if (const int moved = offset - verticalHeader()->offset(); moved != 0)
+    const int moved = offset - verticalHeader()->offset();
+    if (moved != 0 && (m_list->Count() - from) * rowHeight(0) >= viewport()->height())
+        viewport()->update();
+    else if (moved != 0)
         viewport()->scroll(0, moved);
     const int top = qMax(0, rowViewportPosition(int(from)));
     if (top < viewport()->height())
