@@ -9,15 +9,18 @@
 #include <QEvent>
 #include <QFontDatabase>
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPainter>
+#include <QRawFont>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionSlider>
 #include <QStyledItemDelegate>
+#include <QTextLayout>
 #include <QTextOption>
 
 #include <cmath>
@@ -50,6 +53,88 @@ qreal PaintedWidth(QStringView text, const QFontMetricsF& metrics, qreal tabStop
     }
     return x;
 }
+
+// The glyphs of the printable ASCII characters of a font, each at the advance of the one
+// before, as the text engine places them in a fixed-width font without ligatures or kerning: a
+// line of only those is drawn without shaping it. Whether the font places them so is checked
+// once, against the engine's own placement of every character and the pairs that fonts made
+// for code join.
+class AsciiGlyphs
+{
+public:
+    // Draws `text` with its baseline starting at `at`; false, drawing nothing, when a character
+    // is not printable ASCII or the painter's font does not place them so.
+    bool Draw(QPainter* painter, QPointF at, QStringView text)
+    {
+        if (!m_prepared || painter->font() != m_font)
+            Prepare(painter->font());
+        if (!m_usable)
+            return false;
+        QList<quint32> glyphs(text.size());
+        QList<QPointF> positions(text.size());
+        qreal x = 0;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const char16_t c = text[i].unicode();
+            if (c < First || c > Last)
+                return false;
+            glyphs[i] = m_glyphs[c - First];
+            positions[i] = QPointF(x, 0);
+            x += m_advances[c - First];
+        }
+        QGlyphRun run;
+        run.setRawFont(m_raw);
+        run.setGlyphIndexes(glyphs);
+        run.setPositions(positions);
+        painter->drawGlyphRun(at, run);
+        return true;
+    }
+
+private:
+    static constexpr char16_t First = 0x20, Last = 0x7e;
+
+    void Prepare(const QFont& font)
+    {
+        m_prepared = true;
+        m_font = font;
+        m_raw = QRawFont::fromFont(font);
+        QString all;
+        for (char16_t c = First; c <= Last; ++c)
+            all += QChar(c);
+        m_glyphs = m_raw.glyphIndexesForString(all);
+        m_advances.clear();
+        for (const QPointF& advance : m_raw.advancesForGlyphIndexes(m_glyphs))
+            m_advances.push_back(advance.x());
+        m_usable = m_glyphs.size() == all.size() && !m_glyphs.contains(0) &&
+                   PlacedAsShaped(all + QStringLiteral(" fi ffl -> => != == <= >= :: www ***"));
+    }
+
+    bool PlacedAsShaped(const QString& sample) const
+    {
+        QTextLayout layout(sample, m_font);
+        layout.beginLayout();
+        layout.createLine();
+        layout.endLayout();
+        const QList<QGlyphRun> runs = layout.glyphRuns();
+        if (runs.size() != 1 || runs[0].glyphIndexes().size() != sample.size())
+            return false;
+        const QList<QPointF> placed = runs[0].positions();
+        qreal x = placed[0].x();
+        for (qsizetype i = 0; i < sample.size(); ++i) {
+            const qsizetype c = sample[i].unicode() - First;
+            if (runs[0].glyphIndexes()[i] != m_glyphs[c] || placed[i].x() != x)
+                return false;
+            x += m_advances[c];
+        }
+        return true;
+    }
+
+    bool m_prepared = false;
+    bool m_usable = false;
+    QFont m_font;
+    QRawFont m_raw;
+    QList<quint32> m_glyphs;
+    QList<qreal> m_advances;
+};
 
 // Paints a line as selected from its mark, and the current line with a frame that shows also
 // while another window has the focus, in a colour that stands out from the marked lines.
@@ -109,14 +194,16 @@ private:
         } else {
             const QFontMetricsF metrics(option.font);
             const qreal height = std::ceil(metrics.ascent() + metrics.descent());
-            painter->drawText(
-                QPointF(box.left(), box.top() + (box.height() - height) / 2 + metrics.ascent()),
-                text);
+            const QPointF at(box.left(),
+                             box.top() + (box.height() - height) / 2 + metrics.ascent());
+            if (!m_ascii.Draw(painter, at, text))
+                painter->drawText(at, text);
         }
         painter->restore();
     }
 
     OutputView* m_view;
+    mutable AsciiGlyphs m_ascii;
 };
 
 // A scroll bar that paints from an image of its last look while that stays the same: a
