@@ -120,8 +120,9 @@ void FollowDisplay::ShowLines(const QString& path, const OutputBatch& lines)
     const bool divider =
         m_settings.UseDividers &&
         (m_lastDivider < 0 || now - m_lastDivider >= m_settings.PollSeconds * 1000);
-    if (AppendNewLines(lines, m_window.FilterText(), divider, StampText(m_clock.Now()), m_lstRows,
-                       Heading(path), m_tag)) {
+    if (AppendNewLines(lines, m_window.FilterText(), divider,
+                       divider ? StampText(m_clock.Now()) : QString(), m_lstRows, Heading(path),
+                       m_tag)) {
         m_lstRows.SetSource(m_tag > 0 ? QString() : path);
         if (m_tag > 0)
             m_lastOf[m_tag] = path;

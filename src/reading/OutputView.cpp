@@ -9,18 +9,23 @@
 #include <QEvent>
 #include <QFontDatabase>
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPainter>
+#include <QRawFont>
 #include <QScrollBar>
 #include <QStyle>
+#include <QStyleOptionSlider>
 #include <QStyledItemDelegate>
+#include <QTextLayout>
 #include <QTextOption>
 
 #include <cmath>
 #include <limits>
+#include <tuple>
 #include <utility>
 
 namespace reading
@@ -57,6 +62,88 @@ QColor TagColour(quint16 tag, const QPalette& palette)
     const float hue = std::fmod(float(tag - 1) * 0.381966F, 1.0F);
     return QColor::fromHslF(hue, dark ? 0.5F : 0.75F, dark ? 0.3F : 0.82F);
 }
+
+// The glyphs of the printable ASCII characters of a font, each at the advance of the one
+// before, as the text engine places them in a fixed-width font without ligatures or kerning: a
+// line of only those is drawn without shaping it. Whether the font places them so is checked
+// once, against the engine's own placement of every character and the pairs that fonts made
+// for code join.
+class AsciiGlyphs
+{
+public:
+    // Draws `text` with its baseline starting at `at`; false, drawing nothing, when a character
+    // is not printable ASCII or the painter's font does not place them so.
+    bool Draw(QPainter* painter, QPointF at, QStringView text)
+    {
+        if (!m_prepared || painter->font() != m_font)
+            Prepare(painter->font());
+        if (!m_usable)
+            return false;
+        QList<quint32> glyphs(text.size());
+        QList<QPointF> positions(text.size());
+        qreal x = 0;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const char16_t c = text[i].unicode();
+            if (c < First || c > Last)
+                return false;
+            glyphs[i] = m_glyphs[c - First];
+            positions[i] = QPointF(x, 0);
+            x += m_advances[c - First];
+        }
+        QGlyphRun run;
+        run.setRawFont(m_raw);
+        run.setGlyphIndexes(glyphs);
+        run.setPositions(positions);
+        painter->drawGlyphRun(at, run);
+        return true;
+    }
+
+private:
+    static constexpr char16_t First = 0x20, Last = 0x7e;
+
+    void Prepare(const QFont& font)
+    {
+        m_prepared = true;
+        m_font = font;
+        m_raw = QRawFont::fromFont(font);
+        QString all;
+        for (char16_t c = First; c <= Last; ++c)
+            all += QChar(c);
+        m_glyphs = m_raw.glyphIndexesForString(all);
+        m_advances.clear();
+        for (const QPointF& advance : m_raw.advancesForGlyphIndexes(m_glyphs))
+            m_advances.push_back(advance.x());
+        m_usable = m_glyphs.size() == all.size() && !m_glyphs.contains(0) &&
+                   PlacedAsShaped(all + QStringLiteral(" fi ffl -> => != == <= >= :: www ***"));
+    }
+
+    bool PlacedAsShaped(const QString& sample) const
+    {
+        QTextLayout layout(sample, m_font);
+        layout.beginLayout();
+        layout.createLine();
+        layout.endLayout();
+        const QList<QGlyphRun> runs = layout.glyphRuns();
+        if (runs.size() != 1 || runs[0].glyphIndexes().size() != sample.size())
+            return false;
+        const QList<QPointF> placed = runs[0].positions();
+        qreal x = placed[0].x();
+        for (qsizetype i = 0; i < sample.size(); ++i) {
+            const qsizetype c = sample[i].unicode() - First;
+            if (runs[0].glyphIndexes()[i] != m_glyphs[c] || placed[i].x() != x)
+                return false;
+            x += m_advances[c];
+        }
+        return true;
+    }
+
+    bool m_prepared = false;
+    bool m_usable = false;
+    QFont m_font;
+    QRawFont m_raw;
+    QList<quint32> m_glyphs;
+    QList<qreal> m_advances;
+};
 
 // Paints a line as selected from its mark, and the current line with a frame that shows also
 // while another window has the focus, in a colour that stands out from the marked lines. A
@@ -101,20 +188,31 @@ public:
 
 private:
     // A line without a mark, the most painted kind: its text as the style lays it out, without
-    // the style's item layout around it.
+    // the style's item layout around it. A line without tabs is one run of text, drawn at the
+    // baseline the layout would give it without laying it out.
     void PaintPlain(QPainter* painter, const QStyleOptionViewItem& option,
                     const QModelIndex& index) const
     {
-        QTextOption layout(Qt::AlignLeft | Qt::AlignVCenter);
-        layout.setWrapMode(QTextOption::NoWrap);
-        layout.setTabStopDistance(TabStop(m_view));
         const int margin =
             m_view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_view) + 1;
+        const QRectF box = QRectF(option.rect).adjusted(margin, 0, -margin, 0);
+        const QString text = index.data().toString();
         painter->save();
         painter->setFont(option.font);
         painter->setPen(option.palette.color(QPalette::Active, QPalette::Text));
-        painter->drawText(QRectF(option.rect).adjusted(margin, 0, -margin, 0),
-                          index.data().toString(), layout);
+        if (text.contains(u'\t')) {
+            QTextOption layout(Qt::AlignLeft | Qt::AlignVCenter);
+            layout.setWrapMode(QTextOption::NoWrap);
+            layout.setTabStopDistance(TabStop(m_view));
+            painter->drawText(box, text, layout);
+        } else {
+            const QFontMetricsF metrics(option.font);
+            const qreal height = std::ceil(metrics.ascent() + metrics.descent());
+            const QPointF at(box.left(),
+                             box.top() + (box.height() - height) / 2 + metrics.ascent());
+            if (!m_ascii.Draw(painter, at, text))
+                painter->drawText(at, text);
+        }
         painter->restore();
     }
 
@@ -139,12 +237,65 @@ private:
     }
 
     OutputView* m_view;
+    mutable AsciiGlyphs m_ascii;
+};
+
+// A scroll bar that paints from an image of its last look while that stays the same: a
+// followed list lays its bars out at every paint while the handle stays at the bottom, and the
+// style's painting of a bar costs more than the new rows.
+class SteadyScrollBar : public QScrollBar
+{
+public:
+    using QScrollBar::QScrollBar;
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        if (underMouse() || isSliderDown()) { // hovered or pressed parts are the style's
+            m_look = {};
+            QScrollBar::paintEvent(event);
+            return;
+        }
+        QStyleOptionSlider option;
+        initStyleOption(&option);
+        option.subControls = QStyle::SC_All;
+        const Look now{size(),
+                       style()->subControlRect(QStyle::CC_ScrollBar, &option,
+                                               QStyle::SC_ScrollBarSlider, this),
+                       int(option.state),
+                       value() > minimum(),
+                       value() < maximum(),
+                       palette().cacheKey(),
+                       devicePixelRatio(),
+                       style()};
+        if (now != m_look) {
+            m_look = now;
+            m_image = QPixmap(size() * devicePixelRatio());
+            m_image.setDevicePixelRatio(devicePixelRatio());
+            m_image.fill(Qt::transparent);
+            QPainter painter(&m_image);
+            style()->drawComplexControl(QStyle::CC_ScrollBar, &option, &painter, this);
+        }
+        QPainter(this).drawPixmap(0, 0, m_image);
+    }
+
+private:
+    using Look = std::tuple<QSize, QRect, int, bool, bool, qint64, qreal, const QStyle*>;
+    Look m_look;
+    QPixmap m_image;
 };
 
 } // namespace
 
 OutputView::OutputView(QWidget* parent) : QTableView(parent)
 {
+    setVerticalScrollBar(new SteadyScrollBar(Qt::Vertical));
+    setHorizontalScrollBar(new SteadyScrollBar(Qt::Horizontal));
+    for (QScrollBar* bar : {verticalScrollBar(), horizontalScrollBar()})
+        connect(bar, SIGNAL(valueChanged(int)), this,
+                bar == verticalScrollBar() ? SLOT(verticalScrollbarValueChanged(int))
+                                           : SLOT(horizontalScrollbarValueChanged(int)),
+                Qt::UniqueConnection);
     horizontalHeader()->hide();
     verticalHeader()->hide();
     setShowGrid(false);
@@ -235,39 +386,63 @@ void OutputView::LinesAdded(const QModelIndex& parent, int first, int last)
 
 // Painting, not adding lines, is what following costs. Lines below the others leave the
 // painted rows as they are, and lines that come soon after painted ones wait for the rest of a
-// quarter second: the scroll bars are not painted and the newest line is not brought into view
-// meanwhile.
+// quarter second: meanwhile nothing visible changes (the scroll bars keep their ranges, the
+// current line keeps its frame and the newest line is not brought into view).
 void OutputView::LinesAppended(const QModelIndex& parent, int first, int last)
 {
     LinesAdded(parent, first, last);
     if (m_appendedFrom != WholeLayout)
         m_appendedFrom = m_appendedFrom < 0 ? first : qMin<qsizetype>(m_appendedFrom, first);
-    if (!m_pace.isActive()) {
+    if (!m_pace.isActive())
         m_pace.start();
-    } else if (!std::exchange(m_held, true)) {
-        for (QScrollBar* bar : {verticalScrollBar(), horizontalScrollBar()})
-            bar->setUpdatesEnabled(false);
-    }
+    else
+        m_held = true;
 }
 
 void OutputView::PaintHeld()
 {
     if (!std::exchange(m_held, false))
         return;
-    for (QScrollBar* bar : {verticalScrollBar(), horizontalScrollBar()})
-        bar->setUpdatesEnabled(true);
+    if (m_framed.isValid())
+        update(std::exchange(m_framed, {}));
+    if (m_appendedFrom >= 0)
+        doItemsLayout();
     if (std::exchange(m_scrollHeld, false))
         scrollTo(currentIndex());
 }
 
+void OutputView::currentChanged(const QModelIndex& current, const QModelIndex& previous)
+{
+    if (!m_held || QAccessible::isActive()) {
+        QTableView::currentChanged(current, previous);
+        return;
+    }
+    // The row painted with the frame loses it with the next paint.
+    if (!m_framed.isValid())
+        m_framed = previous;
+    m_scrollHeld = true;
+}
+
 void OutputView::doItemsLayout()
 {
-    const qsizetype from = std::exchange(m_appendedFrom, -1);
-    if (from < 0) {
+    if (m_appendedFrom < 0 || m_appendedFrom == WholeLayout) {
+        m_appendedFrom = -1;
         QTableView::doItemsLayout();
         return;
     }
+    if (m_held) // with the next paint
+        return;
+    const qsizetype from = std::exchange(m_appendedFrom, -1);
+    // A list scrolled to its end keeps its last row at the bottom; once rows are added below,
+    // its rows line up with the top again, which moves the painted rows by part of a row. When
+    // the new rows alone fill the list, they are about to be scrolled in: nothing is moved.
+    const int offset = verticalHeader()->offset();
     updateGeometries();
+    const int moved = offset - verticalHeader()->offset();
+    if (moved != 0 && (m_list->Count() - from) * rowHeight(0) >= viewport()->height())
+        viewport()->update();
+    else if (moved != 0)
+        viewport()->scroll(0, moved);
     const int top = qMax(0, rowViewportPosition(int(from)));
     if (top < viewport()->height())
         viewport()->update(0, top, viewport()->width(), viewport()->height() - top);

@@ -62,6 +62,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
 private:
     void MarksChanged();
@@ -86,6 +87,7 @@ private:
     QTimer m_pace;              // runs while the lines painted last are recent
     bool m_held = false;
     bool m_scrollHeld = false;
+    QPersistentModelIndex m_framed; // the row that shows the current line's frame while held
     // The first line appended since the last layout, when nothing else changed the lines.
     static constexpr qsizetype WholeLayout = -2;
     qsizetype m_appendedFrom = -1;

@@ -3,6 +3,7 @@
 
 #include <QAccessible>
 #include <QPainter>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 
@@ -227,6 +228,17 @@ private Q_SLOTS:
             QCOMPARE(newestShown(), !held);
         }
         QTRY_VERIFY_WITH_TIMEOUT(newestShown(false), 400);
+        // The rows scrolled on the screen are those that painting afresh shows.
+        reading::OutputBatch two;
+        two.Add("two"), two.Add("two");
+        for (int i = 0; i < 6; ++i, QTest::qWait(60)) {
+            list.Append(two);
+            newestShown();
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(newestShown(false), 400);
+        const auto rgb = [](QImage image) { return image.convertToFormat(QImage::Format_RGB32); };
+        QCOMPARE(rgb(view.screen()->grabWindow(view.winId()).toImage()),
+                 rgb(view.grab().toImage()));
         list.Append(lines);
         QVERIFY(!newestShown());
         QTest::keyClick(&view, Qt::Key_Down);
