@@ -38,7 +38,8 @@ rotate_config() {
     delaycompress) how=$'create\n    compress\n    delaycompress' ;;
     esac
     printf '%s {\n    rotate 1000\n    missingok\n    %s\n' "$2" "$how"
-    [ -z "$hup" ] || printf '    postrotate\n        kill -HUP "$(cat %s)"\n    endscript\n' "$3"
+    # A writer that ended between the last look and the rotation has nothing to reopen.
+    [ -z "$hup" ] || printf '    postrotate\n        kill -HUP "$(cat %s)" 2>/dev/null || true\n    endscript\n' "$3"
     printf '}\n'
 }
 
