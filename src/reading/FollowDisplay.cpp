@@ -47,9 +47,11 @@ void FollowDisplay::StartRun(const QStringList& folders)
     m_folders = folders;
     m_tag = 0;
     m_lastOf = QStringList(folders.size() + 1);
+    m_rowTags = {0};
+    for (const QString& folder : folders)
+        m_rowTags.append(m_lstRows.Model()->TagFor(folder));
     if (folders.isEmpty())
         return;
-    m_lstRows.Model()->SetTagNames(folders);
     ShowMarker(QStringLiteral("Following %1 folders").arg(folders.size()));
     m_announced = true;
 }
@@ -92,7 +94,7 @@ void FollowDisplay::ShowMarker(const QString& what)
 {
     OutputBatch line;
     line.Add(Marker(what));
-    m_lstRows.Append(line, m_tag);
+    m_lstRows.Append(line, m_rowTags.value(m_tag));
     m_lstRows.SetCurrent(m_lstRows.Count() - 1);
 }
 
@@ -122,7 +124,7 @@ void FollowDisplay::ShowLines(const QString& path, const OutputBatch& lines)
         (m_lastDivider < 0 || now - m_lastDivider >= m_settings.PollSeconds * 1000);
     if (AppendNewLines(lines, m_window.FilterText(), divider,
                        divider ? StampText(m_clock.Now()) : QString(), m_lstRows, Heading(path),
-                       m_tag)) {
+                       m_rowTags.value(m_tag))) {
         m_lstRows.SetSource(m_tag > 0 ? QString() : path);
         if (m_tag > 0)
             m_lastOf[m_tag] = path;

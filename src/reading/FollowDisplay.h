@@ -92,7 +92,8 @@ private:
     qint64 m_lastDivider = -1; // monotonic ms of the run's last divider block
     QStringList m_folders;     // of a run over several folders
     quint16 m_tag = 0;
-    QStringList m_lastOf; // by tag: the file whose lines the folder showed last
+    QList<quint16> m_rowTags; // by folder: the tag its rows carry in the list
+    QStringList m_lastOf;     // by tag: the file whose lines the folder showed last
     qsizetype m_limit = 20'000'000;
     qsizetype m_drop = 1'000'000;
 };

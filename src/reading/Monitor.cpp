@@ -2,6 +2,8 @@
 
 #include "folders/DayFiles.h"
 
+#include <algorithm>
+
 #include <QDir>
 #include <QSet>
 
@@ -219,6 +221,8 @@ void Monitor::Notified(const QString& path, int due)
 
 void Monitor::ReadSoon()
 {
+    if (m_slice.isActive()) // a backlog is being read: the notifications wait for its end
+        return;
     for (const auto& f : m_followed) {
         const int due = std::exchange(f->due, 0);
         if (due == 2 || (due == 1 && !f->file))
@@ -237,8 +241,9 @@ void Monitor::WatchFile(Followed& f, const LogFileAccess::Status& now)
     if (!m_notify || (f.watching && now.exists && now.SameFile(f.watched)))
         return;
     if (f.watching)
-        m_watcher.removePath(f.file->Path());
-    f.watching = now.exists && m_watcher.addPath(f.file->Path());
+        m_watcher.removePath(f.watchedPath);
+    f.watchedPath = f.file->Path();
+    f.watching = now.exists && m_watcher.addPath(f.watchedPath);
     f.watched = now;
     SetPace();
 }
@@ -353,6 +358,10 @@ void Monitor::ReadSlices()
         if (f->more)
             ReadSlice(*f);
     }
+    const bool notified =
+        std::any_of(m_followed.begin(), m_followed.end(), [](const auto& f) { return f->due > 0; });
+    if (!m_slice.isActive() && notified)
+        ReadSoon();
 }
 
 // A file that cannot be opened says so in the size label, or, in a run over several folders,
@@ -386,7 +395,10 @@ void Monitor::MoveToDay(Followed& f, const QString& name)
     const QString from = f.file->Path();
     f.file->Detach();
     // The next poll reads it again: what a slice left unread, or what came during this read.
-    f.earlier.push_back({std::move(f.file), {}, m_clock.MonotonicMs() + OldDayMs});
+    const bool watched = std::exchange(f.watching, false);
+    f.watchedPath.clear();
+    f.earlier.push_back(
+        {std::move(f.file), {}, m_clock.MonotonicMs() + OldDayMs, 0, false, watched});
 
     FollowFile(f, FolderOf(from) + name);
     if (!f.day->MovedTo(name, m_clock.Now().date(), m_clock.MonotonicMs()))
@@ -436,6 +448,8 @@ void Monitor::EndEarlier(Followed& f, std::list<Earlier>::iterator it)
     const bool say = it->quiet == 0 || it->late || !unfinished.isEmpty();
     if (it->quiet == 0)
         m_readings.ForgetReading(path);
+    if (it->watched)
+        m_watcher.removePath(path);
     f.earlier.erase(it);
     if (say)
         Show(f).ShowEndOf(path, unfinished);

@@ -78,9 +78,10 @@ private:
     struct Earlier {
         std::unique_ptr<FollowedFile> file;
         LogFileAccess::Status seen;
-        qint64 until = 0;  // monotonic ms when it is no longer watched
-        qint64 quiet = 0;  // a rotated file's watch ends this long after its last new bytes
-        bool late = false; // lines written after the run moved on have shown
+        qint64 until = 0;     // monotonic ms when it is no longer watched
+        qint64 quiet = 0;     // a rotated file's watch ends this long after its last new bytes
+        bool late = false;    // lines written after the run moved on have shown
+        bool watched = false; // the previous day's file keeps its watch while it is read
     };
     // One followed file with what goes with it.
     struct Followed {
@@ -99,6 +100,7 @@ private:
         bool more = false;             // a backlog waits for the next slice
         bool failing = false;          // the latest read could not open the file
         bool watching = false;         // the file's watch is set
+        QString watchedPath;           // the path it was set on (a day move changes the file's)
         bool folderWatch = false;      // the folder's watch is set
         bool local = false;            // on a file system that reports every change
         int due = 0;                   // a notification asks: 1 a read, 2 also the day's look

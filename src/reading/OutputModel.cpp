@@ -116,6 +116,16 @@ void OutputModel::Release()
     m_end = 0;
 }
 
+quint16 OutputModel::TagFor(const QString& name)
+{
+    qsizetype at = m_tagNames.indexOf(name);
+    if (at < 0) {
+        at = m_tagNames.size();
+        m_tagNames.append(name);
+    }
+    return quint16(at + 1);
+}
+
 void OutputModel::Store(const OutputBatch& lines, quint16 tag)
 {
     for (qsizetype i = 0; i < lines.size(); ++i)

@@ -47,8 +47,12 @@ public:
     // Which followed folder line i came from: 0 for none, otherwise 1 + the folder's index in
     // TagNames(). It costs a line nothing: it is kept in the top bits of the line's start.
     quint16 Tag(qsizetype i) const;
-    // The folders' descriptions of a run that follows several; a new run sets them.
+    // The descriptions of the folders whose lines the list shows, by tag.
     void SetTagNames(const QStringList& names) { m_tagNames = names; }
+    // The tag of the folder described `name`, which is added to the names when it is new, so a
+    // later run tags its lines without renaming the rows of an earlier one (a run goes on
+    // through Clear, so the names stay).
+    quint16 TagFor(const QString& name);
     const QStringList& TagNames() const { return m_tagNames; }
     // The description line i's tag names, empty for an untagged line.
     QString TagName(qsizetype i) const;

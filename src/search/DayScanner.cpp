@@ -139,6 +139,13 @@ void DayScanner::EndFile(bool cut)
     m_lines = reading::LineMaker(reading::NulByte::Skipped); // a long last line's memory goes
 }
 
+std::vector<DayBatch> DayScanner::Take()
+{
+    if (m_notes.lines.size() > 0)
+        m_ready.push_back(std::exchange(m_notes, {}));
+    return std::exchange(m_ready, {});
+}
+
 void DayScanner::Unreadable(const QString& shownName, const QString& reason)
 {
     Note(shownName + QStringLiteral(": cannot be opened: ") + reason);

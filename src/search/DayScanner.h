@@ -50,8 +50,9 @@ public:
     // The closing lines; `undated`: files left out for a name without a valid date.
     void Close(bool cancelled, qsizetype undated);
 
-    // The batches ready to be shown, in order.
-    std::vector<DayBatch> Take() { return std::exchange(m_ready, {}); }
+    // The batches ready to be shown, in order, with the notes so far: a fault line goes with the
+    // folder of the file it names.
+    std::vector<DayBatch> Take();
     // The bound is reached: no more lines are taken.
     bool Full() const { return m_full; }
     qint64 BytesFed() const { return m_bytes; }

@@ -243,6 +243,7 @@ void frmMain::cmdContinous_Click()
 void frmMain::FollowFolders(const QList<LogFolder>& folders)
 {
     m_days.Finish();
+    m_compressedTail.Abandon(); // its end would replace the run's lines
     QStringList names;
     for (const LogFolder& folder : folders)
         names << folder.Name;

@@ -443,6 +443,9 @@ private Q_SLOTS:
             "a/x.log=a1\n|b/x.log=b1\n|chmod 0 b/x.log|watch a b|poll|chmod 644 b/x.log|b/"
             "x.log+b2\n|poll",
             "1 a1|2 cannot open x.log: Permission denied|2 reading x.log again|2 b1|2 b2");
+        row("folders: a second run keeps the first run's rows named", "*.log",
+            "a/x.log=a1\n|b/x.log=b1\n|c/x.log=c1\n|watch a b|watch c a|a/x.log+a2\n|poll",
+            "1 a1|2 b1|3 c1|1 a2");
         row("folders: one made after the start, one with a FIFO", "*.log",
             "a/x.log=a1\n|mkdir c|fifo c/x.log|watch a b c|poll|b/x.log=b1\n|poll",
             "2 folder not found b/|3 no log file in the folder c/|1 a1|2 => x.log|2 b1");
