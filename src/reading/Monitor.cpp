@@ -214,6 +214,13 @@ void Monitor::Notified(const QString& path, int due)
         for (const auto& f : m_followed)
             f->due = qMax(f->due, 1);
     }
+    ScheduleSoon();
+}
+
+// The read a notification asked for: at once when no look happened in the last LookGapMs,
+// otherwise that long after the last one.
+void Monitor::ScheduleSoon()
+{
     if (!m_timer.isActive() || m_soon.isActive())
         return;
     m_soon.start(int(qBound<qint64>(0, m_lastLook + LookGapMs - m_clock.MonotonicMs(), LookGapMs)));
@@ -361,7 +368,7 @@ void Monitor::ReadSlices()
     const bool notified =
         std::any_of(m_followed.begin(), m_followed.end(), [](const auto& f) { return f->due > 0; });
     if (!m_slice.isActive() && notified)
-        ReadSoon();
+        ScheduleSoon();
 }
 
 // A file that cannot be opened says so in the size label, or, in a run over several folders,

@@ -116,6 +116,7 @@ private:
     void LookForFile(Followed& f);
     void ReadIfChanged(Followed& f);
     void ReadSoon();
+    void ScheduleSoon();
     void Notified(const QString& path, int due);
     void WatchFile(Followed& f, const LogFileAccess::Status& now);
     void SetPace();
