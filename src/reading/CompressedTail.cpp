@@ -98,26 +98,25 @@ void CompressedTail::Start(const QString& Path, qint64 TailBytes, const SizeCapt
     m_thread.reset(QThread::create([this, Path, TailBytes, run = m_run] {
         QElapsedTimer shown;
         shown.start();
+        // What the thread has to show goes to the window's thread, and only while this Tail is
+        // the current one.
+        const auto post = [this, run](auto show) {
+            QMetaObject::invokeMethod(
+                this,
+                [this, run, show] {
+                    if (run == m_run)
+                        show();
+                },
+                Qt::QueuedConnection);
+        };
         const CompressedWindow window = ReadCompressedTail(Path, TailBytes, [&](qint64 content) {
             if (m_started.elapsed() >= QuietMs && shown.elapsed() >= ProgressEveryMs) {
                 shown.restart();
-                QMetaObject::invokeMethod(
-                    this,
-                    [this, run, content] {
-                        if (run == m_run)
-                            Progress(content);
-                    },
-                    Qt::QueuedConnection);
+                post([this, content] { Progress(content); });
             }
             return !m_cancel.load(std::memory_order_relaxed);
         });
-        QMetaObject::invokeMethod(
-            this,
-            [this, run, window] {
-                if (run == m_run)
-                    Done(window);
-            },
-            Qt::QueuedConnection);
+        post([this, window] { Done(window); });
     }));
     m_thread->start();
 }
