@@ -11,7 +11,8 @@ OutputList::OutputList(QObject* parent) : QObject(parent) {}
 
 qsizetype OutputList::TextLength(qsizetype i) const
 {
-    return i >= 0 && i < Count() ? DecodedLength(m_model.Bytes(i)) : -1;
+    const LineBytes bytes = m_model.Bytes(i);
+    return i >= 0 && i < Count() ? DecodedLength(bytes) : -1;
 }
 
 void OutputList::SetCurrent(qsizetype i)
@@ -101,15 +102,16 @@ QByteArray OutputList::SelectedText() const
         const quint16 t = m_model.Tag(i);
         return tags[t < tags.size() ? t : 0];
     };
+    OutputModel::LineReader lines(m_model);
     qint64 size = 0;
     for (qsizetype i = m_marks.NextMarked(-1); i >= 0; i = m_marks.NextMarked(i))
-        size += tag(i).size() + m_model.Bytes(i).size() + end.size();
+        size += tag(i).size() + lines.At(i).size() + end.size();
     QByteArray text;
     text.reserve(size); // a line decoded as Windows-1252 may grow; the rest is exact
     PreferLargePages(text.data(), size);
     for (qsizetype i = m_marks.NextMarked(-1); i >= 0; i = m_marks.NextMarked(i)) {
         text.append(tag(i));
-        const QByteArrayView bytes = m_model.Bytes(i);
+        const QByteArrayView bytes = lines.At(i);
         // Valid UTF-8 is already what the clipboard takes.
         if (IsUtf8(bytes))
             text.append(bytes);

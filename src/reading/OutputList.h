@@ -25,8 +25,8 @@ public:
 
     qsizetype Count() const { return m_model.Count(); }
     QString Text(qsizetype i) const { return m_model.Text(i); }
-    // The stored bytes of line i; valid until the list changes.
-    QByteArrayView Bytes(qsizetype i) const { return m_model.Bytes(i); }
+    // The stored bytes of line i, valid while the handle lives (see LineBytes).
+    LineBytes Bytes(qsizetype i) const { return m_model.Bytes(i); }
     // Length in characters of line i, -1 when there is no such line.
     qsizetype TextLength(qsizetype i) const;
     bool IsSelected(qsizetype i) const { return m_marks.IsMarked(i); }
@@ -87,8 +87,9 @@ private:
 template <typename Matches>
 std::pair<qsizetype, qsizetype> OutputList::SelectWhere(Matches&& matches)
 {
+    OutputModel::LineReader lines(m_model);
     const qsizetype count =
-        m_marks.MarkWhere(Count(), [&](qsizetype row) { return matches(m_model.Bytes(row)); });
+        m_marks.MarkWhere(Count(), [&](qsizetype row) { return matches(lines.At(row)); });
     return {count, count > 0 ? m_marks.NextMarked(-1) : -1};
 }
 

@@ -2,6 +2,8 @@
 
 #include "base/LogText.h"
 
+#include <lz4.h>
+
 #include <algorithm>
 #include <limits>
 
@@ -12,7 +14,9 @@ namespace
 {
 // Large enough that a block's bookkeeping vanishes against its lines, small enough that the
 // unused end of the newest block does not matter.
-constexpr qsizetype BlockBytes = qsizetype(1) << 20;
+constexpr qsizetype BlockBytes = qsizetype(1) << 18;
+// Blocks decoded last, kept for the next questions: a painted page, or a walk and a page.
+constexpr size_t DecodedBlocks = 6;
 } // namespace
 
 void OutputBatch::Add(QByteArrayView line)
@@ -42,7 +46,8 @@ OutputModel::OutputModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 QString OutputModel::Text(qsizetype i) const
 {
-    return DecodeLogLine(Bytes(i));
+    const LineBytes bytes = Bytes(i);
+    return DecodeLogLine(bytes);
 }
 
 quint16 OutputModel::Tag(qsizetype i) const
@@ -56,14 +61,81 @@ QString OutputModel::TagName(qsizetype i) const
     return tag > 0 && tag <= m_tagNames.size() ? m_tagNames[tag - 1] : QString();
 }
 
-QByteArrayView OutputModel::Bytes(qsizetype i) const
+LineBytes OutputModel::Bytes(qsizetype i) const
 {
     if (i < 0 || i >= Count())
         return {};
     const qint64 start = Start(i);
     const qint64 end = i + 1 < Count() ? Start(i + 1) : m_end;
     const Block& block = BlockAt(start);
-    return QByteArrayView(block.bytes).sliced(start - block.start, end - start);
+    QByteArray plain = Plain(block);
+    const QByteArrayView line = QByteArrayView(plain).sliced(start - block.start, end - start);
+    return LineBytes(std::move(plain), line);
+}
+
+QByteArrayView OutputModel::LineReader::At(qsizetype i)
+{
+    if (i < 0 || i >= m_model.Count())
+        return {};
+    const qint64 start = m_model.Start(i);
+    const qint64 end = i + 1 < m_model.Count() ? m_model.Start(i + 1) : m_model.m_end;
+    if (start < m_from || end > m_to) {
+        const Block& block = m_model.BlockAt(start);
+        m_block = m_model.Plain(block);
+        m_from = block.start;
+        m_to = block.start + m_block.size();
+    }
+    return QByteArrayView(m_block).sliced(start - m_from, end - start);
+}
+
+QByteArray OutputModel::Plain(const Block& block) const
+{
+    if (!block.packed)
+        return block.bytes;
+    const auto hit = std::find_if(m_decoded.begin(), m_decoded.end(),
+                                  [&](const Decoded& d) { return d.id == block.id; });
+    if (hit != m_decoded.end()) {
+        std::rotate(hit, hit + 1, m_decoded.end());
+        return m_decoded.back().bytes;
+    }
+    if (m_decoded.size() == DecodedBlocks)
+        m_decoded.erase(m_decoded.begin()); // whoever holds its bytes keeps them
+    QByteArray plain(block.size, Qt::Uninitialized);
+    const int made = LZ4_decompress_safe(block.bytes.constData(), plain.data(),
+                                         int(block.bytes.size()), int(plain.size()));
+    if (made != plain.size()) // not what was sealed: never expected, but no reading past it
+        plain.fill(' ');
+    m_decoded.push_back({block.id, plain});
+    return plain;
+}
+
+void OutputModel::Seal(Block& block)
+{
+    const qsizetype size = block.bytes.size();
+    QByteArray packed(LZ4_compressBound(int(size)), Qt::Uninitialized);
+    const int made =
+        LZ4_compress_default(block.bytes.constData(), packed.data(), int(size), int(packed.size()));
+    if (made <= 0 || made >= size) { // it does not compress: kept plain
+        block.bytes.squeeze();
+        return;
+    }
+    packed.truncate(made);
+    packed.squeeze();
+    block.bytes = std::move(packed);
+    block.size = size;
+    block.packed = true;
+}
+
+// The block becomes the one being filled again.
+void OutputModel::Unseal(Block& block)
+{
+    if (!block.packed)
+        return;
+    QByteArray plain = Plain(block);
+    plain.reserve(qMax(BlockBytes, block.size));
+    block.bytes = std::move(plain);
+    block.packed = false;
+    block.id = m_nextId++;
 }
 
 const OutputModel::Block& OutputModel::BlockAt(qint64 position) const
@@ -113,6 +185,7 @@ void OutputModel::Release()
 {
     m_blocks = {};
     m_starts = {};
+    m_decoded = {};
     m_end = 0;
 }
 
@@ -145,10 +218,11 @@ void OutputModel::Store(QByteArrayView line, quint16 tag)
 void OutputModel::OpenBlock(qsizetype atLeast)
 {
     if (!m_blocks.empty())
-        m_blocks.back().bytes.squeeze();
+        Seal(m_blocks.back());
     Block block;
     block.bytes.reserve(qMax(BlockBytes, atLeast));
     block.start = m_end;
+    block.id = m_nextId++;
     m_blocks.push_back(std::move(block));
 }
 
@@ -200,8 +274,9 @@ void OutputModel::ReplaceLine(qsizetype i, QByteArrayView line)
         return;
     OutputBatch after;
     std::vector<quint16> tags;
+    LineReader reader(*this);
     for (qsizetype j = i; j < Count(); ++j) {
-        after.Add(j == i ? QByteArrayView() : Bytes(j));
+        after.Add(j == i ? QByteArrayView() : reader.At(j));
         tags.push_back(Tag(j));
     }
     const QByteArray replacement = line.toByteArray(); // `line` may lie in a block
@@ -218,6 +293,7 @@ void OutputModel::TruncateBefore(qsizetype i)
     while (m_blocks.size() > 1 && m_blocks.back().start > m_end)
         m_blocks.pop_back();
     Block& last = m_blocks.back();
+    Unseal(last);
     last.bytes.truncate(m_end - last.start);
 }
 

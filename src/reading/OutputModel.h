@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <utility>
 #include <vector>
 
 namespace reading
@@ -29,20 +30,57 @@ private:
     QList<qsizetype> m_ends;
 };
 
+// The bytes of one stored line, holding the block they lie in: they stay valid for as long as
+// this handle lives, whatever the list decodes meanwhile, and even when the list changes. A
+// temporary handle gives no view, so a view cannot outlive its handle unnoticed.
+class LineBytes
+{
+public:
+    LineBytes() = default;
+    LineBytes(QByteArray block, QByteArrayView line) : m_block(std::move(block)), m_line(line) {}
+
+    operator QByteArrayView() const& { return m_line; }
+    operator QByteArrayView() const&& = delete;
+    QByteArrayView View() const& { return m_line; }
+    QByteArrayView View() const&& = delete;
+    qsizetype size() const { return m_line.size(); }
+    bool isEmpty() const { return m_line.isEmpty(); }
+    bool startsWith(QByteArrayView prefix) const { return m_line.startsWith(prefix); }
+    QByteArray toByteArray() const { return m_line.toByteArray(); }
+
+private:
+    QByteArray m_block;
+    QByteArrayView m_line;
+};
+
 // The lines of the output window: one column, append-only between resets. Lines are kept as
-// bytes in large blocks plus one offset each and become text only when a view asks, so
-// millions of lines fit in little more than their own size.
+// bytes in large blocks plus one offset each and become text only when a view asks. Full
+// blocks are sealed and LZ4-compressed; the block being filled stays plain, and a few blocks
+// decoded last are kept for the next questions, which mostly ask about the same lines.
 class OutputModel : public QAbstractTableModel
 {
     Q_OBJECT
 
 public:
+    // Walks lines, cheapest in ascending order, without taking a hold on the block for each
+    // line. A view it gives is valid until its next At() or a change of the model.
+    class LineReader
+    {
+    public:
+        explicit LineReader(const OutputModel& model) : m_model(model) {}
+        QByteArrayView At(qsizetype i);
+
+    private:
+        const OutputModel& m_model;
+        QByteArray m_block;
+        qint64 m_from = 0, m_to = -1; // the positions m_block holds
+    };
+
     explicit OutputModel(QObject* parent = nullptr);
 
     qsizetype Count() const { return qsizetype(m_starts.size()); }
     QString Text(qsizetype i) const;
-    // Valid until the model changes.
-    QByteArrayView Bytes(qsizetype i) const;
+    LineBytes Bytes(qsizetype i) const;
 
     // Which followed folder line i came from: 0 for none, otherwise 1 + the folder's index in
     // TagNames(). It costs a line nothing: it is kept in the top bits of the line's start.
@@ -75,8 +113,15 @@ private:
     // A run of whole lines. Blocks follow one another without gaps in one virtual byte space,
     // so a line ends where the next one starts.
     struct Block {
-        QByteArray bytes;
+        QByteArray bytes; // plain, or LZ4-compressed once sealed
         qint64 start = 0;
+        qint64 size = 0; // plain bytes, once sealed
+        quint64 id = 0;  // names its decoded bytes in the cache
+        bool packed = false;
+    };
+    struct Decoded {
+        quint64 id = 0;
+        QByteArray bytes;
     };
 
     void Store(const OutputBatch& lines, quint16 tag = 0);
@@ -86,6 +131,10 @@ private:
     void OpenBlock(qsizetype atLeast);
     void Release();
     const Block& BlockAt(qint64 position) const;
+    // The plain bytes of a block, decoded when sealed.
+    QByteArray Plain(const Block& block) const;
+    void Seal(Block& block);
+    void Unseal(Block& block);
 
     // Positions count from the first kept block, so they stay below what the list holds.
     static constexpr int TagShift = 48;
@@ -96,6 +145,8 @@ private:
     QStringList m_tagNames;
     qint64 m_end = 0;
     mutable size_t m_lastBlock = 0;
+    mutable std::vector<Decoded> m_decoded; // most recently used last
+    quint64 m_nextId = 1;
 };
 
 } // namespace reading

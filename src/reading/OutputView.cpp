@@ -454,8 +454,9 @@ void OutputView::Measure(qsizetype first, qsizetype last)
     const qreal advance = metrics.horizontalAdvance(QLatin1Char('W'));
     const qreal tabStop = TabStop(this);
     MeasureTags(metrics);
+    OutputModel::LineReader lines(*m_list->Model());
     for (qsizetype i = first; i <= last; ++i) {
-        const QByteArrayView bytes = m_list->Bytes(i);
+        const QByteArrayView bytes = lines.At(i);
         const qreal tag = m_tagWidth > 0 && m_list->Model()->Tag(i) > 0 ? m_tagWidth : 0;
         // A line has no more characters than bytes; a tab is at most one stop wide.
         const bool tabs = bytes.contains('\t');

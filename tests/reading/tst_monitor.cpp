@@ -81,7 +81,7 @@ class TestMonitor : public QObject
     {
         QStringList lines;
         for (qsizetype i = 0; i < m_list.Count(); ++i) {
-            const QByteArrayView bytes = m_list.Bytes(i);
+            const QByteArray bytes = m_list.Bytes(i).toByteArray();
             const QString line =
                 bytes.size() > 1000 ? QString::fromLatin1(bytes.first(12)) : m_list.Text(i);
             const QString name = QStringLiteral(" ") + line.section(u' ', -1);
