@@ -3,6 +3,7 @@
 // output window at 5 million lines and what a folder's tag adds to a line. Names on the command
 // line (tail, gz, model, tags, view) run only those parts.
 #include "Figures.h"
+#include "RealisticLog.h"
 #include "reading/CompressedTail.h"
 #include "reading/OutputList.h"
 #include "reading/OutputView.h"
@@ -13,6 +14,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QKeyEvent>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -183,6 +185,78 @@ void BenchTags()
            "bytes");
 }
 
+// 5 million realistic lines as following appends them, in batches; returns the seconds the
+// appends took. With `sealing` off the blocks stay plain.
+double AppendRealistic(reading::OutputList& list, bool sealing)
+{
+    list.Model()->SetSealing(sealing);
+    RealisticLog log;
+    reading::OutputBatch batch;
+    qint64 nanoseconds = 0;
+    for (qsizetype i = 0; i < Lines / LinesPerBatch; ++i) {
+        batch.clear();
+        for (qsizetype j = 0; j < LinesPerBatch; ++j)
+            batch.Add(log.Line());
+        QElapsedTimer timer;
+        timer.start();
+        list.Append(batch);
+        nanoseconds += timer.nsecsElapsed();
+    }
+    return double(nanoseconds) / 1e9;
+}
+
+// The memory of realistic lines, and what sealing the blocks costs the appends against the
+// same appends into plain blocks (interleaved runs, medians).
+void BenchRealistic()
+{
+    malloc_trim(0);
+    const qint64 heap = HeapBytes();
+    {
+        reading::OutputList list;
+        AppendRealistic(list, true);
+        Figure("bytes_per_line_realistic", double(HeapBytes() - heap) / Lines, "bytes");
+    }
+    std::vector<double> sealed, plain;
+    for (int run = 0; run < 3; ++run) {
+        reading::OutputList a, b;
+        sealed.push_back(AppendRealistic(a, true));
+        b.Clear();
+        plain.push_back(AppendRealistic(b, false));
+    }
+    std::sort(sealed.begin(), sealed.end());
+    std::sort(plain.begin(), plain.end());
+    Figure("append_5m_lines_model_sealed", sealed[1], "s");
+    Figure("append_5m_lines_model_plain", plain[1], "s");
+    Ratio("append_5m_lines_model_vs_plain", sealed[1] / plain[1]);
+}
+
+// A shown view at the middle of 5 million realistic lines: Page Down until the page is painted.
+void BenchPageDown()
+{
+    reading::OutputList list;
+    AppendRealistic(list, !QCoreApplication::arguments().contains(QLatin1String("plain")));
+    reading::OutputView view;
+    view.SetList(&list);
+    view.resize(800, 600);
+    view.show();
+    list.SetCurrent(list.Count() / 2);
+    QCoreApplication::processEvents();
+    view.viewport()->repaint();
+    std::vector<double> times;
+    for (int i = 0; i < 101; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_PageDown, Qt::NoModifier);
+        QCoreApplication::sendEvent(&view, &press);
+        view.viewport()->repaint();
+        times.push_back(double(timer.nsecsElapsed()) / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    Figure("page_down_ms", times[times.size() / 2], "ms");
+    Figure("page_down_slowest_ms", times.back(), "ms");
+    std::printf("# at line %lld of %lld\n", qint64(list.Current()), qint64(list.Count()));
+}
+
 void BenchView()
 {
     std::vector<reading::OutputBatch> batches;
@@ -228,5 +302,7 @@ int main(int argc, char** argv)
     run("model", BenchModel);
     run("tags", BenchTags);
     run("view", BenchView);
+    run("realistic", BenchRealistic);
+    run("page", BenchPageDown);
     return 0;
 }

@@ -102,13 +102,13 @@ QByteArray OutputList::SelectedText() const
         const quint16 t = m_model.Tag(i);
         return tags[t < tags.size() ? t : 0];
     };
-    OutputModel::LineReader lines(m_model);
     qint64 size = 0;
     for (qsizetype i = m_marks.NextMarked(-1); i >= 0; i = m_marks.NextMarked(i))
-        size += tag(i).size() + lines.At(i).size() + end.size();
+        size += tag(i).size() + m_model.Size(i) + end.size();
     QByteArray text;
     text.reserve(size); // a line decoded as Windows-1252 may grow; the rest is exact
     PreferLargePages(text.data(), size);
+    OutputModel::LineReader lines(m_model);
     for (qsizetype i = m_marks.NextMarked(-1); i >= 0; i = m_marks.NextMarked(i)) {
         text.append(tag(i));
         const QByteArrayView bytes = lines.At(i);

@@ -112,6 +112,10 @@ QByteArray OutputModel::Plain(const Block& block) const
 void OutputModel::Seal(Block& block)
 {
     const qsizetype size = block.bytes.size();
+    if (!m_sealing) {
+        block.bytes.squeeze();
+        return;
+    }
     QByteArray packed(LZ4_compressBound(int(size)), Qt::Uninitialized);
     const int made =
         LZ4_compress_default(block.bytes.constData(), packed.data(), int(size), int(packed.size()));

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <deque>
 #include <utility>
 #include <vector>
 
@@ -81,6 +82,11 @@ public:
     qsizetype Count() const { return qsizetype(m_starts.size()); }
     QString Text(qsizetype i) const;
     LineBytes Bytes(qsizetype i) const;
+    // The length in bytes of line i, without decoding it.
+    qint64 Size(qsizetype i) const
+    {
+        return i >= 0 && i < Count() ? (i + 1 < Count() ? Start(i + 1) : m_end) - Start(i) : 0;
+    }
 
     // Which followed folder line i came from: 0 for none, otherwise 1 + the folder's index in
     // TagNames(). It costs a line nothing: it is kept in the top bits of the line's start.
@@ -94,6 +100,9 @@ public:
     const QStringList& TagNames() const { return m_tagNames; }
     // The description line i's tag names, empty for an untagged line.
     QString TagName(qsizetype i) const;
+
+    // Whether blocks are compressed once full: on, unless a measurement compares.
+    void SetSealing(bool seal) { m_sealing = seal; }
 
     // One row insertion per batch; every line gets `tag`.
     void Append(const OutputBatch& lines, quint16 tag = 0);
@@ -141,12 +150,15 @@ private:
     static constexpr quint64 PositionBits = (quint64(1) << TagShift) - 1;
 
     std::vector<Block> m_blocks;
-    std::vector<quint64> m_starts; // virtual position of each line, its tag in the top bits
+    // The virtual position of each line, its tag in the top bits. In small chunks rather than
+    // one array, which would hold up to twice what the lines need while it grows.
+    std::deque<quint64> m_starts;
     QStringList m_tagNames;
     qint64 m_end = 0;
     mutable size_t m_lastBlock = 0;
     mutable std::vector<Decoded> m_decoded; // most recently used last
     quint64 m_nextId = 1;
+    bool m_sealing = true;
 };
 
 } // namespace reading
