@@ -7,6 +7,7 @@
 #include "search/Search.h"
 
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -312,33 +313,60 @@ private Q_SLOTS:
         QTEST(search::Press(list, QStringLiteral("m"), search::Mode::Step)->status, "status");
     }
 
-    // Lines around and beyond the size of a storage block come back byte for byte, with their
-    // folder tags, also after a Tail's unterminated row, moved by the bound, was completed in
-    // place.
+    // Lines in plain and in sealed (compressed) blocks, and in blocks that do not compress, come
+    // back byte for byte with their folder tags, are found and copied across block seams, also
+    // after the oldest lines went, freeing a sealed block, and after a Tail's unterminated row,
+    // moved by the bound, was completed in place.
+    void storage_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("lines");
+        QTest::addColumn<qsizetype>("tail"); // the Tail's lines, its last one unterminated
+        QTest::addColumn<qsizetype>("drop");
+        const qsizetype block = qsizetype(1) << 18;
+        QList<QByteArray> sized, many, noise;
+        for (const qsizetype size : {0LL, block - 1, block, block + 1, 0LL, 3 * block})
+            sized << QByteArray(size, char('a' + sized.size()));
+        QTest::newRow("around a block's size") << sized << qsizetype(4) << qsizetype(1);
+        for (int i = 0; i < 30000; ++i)
+            many << "2024-05-01 line " + QByteArray::number(i) + (i % 7 ? " GET" : " hit");
+        QTest::newRow("sealed blocks") << many << qsizetype(25000) << qsizetype(12000);
+        QRandomGenerator random(7);
+        for (int i = 0; i < 600; ++i) {
+            QByteArray line(1000, Qt::Uninitialized);
+            random.fillRange(reinterpret_cast<quint32*>(line.data()), line.size() / 4);
+            noise << (i % 50 ? line.replace("hit", "HIT") : QByteArray("hit"));
+        }
+        QTest::newRow("random bytes") << noise << qsizetype(500) << qsizetype(300);
+        QTest::newRow("a 1 MB line")
+            << QList<QByteArray>{"a", QByteArray(4 * block, 'x') + "hit", "b", "hit"}
+            << qsizetype(3) << qsizetype(1);
+    }
     void storage()
     {
+        QFETCH(QList<QByteArray>, lines);
+        QFETCH(qsizetype, tail);
+        QFETCH(qsizetype, drop);
         OutputList list;
-        const qsizetype block = qsizetype(1) << 20;
-        QList<QByteArray> lines;
-        for (const qsizetype size : {0LL, block - 1, block, block + 1, 0LL, 3 * block})
-            lines << QByteArray(size, char('a' + lines.size()));
-        list.Replace(Batch(lines.mid(0, 4)));
+        list.Replace(Batch(lines.mid(0, tail)));
         list.ShowsTailOf(QStringLiteral("f"), true);
-        list.Append(Batch(lines.mid(4)), 2);
+        list.Append(Batch(lines.mid(tail)), 2);
         list.Model()->SetTagNames({"web1", "web2"});
-        list.Bound(5, 1);
-        lines.removeFirst();
-        lines[2] = QByteArray(2 * block, 'z');
-        QVERIFY(!list.CompleteUnfinishedRow("g", lines[2]));
-        QVERIFY(list.CompleteUnfinishedRow("f", lines[2]) && !list.CompleteUnfinishedRow("f", ""));
+        QCOMPARE(list.Bound(lines.size() - 1, drop), drop);
+        lines.remove(0, drop);
+        lines[tail - 1 - drop] = QByteArray(2 << 18, 'z') + "hit";
+        QVERIFY(!list.CompleteUnfinishedRow("g", lines[0]));
+        QVERIFY(list.CompleteUnfinishedRow("f", lines[tail - 1 - drop]) &&
+                !list.CompleteUnfinishedRow("f", ""));
         QList<QByteArray> back;
-        QStringList tags;
+        QByteArray hits;
         for (qsizetype i = 0; i < list.Count(); ++i) {
             back << list.Bytes(i).toByteArray();
-            tags << list.Model()->TagName(i);
+            if (lines[i].contains("hit"))
+                hits += (i + drop < tail ? "" : "web2\t") + lines[i] + '\n';
         }
         QVERIFY(back == lines);
-        QCOMPARE(tags, QStringList({"", "", "", "web2", "web2"}));
+        list.SelectWhere([](QByteArrayView line) { return line.contains("hit"); });
+        QVERIFY(list.SelectedText() == hits);
     }
 };
 
