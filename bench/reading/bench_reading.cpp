@@ -216,6 +216,11 @@ void BenchRealistic()
         AppendRealistic(list, true);
         Figure("bytes_per_line_realistic", double(HeapBytes() - heap) / Lines, "bytes");
     }
+    {
+        reading::OutputList list;
+        AppendRealistic(list, false);
+        Figure("bytes_per_line_realistic_plain", double(HeapBytes() - heap) / Lines, "bytes");
+    }
     std::vector<double> sealed, plain;
     for (int run = 0; run < 3; ++run) {
         reading::OutputList a, b;

@@ -8,6 +8,7 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace
@@ -38,14 +39,13 @@ void Compare(reading::OutputList& list, const std::vector<Line>& plain)
 {
     Check(list.Count() == qsizetype(plain.size()), "another number of lines");
     reading::OutputModel::LineReader walk(*list.Model());
-    for (std::size_t i = 0; i < plain.size(); ++i) {
-        const reading::LineBytes bytes = list.Bytes(qsizetype(i));
-        const QByteArrayView line = bytes;
-        const QByteArrayView walked = walk.At(qsizetype(i));
-        Check(std::string(line.data(), std::size_t(line.size())) == plain[i].bytes &&
-                  std::string(walked.data(), std::size_t(walked.size())) == plain[i].bytes,
-              "another line");
-        Check(list.Model()->Tag(qsizetype(i)) == plain[i].tag, "another tag");
+    const auto text = [](QByteArrayView v) { return std::string_view(v.data(), size_t(v.size())); };
+    for (qsizetype i = 0; i < list.Count(); ++i) {
+        const reading::LineBytes bytes = list.Bytes(i);
+        const Line& want = plain[size_t(i)];
+        Check(text(bytes.View()) == want.bytes && text(walk.At(i)) == want.bytes &&
+                  list.Model()->Tag(i) == want.tag,
+              "another line or tag");
     }
 }
 
@@ -63,8 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             reading::OutputBatch batch;
             for (int n = in.ConsumeIntegralInRange(0, 8); n > 0; --n) {
                 plain.push_back({MakeLine(in), tag});
-                batch.Add(QByteArrayView(plain.back().bytes.data(),
-                                         qsizetype(plain.back().bytes.size())));
+                batch.Add(QByteArrayView(plain.back().bytes));
             }
             list.Append(batch, tag);
         } else if (kind == 3) { // a drop of the oldest lines
@@ -76,8 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             const qsizetype back = in.ConsumeIntegralInRange<qsizetype>(1, 3);
             const qsizetype row = qMax<qsizetype>(0, qsizetype(plain.size()) - back);
             plain[std::size_t(row)].bytes = MakeLine(in);
-            const std::string& line = plain[std::size_t(row)].bytes;
-            list.Model()->ReplaceLine(row, QByteArrayView(line.data(), qsizetype(line.size())));
+            list.Model()->ReplaceLine(row, QByteArrayView(plain[std::size_t(row)].bytes));
         } else if (kind == 5) {
             list.Clear();
             plain.clear();
