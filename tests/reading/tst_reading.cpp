@@ -327,9 +327,9 @@ private Q_SLOTS:
         for (const qsizetype size : {0LL, block - 1, block, block + 1, 0LL, 3 * block})
             sized << QByteArray(size, char('a' + sized.size()));
         QTest::newRow("around a block's size") << sized << qsizetype(4) << qsizetype(1);
-        for (int i = 0; i < 30000; ++i)
+        for (int i = 0; i < 120000; ++i)
             many << "2024-05-01 line " + QByteArray::number(i) + (i % 7 ? " GET" : " hit");
-        QTest::newRow("sealed blocks") << many << qsizetype(25000) << qsizetype(12000);
+        QTest::newRow("sealed blocks") << many << qsizetype(22000) << qsizetype(12000);
         QRandomGenerator random(7);
         for (int i = 0; i < 600; ++i) {
             QByteArray line(1000, Qt::Uninitialized);
