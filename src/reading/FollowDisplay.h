@@ -8,6 +8,8 @@
 #include <QElapsedTimer>
 #include <QString>
 
+class RuleSet;
+
 namespace reading
 {
 
@@ -18,6 +20,8 @@ public:
     virtual ~FollowWindow() = default;
     virtual QString FilterText() const = 0;
     virtual void ShowFileSize(const QString& caption) = 0;
+    // The user's rules: lines that a hide rule takes are not shown while following.
+    virtual const RuleSet* Rules() const { return nullptr; }
     // Following has moved on to the next day's file.
     virtual void FollowingMoved(const QString& from, const QString& to)
     {

@@ -2,6 +2,7 @@
 
 #include "base/MessageBox.h"
 #include "folders/FolderListView.h"
+#include "frmRules.h"
 #include "reading/OutputView.h"
 #include "search/frmSearch.h"
 #include "ui_frmMain.h"
@@ -50,6 +51,19 @@ void frmMain::cmdSearch_Click()
     m_search->show();
     m_search->raise();
     m_search->activateWindow();
+}
+
+void frmMain::cmdHighlight_Click()
+{
+    frmRules dialog(m_rulesFile, this);
+    if (dialog.exec() == QDialog::Accepted)
+        ApplyRules();
+}
+
+void frmMain::ApplyRules()
+{
+    m_rules = std::make_shared<const RuleSet>(m_rulesFile.text.rules);
+    ui->lstRows->SetRules(m_rules);
 }
 
 void frmMain::ConnectDaySearch()
