@@ -1,6 +1,7 @@
 #include "Search.h"
 
 #include "base/LineMatcher.h"
+#include "base/Rules.h"
 #include "reading/OutputList.h"
 
 namespace search
@@ -15,6 +16,20 @@ PressResult Count(reading::OutputList& list, const QString& text)
     const auto [matches, first] =
         list.SelectWhere([&](QByteArrayView line) { return matcher.Matches(line); });
     return Counted(list, text, matches, first);
+}
+
+PressResult CountExpression(reading::OutputList& list, const QString& text)
+{
+    const Expression expression(text, false);
+    if (!expression.IsValid())
+        return {Mode::Count, QStringLiteral("Invalid regular expression: ") + expression.Error()};
+    const auto [matches, first] =
+        list.SelectWhere([&](QByteArrayView line) { return expression.Matches(line); });
+    PressResult result = Counted(list, text, matches, first);
+    if (expression.TakeLimitHit())
+        result.status +=
+            QStringLiteral("; lines that made it backtrack too long count as not found");
+    return result;
 }
 
 PressResult Step(reading::OutputList& list)
@@ -49,11 +64,14 @@ PressResult Counted(reading::OutputList& list, const QString& text, qsizetype ma
     return {Mode::Step, QString::number(matches) + QStringLiteral(" occurances") + quoted};
 }
 
-std::optional<PressResult> Press(reading::OutputList& list, const QString& text, Mode mode)
+std::optional<PressResult> Press(reading::OutputList& list, const QString& text, Mode mode,
+                                 bool regex)
 {
     if (text.isEmpty() || list.Count() == 0)
         return std::nullopt;
-    return mode == Mode::Step ? Step(list) : Count(list, text);
+    if (mode == Mode::Step)
+        return Step(list);
+    return regex ? CountExpression(list, text) : Count(list, text);
 }
 
 } // namespace search
