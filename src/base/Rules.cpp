@@ -317,9 +317,10 @@ QString SaveRulesFile(RulesFile& file, const QList<Rule>& rules)
 
 QList<Rule> StarterRules()
 {
-    return {
-        {RuleAction::Colour, QStringLiteral("red"), false, false, QStringLiteral("error")},
-        {RuleAction::Colour, QStringLiteral("orange"), false, false, QStringLiteral("fail")},
-        // A web log's status field: a 5xx code between spaces, after the quoted request.
-        {RuleAction::Colour, QStringLiteral("purple"), true, false, QStringLiteral("\" 5\\d\\d ")}};
+    return {{RuleAction::Colour, QStringLiteral("red"), false, false, QStringLiteral("error")},
+            {RuleAction::Colour, QStringLiteral("orange"), false, false, QStringLiteral("fail")},
+            // A web log's 5xx status: after the quoted request (Apache, nginx), or before the
+            // substatus, Windows status and time taken that end an IIS line.
+            {RuleAction::Colour, QStringLiteral("purple"), true, false,
+             QStringLiteral("\" 5\\d\\d | 5\\d\\d \\d+ \\d+ \\d+$")}};
 }

@@ -33,6 +33,13 @@ private Q_SLOTS:
         QTest::newRow("expression")
             << "colour:blue\tregex\tnocase\t\" 5\\d\\d \\d+$\n"
             << QByteArray("1.2.3.4 - - \"GET / HTTP/1.1\" 503 120") << "blue" << false << false;
+        const QString status = RuleLine(StarterRules().last()) + u'\n';
+        QTest::newRow("5xx, combined log")
+            << status << QByteArray("x \"GET /500 HTTP/1.1\" 502 0") << "purple" << false << false;
+        QTest::newRow("5xx, IIS") << status << QByteArray("GET /a - 80 - ::1 curl/8 - 503 0 0 15")
+                                  << "purple" << false << false;
+        QTest::newRow("not 5xx") << status << QByteArray("GET /500 - 80 - ::1 curl/8 - 200 0 0 500")
+                                 << "" << false << false;
         QTest::newRow("expression case") << "colour:blue\tregex\tcase\t^get\n"
                                          << QByteArray("GET /") << "" << false << false;
         QTest::newRow("first colour wins")
