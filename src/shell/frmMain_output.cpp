@@ -55,9 +55,11 @@ void frmMain::cmdSearch_Click()
 
 void frmMain::cmdHighlight_Click()
 {
+    // Read afresh: the file is the user's to edit by hand meanwhile.
+    m_rulesFile = ReadRulesFile(RulesPath());
     frmRules dialog(m_rulesFile, this);
-    if (dialog.exec() == QDialog::Accepted)
-        ApplyRules();
+    dialog.exec();
+    ApplyRules();
 }
 
 void frmMain::ApplyRules()

@@ -21,8 +21,6 @@ class frmRules : public QDialog
 
 public:
     frmRules(RulesFile& file, QWidget* parent = nullptr);
-    // The rules as saved.
-    const QList<Rule>& Rules() const { return m_rules; }
 
 private:
     void Build();
