@@ -18,17 +18,31 @@ PressResult Count(reading::OutputList& list, const QString& text)
     return Counted(list, text, matches, first);
 }
 
+// Each line an expression gives up on costs it its match limit: after a thousand such lines
+// the rest of the list is not searched, so that a bad expression cannot hold the window.
 PressResult CountExpression(reading::OutputList& list, const QString& text)
 {
     const Expression expression(text, false);
     if (!expression.IsValid())
         return {Mode::Count, QStringLiteral("Invalid regular expression: ") + expression.Error()};
-    const auto [matches, first] =
-        list.SelectWhere([&](QByteArrayView line) { return expression.Matches(line); });
+    constexpr int GiveUp = 1000;
+    int gaveUp = 0;
+    const auto [matches, first] = list.SelectWhere([&](QByteArrayView line) {
+        if (gaveUp >= GiveUp)
+            return false;
+        const bool found = expression.Matches(line);
+        gaveUp += expression.TakeLimitHit() ? 1 : 0;
+        return found;
+    });
     PressResult result = Counted(list, text, matches, first);
-    if (expression.TakeLimitHit())
-        result.status +=
-            QStringLiteral("; lines that made it backtrack too long count as not found");
+    if (gaveUp >= GiveUp)
+        result.status += QStringLiteral("; the expression backtracked too long on %1 lines, and "
+                                        "the lines after them were not searched")
+                             .arg(GiveUp);
+    else if (gaveUp > 0)
+        result.status += QStringLiteral("; %1 lines made it backtrack too long and count as not "
+                                        "found")
+                             .arg(gaveUp);
     return result;
 }
 

@@ -38,6 +38,11 @@ private Q_SLOTS:
             "a( | Invalid regular expression: missing closing parenthesis at offset 2 | &Search | "
             "-1 "
             "| 0 1 2 3");
+        row("expression that backtracks without end", {QByteArray(30, 'a') + '!'},
+            {"~", "(a+)+$\r"},
+            "(a+)+$ | No occurances of '(a+)+$' found; the expression backtracked too long on 1000 "
+            "lines, and the lines after them were not searched | &Search | 0 | ",
+            2000);
         row("Cancel forgets", abc, {"alpha\r", "^", "\r"}, " |  | &Search | 0 | 0 2");
         // Other letter case, either end of a line, after a partial match, never across lines;
         // "\u00DF" upper-cases to "SS", and a Windows-1252 line is decoded.
