@@ -3,6 +3,7 @@
 // read from an unchanged file, the delay from a line written to the line painted (with change
 // notifications and with the timer alone), the CPU of following a busy log, a burst caught up
 // without a lost line or a long stall, and the memory a followed line takes.
+#include "BenchRules.h"
 #include "Figures.h"
 #include "base/LogFileAccess.h"
 #include "folders/DatedStyle.h"
@@ -45,6 +46,8 @@ public:
 struct Window final : reading::FollowWindow {
     QString FilterText() const override { return QStringLiteral("*"); }
     void ShowFileSize(const QString&) override {}
+    const RuleSet* Rules() const override { return rules.get(); }
+    std::shared_ptr<const RuleSet> rules;
 };
 
 double CpuSeconds()
@@ -177,7 +180,7 @@ void Latency(const QString& path)
 // A writer in its own process appends `chunk` random bytes as base64 lines of 76 characters ten
 // times a second: 7 500 bytes make 100 KB/s (about 1 300 lines a second), 580 bytes about 100
 // lines a second.
-void Busy(const QString& path, int chunk, const char* figure)
+void Busy(const QString& path, int chunk, const char* figure, bool rules = false)
 {
     QProcess writer;
     writer.start(QStringLiteral("sh"),
@@ -188,6 +191,10 @@ void Busy(const QString& path, int chunk, const char* figure)
                       .arg(chunk)});
     writer.waitForStarted();
     Follow follow;
+    if (rules) {
+        follow.window.rules = TwentyRules();
+        follow.view.SetRules(follow.window.rules);
+    }
     follow.monitor.Start(path);
     // The window's first paint, with its fonts, is no part of following (and quitting the
     // event loop would close the window).
@@ -461,6 +468,7 @@ int main(int argc, char** argv)
     if (wanted("busy")) {
         Busy(file("busy.log", "start\n"), 7500, "follow_100kb_per_s_cpu");
         Busy(file("busy100.log", "start\n"), 580, "follow_100_lines_per_s_cpu");
+        Busy(file("busy-rules.log", "start\n"), 7500, "follow_100kb_per_s_cpu_20_rules", true);
     }
     if (wanted("burst")) {
         QByteArray burst;

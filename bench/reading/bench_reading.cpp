@@ -2,6 +2,7 @@
 // against `tail -c`, the Tail of a 100 MB gzip-compressed day against `zcat | tail -c`, the
 // output window at 5 million lines and what a folder's tag adds to a line. Names on the command
 // line (tail, gz, model, tags, view) run only those parts.
+#include "BenchRules.h"
 #include "Figures.h"
 #include "RealisticLog.h"
 #include "reading/CompressedTail.h"
@@ -291,6 +292,53 @@ void BenchView()
     Figure("clear_5m_lines", double(timer.nsecsElapsed()) / 1e6, "ms");
 }
 
+// A full screen of web-log rows painted afresh with twenty rules and with none, interleaved:
+// what the rules add to a repaint. Each repaint meets the rules anew, as after a scroll.
+void BenchRepaint()
+{
+    reading::OutputList list;
+    reading::OutputBatch lines;
+    for (qint64 i = 0; i < 10000; ++i)
+        lines.Add(WebLogLine(i));
+    list.Append(lines);
+    reading::OutputView view;
+    view.SetList(&list);
+    view.resize(1200, 900);
+    view.show();
+    QCoreApplication::processEvents();
+    const std::shared_ptr<const RuleSet> rules = TwentyRules();
+    std::vector<double> with, without;
+    for (int i = 0; i < 41; ++i)
+        for (const bool ruled : {true, false}) {
+            view.SetRules(ruled ? rules : nullptr);
+            QElapsedTimer timer;
+            timer.start();
+            view.viewport()->repaint();
+            (ruled ? with : without).push_back(double(timer.nsecsElapsed()) / 1e6);
+        }
+    std::sort(with.begin(), with.end());
+    std::sort(without.begin(), without.end());
+    Figure("repaint_rows", double(view.viewport()->height() / view.rowHeight(0)), "rows");
+    Figure("repaint_no_rules_ms", without[without.size() / 2], "ms");
+    Figure("repaint_20_rules_extra_ms", with[with.size() / 2] - without[without.size() / 2], "ms");
+
+    // A rule that backtracks without end, on a screen of thirty a's and "!" and a 100 KB line.
+    lines.clear();
+    for (int i = 0; i < 60; ++i)
+        lines.Add(i == 30 ? QByteArray(100'000, 'a') + '!' : QByteArray(30, 'a') + '!');
+    list.Replace(lines);
+    QCoreApplication::processEvents();
+    const auto backtracking =
+        std::make_shared<const RuleSet>(ParseRules("colour:red\tregex\tnocase\t(a+)+$\n").rules);
+    Figure("repaint_backtracking_rule_ms",
+           MedianMs(5,
+                    [&] {
+                        view.SetRules(backtracking);
+                        view.viewport()->repaint();
+                    }),
+           "ms");
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -309,5 +357,6 @@ int main(int argc, char** argv)
     run("view", BenchView);
     run("realistic", BenchRealistic);
     run("page", BenchPageDown);
+    run("repaint", BenchRepaint);
     return 0;
 }

@@ -12,7 +12,8 @@ QString DividerLine(const QString& stamp)
 }
 
 bool AppendNewLines(const OutputBatch& lines, const QString& filter, bool useDividers,
-                    const QString& stamp, OutputList& lstRows, const QString& heading, quint16 tag)
+                    const QString& stamp, OutputList& lstRows, const QString& heading, quint16 tag,
+                    const QString& note)
 {
     if (lines.size() == 0)
         return false;
@@ -21,6 +22,8 @@ bool AppendNewLines(const OutputBatch& lines, const QString& filter, bool useDiv
     if (everything && useDividers) {
         shown.Add("");
         shown.Add(DividerLine(stamp));
+        if (!note.isEmpty())
+            shown.Add(note);
         shown.Add("");
     }
     const qsizetype dividers = shown.size();

@@ -1,6 +1,7 @@
 #include "FollowDisplay.h"
 
 #include "AppendNewLines.h"
+#include "base/Rules.h"
 
 #include <QDir>
 #include <QLocale>
@@ -46,6 +47,8 @@ void FollowDisplay::StartRun(const QStringList& folders)
     m_lastDivider = -1;
     m_folders = folders;
     m_tag = 0;
+    m_hidden = 0;
+    m_lastHiddenNote = -1;
     m_lastOf = QStringList(folders.size() + 1);
     m_rowTags = {0};
     for (const QString& folder : folders)
@@ -122,9 +125,11 @@ void FollowDisplay::ShowLines(const QString& path, const OutputBatch& lines)
     const bool divider =
         m_settings.UseDividers &&
         (m_lastDivider < 0 || now - m_lastDivider >= m_settings.PollSeconds * 1000);
-    if (AppendNewLines(lines, m_window.FilterText(), divider,
+    const OutputBatch shown = Unhidden(lines);
+    const QString note = shown.size() > 0 ? HiddenNote(divider) : QString();
+    if (AppendNewLines(shown, m_window.FilterText(), divider,
                        divider ? StampText(m_clock.Now()) : QString(), m_lstRows, Heading(path),
-                       m_rowTags.value(m_tag))) {
+                       m_rowTags.value(m_tag), note)) {
         m_lstRows.SetSource(m_tag > 0 ? QString() : path);
         if (m_tag > 0)
             m_lastOf[m_tag] = path;
@@ -133,6 +138,46 @@ void FollowDisplay::ShowLines(const QString& path, const OutputBatch& lines)
     if (divider && lines.size() > 0 && m_window.FilterText() == QStringLiteral("*"))
         m_lastDivider = now;
     m_lstRows.Bound(m_limit, m_drop);
+}
+
+OutputBatch FollowDisplay::Unhidden(const OutputBatch& lines)
+{
+    const RuleSet* rules = m_window.Rules();
+    if (!rules || !rules->HasHides())
+        return lines;
+    OutputBatch kept;
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        if (!rules->Hides(lines.Line(i)))
+            kept.Add(lines.Line(i));
+    m_hidden += lines.size() - kept.size();
+    if (const QString notice = rules->TakeLimitNotice(); !notice.isEmpty())
+        ShowMarker(notice);
+    if (kept.size() == 0)
+        HiddenNote(false); // said while nothing else comes
+    return kept;
+}
+
+// How many lines a hide rule took: in the next divider block where blocks are written (the
+// note, when `divider` is due now), otherwise in a marker line at most once a second.
+QString FollowDisplay::HiddenNote(bool divider)
+{
+    if (m_hidden == 0)
+        return {};
+    const QString note = QString::number(m_hidden) +
+                         (m_hidden == 1 ? QStringLiteral(" line") : QStringLiteral(" lines")) +
+                         QStringLiteral(" hidden by rules");
+    if (m_settings.UseDividers && m_window.FilterText() == QStringLiteral("*")) {
+        if (divider)
+            m_hidden = 0;
+        return divider ? note : QString();
+    }
+    const qint64 now = m_clock.MonotonicMs();
+    if (m_lastHiddenNote < 0 || now - m_lastHiddenNote >= 1000) {
+        m_lastHiddenNote = now;
+        m_hidden = 0;
+        ShowMarker(note);
+    }
+    return {};
 }
 
 void FollowDisplay::ShowEndOf(const QString& path, const QByteArray& unfinished)

@@ -8,6 +8,8 @@
 #include <QElapsedTimer>
 #include <QString>
 
+class RuleSet;
+
 namespace reading
 {
 
@@ -18,6 +20,8 @@ public:
     virtual ~FollowWindow() = default;
     virtual QString FilterText() const = 0;
     virtual void ShowFileSize(const QString& caption) = 0;
+    // The user's rules: lines that a hide rule takes are not shown while following.
+    virtual const RuleSet* Rules() const { return nullptr; }
     // Following has moved on to the next day's file.
     virtual void FollowingMoved(const QString& from, const QString& to)
     {
@@ -83,6 +87,8 @@ public:
 private:
     QString Heading(const QString& path) const;
     QString Marker(const QString& what) const;
+    OutputBatch Unhidden(const OutputBatch& lines);
+    QString HiddenNote(bool divider);
 
     OutputList& m_lstRows;
     FollowWindow& m_window;
@@ -96,6 +102,8 @@ private:
     QStringList m_lastOf;     // by tag: the file whose lines the folder showed last
     qsizetype m_limit = 20'000'000;
     qsizetype m_drop = 1'000'000;
+    qsizetype m_hidden = 0;       // lines a hide rule took since it was last said
+    qint64 m_lastHiddenNote = -1; // monotonic ms, when said by a marker line
 };
 
 } // namespace reading

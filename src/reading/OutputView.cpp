@@ -3,6 +3,7 @@
 #include "OutputAccessible.h"
 #include "OutputList.h"
 #include "base/LogText.h"
+#include "base/Rules.h"
 
 #include <QAccessible>
 #include <QClipboard>
@@ -163,14 +164,20 @@ public:
                                  option.rect.left() - m_view->Shift() + m_view->Extent(),
                                  option.rect.bottom());
         const bool marked = m_view->List() && m_view->List()->IsSelected(index.row());
+        const int colour = marked ? -1 : m_view->RowColour(index.row());
         const quint16 tag = m_view->TagWidth() > 0 ? m_view->List()->Model()->Tag(index.row()) : 0;
         shown.rect.setLeft(shown.rect.left() + (tag > 0 ? m_view->TagWidth() : 0));
         if (marked) {
             shown.state.setFlag(QStyle::State_Selected, true);
             shown.state.setFlag(QStyle::State_HasFocus, false);
             QStyledItemDelegate::paint(painter, shown, index);
+        } else if (colour >= 0) {
+            const RuleColour ruled = RuleColours()[colour];
+            painter->fillRect(option.rect, QColor(QRgb(ruled.background)));
+            PaintPlain(painter, shown, index, QColor(QRgb(ruled.foreground)));
         } else {
-            PaintPlain(painter, shown, index);
+            PaintPlain(painter, shown, index,
+                       option.palette.color(QPalette::Active, QPalette::Text));
         }
         if (tag > 0)
             PaintTag(painter, option, index.row(), tag);
@@ -178,8 +185,10 @@ public:
             return;
         const QPalette& colours = option.palette;
         painter->save();
-        painter->setPen(QPen(marked ? colours.color(QPalette::Active, QPalette::Text)
-                                    : colours.color(QPalette::Active, QPalette::Highlight),
+        // On a coloured row the frame takes the row's text colour, which reads on it.
+        painter->setPen(QPen(marked        ? colours.color(QPalette::Active, QPalette::Text)
+                             : colour >= 0 ? QColor(QRgb(RuleColours()[colour].foreground))
+                                           : colours.color(QPalette::Active, QPalette::Highlight),
                              2));
         painter->setBrush(Qt::NoBrush);
         painter->drawRect(QRectF(option.rect).adjusted(1, 1, -1, -1));
@@ -190,8 +199,8 @@ private:
     // A line without a mark, the most painted kind: its text as the style lays it out, without
     // the style's item layout around it. A line without tabs is one run of text, drawn at the
     // baseline the layout would give it without laying it out.
-    void PaintPlain(QPainter* painter, const QStyleOptionViewItem& option,
-                    const QModelIndex& index) const
+    void PaintPlain(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index,
+                    const QColor& ink) const
     {
         const int margin =
             m_view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_view) + 1;
@@ -199,7 +208,7 @@ private:
         const QString text = index.data().toString();
         painter->save();
         painter->setFont(option.font);
-        painter->setPen(option.palette.color(QPalette::Active, QPalette::Text));
+        painter->setPen(ink);
         if (text.contains(u'\t')) {
             QTextOption layout(Qt::AlignLeft | Qt::AlignVCenter);
             layout.setWrapMode(QTextOption::NoWrap);
@@ -343,12 +352,16 @@ void OutputView::SetList(OutputList* list)
                  << connect(list->Model(), &QAbstractItemModel::rowsInserted, this,
                             &OutputView::LinesAppended)
                  << connect(list->Model(), &QAbstractItemModel::rowsRemoved, this,
-                            [this] { m_appendedFrom = WholeLayout; })
+                            [this] {
+                                m_appendedFrom = WholeLayout;
+                                m_colours.clear();
+                            })
                  << connect(list->Selection(), &OutputMarks::MarksChanged, this,
                             &OutputView::MarksChanged)
                  // A Tail's unfinished last line completed in place may be the widest.
                  << connect(list->Model(), &QAbstractItemModel::dataChanged, this,
                             [this](const QModelIndex& from, const QModelIndex& to) {
+                                m_colours.clear();
                                 LinesAdded(QModelIndex(), from.row(), to.row());
                             });
     }
@@ -360,13 +373,34 @@ void OutputView::SetList(OutputList* list)
     if (made && made != selectionModel() && made->parent() == this)
         delete made;
     m_widest = 0;
+    m_colours.clear();
     if (list)
         Measure(0, list->Count() - 1);
+}
+
+void OutputView::SetRules(std::shared_ptr<const RuleSet> rules)
+{
+    m_rules = rules && rules->HasColours() ? std::move(rules) : nullptr;
+    m_colours.clear();
+    viewport()->update();
+}
+
+int OutputView::RowColour(qsizetype row) const
+{
+    if (!m_rules || !m_list)
+        return -1;
+    if (m_colours.size() > 4096) // more than any screen shows: rows scrolled away go
+        m_colours.clear();
+    const auto known = m_colours.constFind(row);
+    if (known != m_colours.constEnd())
+        return *known;
+    return m_colours[row] = m_rules->ColourOf(m_list->Bytes(row));
 }
 
 void OutputView::LinesReset()
 {
     m_appendedFrom = WholeLayout;
+    m_colours.clear();
     PaintHeld();
     m_widest = 0;
     Measure(0, m_list->Count() - 1);

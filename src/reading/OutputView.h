@@ -1,11 +1,15 @@
 #pragma once
 
+#include <QHash>
 #include <QPointer>
 #include <QStringList>
 #include <QTableView>
 #include <QTimer>
 
+#include <memory>
+
 class QFontMetricsF;
+class RuleSet;
 
 namespace reading
 {
@@ -53,6 +57,11 @@ public:
     // A line brought into view is kept out from under this window (the search dialog) where
     // the rows it leaves free allow it.
     void KeepClearOf(QWidget* cover) { m_cover = cover; }
+    // The rules whose colours paint the rows; none when null.
+    void SetRules(std::shared_ptr<const RuleSet> rules);
+    // The palette index of the row's colour, -1 for none. Asked only for painted rows, each
+    // looked up once until the lines or the rules change.
+    int RowColour(qsizetype row) const;
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -91,6 +100,8 @@ private:
     // The first line appended since the last layout, when nothing else changed the lines.
     static constexpr qsizetype WholeLayout = -2;
     qsizetype m_appendedFrom = -1;
+    std::shared_ptr<const RuleSet> m_rules;
+    mutable QHash<qsizetype, int> m_colours; // by row, of rows painted since the last change
 };
 
 } // namespace reading

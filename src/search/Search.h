@@ -26,9 +26,11 @@ struct PressResult {
 
 // One press of the search button. A step goes to the next selected line after the list's
 // SearchPosition; a count selects exactly the lines whose text, upper-cased, contains `text`
-// upper-cased, and makes the first of them current. An empty text or an empty list does
-// nothing at all.
-std::optional<PressResult> Press(reading::OutputList& list, const QString& text, Mode mode);
+// upper-cased, and makes the first of them current. As a regular expression (`regex`), `text`
+// selects the lines it matches, case ignored; an invalid one says why and selects nothing. An
+// empty text or an empty list does nothing at all.
+std::optional<PressResult> Press(reading::OutputList& list, const QString& text, Mode mode,
+                                 bool regex = false);
 
 // What a count of `text` ends with once its `matches` are the selected lines, the first of them
 // `first` (-1 when none): that line current and the position of the next step, and the count

@@ -17,6 +17,7 @@ frmSearch::frmSearch(reading::OutputList& lstRows, QWidget* owner)
     connect(ui->cmdCancel, &QPushButton::clicked, this, &frmSearch::cmdCancel_Click);
     connect(ui->txtSearch, &QLineEdit::textChanged, this, &frmSearch::txtSearch_Change);
     connect(ui->optDays, &QRadioButton::toggled, this, &frmSearch::optDays_Toggled);
+    connect(ui->chkRegex, &QCheckBox::toggled, this, &frmSearch::txtSearch_Change);
     // Another range is another search.
     for (QDateEdit* day : {ui->dtFrom, ui->dtTo})
         connect(day, &QDateEdit::dateChanged, this, &frmSearch::txtSearch_Change);
@@ -46,7 +47,8 @@ void frmSearch::cmdSearch_Click()
         StartDays();
         return;
     }
-    const auto result = search::Press(m_lstRows, ui->txtSearch->text(), m_mode);
+    const auto result =
+        search::Press(m_lstRows, ui->txtSearch->text(), m_mode, ui->chkRegex->isChecked());
     if (!result)
         return;
     SetMode(result->mode);
@@ -87,6 +89,7 @@ void frmSearch::optDays_Toggled()
                              static_cast<QWidget*>(ui->lblTo), static_cast<QWidget*>(ui->dtTo)})
         control->setEnabled(days);
     ui->prgDays->setVisible(days);
+    ui->chkRegex->setEnabled(!days); // the days are searched for words
     txtSearch_Change();
 }
 

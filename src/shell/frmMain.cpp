@@ -77,6 +77,7 @@ void frmMain::ConnectHandlers()
     connect(ui->cmdClear, &QPushButton::clicked, this, &frmMain::cmdClear_Click);
     connect(ui->cmdCopy, &QPushButton::clicked, this, &frmMain::cmdCopy_Click);
     connect(ui->cmdSearch, &QPushButton::clicked, this, &frmMain::cmdSearch_Click);
+    connect(ui->cmdHighlight, &QPushButton::clicked, this, &frmMain::cmdHighlight_Click);
 
     connect(ui->cmdAbout, &QPushButton::clicked, this, &frmMain::cmdAbout_Click);
     // Esc stops following from anywhere in this window; the dialogs keep their own Esc.
@@ -106,6 +107,8 @@ bool frmMain::Form_Load()
     }
     SetFolderColumns();
     ui->txtFilter->setText(QStringLiteral("*"));
+    m_rulesFile = ReadRulesFile(RulesPath()); // its problems are said in its dialog
+    ApplyRules();
     m_state = new WindowState(*this, *ui->ListView1);
     // Centred only when nothing was saved: a window manager puts the window where it was.
     if (const QScreen* screen = this->screen(); !m_state->Restore() && screen)

@@ -3,6 +3,7 @@
 #include "ConfigFormat.h"
 #include "ConfigStore.h"
 #include "base/ProgramLauncher.h"
+#include "base/Rules.h"
 #include "reading/CompressedTail.h"
 #include "reading/Monitor.h"
 #include "reading/OutputList.h"
@@ -65,6 +66,7 @@ private Q_SLOTS:
     void cmdClear_Click();
     void cmdCopy_Click();
     void cmdSearch_Click();
+    void cmdHighlight_Click();
 
     // frmMain_about.cpp: the About window.
     void cmdAbout_Click();
@@ -114,6 +116,11 @@ private:
     QString FilterText() const override;
     void ShowFileSize(const QString& caption) override;
     void FollowingMoved(const QString& from, const QString& to) override;
+    const RuleSet* Rules() const override { return m_rules.get(); }
+    // The rules file as read, and its rules, which the output window and following share.
+    void ApplyRules();
+    RulesFile m_rulesFile;
+    std::shared_ptr<const RuleSet> m_rules;
     QString m_folderFilter; // the name style of the folder the file list shows
     reading::SystemClock m_clock;
     reading::ReadingStore m_readings; // of every file Tail or following has read

@@ -2,6 +2,7 @@
 
 #include "base/MessageBox.h"
 #include "folders/FolderListView.h"
+#include "frmRules.h"
 #include "reading/OutputView.h"
 #include "search/frmSearch.h"
 #include "ui_frmMain.h"
@@ -50,6 +51,21 @@ void frmMain::cmdSearch_Click()
     m_search->show();
     m_search->raise();
     m_search->activateWindow();
+}
+
+void frmMain::cmdHighlight_Click()
+{
+    // Read afresh: the file is the user's to edit by hand meanwhile.
+    m_rulesFile = ReadRulesFile(RulesPath());
+    frmRules dialog(m_rulesFile, this);
+    dialog.exec();
+    ApplyRules();
+}
+
+void frmMain::ApplyRules()
+{
+    m_rules = std::make_shared<const RuleSet>(m_rulesFile.text.rules);
+    ui->lstRows->SetRules(m_rules);
 }
 
 void frmMain::ConnectDaySearch()

@@ -51,6 +51,12 @@ wait_exit
 cmp -s <(printf ';\r\nnot a folder line\r\n') "$ini" || fail "the bad file was changed"
 rm "$ini"
 
+# Rules as a user writes them by hand: dividers in grey, beta requests green, two alpha red.
+mkdir -p "$XDG_CONFIG_HOME/Quorvel/Tarvisk"
+printf '# mine\ncolour:grey\tregex\tcase\t^Current Time \ncolour:green\twords\tnocase\tBETA\n%s\n' \
+    "colour:red$(printf '\t')regex$(printf '\t')nocase$(printf '\t')alpha [13]\$" \
+    >"$XDG_CONFIG_HOME/Quorvel/Tarvisk/rules.txt"
+
 start_app
 win=$(wait_window "Quorvel Tarvisk")
 [ -f "$ini" ] && [ ! -s "$ini" ] || fail "no empty tarvisk.ini beside the program"
@@ -74,6 +80,12 @@ press alt+c # Continous
 sleep 1.2
 serve 1 2 3
 screenshot follow "$win" # the README's picture: every line while the filter is "*"
+press alt+g # the rules, in their dialog over the coloured rows
+rules=$(wait_window "Highlight")
+sleep 0.3
+screenshot rules
+xdotool windowfocus --sync "$rules" key Escape
+sleep 0.3
 press alt+f ctrl+a # the filter
 xdotool type beta
 sleep 0.3

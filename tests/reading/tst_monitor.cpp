@@ -1,5 +1,6 @@
 #include "TestFiles.h"
 #include "base/LogFolder.h"
+#include "base/Rules.h"
 #include "reading/AppendNewLines.h"
 #include "reading/Monitor.h"
 #include "reading/ShowTail.h"
@@ -22,6 +23,8 @@ struct FakeWindow final : reading::FollowWindow {
     QString FilterText() const override { return filter; }
     void ShowFileSize(const QString& caption) override { size = caption; }
     void FollowingMoved(const QString&, const QString& to) override { moved = to; }
+    std::shared_ptr<RuleSet> rules;
+    const RuleSet* Rules() const override { return rules.get(); }
 };
 
 // Local time 06.12.2026 10:00; the monotonic clock moves `step` ms at every reading.
@@ -93,6 +96,10 @@ class TestMonitor : public QObject
                 shown = QStringLiteral("=>") + name;
             else if (line.contains(QStringLiteral(" no longer watching ")))
                 shown = QStringLiteral("<-") + name;
+            else if (line.endsWith(QStringLiteral(" hidden by rules")))
+                shown = QStringLiteral("hidden ") + line.section(u' ', -5, -5);
+            else if (line.contains(QStringLiteral(" gave up on a line")))
+                shown = QStringLiteral("gave up");
             else if (line.endsWith(QStringLiteral(" bytes skipped")))
                 shown = QStringLiteral("skipped ") + line.section(u' ', -3, -3);
             else if (tag > 0 && line.startsWith(QStringLiteral("Current Time")) &&
@@ -122,11 +129,11 @@ class TestMonitor : public QObject
     // One step of a table: "name=bytes" writes the file afresh, "name+bytes" appends; "start"
     // follows the first file named (or the one given), "watch a b" the folders a and b (a name
     // with a folder makes it), "poll" polls; "tail name", "clear",
-    // "filter text", "rm name", "mv from to", "chmod mode name", "fifo name", "mkdir name"; "size
-    // text" checks the size label, "dividers n" counts the divider blocks; "at ms" stops the
-    // monotonic clock there; "at-open step;step" takes these steps when a file is
-    // opened next, between the poll's look at the path and its opening; "stop" stops following,
-    // "halt" stops
+    // "filter text", "hide words|regex text" a hide rule, "rm name", "mv from to", "chmod mode
+    // name", "fifo name", "mkdir name"; "size text" checks the size label, "dividers n" counts the
+    // divider blocks; "at ms" stops the monotonic clock there; "at-open step;step" takes these
+    // steps when a file is opened next, between the poll's look at the path and its opening; "stop"
+    // stops following, "halt" stops
     // ("halt catching up" during a backlog) and checks that nothing more is
     // read, "window n" sets TailBytes, "big name mib" writes BigLines ("more name mib" appends
     // them), "catch up" runs the event loop until a backlog is read, and it must take more than one
@@ -155,6 +162,10 @@ class TestMonitor : public QObject
             m_list.Clear();
         else if (verb == QStringLiteral("filter"))
             m_window.filter = rest;
+        else if (verb == QStringLiteral("hide"))
+            m_window.rules = std::make_shared<RuleSet>(
+                ParseRules(QStringLiteral("hide\t%1\tnocase\t%2").arg(words[0], words[1]).toUtf8())
+                    .rules);
         else if (verb == QStringLiteral("rm"))
             QVERIFY(QFile::remove(Path(rest)));
         else if (verb == QStringLiteral("mv"))
@@ -455,6 +466,20 @@ private Q_SLOTS:
             "at 0|a.log=a\n|start|a.log+b\n|at 400|poll|a.log+c\n|at 999|poll|a.log+d\n|at 1000|"
             "poll|a.log+e\n|at 1900|poll|dividers 2",
             "a|b|c|d|e");
+        // Lines a hide rule takes are counted in the next divider block, or without one in a
+        // marker line at most once a second; an expression that gives up is said once.
+        row("hidden, said by the divider block", "",
+            "at 0|a.log=a\n|start|hide words debug|a.log+DEBUG x\nb\n|at 400|poll|a.log+c\n"
+            "debug\n|at 1000|poll|a.log+d\n|at 2000|poll",
+            "a|b|hidden 2|c|d");
+        row("hidden, said once a second", "",
+            "at 0|a.log=l1\n|filter l|start|hide words debug|a.log+debug l\nl2\n|at 400|poll|"
+            "a.log+debug l\n|at 900|poll|a.log+debug l\n|at 1500|poll|a.log+l3\n|at 1600|poll",
+            "l1|hidden 1|l2|hidden 2|l3");
+        row("hiding expression that gives up", "",
+            "a.log=a\n|start|hide regex (a+)+$|a.log+" + QString(30, u'a') + "!\n|poll|a.log+" +
+                QString(30, u'a') + "!\n|poll",
+            "a|gave up|" + QString(30, u'a') + "!|" + QString(30, u'a') + "!");
     }
 
     void follows()

@@ -1,3 +1,4 @@
+#include "base/Rules.h"
 #include "reading/OutputList.h"
 #include "reading/OutputView.h"
 
@@ -247,6 +248,44 @@ private Q_SLOTS:
         font.setPointSize(30);
         view.setFont(font);
         QVERIFY(view.rowHeight(0) >= QFontMetrics(font).height());
+    }
+
+    // The first colour rule that takes a row paints it; a marked row shows its mark, the
+    // current row its frame.
+    void ruleColours()
+    {
+        reading::OutputList list;
+        reading::OutputView view;
+        QVERIFY(Show(view, list));
+        reading::OutputBatch lines;
+        for (const char* line : {"ok", "error: disk failed", "failed", "error", "ok"})
+            lines.Add(line);
+        list.Append(lines);
+        view.SetRules(std::make_shared<RuleSet>(ParseRules("colour:green\twords\tnocase\tfail\n"
+                                                           "colour:red\twords\tnocase\terror\n")
+                                                    .rules));
+        list.Selection()->select(list.Model()->index(3, 0), QItemSelectionModel::Select);
+        list.SetCurrent(2);
+        QTest::qWait(300);
+        const QImage shown = view.viewport()->grab().toImage();
+        QStringList colours; // the colour most of each row shows
+        for (int row = 0; row < 5; ++row) {
+            QMap<QRgb, int> seen;
+            const QRect box = view.visualRect(list.Model()->index(row, 0));
+            for (int x = 0; x < box.width(); ++x)
+                ++seen[shown.pixel(x, box.center().y())];
+            colours << QColor(std::max_element(seen.keyValueBegin(), seen.keyValueEnd(),
+                                               [](auto a, auto b) { return a.second < b.second; })
+                                  ->first)
+                           .name();
+        }
+        const QColor white = view.palette().color(QPalette::Base);
+        const QColor frame =
+            shown.pixel(1, view.visualRect(list.Model()->index(2, 0)).center().y());
+        QCOMPARE(colours,
+                 QStringList({white.name(), "#81c784", "#81c784",
+                              view.palette().color(QPalette::Highlight).name(), white.name()}));
+        QCOMPARE(frame.name(), "#000000");
     }
 };
 

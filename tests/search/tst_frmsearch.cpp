@@ -14,7 +14,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<QList<QByteArray>>("lines"); // repeated `times`
         QTest::addColumn<int>("times");
-        // Typed into the dialog ("\r" is Return), but "#" marks all lines and "^" is Cancel.
+        // Typed into the dialog ("\r" is Return), but "#" marks all lines, "^" is Cancel and "~"
+        // ticks "Regular expression".
         QTest::addColumn<QStringList>("steps");
         // Then text | status | caption | current line | marks in the first and last repetition.
         QTest::addColumn<QString>("state");
@@ -31,6 +32,17 @@ private Q_SLOTS:
         // A step follows marks the user changed; editing starts a new count, status kept.
         row("own marks, edited", abc, {"alpha\r", "#", "\rx"},
             "alphax | Match on line: 1 | &Search | 1 | 0 1 2 3");
+        row("expression", abc, {"~", "^[ab].*a$\r"},
+            "^[ab].*a$ | 2 occurances of '^[ab].*a$' found | Next match | 0 | 0 1");
+        row("invalid expression", abc, {"~", "a(\r"},
+            "a( | Invalid regular expression: missing closing parenthesis at offset 2 | &Search | "
+            "-1 "
+            "| 0 1 2 3");
+        row("expression that backtracks without end", {QByteArray(30, 'a') + '!'},
+            {"~", "(a+)+$\r"},
+            "(a+)+$ | No occurances of '(a+)+$' found; the expression backtracked too long on 1000 "
+            "lines, and the lines after them were not searched | &Search | 0 | ",
+            2000);
         row("Cancel forgets", abc, {"alpha\r", "^", "\r"}, " |  | &Search | 0 | 0 2");
         // Other letter case, either end of a line, after a partial match, never across lines;
         // "\u00DF" upper-cases to "SS", and a Windows-1252 line is decoded.
@@ -68,6 +80,8 @@ private Q_SLOTS:
                 QTest::mouseClick(dialog->findChild<QWidget*>("cmdCancel"), Qt::LeftButton);
             else if (step == u"#")
                 list->SelectAll();
+            else if (step == u"~")
+                dialog->findChild<QCheckBox*>("chkRegex")->click();
             else
                 QTest::keyClicks(dialog->findChild<QWidget*>("txtSearch"), step);
             QTRY_VERIFY(main.findChild<frmSearch*>() == (step == u"^" ? nullptr : dialog));

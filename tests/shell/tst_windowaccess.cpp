@@ -1,5 +1,6 @@
 #include "MainWindowTest.h"
 #include "shell/QtMessageBox.h"
+#include "shell/frmRules.h"
 
 #include <QSignalSpy>
 
@@ -24,7 +25,7 @@ private Q_SLOTS:
                                   {"C", "cmdContinous"}, {"P", "cmdStop"},   {"L", "cmdClear"},
                                   {"Y", "cmdCopy"},      {"S", "cmdSearch"}, {"U", "chkDivider"},
                                   {"F", "txtFilter"},    {"B", "cmdAbout"},  {"Q", "cmdQuit"},
-                                  {"D", "ListView1"},    {"M", "File1"}};
+                                  {"D", "ListView1"},    {"M", "File1"},     {"G", "cmdHighlight"}};
         for (const auto& [key, control] : table)
             QTest::newRow(control) << QChar::fromLatin1(key[0]) << QString::fromLatin1(control);
     }
@@ -118,13 +119,13 @@ private Q_SLOTS:
         QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("cmdClear"));
         // Tab walks the main window's controls in this order.
         QStringList order;
-        for (QWidget* w = Get<QWidget>("ListView1"); order.size() < 18; w = w->nextInFocusChain())
+        for (QWidget* w = Get<QWidget>("ListView1"); order.size() < 19; w = w->nextInFocusChain())
             if (named(w) && w->window() == &window)
                 order << w->objectName();
         QCOMPARE(order.join(u' '),
                  QStringLiteral("ListView1 cmdAdd cmdRemove cmdEdit cmdOpen File1 cmdView "
                                 "cmdTail cmdContinous cmdStop lstRows cmdClear "
-                                "cmdCopy cmdSearch chkDivider txtFilter cmdAbout "
+                                "cmdCopy cmdSearch cmdHighlight chkDivider txtFilter cmdAbout "
                                 "cmdQuit"));
 
         auto* list = Get<QTreeWidget>("ListView1");
@@ -132,6 +133,42 @@ private Q_SLOTS:
         QHelpEvent tip(QEvent::ToolTip, at, list->viewport()->mapToGlobal(at));
         QApplication::sendEvent(list->viewport(), &tip);
         QCOMPARE(QToolTip::text(), longPath);
+    }
+
+    // The rules dialog from opening to saving by keyboard alone: the starter rules, a new
+    // expression saved only once valid, a rule moved and one removed.
+    void rulesByKeyboard()
+    {
+        RulesFile file = ReadRulesFile(Path("rules.txt"));
+        frmRules dialog(file);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        // Alt keys (a button's is pressed as a click shown for 100 ms), then a plain key.
+        const auto keys = [&](const QString& alt, Qt::Key key = Qt::Key_unknown) {
+            for (const QChar c : alt) {
+                QTest::keyClick(&dialog, Qt::Key(c.toUpper().unicode()), Qt::AltModifier);
+                QTest::qWait(120);
+            }
+            if (key != Qt::Key_unknown)
+                QTest::keyClick(QApplication::focusWidget(), key);
+        };
+        keys("ba"); // starter rules, a new rule with the focus in its text
+        QTest::keyClicks(QApplication::focusWidget(), "(a");
+        keys("x");
+        auto* save = dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Save);
+        QVERIFY(!dialog.findChild<QLabel*>("lblError")->text().isEmpty() && !save->isEnabled());
+        keys("t", Qt::Key_End);
+        QTest::keyClicks(QApplication::focusWidget(), "+)$");
+        keys("o", Qt::Key_End); // alert
+        keys("o", Qt::Key_Up);  // hide while following
+        keys("u");
+        keys("r", Qt::Key_Home);
+        keys("vs");
+        QVERIFY(dialog.result() == QDialog::Accepted);
+        QCOMPARE(ReadFile(Path("rules.txt")),
+                 "colour:orange\twords\tnocase\tfail\n"
+                 "hide\tregex\tnocase\t(a+)$\n"
+                 "colour:purple\tregex\tnocase\t\" 5\\d\\d | 5\\d\\d \\d+ \\d+ \\d+$\n");
     }
 
     // A long message wraps, yet a copy of it and assistive tools get exactly its text.
