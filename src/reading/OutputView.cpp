@@ -394,7 +394,8 @@ int OutputView::RowColour(qsizetype row) const
     const auto known = m_colours.constFind(row);
     if (known != m_colours.constEnd())
         return *known;
-    return m_colours[row] = m_rules->ColourOf(m_list->Bytes(row));
+    const LineBytes bytes = m_list->Bytes(row);
+    return m_colours[row] = m_rules->ColourOf(bytes);
 }
 
 void OutputView::LinesReset()
