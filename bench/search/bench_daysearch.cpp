@@ -179,7 +179,8 @@ public:
         ResetPeak();
         clock.start();
         tick.start();
-        results.Start(folder, QStringLiteral("exyymmdd.log"), First, First.addDays(Days - 1), text);
+        results.Start({{folder, QStringLiteral("exyymmdd.log")}}, First, First.addDays(Days - 1),
+                      text);
         if (cancelAfterMs >= 0)
             QTimer::singleShot(cancelAfterMs, [&] {
                 cancelledAt = double(clock.nsecsElapsed()) / 1e6;
