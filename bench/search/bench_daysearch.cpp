@@ -245,6 +245,18 @@ double Median(std::vector<double> values)
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    if (app.arguments().contains(QStringLiteral("worker"))) { // the worker alone, to profile it
+        WriteDays(CacheFolder());
+        for (const QString& text : {Common, Rare}) {
+            std::vector<double> worker;
+            for (int i = 0; i < 3; ++i)
+                worker.push_back(WorkerMs(text));
+            Figure(text == Common ? "search_days_worker_alone_ms"
+                                  : "search_days_rare_worker_alone_ms",
+                   Median(worker), "ms");
+        }
+        return 0;
+    }
     // A day that is one hole of 10 GiB (NUL bytes, no line break), and one line of 256 MiB
     // that holds the text near its end.
     Figure("search_days_sparse_10g_peak_mib",

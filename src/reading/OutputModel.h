@@ -23,6 +23,8 @@ public:
     qsizetype size() const { return m_ends.size(); }
     QByteArrayView Line(qsizetype i) const;
     void clear();
+    // Room for this many bytes and lines, so adding them moves nothing.
+    void Reserve(qsizetype bytes, qsizetype lines);
 
 private:
     QByteArray m_bytes;

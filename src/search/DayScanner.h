@@ -59,6 +59,7 @@ public:
 
 private:
     void Note(const QString& line);
+    void FeedRuns(QByteArrayView bytes);
     void FeedRun(QByteArrayView bytes);
     void Extend(QByteArrayView text);
     void Make(QByteArrayView bytes);
