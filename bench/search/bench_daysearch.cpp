@@ -240,6 +240,39 @@ double Median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
+void Peaks()
+{
+    // A day that is one hole of 10 GiB (NUL bytes, no line break), and one line of 256 MiB
+    // that holds the text near its end.
+    Figure("search_days_sparse_10g_peak_mib",
+           DayPeakMiB("search_days_sparse_10g", [](QFile& day) { return day.resize(10LL << 30); }),
+           "MiB");
+    Figure("search_days_one_line_256m_peak_mib",
+           DayPeakMiB("search_days_one_line_256m",
+                      [](QFile& day) {
+                          const QByteArray block(1 << 20, 'x');
+                          for (int i = 0; i < 255; ++i)
+                              day.write(block);
+                          return day.write(block.left(1000) + Rare.toLatin1() + block.mid(2000)) >
+                                 0;
+                      }),
+           "MiB");
+}
+
+void Compressed(Bench& bench, const QStringList& paths)
+{
+    const QStringList compressed = GzipDays(paths);
+    bench.Search(Common, -1, CacheFolder() + QStringLiteral("-gz"));
+    std::vector<double> gz, zcat;
+    for (int i = 0; i < 5; ++i) { // interleaved
+        gz.push_back(bench.Search(Common, -1, CacheFolder() + QStringLiteral("-gz")).totalMs);
+        zcat.push_back(ZcatGrepMs(compressed, Common));
+    }
+    Figure("search_days_gz_ms", Median(gz), "ms");
+    Figure("zcat_grep_days_gz_ms", Median(zcat), "ms");
+    Ratio("search_days_gz_vs_zcat_grep", Median(gz) / Median(zcat));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -257,36 +290,17 @@ int main(int argc, char** argv)
         }
         return 0;
     }
-    // A day that is one hole of 10 GiB (NUL bytes, no line break), and one line of 256 MiB
-    // that holds the text near its end.
-    Figure("search_days_sparse_10g_peak_mib",
-           DayPeakMiB("search_days_sparse_10g", [](QFile& day) { return day.resize(10LL << 30); }),
-           "MiB");
-    Figure("search_days_one_line_256m_peak_mib",
-           DayPeakMiB("search_days_one_line_256m",
-                      [](QFile& day) {
-                          const QByteArray block(1 << 20, 'x');
-                          for (int i = 0; i < 255; ++i)
-                              day.write(block);
-                          return day.write(block.left(1000) + Rare.toLatin1() + block.mid(2000)) >
-                                 0;
-                      }),
-           "MiB");
-    if (app.arguments().contains(QStringLiteral("peaks"))) // these figures alone
+    // "plain": the plain days alone; "peaks", "gz": those figures alone.
+    const bool plain = app.arguments().contains(QStringLiteral("plain"));
+    if (!plain)
+        Peaks();
+    if (app.arguments().contains(QStringLiteral("peaks")))
         return 0;
     const QStringList paths = WriteDays(CacheFolder());
     Bench bench;
-    const QStringList compressed = GzipDays(paths);
-    bench.Search(Common, -1, CacheFolder() + QStringLiteral("-gz"));
-    std::vector<double> gz, zcat;
-    for (int i = 0; i < 5; ++i) { // interleaved
-        gz.push_back(bench.Search(Common, -1, CacheFolder() + QStringLiteral("-gz")).totalMs);
-        zcat.push_back(ZcatGrepMs(compressed, Common));
-    }
-    Figure("search_days_gz_ms", Median(gz), "ms");
-    Figure("zcat_grep_days_gz_ms", Median(zcat), "ms");
-    Ratio("search_days_gz_vs_zcat_grep", Median(gz) / Median(zcat));
-    if (app.arguments().contains(QStringLiteral("gz"))) // these figures alone
+    if (!plain)
+        Compressed(bench, paths);
+    if (app.arguments().contains(QStringLiteral("gz")))
         return 0;
     for (const auto& [text, name] :
          {std::pair{Common, "search_days_vs_grep"}, std::pair{Rare, "search_days_rare_vs_grep"}}) {
