@@ -10,7 +10,9 @@ namespace search
 
 namespace
 {
-constexpr qsizetype HeldLines = 4096;
+// A part of the held lines: what the window takes between two of its events.
+constexpr qsizetype HeldBytes = 256 << 10;
+constexpr qsizetype HeldLines = 2048;
 
 QString NumberOf(qint64 n, const char* one, const char* many)
 {
@@ -240,9 +242,10 @@ void DayScanner::Hold(QByteArrayView line, qint64 length)
     }
     // In parts small enough for the window to take one between two of its events, each made
     // at its full size at once, since growing it would copy it again.
-    if (m_held.empty() || m_held.back().size() >= HeldLines) {
+    if (m_held.empty() || m_held.back().size() >= HeldLines ||
+        (m_held.back().size() > 0 && m_held.back().Bytes() + line.size() > HeldBytes)) {
         m_held.emplace_back();
-        m_held.back().Reserve(HeldLines * 128, HeldLines);
+        m_held.back().Reserve(HeldBytes, HeldLines);
     }
     if (length > m_lineBound)
         m_held.back().Add(WithoutCutEnd(line.first(qMin(line.size(), m_lineBound))).toByteArray() +

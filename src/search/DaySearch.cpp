@@ -19,15 +19,7 @@ namespace
 
 // Handed over and not yet delivered; past this the worker waits for the window. The window
 // takes everything that waits in one go, so this bounds how long it is kept from other events.
-constexpr qint64 MaxInFlight = 2 << 20;
-
-qint64 BatchBytes(const reading::OutputBatch& lines)
-{
-    qint64 bytes = 0;
-    for (qsizetype i = 0; i < lines.size(); ++i)
-        bytes += lines.Line(i).size();
-    return bytes;
-}
+constexpr qint64 MaxInFlight = 1 << 20;
 
 } // namespace
 
@@ -184,7 +176,7 @@ void DaySearch::Abandon()
 
 void DaySearch::Send(DayBatch&& batch)
 {
-    const qint64 bytes = BatchBytes(batch.lines);
+    const qint64 bytes = batch.lines.Bytes();
     {
         QMutexLocker lock(&m_mutex);
         while (m_inFlight > MaxInFlight && !Cancelled())
