@@ -40,7 +40,7 @@ void OutputBatch::Reserve(qsizetype bytes, qsizetype lines)
 
 void OutputBatch::clear()
 {
-    m_bytes.clear();
+    m_bytes.resize(0); // keeps the room
     m_ends.clear();
 }
 

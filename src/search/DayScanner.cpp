@@ -156,6 +156,14 @@ void DayScanner::EndFile(bool cut)
     m_lines = reading::LineMaker(reading::NulByte::Skipped); // a long last line's memory goes
 }
 
+void DayScanner::Recycle(reading::OutputBatch&& lines)
+{
+    if (lines.Bytes() > HeldBytes * 2 || m_spare.size() >= 16)
+        return;
+    lines.clear();
+    m_spare.push_back(std::move(lines));
+}
+
 std::vector<DayBatch> DayScanner::Take()
 {
     if (m_notes.lines.size() > 0)
@@ -244,8 +252,13 @@ void DayScanner::Hold(QByteArrayView line, qint64 length)
     // at its full size at once, since growing it would copy it again.
     if (m_held.empty() || m_held.back().size() >= HeldLines ||
         (m_held.back().size() > 0 && m_held.back().Bytes() + line.size() > HeldBytes)) {
-        m_held.emplace_back();
-        m_held.back().Reserve(HeldBytes, HeldLines);
+        if (m_spare.empty()) {
+            m_held.emplace_back();
+            m_held.back().Reserve(HeldBytes, HeldLines);
+        } else {
+            m_held.push_back(std::move(m_spare.back()));
+            m_spare.pop_back();
+        }
     }
     if (length > m_lineBound)
         m_held.back().Add(WithoutCutEnd(line.first(qMin(line.size(), m_lineBound))).toByteArray() +

@@ -76,6 +76,8 @@ private:
                 break;
             }
             at += got;
+            for (reading::OutputBatch& lines : m_owner.TakeSpare())
+                m_scanner.Recycle(std::move(lines));
             m_scanner.Feed(QByteArrayView(m_buffer.constData(), qsizetype(got)));
             Progress(at);
         }
@@ -170,6 +172,7 @@ void DaySearch::Abandon()
     Cancel();
     m_thread->wait();
     m_thread.reset();
+    m_spare = {};
     ++m_run;
     m_running = false;
 }
@@ -185,16 +188,22 @@ void DaySearch::Send(DayBatch&& batch)
     }
     QMetaObject::invokeMethod(
         this,
-        [this, run = m_run, bytes, batch = std::move(batch)] {
-            {
-                QMutexLocker lock(&m_mutex);
-                m_inFlight -= bytes;
-                m_delivered.wakeAll();
-            }
+        [this, run = m_run, bytes, batch = std::move(batch)]() mutable {
             if (run == m_run)
                 Q_EMIT Found(batch);
+            QMutexLocker lock(&m_mutex);
+            m_inFlight -= bytes;
+            if (batch.matches && run == m_run && m_spare.size() < 16)
+                m_spare.push_back(std::move(batch.lines));
+            m_delivered.wakeAll();
         },
         Qt::QueuedConnection);
+}
+
+std::vector<reading::OutputBatch> DaySearch::TakeSpare()
+{
+    QMutexLocker lock(&m_mutex);
+    return std::exchange(m_spare, {});
 }
 
 void DaySearch::SendProgress(qsizetype filesDone, qint64 bytesDone, qint64 contentDone)
@@ -217,6 +226,7 @@ void DaySearch::SendFinished(bool cancelled)
                 return;
             m_thread->wait();
             m_thread.reset();
+            m_spare = {};
             m_running = false;
             Q_EMIT Finished(cancelled);
         },
