@@ -179,7 +179,8 @@ public:
         ResetPeak();
         clock.start();
         tick.start();
-        results.Start(folder, QStringLiteral("exyymmdd.log"), First, First.addDays(Days - 1), text);
+        results.Start({{folder, QStringLiteral("exyymmdd.log")}}, First, First.addDays(Days - 1),
+                      text);
         if (cancelAfterMs >= 0)
             QTimer::singleShot(cancelAfterMs, [&] {
                 cancelledAt = double(clock.nsecsElapsed()) / 1e6;
@@ -239,11 +240,8 @@ double Median(std::vector<double> values)
     return values[values.size() / 2];
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+void Peaks()
 {
-    QApplication app(argc, argv);
     // A day that is one hole of 10 GiB (NUL bytes, no line break), and one line of 256 MiB
     // that holds the text near its end.
     Figure("search_days_sparse_10g_peak_mib",
@@ -259,10 +257,10 @@ int main(int argc, char** argv)
                                  0;
                       }),
            "MiB");
-    if (app.arguments().contains(QStringLiteral("peaks"))) // these figures alone
-        return 0;
-    const QStringList paths = WriteDays(CacheFolder());
-    Bench bench;
+}
+
+void Compressed(Bench& bench, const QStringList& paths)
+{
     const QStringList compressed = GzipDays(paths);
     bench.Search(Common, -1, CacheFolder() + QStringLiteral("-gz"));
     std::vector<double> gz, zcat;
@@ -273,7 +271,36 @@ int main(int argc, char** argv)
     Figure("search_days_gz_ms", Median(gz), "ms");
     Figure("zcat_grep_days_gz_ms", Median(zcat), "ms");
     Ratio("search_days_gz_vs_zcat_grep", Median(gz) / Median(zcat));
-    if (app.arguments().contains(QStringLiteral("gz"))) // these figures alone
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    if (app.arguments().contains(QStringLiteral("worker"))) { // the worker alone, to profile it
+        WriteDays(CacheFolder());
+        for (const QString& text : {Common, Rare}) {
+            std::vector<double> worker;
+            for (int i = 0; i < 3; ++i)
+                worker.push_back(WorkerMs(text));
+            Figure(text == Common ? "search_days_worker_alone_ms"
+                                  : "search_days_rare_worker_alone_ms",
+                   Median(worker), "ms");
+        }
+        return 0;
+    }
+    // "plain": the plain days alone; "peaks", "gz": those figures alone.
+    const bool plain = app.arguments().contains(QStringLiteral("plain"));
+    if (!plain)
+        Peaks();
+    if (app.arguments().contains(QStringLiteral("peaks")))
+        return 0;
+    const QStringList paths = WriteDays(CacheFolder());
+    Bench bench;
+    if (!plain)
+        Compressed(bench, paths);
+    if (app.arguments().contains(QStringLiteral("gz")))
         return 0;
     for (const auto& [text, name] :
          {std::pair{Common, "search_days_vs_grep"}, std::pair{Rare, "search_days_rare_vs_grep"}}) {

@@ -2,6 +2,8 @@
 
 #include "LogText.h"
 
+#include <cstring>
+
 namespace
 {
 
@@ -14,6 +16,39 @@ constexpr std::array<uchar, 256> MakeFolding()
 }
 
 constexpr std::array<uchar, 256> Fold = MakeFolding();
+
+// Bytes of log lines from the most common on, upper-cased; any other byte is rarer still.
+constexpr char CommonInLogs[] = " 0E1.2A/T:O3I5-4N6S9R78L=&C?DHPMU_GWF,Y;+B\"()KV";
+
+qsizetype Rarity(uchar c)
+{
+    const char* at = std::strchr(CommonInLogs, Fold[c]);
+    return c != 0 && at ? at - CommonInLogs : qsizetype(sizeof CommonInLogs);
+}
+
+bool IsLetter(uchar c)
+{
+    return Fold[c | 0x20] != (c | 0x20);
+}
+
+// Sixteen bytes at a time, as plain vector operations that every target the compiler knows
+// carries out with its own instructions (SSE2, NEON) or else byte by byte.
+using Bytes16 = uchar __attribute__((vector_size(16)));
+using Signed16 = signed char __attribute__((vector_size(16)));
+
+Bytes16 Load16(const uchar* at)
+{
+    Bytes16 v;
+    std::memcpy(&v, at, sizeof v);
+    return v;
+}
+
+bool Any(Signed16 lanes)
+{
+    quint64 halves[2];
+    std::memcpy(halves, &lanes, sizeof halves);
+    return (halves[0] | halves[1]) != 0;
+}
 
 } // namespace
 
@@ -36,6 +71,22 @@ LineMatcher::LineMatcher(const QString& text) : m_upper(text.toUpper())
     for (int c = 0; c < 256; ++c)
         m_skip[size_t(c)] = Fold[size_t(c)] == uchar(m_needle[last]) ? 0 : folded[Fold[size_t(c)]];
     m_shiftAfterLast = folded[uchar(m_needle[last])];
+    // The rarest byte first and the next rarest elsewhere in the text: both must fit before the
+    // text is compared.
+    for (qsizetype i = 0; i < m_needle.size(); ++i) {
+        if (Rarity(uchar(m_needle[i])) > Rarity(uchar(m_needle[m_rareAt[0]])))
+            m_rareAt[0] = i;
+    }
+    m_rareAt[1] = m_rareAt[0] == 0 ? last : 0;
+    for (qsizetype i = 0; i < m_needle.size(); ++i) {
+        if (i != m_rareAt[0] && Rarity(uchar(m_needle[i])) > Rarity(uchar(m_needle[m_rareAt[1]])))
+            m_rareAt[1] = i;
+    }
+    for (int k = 0; k < 2; ++k) {
+        const uchar c = uchar(m_needle[m_rareAt[k]]);
+        m_rareCase[k] = IsLetter(c) ? 0x20 : 0;
+        m_rareFolded[k] = c | m_rareCase[k];
+    }
 }
 
 bool LineMatcher::Matches(QByteArrayView line) const
@@ -71,6 +122,44 @@ qsizetype LineMatcher::FindBytes(QByteArrayView bytes, qsizetype from) const
         pos += m_shiftAfterLast;
     }
     return -1;
+}
+
+qsizetype LineMatcher::FindBytesOrOdd(QByteArrayView bytes, qsizetype from) const
+{
+    const qsizetype n = m_needle.size();
+    const auto* hay = reinterpret_cast<const uchar*>(bytes.data());
+    qsizetype pos = qMax<qsizetype>(from, 0);
+    // Each lane: the text may start here, or the byte here is NUL or above 0x7F (which as a
+    // signed byte is not above 0).
+    for (; pos + n - 1 + 16 <= bytes.size(); pos += 16) {
+        const Bytes16 first = Load16(hay + pos + m_rareAt[0]) | m_rareCase[0];
+        const Bytes16 second = Load16(hay + pos + m_rareAt[1]) | m_rareCase[1];
+        const Signed16 found = ((first == m_rareFolded[0]) & (second == m_rareFolded[1])) |
+                               (Signed16(Load16(hay + pos)) <= 0);
+        if (!Any(found))
+            continue;
+        for (int lane = 0; lane < 16; ++lane) {
+            if (found[lane] && (signed char)(hay[pos + lane]) <= 0)
+                return pos + lane;
+            if (found[lane] && TextAt(hay + pos + lane))
+                return pos + lane;
+        }
+    }
+    for (; pos < bytes.size(); ++pos) {
+        if ((signed char)(hay[pos]) <= 0 || (pos + n <= bytes.size() && TextAt(hay + pos)))
+            return pos;
+    }
+    return -1;
+}
+
+bool LineMatcher::TextAt(const uchar* at) const
+{
+    const auto* needle = reinterpret_cast<const uchar*>(m_needle.constData());
+    for (qsizetype i = 0; i < m_needle.size(); ++i) {
+        if (Fold[at[i]] != needle[i])
+            return false;
+    }
+    return true;
 }
 
 bool LineMatcher::TextContains(QByteArrayView line) const

@@ -22,13 +22,25 @@ public:
     // folding; -1 when it does not, or when there is no byte scan. Says nothing about bytes
     // that would match only once decoded.
     qsizetype FindBytes(QByteArrayView bytes, qsizetype from = 0) const;
+    // Where, at or after `from`, the search text stands (as FindBytes finds it) or a byte that
+    // is NUL or not ASCII, whichever comes first; -1 when neither does. One pass, sixteen bytes
+    // at a time, so a block of plain ASCII lines is looked at once and the caller gives a closer
+    // look only to the lines around the places found. Needs ByteScan().
+    qsizetype FindBytesOrOdd(QByteArrayView bytes, qsizetype from = 0) const;
 
 private:
     bool TextContains(QByteArrayView line) const;
+    bool TextAt(const uchar* at) const;
 
     QString m_upper;
     bool m_ascii = false;
     QByteArray m_needle;                 // upper-case ASCII
     std::array<qsizetype, 256> m_skip{}; // Horspool's shifts by the stored byte
     qsizetype m_shiftAfterLast = 1;      // after a miss where the last byte fit
+    // The two bytes of the text least common in log lines, which FindBytesOrOdd looks for
+    // first: their offsets in the text, and each as compared, with 0x20 set in a letter so
+    // that both cases fit.
+    std::array<qsizetype, 2> m_rareAt{};
+    std::array<uchar, 2> m_rareFolded{};
+    std::array<uchar, 2> m_rareCase{};
 };

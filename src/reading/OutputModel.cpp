@@ -36,9 +36,15 @@ QByteArrayView OutputBatch::Line(qsizetype i) const
     return QByteArrayView(m_bytes).sliced(begin, m_ends[i] - begin);
 }
 
+void OutputBatch::Reserve(qsizetype bytes, qsizetype lines)
+{
+    m_bytes.reserve(bytes);
+    m_ends.reserve(lines);
+}
+
 void OutputBatch::clear()
 {
-    m_bytes.clear();
+    m_bytes.resize(0); // keeps the room
     m_ends.clear();
 }
 

@@ -23,8 +23,11 @@ public:
     void Add(const char* line) { Add(QByteArrayView(line)); }
     void Add(const QString& line); // stored as UTF-8
     qsizetype size() const { return m_ends.size(); }
+    qsizetype Bytes() const { return m_bytes.size(); }
     QByteArrayView Line(qsizetype i) const;
     void clear();
+    // Room for this many bytes and lines, so adding them moves nothing.
+    void Reserve(qsizetype bytes, qsizetype lines);
 
 private:
     QByteArray m_bytes;

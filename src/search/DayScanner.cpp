@@ -10,6 +10,10 @@ namespace search
 
 namespace
 {
+// A part of the held lines: what the window takes between two of its events.
+constexpr qsizetype HeldBytes = 256 << 10;
+constexpr qsizetype HeldLines = 2048;
+
 QString NumberOf(qint64 n, const char* one, const char* many)
 {
     return QString::number(n) + u' ' + QLatin1String(n == 1 ? one : many);
@@ -68,7 +72,24 @@ void DayScanner::BeginFile(const QString& shownName)
 void DayScanner::Feed(QByteArrayView bytes)
 {
     m_bytes += bytes.size();
-    // NUL bytes belong to no line: the runs between them are one stream.
+    if (!m_byteScan)
+        return FeedRuns(bytes);
+    qsizetype from = 0;
+    if (!m_lines.AtLineStart()) { // first the end of a line the last bytes began
+        from = reading::NextLineBreak(bytes).After(0);
+        if (from == bytes.size())
+            return FeedRuns(bytes);
+        FeedRuns(bytes.first(++from));
+    }
+    const qsizetype end = reading::LineStartBefore(bytes, from, bytes.size());
+    FindAround(bytes.sliced(from, end - from));
+    FeedRuns(bytes.sliced(end)); // the start of a line that later bytes end
+}
+
+// Every line is made and tested. NUL bytes belong to no line: the runs between them are one
+// stream.
+void DayScanner::FeedRuns(QByteArrayView bytes)
+{
     for (qsizetype at = 0; at < bytes.size();) {
         const void* nul = std::memchr(bytes.data() + at, 0, size_t(bytes.size() - at));
         const qsizetype end = nul ? static_cast<const char*>(nul) - bytes.data() : bytes.size();
@@ -90,11 +111,7 @@ void DayScanner::FeedRun(QByteArrayView bytes)
         Make(bytes.sliced(from++, 1));
     }
     const qsizetype end = reading::LineStartBefore(bytes, from, bytes.size());
-    const QByteArrayView whole = bytes.sliced(from, end - from);
-    if (m_byteScan && IsAscii(whole))
-        FindAround(whole);
-    else
-        Make(whole);
+    Make(bytes.sliced(from, end - from));
     Extend(bytes.sliced(end)); // the start of a line that later bytes end
 }
 
@@ -137,6 +154,14 @@ void DayScanner::EndFile(bool cut)
     m_held.clear();
     m_heldLines = 0;
     m_lines = reading::LineMaker(reading::NulByte::Skipped); // a long last line's memory goes
+}
+
+void DayScanner::Recycle(reading::OutputBatch&& lines)
+{
+    if (lines.Bytes() > HeldBytes * 2 || m_spare.size() >= 16)
+        return;
+    lines.clear();
+    m_spare.push_back(std::move(lines));
 }
 
 std::vector<DayBatch> DayScanner::Take()
@@ -193,17 +218,24 @@ void DayScanner::Make(QByteArrayView bytes)
     }
 }
 
-// Only the lines around a hit need a look: `lines` are whole lines of ASCII without NUL, and
-// the text is ASCII.
+// Only the lines around a hit, or around a byte that is NUL or not ASCII, need a look: `lines`
+// are whole lines, and the text is ASCII without a line break. A line of ASCII that holds the
+// text is kept as it stands; any other line the scan stopped in is made and tested in full,
+// so it is decoded or its NUL bytes dropped first.
 void DayScanner::FindAround(QByteArrayView lines)
 {
     reading::NextLineBreak breaks(lines);
-    for (qsizetype hit = m_matcher.FindBytes(lines), from = 0; hit >= 0 && !m_full;) {
-        const qsizetype start = reading::LineStartBefore(lines, from, hit);
-        const qsizetype end = breaks.After(hit);
-        Hold(lines.sliced(start, end - start), end - start);
-        from = end;
-        hit = m_matcher.FindBytes(lines, end);
+    qsizetype from = 0;
+    for (qsizetype at = m_matcher.FindBytesOrOdd(lines); at >= 0 && !m_full;
+         at = m_matcher.FindBytesOrOdd(lines, from)) {
+        const qsizetype start = reading::LineStartBefore(lines, from, at);
+        const qsizetype end = breaks.After(at);
+        const QByteArrayView line = lines.sliced(start, end - start);
+        if (IsAsciiWithoutNul(line))
+            Hold(line, line.size());
+        else
+            Make(lines.sliced(start, end + 1 - start));
+        from = end + 1;
     }
 }
 
@@ -216,9 +248,18 @@ void DayScanner::Hold(QByteArrayView line, qint64 length)
         m_full = true;
         return;
     }
-    // In parts small enough for the window to take one between two of its events.
-    if (m_held.empty() || m_held.back().size() >= 4096)
-        m_held.emplace_back();
+    // In parts small enough for the window to take one between two of its events, each made
+    // at its full size at once, since growing it would copy it again.
+    if (m_held.empty() || m_held.back().size() >= HeldLines ||
+        (m_held.back().size() > 0 && m_held.back().Bytes() + line.size() > HeldBytes)) {
+        if (m_spare.empty()) {
+            m_held.emplace_back();
+            m_held.back().Reserve(HeldBytes, HeldLines);
+        } else {
+            m_held.push_back(std::move(m_spare.back()));
+            m_spare.pop_back();
+        }
+    }
     if (length > m_lineBound)
         m_held.back().Add(WithoutCutEnd(line.first(qMin(line.size(), m_lineBound))).toByteArray() +
                           " [... cut: the line holds " + QByteArray::number(length) + " bytes]");

@@ -53,12 +53,16 @@ public:
     // The batches ready to be shown, in order, with the notes so far: a fault line goes with the
     // folder of the file it names.
     std::vector<DayBatch> Take();
+    // A part taken and shown, whose room the next lines may use: filling memory that is
+    // already there costs far less than new memory.
+    void Recycle(reading::OutputBatch&& lines);
     // The bound is reached: no more lines are taken.
     bool Full() const { return m_full; }
     qint64 BytesFed() const { return m_bytes; }
 
 private:
     void Note(const QString& line);
+    void FeedRuns(QByteArrayView bytes);
     void FeedRun(QByteArrayView bytes);
     void Extend(QByteArrayView text);
     void Make(QByteArrayView bytes);
@@ -79,6 +83,7 @@ private:
     QByteArray m_seam;
     // The current file's matching lines, until its heading is known.
     std::vector<reading::OutputBatch> m_held;
+    std::vector<reading::OutputBatch> m_spare;
     qsizetype m_heldLines = 0;
     QString m_shown;
     DayBatch m_notes;

@@ -19,15 +19,7 @@ namespace
 
 // Handed over and not yet delivered; past this the worker waits for the window. The window
 // takes everything that waits in one go, so this bounds how long it is kept from other events.
-constexpr qint64 MaxInFlight = 2 << 20;
-
-qint64 BatchBytes(const reading::OutputBatch& lines)
-{
-    qint64 bytes = 0;
-    for (qsizetype i = 0; i < lines.size(); ++i)
-        bytes += lines.Line(i).size();
-    return bytes;
-}
+constexpr qint64 MaxInFlight = 1 << 20;
 
 } // namespace
 
@@ -84,6 +76,8 @@ private:
                 break;
             }
             at += got;
+            for (reading::OutputBatch& lines : m_owner.TakeSpare())
+                m_scanner.Recycle(std::move(lines));
             m_scanner.Feed(QByteArrayView(m_buffer.constData(), qsizetype(got)));
             Progress(at);
         }
@@ -178,13 +172,14 @@ void DaySearch::Abandon()
     Cancel();
     m_thread->wait();
     m_thread.reset();
+    m_spare = {};
     ++m_run;
     m_running = false;
 }
 
 void DaySearch::Send(DayBatch&& batch)
 {
-    const qint64 bytes = BatchBytes(batch.lines);
+    const qint64 bytes = batch.lines.Bytes();
     {
         QMutexLocker lock(&m_mutex);
         while (m_inFlight > MaxInFlight && !Cancelled())
@@ -193,16 +188,22 @@ void DaySearch::Send(DayBatch&& batch)
     }
     QMetaObject::invokeMethod(
         this,
-        [this, run = m_run, bytes, batch = std::move(batch)] {
-            {
-                QMutexLocker lock(&m_mutex);
-                m_inFlight -= bytes;
-                m_delivered.wakeAll();
-            }
+        [this, run = m_run, bytes, batch = std::move(batch)]() mutable {
             if (run == m_run)
                 Q_EMIT Found(batch);
+            QMutexLocker lock(&m_mutex);
+            m_inFlight -= bytes;
+            if (batch.matches && run == m_run && m_spare.size() < 16)
+                m_spare.push_back(std::move(batch.lines));
+            m_delivered.wakeAll();
         },
         Qt::QueuedConnection);
+}
+
+std::vector<reading::OutputBatch> DaySearch::TakeSpare()
+{
+    QMutexLocker lock(&m_mutex);
+    return std::exchange(m_spare, {});
 }
 
 void DaySearch::SendProgress(qsizetype filesDone, qint64 bytesDone, qint64 contentDone)
@@ -225,6 +226,7 @@ void DaySearch::SendFinished(bool cancelled)
                 return;
             m_thread->wait();
             m_thread.reset();
+            m_spare = {};
             m_running = false;
             Q_EMIT Finished(cancelled);
         },

@@ -69,6 +69,8 @@ private:
     class Worker;
     // Called on the worker thread: hands the batch over, waiting while too much is unread.
     void Send(DayBatch&& batch);
+    // Called on the worker thread: the parts the window has taken.
+    std::vector<reading::OutputBatch> TakeSpare();
     void SendProgress(qsizetype filesDone, qint64 bytesDone, qint64 contentDone);
     void SendFinished(bool cancelled);
     bool Cancelled() const { return m_cancel.load(std::memory_order_relaxed); }
@@ -86,6 +88,7 @@ private:
     QMutex m_mutex;
     QWaitCondition m_delivered;
     qint64 m_inFlight = 0;
+    std::vector<reading::OutputBatch> m_spare;
 };
 
 } // namespace search

@@ -9,6 +9,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using search::DaySearch;
 
@@ -64,7 +65,7 @@ void tst_DaySearch::search_data()
     QTest::addColumn<qsizetype>("bound"); // bytes a line keeps
     QTest::addColumn<QString>("shown");   // the lines joined by " | "
     auto row = [](const char* name, const QByteArrayList& contents, const char* text,
-                  const char* shown, qint64 block = 1 << 20, qsizetype limit = 1000,
+                  const QByteArray& shown, qint64 block = 1 << 20, qsizetype limit = 1000,
                   qsizetype bound = 1 << 20) {
         QTest::newRow(name) << contents << QString::fromUtf8(text) << block << limit << bound
                             << QString::fromUtf8(shown);
@@ -108,6 +109,27 @@ void tst_DaySearch::search_data()
         "ex261201.log.gz: 1 match | > alpha 1 | ex261202.log.gz: unexpected end of data after 0 "
         "bytes | ex261203.log.xz: 1 match | > ALPHA 2 | ex261205.log.bz2: 1 match | > alpha 3 | "
         "5 files searched, 30 bytes");
+    // The scan takes sixteen bytes at a time: the text at every place of them and across their
+    // seams, beside lines that are not ASCII.
+    QByteArray lanes, lanesShown;
+    for (int at = 0; at < 20; ++at) {
+        lanes += QByteArray(at, '.') + "NeeDle\r\nneedl\xc3\xa9" + QByteArray(at, '-') + "\n";
+        lanesShown += " | > " + QByteArray(at, '.') + "NeeDle";
+    }
+    row("the text at every place of the scan", {lanes}, "needle",
+        "ex261201.log: 20 matches" + lanesShown + " | 1 file searched, " +
+            QByteArray::number(lanes.size()) + " bytes");
+    const auto bytes = []<size_t N>(const char(&text)[N]) { return QByteArray(text, N - 1); };
+    row("bytes that are not ASCII and NUL bytes in and around hits, across block seams",
+        {bytes("................ stra\xdf"
+               "e 1\n................ Stra\xc3\x9f"
+               "e 2\n................ STRASSE\xe9 3\n................ stras\0se 4\r\0\n"
+               "................ strase 5\n")},
+        "strasse",
+        "ex261201.log: 4 matches | > ................ stra\u00dfe 1 | "
+        "> ................ Stra\u00dfe 2 | > ................ STRASSE\u00e9 3 | "
+        "> ................ strasse 4 | 1 file searched, 137 bytes",
+        61);
     row("the bound stops the search", {"a1\na2\na3\na4\na5\n", "a6\n"}, "a",
         "ex261201.log: 3 matches | > a1 | > a2 | > a3 | "
         "Search stopped: the output window holds at most 6 lines | 1 file searched, 12 bytes",
@@ -189,6 +211,17 @@ void tst_DaySearch::cancel()
     const Result again =
         Run(search, dir.path(), {{files.names.first()}, 0}, QStringLiteral("needle"));
     QCOMPARE(again.lines.size(), 50000 + 2);
+
+    // A day cut short while it is read, as copytruncate does: what was read counts, nothing
+    // breaks.
+    const QByteArray cut = "needle\n" + QByteArray("x\n").repeated(8 << 20);
+    WriteFile(dir.filePath(files.names.first()), cut);
+    search.SetBlockSize(1024);
+    QTimer::singleShot(5, [&] { QFile::resize(dir.filePath(files.names.first()), 100); });
+    const Result shrunk =
+        Run(search, dir.path(), {{files.names.first()}, 0}, QStringLiteral("needle"));
+    QCOMPARE(shrunk.lines.mid(0, 2), QStringList({"ex261201.log: 1 match", "> needle"}));
+    QVERIFY(shrunk.content < cut.size());
 }
 
 QTEST_GUILESS_MAIN(tst_DaySearch)
