@@ -118,6 +118,49 @@ bool SameContent(LogFileAccess& file, qint64 contentEnd, const FileReading& stat
     return now == state.seen;
 }
 
+// A backlog's next slice goes on up to the content end found when it began, as long as the
+// file keeps the bytes read and has not shrunk.
+bool InBacklog(LogFileAccess& file, qint64 size, const FileReading& state)
+{
+    const BacklogEnd& backlog = state.backlog;
+    return state.started && backlog.end > state.LastReadPos && size >= backlog.size &&
+           SameContent(file, backlog.end, state);
+}
+
+// Reads the file's last window for its content end and decides where the delivery starts
+// (`at.start`, `at.continues`, a cut backlog's `at.skipped`); false when nothing is to be
+// delivered.
+bool FindContentEnd(LogFileAccess& file, qint64 size, qint64 tail, Delivery& at, FileReading& state,
+                    BacklogEnd& end)
+{
+    const Window window = ReadWindow(file, size, tail);
+    // Nothing but NUL padding in view: nothing to deliver, and nothing read so far is dropped.
+    // A file without any content yet begins the stream with its first byte, whenever it comes.
+    if (window.allNul) {
+        if (!state.started && window.start == 0)
+            state.started = true;
+        return false;
+    }
+    end = {window.ContentEnd(), window.bytes[window.last], size};
+    at.start = state.LastReadPos;
+    if (!state.started) { // the first delivery: the last window
+        at.start = window.start;
+        at.continues = false;
+    } else if (!SameContent(file, end.end, state)) {
+        // Truncated, rotated or written anew: the new content is read from its first byte.
+        at.start = 0;
+        at.continues = false;
+    } else if (end.end == at.start) {
+        return false;
+    }
+    if (end.end - at.start > BacklogCut) {
+        at.skipped = end.end - BacklogCut - at.start;
+        at.start = end.end - BacklogCut;
+        at.continues = false;
+    }
+    return true;
+}
+
 } // namespace
 
 QString FileSizeCaption(qint64 size)
@@ -142,6 +185,7 @@ qint64 ReadTail(const QString& Path, QByteArray& Buffer, qint64 Wanted, const Si
             *state = {};
         else
             Remember(file, window->ContentEnd(), *state);
+        state->backlog = {};
     }
     Delivery at{window->start, -1, false};
     // The second read takes the window's worth of bytes that end just before the content end;
@@ -173,8 +217,10 @@ void ReadingStore::ReadFromStart(const QString& Path)
 
 bool OpenForReading(LogFileAccess& file, const QString& Path, FileReading& state)
 {
-    if (file.Open(Path))
+    if (file.Open(Path)) {
+        state.backlog = {}; // another descriptor finds its content end again
         return true;
+    }
     state.failure = file.Error();
     // A file that is not there yet has no content: whatever it gets later is the stream's start.
     if (!state.started && !LogFileAccess::Stat(Path).exists)
@@ -188,44 +234,25 @@ qint64 ReadAppended(LogFileAccess& file, QByteArray& Buffer, qint64 Wanted,
     const qint64 tail = WindowBytes(Wanted);
     const qint64 size = file.Size();
     ShowSize(setSize, size);
-    const Window window = ReadWindow(file, size, tail);
     state.failure.clear();
     Delivery ignored;
     Delivery& at = where ? *where : ignored;
     at = {-1, -1, true};
-    // Nothing but NUL padding in view: nothing to deliver, and nothing read so far is dropped.
-    // A file without any content yet begins the stream with its first byte, whenever it comes.
-    if (window.allNul) {
-        if (!state.started && window.start == 0)
-            state.started = true;
+    BacklogEnd end = state.backlog;
+    if (InBacklog(file, size, state))
+        at.start = state.LastReadPos;
+    else if (!FindContentEnd(file, size, tail, at, state, end))
         return 0;
-    }
-    const qint64 end = window.ContentEnd();
-    qint64 from = state.LastReadPos;
-    if (!state.started) { // the first delivery: the last window
-        from = window.start;
-        at.continues = false;
-    } else if (!SameContent(file, end, state)) {
-        // Truncated, rotated or written anew: the new content is read from its first byte.
-        from = 0;
-        at.continues = false;
-    } else if (end == from) {
-        return 0;
-    }
-    if (end - from > BacklogCut) {
-        at.skipped = end - BacklogCut - from;
-        from = end - BacklogCut;
-        at.continues = false;
-    }
-    const qint64 to = qMin(from + tail - 1, end);
-    char held = window.bytes[window.last];
-    if (to < end)
+    const qint64 from = at.start;
+    const qint64 to = qMin(from + tail - 1, end.end);
+    char held = end.held;
+    if (to < end.end)
         ReadOrNul(file, to, &held, 1);
-    at.start = from;
     at.heldBack = uchar(held);
-    at.caughtUp = to == end;
+    at.caughtUp = to == end.end;
     const qint64 count = DeliverBefore(file, to, to - from, Buffer);
     Remember(file, to, state);
+    state.backlog = at.caughtUp ? BacklogEnd{} : end;
     return count;
 }
 
