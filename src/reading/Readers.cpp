@@ -3,6 +3,7 @@
 #include "base/LogFileAccess.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <optional>
 
@@ -58,6 +59,25 @@ Window ReadWindow(LogFileAccess& file, qint64 size, qint64 tail)
         }
     }
     return window;
+}
+
+// The content end in the file's last `tail` bytes, as ReadWindow finds it, read from the end a
+// piece at a time: a log rarely ends in NUL padding, and reading the whole window at every read
+// costs more than the few new lines.
+BacklogEnd FindEnd(LogFileAccess& file, qint64 size, qint64 tail, qint64& windowStart)
+{
+    windowStart = size >= tail ? size - tail : 0;
+    std::array<char, 4096> piece{};
+    for (qint64 to = size; to > windowStart;) {
+        const qint64 from = qMax(windowStart, to - qint64(piece.size()));
+        ReadOrNul(file, from, piece.data(), to - from);
+        for (qint64 i = to - from - 1; i >= 0; --i) {
+            if (piece[size_t(i)] != '\0')
+                return {from + i, piece[size_t(i)], size};
+        }
+        to = from;
+    }
+    return {};
 }
 
 // Opens the file, shows its size and reads its window; nothing when the file cannot be opened,
@@ -133,18 +153,18 @@ bool InBacklog(LogFileAccess& file, qint64 size, const FileReading& state)
 bool FindContentEnd(LogFileAccess& file, qint64 size, qint64 tail, Delivery& at, FileReading& state,
                     BacklogEnd& end)
 {
-    const Window window = ReadWindow(file, size, tail);
+    qint64 windowStart = 0;
+    end = FindEnd(file, size, tail, windowStart);
     // Nothing but NUL padding in view: nothing to deliver, and nothing read so far is dropped.
     // A file without any content yet begins the stream with its first byte, whenever it comes.
-    if (window.allNul) {
-        if (!state.started && window.start == 0)
+    if (end.end < 0) {
+        if (!state.started && windowStart == 0)
             state.started = true;
         return false;
     }
-    end = {window.ContentEnd(), window.bytes[window.last], size};
     at.start = state.LastReadPos;
     if (!state.started) { // the first delivery: the last window
-        at.start = window.start;
+        at.start = windowStart;
         at.continues = false;
     } else if (!SameContent(file, end.end, state)) {
         // Truncated, rotated or written anew: the new content is read from its first byte.
