@@ -39,7 +39,7 @@ public:
     void Shown(qint64 ns, qsizetype lines);
 
 private:
-    static constexpr qint64 SliceNs = 20'000'000;
+    static constexpr qint64 SliceNs = 12'000'000;
     qint64 m_showNsPerLine = 1000;
 };
 
