@@ -5,12 +5,13 @@
 namespace reading
 {
 
-namespace
+void SliceBudget::Shown(qint64 ns, qsizetype lines)
 {
-// The longest stretch of reading a backlog before the event loop gets its turn: half of it
-// reading, about as much again for showing what was read.
-constexpr qint64 ReadingMs = 15;
-} // namespace
+    // Showing costs more at times (fresh memory for the list): the estimate rises at once with
+    // a costly slice and comes down slowly.
+    if (lines >= 1000) // fewer are too few to tell
+        m_showNsPerLine = qMax(ns / lines, m_showNsPerLine - m_showNsPerLine / 4);
+}
 
 FollowedFile::FollowedFile(const QString& path, ReadingStore& readings,
                            const modMain::Settings& settings, AccessWatch* watch)
@@ -42,7 +43,8 @@ void FollowedFile::HandOver()
     m_replaced->m_detached = true;
 }
 
-SliceRead FollowedFile::ReadSlice(OutputBatch& lines, const SizeCaption& size)
+SliceRead FollowedFile::ReadSlice(OutputBatch& lines, const SliceBudget& budget,
+                                  const SizeCaption& size)
 {
     FileReading& reading = Reading();
     QElapsedTimer slice;
@@ -64,7 +66,8 @@ SliceRead FollowedFile::ReadSlice(OutputBatch& lines, const SizeCaption& size)
             HandOver();
             at.caughtUp = false;
         }
-    } while (!at.caughtUp && read.skipped == 0 && slice.elapsed() < ReadingMs);
+    } while (!at.caughtUp && read.skipped == 0 &&
+             !budget.Spent(slice.nsecsElapsed(), lines.size()));
     read.more = !at.caughtUp;
     return read;
 }

@@ -26,6 +26,23 @@ struct SliceRead {
     qsizetype skippedAt = 0; // before the slice's line with this index
 };
 
+// How long one slice of a backlog may keep the event loop: its reading stops where reading and
+// then showing what it read would take longer. What showing a line costs is learnt from the
+// slices shown before.
+class SliceBudget
+{
+public:
+    bool Spent(qint64 readingNs, qsizetype lines) const
+    {
+        return readingNs + lines * m_showNsPerLine >= SliceNs;
+    }
+    void Shown(qint64 ns, qsizetype lines);
+
+private:
+    static constexpr qint64 SliceNs = 12'000'000;
+    qint64 m_showNsPerLine = 1000;
+};
+
 // Reads one followed file a slice at a time: what was appended since its reading state's
 // LastReadPos, made into lines. The file stays open between slices: when its path names another
 // file (rotated by rename, or deleted and made again), the open one is read to its end first,
@@ -38,9 +55,10 @@ public:
 
     const QString& Path() const { return m_path; }
     FileReading& Reading() const { return m_own ? *m_own : m_readings.ReadingOf(m_path); }
-    // Reads for half a slice at most, or up to a cut backlog's skip; adds the completed lines.
+    // Reads as much as `budget` allows, or up to a cut backlog's skip; adds the completed lines.
     // `size` sees the file's size caption.
-    SliceRead ReadSlice(OutputBatch& lines, const SizeCaption& size = {});
+    SliceRead ReadSlice(OutputBatch& lines, const SliceBudget& budget,
+                        const SizeCaption& size = {});
     // From now on only the open file is read, whatever its path names.
     void Detach() { m_detached = true; }
     // A stopped run holds no file open: a deleted one would keep its disk space.

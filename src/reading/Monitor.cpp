@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QSet>
 
 namespace reading
@@ -349,10 +350,13 @@ void Monitor::ReadSlice(Followed& f)
     SizeCaption size;
     if (!m_many)
         size = [this](const QString& caption) { m_window.ShowFileSize(caption); };
-    const SliceRead read = f.file->ReadSlice(lines, size);
+    const SliceRead read = f.file->ReadSlice(lines, m_budget, size);
     f.grew = f.grew || read.grew;
     NoteFailure(f);
+    QElapsedTimer showing;
+    showing.start();
     Show(f).ShowSlice(f.file->Path(), lines, read);
+    m_budget.Shown(showing.nsecsElapsed(), lines.size());
     TakeReplaced(f);
     f.more = read.more;
     if (read.more)
@@ -396,7 +400,7 @@ void Monitor::MoveToDay(Followed& f, const QString& name)
     for (auto it = f.earlier.begin(); it != f.earlier.end();)
         EndEarlier(f, it++);
     OutputBatch lines;
-    const SliceRead read = f.file->ReadSlice(lines);
+    const SliceRead read = f.file->ReadSlice(lines, m_budget);
     Show(f).ShowSlice(f.file->Path(), lines, read);
     TakeReplaced(f);
     const QString from = f.file->Path();
@@ -431,7 +435,7 @@ void Monitor::ReadEarlier(Followed& f)
         if (const LogFileAccess::Status status = it->file->OpenStatus(); status != it->seen) {
             it->seen = status;
             OutputBatch lines;
-            const SliceRead read = it->file->ReadSlice(lines);
+            const SliceRead read = it->file->ReadSlice(lines, m_budget);
             if (read.more)
                 it->seen = {}; // the rest at the next poll
             f.grew = f.grew || read.grew;

@@ -140,6 +140,7 @@ private:
     ReadingStore& m_readings;
     FollowDisplay m_display;
     AccessWatch m_access;
+    SliceBudget m_budget;
     QTimer m_timer;
     QTimer m_slice; // the next slice of a backlog, on the next turn of the event loop
     QTimer m_soon;  // the read a notification asked for

@@ -3,6 +3,7 @@
 #include "base/LogFileAccess.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <optional>
 
@@ -58,6 +59,25 @@ Window ReadWindow(LogFileAccess& file, qint64 size, qint64 tail)
         }
     }
     return window;
+}
+
+// The content end in the file's last `tail` bytes, as ReadWindow finds it, read from the end a
+// piece at a time: a log rarely ends in NUL padding, and reading the whole window at every read
+// costs more than the few new lines.
+BacklogEnd FindEnd(LogFileAccess& file, qint64 size, qint64 tail, qint64& windowStart)
+{
+    windowStart = size >= tail ? size - tail : 0;
+    std::array<char, 4096> piece{};
+    for (qint64 to = size; to > windowStart;) {
+        const qint64 from = qMax(windowStart, to - qint64(piece.size()));
+        ReadOrNul(file, from, piece.data(), to - from);
+        for (qint64 i = to - from - 1; i >= 0; --i) {
+            if (piece[size_t(i)] != '\0')
+                return {from + i, piece[size_t(i)], size};
+        }
+        to = from;
+    }
+    return {};
 }
 
 // Opens the file, shows its size and reads its window; nothing when the file cannot be opened,
@@ -118,6 +138,49 @@ bool SameContent(LogFileAccess& file, qint64 contentEnd, const FileReading& stat
     return now == state.seen;
 }
 
+// A backlog's next slice goes on up to the content end found when it began, as long as the
+// file keeps the bytes read and has not shrunk.
+bool InBacklog(LogFileAccess& file, qint64 size, const FileReading& state)
+{
+    const BacklogEnd& backlog = state.backlog;
+    return state.started && backlog.end > state.LastReadPos && size >= backlog.size &&
+           SameContent(file, backlog.end, state);
+}
+
+// Reads the file's last window for its content end and decides where the delivery starts
+// (`at.start`, `at.continues`, a cut backlog's `at.skipped`); false when nothing is to be
+// delivered.
+bool FindContentEnd(LogFileAccess& file, qint64 size, qint64 tail, Delivery& at, FileReading& state,
+                    BacklogEnd& end)
+{
+    qint64 windowStart = 0;
+    end = FindEnd(file, size, tail, windowStart);
+    // Nothing but NUL padding in view: nothing to deliver, and nothing read so far is dropped.
+    // A file without any content yet begins the stream with its first byte, whenever it comes.
+    if (end.end < 0) {
+        if (!state.started && windowStart == 0)
+            state.started = true;
+        return false;
+    }
+    at.start = state.LastReadPos;
+    if (!state.started) { // the first delivery: the last window
+        at.start = windowStart;
+        at.continues = false;
+    } else if (!SameContent(file, end.end, state)) {
+        // Truncated, rotated or written anew: the new content is read from its first byte.
+        at.start = 0;
+        at.continues = false;
+    } else if (end.end == at.start) {
+        return false;
+    }
+    if (end.end - at.start > BacklogCut) {
+        at.skipped = end.end - BacklogCut - at.start;
+        at.start = end.end - BacklogCut;
+        at.continues = false;
+    }
+    return true;
+}
+
 } // namespace
 
 QString FileSizeCaption(qint64 size)
@@ -142,6 +205,7 @@ qint64 ReadTail(const QString& Path, QByteArray& Buffer, qint64 Wanted, const Si
             *state = {};
         else
             Remember(file, window->ContentEnd(), *state);
+        state->backlog = {};
     }
     Delivery at{window->start, -1, false};
     // The second read takes the window's worth of bytes that end just before the content end;
@@ -173,8 +237,10 @@ void ReadingStore::ReadFromStart(const QString& Path)
 
 bool OpenForReading(LogFileAccess& file, const QString& Path, FileReading& state)
 {
-    if (file.Open(Path))
+    if (file.Open(Path)) {
+        state.backlog = {}; // another descriptor finds its content end again
         return true;
+    }
     state.failure = file.Error();
     // A file that is not there yet has no content: whatever it gets later is the stream's start.
     if (!state.started && !LogFileAccess::Stat(Path).exists)
@@ -188,44 +254,25 @@ qint64 ReadAppended(LogFileAccess& file, QByteArray& Buffer, qint64 Wanted,
     const qint64 tail = WindowBytes(Wanted);
     const qint64 size = file.Size();
     ShowSize(setSize, size);
-    const Window window = ReadWindow(file, size, tail);
     state.failure.clear();
     Delivery ignored;
     Delivery& at = where ? *where : ignored;
     at = {-1, -1, true};
-    // Nothing but NUL padding in view: nothing to deliver, and nothing read so far is dropped.
-    // A file without any content yet begins the stream with its first byte, whenever it comes.
-    if (window.allNul) {
-        if (!state.started && window.start == 0)
-            state.started = true;
+    BacklogEnd end = state.backlog;
+    if (InBacklog(file, size, state))
+        at.start = state.LastReadPos;
+    else if (!FindContentEnd(file, size, tail, at, state, end))
         return 0;
-    }
-    const qint64 end = window.ContentEnd();
-    qint64 from = state.LastReadPos;
-    if (!state.started) { // the first delivery: the last window
-        from = window.start;
-        at.continues = false;
-    } else if (!SameContent(file, end, state)) {
-        // Truncated, rotated or written anew: the new content is read from its first byte.
-        from = 0;
-        at.continues = false;
-    } else if (end == from) {
-        return 0;
-    }
-    if (end - from > BacklogCut) {
-        at.skipped = end - BacklogCut - from;
-        from = end - BacklogCut;
-        at.continues = false;
-    }
-    const qint64 to = qMin(from + tail - 1, end);
-    char held = window.bytes[window.last];
-    if (to < end)
+    const qint64 from = at.start;
+    const qint64 to = qMin(from + tail - 1, end.end);
+    char held = end.held;
+    if (to < end.end)
         ReadOrNul(file, to, &held, 1);
-    at.start = from;
     at.heldBack = uchar(held);
-    at.caughtUp = to == end;
+    at.caughtUp = to == end.end;
     const qint64 count = DeliverBefore(file, to, to - from, Buffer);
     Remember(file, to, state);
+    state.backlog = at.caughtUp ? BacklogEnd{} : end;
     return count;
 }
 

@@ -22,6 +22,15 @@ using SizeCaption = std::function<void(const QString&)>;
 // "Filesize: " and the size in decimal digits.
 QString FileSizeCaption(qint64 size);
 
+// The content end a backlog found when it began, and the size the file had then: its slices
+// read on up to there without reading the file's last window again. Only the descriptor that
+// found it uses it.
+struct BacklogEnd {
+    qint64 end = -1; // none
+    char held = 0;   // the byte at the content end
+    qint64 size = 0;
+};
+
 // How far following has read one file. Kept per file path, so that a Tail of one file never
 // disturbs following another.
 struct FileReading {
@@ -31,6 +40,7 @@ struct FileReading {
     QString failure;        // why the latest read could not open the file; empty when it could
     LineMaker maker{NulByte::Character};
     bool unfinishedShown = false; // Tail shows the maker's unterminated rest as a row
+    BacklogEnd backlog;
 };
 
 // The reading state of every file that Tail and following have read, by path. The main window
@@ -64,7 +74,8 @@ qint64 ReadTail(const QString& Path, QByteArray& Buffer, qint64 Wanted, const Si
 // it, a file whose bytes before LastReadPos are no longer those read holds new content and is
 // read from byte 0. A file that has no content yet (missing, empty or NUL alone) is read from
 // byte 0 once it has. A delivery holds at most Wanted - 1 bytes: `where` says whether more is
-// waiting. A backlog over 256 MiB is cut to its last 256 MiB. The caller keeps the file open
+// waiting. A backlog over 256 MiB is cut to its last 256 MiB; the content end is looked for once
+// a backlog, while the file keeps what was read and its size. The caller keeps the file open
 // between reads (OpenForReading).
 qint64 ReadAppended(LogFileAccess& file, QByteArray& Buffer, qint64 Wanted,
                     const SizeCaption& setSize, Delivery* where, FileReading& state);
