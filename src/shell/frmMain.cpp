@@ -16,6 +16,8 @@
 #include <QShortcut>
 #include <QSignalBlocker>
 
+#include <utility>
+
 frmMain::frmMain(MessageBox& messages, const QString& programDir, QWidget* parent)
     : QWidget(parent), ui(std::make_unique<Ui::frmMain>()), m_messages(messages),
       m_programDir(programDir)
@@ -80,6 +82,9 @@ void frmMain::ConnectHandlers()
     connect(ui->cmdHighlight, &QPushButton::clicked, this, &frmMain::cmdHighlight_Click);
 
     connect(ui->cmdAbout, &QPushButton::clicked, this, &frmMain::cmdAbout_Click);
+    m_sizePace.setSingleShot(true);
+    m_sizePace.setInterval(250);
+    connect(&m_sizePace, &QTimer::timeout, this, &frmMain::ShowHeldFileSize);
     // Esc stops following from anywhere in this window; the dialogs keep their own Esc.
     connect(new QShortcut(QKeySequence(Qt::Key_Escape), this, nullptr, nullptr, Qt::WindowShortcut),
             &QShortcut::activated, this, [this] {
@@ -205,13 +210,32 @@ void frmMain::cmdTail_Click()
     if (TailCompressed(path, {}))
         return;
     if (const std::optional<QString> failure = reading::TailFile(
-            path, m_settings, m_readings, m_output, [this](const QString& c) { ShowFileSize(c); }))
+            path, m_settings, m_readings, m_output, [this](const QString& c) { SetFileSize(c); }))
         TailFailed(path, *failure);
     SetHorizontalScrolls();
 }
 
 void frmMain::ShowFileSize(const QString& caption)
 {
+    if (m_sizePace.isActive()) {
+        m_heldSize = caption;
+        return;
+    }
+    ui->lblFileSize->setText(caption);
+    m_sizePace.start();
+}
+
+void frmMain::ShowHeldFileSize()
+{
+    if (!m_heldSize)
+        return;
+    ui->lblFileSize->setText(*std::exchange(m_heldSize, std::nullopt));
+    m_sizePace.start();
+}
+
+void frmMain::SetFileSize(const QString& caption)
+{
+    m_heldSize.reset();
     ui->lblFileSize->setText(caption);
 }
 
@@ -253,7 +277,7 @@ void frmMain::FollowFolders(const QList<LogFolder>& folders)
     const QString label = QStringLiteral("Following %1 folders: ").arg(folders.size()) +
                           names.join(QStringLiteral(", "));
     ShowFullPath(label, label);
-    ShowFileSize(QStringLiteral("%1 folders").arg(folders.size()));
+    SetFileSize(QStringLiteral("%1 folders").arg(folders.size()));
     ui->cmdStop->setEnabled(true);
     ui->cmdContinous->setEnabled(false);
     SetHorizontalScrolls();
@@ -280,7 +304,7 @@ void frmMain::FollowingMoved(const QString& from, const QString& to)
 void frmMain::cmdStop_Click()
 {
     if (m_monitor.Running())
-        ui->lblFileSize->clear();
+        SetFileSize(QString());
     m_monitor.Stop();
     ui->cmdStop->setEnabled(false);
     ui->cmdContinous->setEnabled(CanFollow());

@@ -10,9 +10,11 @@
 #include "search/DayResults.h"
 
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 class MessageBox;
 struct LogFolder;
@@ -114,7 +116,13 @@ private:
 
     // Following a file (frmMain.cpp).
     QString FilterText() const override;
+    // A followed file's size changes at every read: the label takes it at most four times a
+    // second, as the list is painted, the last size always shown.
     void ShowFileSize(const QString& caption) override;
+    void SetFileSize(const QString& caption); // at once, dropping a size held back
+    void ShowHeldFileSize();
+    QTimer m_sizePace;
+    std::optional<QString> m_heldSize;
     void FollowingMoved(const QString& from, const QString& to) override;
     const RuleSet* Rules() const override { return m_rules.get(); }
     // The rules file as read, and its rules, which the output window and following share.

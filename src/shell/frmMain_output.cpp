@@ -16,7 +16,7 @@ void frmMain::cmdClear_Click()
     m_days.Finish();
     m_compressedTail.Abandon();
     m_output.Clear();
-    ui->lblFileSize->setText(QString());
+    SetFileSize(QString());
 }
 
 void frmMain::cmdCopy_Click()
@@ -28,7 +28,7 @@ void frmMain::cmdCopy_Click()
 bool frmMain::TailCompressed(const QString& path, const QString& note)
 {
     return m_compressedTail.StartIfCompressed(
-        path, m_settings.TailBytes, [this](const QString& c) { ShowFileSize(c); }, note);
+        path, m_settings.TailBytes, [this](const QString& c) { SetFileSize(c); }, note);
 }
 
 // A file that cannot be read must not pass for an empty one.
@@ -79,6 +79,6 @@ void frmMain::ConnectDaySearch()
                 ui->lblFullPath->setText(
                     folder + QStringLiteral("  ") + locale.toString(from, QLocale::ShortFormat) +
                     QStringLiteral(" to ") + locale.toString(to, QLocale::ShortFormat));
-                ui->lblFileSize->setText(QString());
+                SetFileSize(QString());
             });
 }
