@@ -30,6 +30,7 @@ constexpr std::array<RuleColour, 8> Palette{{
 // Enough for any sane expression on a long line, little enough that one that backtracks
 // without end gives up within a millisecond or so.
 constexpr uint32_t MatchLimit = 100'000;
+constexpr size_t JitStackBytes = 1 << 20;
 constexpr qint64 LargestRulesFile = 1 << 20;
 constexpr qsizetype ProblemsListed = 20;
 
@@ -117,11 +118,16 @@ Expression::Expression(const QString& pattern, bool matchCase)
     m_data = pcre2_match_data_create(1, nullptr);
     pcre2_match_context* context = pcre2_match_context_create(nullptr);
     pcre2_set_match_limit(context, MatchLimit);
+    // JIT's own stack of 32 KiB gives up on a repeated group from a line of a few KB on.
+    pcre2_jit_stack* stack = pcre2_jit_stack_create(32 * 1024, JitStackBytes, nullptr);
+    pcre2_jit_stack_assign(context, nullptr, stack);
+    m_jitStack = stack;
     m_context = context;
 }
 
 Expression::~Expression()
 {
+    pcre2_jit_stack_free(static_cast<pcre2_jit_stack*>(m_jitStack));
     pcre2_match_context_free(static_cast<pcre2_match_context*>(m_context));
     pcre2_match_data_free(static_cast<pcre2_match_data*>(m_data));
     pcre2_code_free(Code(m_code));
@@ -140,9 +146,8 @@ bool Expression::Matches(QByteArrayView line) const
                                    PCRE2_SIZE(line.size()), 0, PCRE2_NO_UTF_CHECK,
                                    static_cast<pcre2_match_data*>(m_data),
                                    static_cast<pcre2_match_context*>(m_context));
-    if (result == PCRE2_ERROR_MATCHLIMIT || result == PCRE2_ERROR_DEPTHLIMIT ||
-        result == PCRE2_ERROR_HEAPLIMIT)
-        m_limitHit = true;
+    if (result < 0 && result != PCRE2_ERROR_NOMATCH)
+        m_limitHit = true; // a limit of time or memory: the line is not known to match
     return result >= 0;
 }
 
@@ -226,29 +231,41 @@ QString RuleLine(const Rule& rule)
                                ? QStringLiteral("alert")
                                : QStringLiteral("colour:") + rule.colour;
     return action + (rule.regex ? QStringLiteral("\tregex") : QStringLiteral("\twords")) +
-           (rule.matchCase ? QStringLiteral("\tcase\t") : QStringLiteral("\tnocase\t")) + rule.text;
+           (rule.matchCase ? QStringLiteral("\tcase\t") : QStringLiteral("\tnocase\t")) +
+           QString(rule.text).replace(u'\r', u' ').replace(u'\n', u' '); // a rule is one line
 }
 
 RulesText ParseRules(QByteArrayView bytes)
 {
     RulesText read;
-    read.lines = DecodeLogLine(bytes).split(u'\n');
-    if (!read.lines.isEmpty() && read.lines.last().isEmpty())
-        read.lines.removeLast(); // the end of the last line
+    // Line by line: one line in another encoding must not change how the others read.
+    read.raw = bytes.toByteArray().split('\n');
+    if (!read.raw.isEmpty() && read.raw.last().isEmpty())
+        read.raw.removeLast(); // the end of the last line
     qsizetype unread = 0;
-    for (qsizetype i = 0; i < read.lines.size(); ++i) {
-        QString& line = read.lines[i];
-        if (line.endsWith(u'\r'))
-            line.chop(1);
-        if (line.trimmed().isEmpty() || line.startsWith(u'#'))
+    qsizetype notes = -1; // where the comments right above the next line begin
+    for (qsizetype i = 0; i < read.raw.size(); ++i) {
+        QByteArrayView bytesOfLine = read.raw[i];
+        if (bytesOfLine.endsWith('\r'))
+            bytesOfLine.chop(1);
+        const QString line = DecodeLogLine(bytesOfLine);
+        read.lines.append(line);
+        const bool comment = line.startsWith(u'#');
+        if (comment && notes < 0)
+            notes = i;
+        if (comment || line.trimmed().isEmpty()) {
+            notes = comment ? notes : -1;
             continue;
+        }
         QString why;
         if (const std::optional<Rule> rule = ParseRuleLine(line, why)) {
             read.rules.append(*rule);
             read.ruleLines.append(i);
+            read.noteLines.append(notes < 0 ? i : notes);
         } else if (++unread <= ProblemsListed) {
             read.problems.append(QStringLiteral("Line %1: %2").arg(i + 1).arg(why));
         }
+        notes = -1;
     }
     if (unread > ProblemsListed)
         read.problems.append(
@@ -258,19 +275,40 @@ RulesText ParseRules(QByteArrayView bytes)
 
 QByteArray FormatRules(const RulesText& read, const QList<Rule>& rules)
 {
-    QStringList lines;
+    // Which rule as read each rule is, so that it keeps its line and comments.
+    QList<qsizetype> from(rules.size(), -1);
+    QList<bool> kept(read.rules.size(), false);
+    for (qsizetype k = 0; k < rules.size(); ++k)
+        for (qsizetype j = 0; j < read.rules.size() && from[k] < 0; ++j)
+            if (!kept[j] && read.rules[j] == rules[k]) {
+                kept[j] = true;
+                from[k] = j;
+            }
+    QList<bool> withRule(read.raw.size(), false);
+    for (qsizetype j = 0; j < read.rules.size(); ++j)
+        for (qsizetype l = read.noteLines[j]; l <= read.ruleLines[j]; ++l)
+            withRule[l] = true;
+    QByteArray out;
+    const auto put = [&out](QByteArrayView line) { out.append(line).append('\n'); };
+    // Rule k in the place of rule `slot` as read; a rule changed in its place keeps the
+    // comments above it.
+    const auto putRule = [&](qsizetype k, qsizetype slot) {
+        const qsizetype j = from[k] >= 0 ? from[k] : slot >= 0 && !kept[slot] ? slot : -1;
+        for (qsizetype l = j < 0 ? 0 : read.noteLines[j]; j >= 0 && l < read.ruleLines[j]; ++l)
+            put(read.raw[l]);
+        put(from[k] >= 0 ? read.raw[read.ruleLines[j]] : RuleLine(rules[k]).toUtf8());
+    };
     qsizetype next = 0;
-    for (qsizetype i = 0; i < read.lines.size(); ++i) {
+    for (qsizetype i = 0; i < read.raw.size(); ++i) {
         const qsizetype slot = read.ruleLines.indexOf(i);
-        if (slot < 0)
-            lines.append(read.lines[i]);
-        else if (next < rules.size())
-            lines.append(rules[next] == read.rules[slot] ? read.lines[i] : RuleLine(rules[next]));
-        next += slot >= 0 ? 1 : 0;
+        if (slot >= 0 && next < rules.size())
+            putRule(next++, slot);
+        else if (!withRule[i])
+            put(read.raw[i]);
     }
     for (; next < rules.size(); ++next)
-        lines.append(RuleLine(rules[next]));
-    return lines.isEmpty() ? QByteArray() : (lines.join(u'\n') + u'\n').toUtf8();
+        putRule(next, -1);
+    return out;
 }
 
 QString RulesPath()

@@ -61,6 +61,7 @@ private:
     void* m_code = nullptr;
     void* m_data = nullptr;
     void* m_context = nullptr;
+    void* m_jitStack = nullptr;
     QString m_error;
     mutable bool m_limitHit = false;
 };
@@ -110,9 +111,11 @@ private:
 // The rules file as written: its lines, the rules read from them and the lines that could not
 // be read, by number. Saving keeps comments, blank lines and unread lines where they stand.
 struct RulesText {
-    QStringList lines;
+    QStringList lines;     // as the rules see them, without their line ends
+    QList<QByteArray> raw; // each line's bytes as written, a CR kept, for saving
     QList<Rule> rules;
     QList<qsizetype> ruleLines; // the line of each rule
+    QList<qsizetype> noteLines; // the first of the comment lines right above each rule
     QStringList problems;       // "Line N: why", for the lines kept but not read
 };
 
@@ -120,7 +123,8 @@ struct RulesText {
 QString RuleLine(const Rule& rule);
 RulesText ParseRules(QByteArrayView bytes);
 // The file's bytes with `rules` in the places of the rules read, in their new order: a rule
-// still at its place keeps its line as written; more rules go at the end.
+// that was read keeps its line as written and the comments right above it, wherever it goes;
+// a changed rule is written anew; more rules go at the end. A removed rule's comments go too.
 QByteArray FormatRules(const RulesText& read, const QList<Rule>& rules);
 
 // The per-user rules file and what reading it found.

@@ -202,8 +202,10 @@ void frmRules::Check()
     for (qsizetype i = 0; i < m_rules.size() && why.isEmpty(); ++i) {
         const Rule& rule = m_rules[i];
         why = rule.text.isEmpty() ? QStringLiteral("Rule %1 has no text").arg(i + 1)
-              : rule.regex        ? ExpressionError(rule.text)
-                                  : QString();
+              : rule.text.contains(u'\n') || rule.text.contains(u'\r')
+                  ? QStringLiteral("A rule is one line: its text has a line break")
+              : rule.regex ? ExpressionError(rule.text)
+                           : QString();
         if (!why.isEmpty() && i != lstRules->currentRow() && !rule.text.isEmpty())
             why = QStringLiteral("Rule %1: %2").arg(i + 1).arg(why);
     }

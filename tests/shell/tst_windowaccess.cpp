@@ -158,6 +158,11 @@ private Q_SLOTS:
         auto* save = dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Save);
         QVERIFY(!dialog.findChild<QLabel*>("lblError")->text().isEmpty() && !save->isEnabled());
         keys("t", Qt::Key_End);
+        QGuiApplication::clipboard()->setText("\nb"); // a pasted line break is refused
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_V, Qt::ControlModifier);
+        QVERIFY(dialog.findChild<QLabel*>("lblError")->text().contains("line break") &&
+                !save->isEnabled());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Z, Qt::ControlModifier);
         QTest::keyClicks(QApplication::focusWidget(), "+)$");
         keys("o", Qt::Key_End); // alert
         keys("o", Qt::Key_Up);  // hide while following
