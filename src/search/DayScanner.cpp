@@ -91,8 +91,17 @@ QString RequiredLiteral(const QString& pattern)
                 run += next;
             ++i;
         } else if (c == u'\\') {
+            // A class, an assertion or a character by its code: past its letters, digits and
+            // braced or quoted argument.
             end();
-            ++i;                // a class or an assertion; \x{..} and the like end the run as well
+            for (++i; i + 1 < pattern.size() && pattern[i + 1].unicode() < 0x7F &&
+                      pattern[i + 1].isLetterOrNumber();)
+                ++i;
+            const qsizetype open = QStringLiteral("{<'").indexOf(pattern.mid(i + 1, 1));
+            if (i + 1 < pattern.size() && open >= 0)
+                i = pattern.indexOf(QStringLiteral("}>'")[open], i + 2);
+            if (i < 0)
+                return {};
         } else if (c == u'[') { // a class: past its closing bracket
             end();
             i += pattern.mid(i + 1, 1) == u"^" ? 2 : 1;

@@ -141,6 +141,8 @@ void tst_DaySearch::search_data()
         5);
     row("an expression without a literal part", {"ab1\nb2\nx\n"}, "re:[ab]\\d|^x",
         "ex261201.log: 3 matches | > ab1 | > b2 | > x | 1 file searched, 9 bytes");
+    row("an escape's argument is no literal", {"Ab\n41b\n"}, R"(re:\x41b)",
+        "ex261201.log: 1 match | > Ab | 1 file searched, 7 bytes");
     row("an expression giving up on a line counts it as not found",
         {QByteArray(30, 'a') + "b\naa\n"}, "re:(a+)+$",
         "ex261201.log: 1 match | > aa | 1 file searched, 35 bytes; 1 line made the expression "
