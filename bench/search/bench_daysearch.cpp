@@ -5,7 +5,8 @@
 // matches painted, the longest the event loop stalls, how soon Cancel ends it, and the peak
 // memory above what the results keep; and the peak memory of searching a 10 GiB sparse day
 // and a day of one 256 MiB line. The same 30 days compressed by gzip, as log rotation leaves
-// them, searched against `zcat FILES | grep -c -i -F`.
+// them, searched against `zcat FILES | grep -c -i -F`. And an expression with a literal part,
+// which finds the same lines as the text in every sixth line, against that text.
 #include "Figures.h"
 #include "reading/OutputList.h"
 #include "reading/OutputView.h"
@@ -30,6 +31,7 @@ constexpr qint64 DayBytes = 40'000'000;
 const QDate First(2025, 11, 1);
 const QString Common = QStringLiteral("googlebot");
 const QString Rare = QStringLiteral("needle-only-once");
+const QString CommonExpression = QStringLiteral(R"(googlebot/\d+\.\d)");
 
 QString CacheFolder()
 {
@@ -147,7 +149,8 @@ public:
     }
 
     // cancelAfterMs < 0: to the end.
-    Run Search(const QString& text, int cancelAfterMs = -1, const QString& folder = CacheFolder())
+    Run Search(const QString& text, int cancelAfterMs = -1, const QString& folder = CacheFolder(),
+               bool regex = false)
     {
         list.Clear();
         QCoreApplication::processEvents();
@@ -180,7 +183,7 @@ public:
         clock.start();
         tick.start();
         results.Start({{folder, QStringLiteral("exyymmdd.log")}}, First, First.addDays(Days - 1),
-                      text);
+                      text, regex);
         if (cancelAfterMs >= 0)
             QTimer::singleShot(cancelAfterMs, [&] {
                 cancelledAt = double(clock.nsecsElapsed()) / 1e6;
@@ -273,6 +276,18 @@ void Compressed(Bench& bench, const QStringList& paths)
     Ratio("search_days_gz_vs_zcat_grep", Median(gz) / Median(zcat));
 }
 
+void AgainstWords(Bench& bench)
+{
+    bench.Search(CommonExpression, -1, CacheFolder(), true);
+    std::vector<double> expression, words;
+    for (int i = 0; i < 5; ++i) { // interleaved
+        expression.push_back(bench.Search(CommonExpression, -1, CacheFolder(), true).totalMs);
+        words.push_back(bench.Search(Common).totalMs);
+    }
+    Figure("search_days_regex_ms", Median(expression), "ms");
+    Ratio("search_days_regex_vs_words", Median(expression) / Median(words));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -290,14 +305,19 @@ int main(int argc, char** argv)
         }
         return 0;
     }
-    // "plain": the plain days alone; "peaks", "gz": those figures alone.
+    // "plain": the plain days alone; "peaks", "gz", "regex": those figures alone.
     const bool plain = app.arguments().contains(QStringLiteral("plain"));
-    if (!plain)
+    const bool regex = app.arguments().contains(QStringLiteral("regex"));
+    if (!plain && !regex)
         Peaks();
     if (app.arguments().contains(QStringLiteral("peaks")))
         return 0;
     const QStringList paths = WriteDays(CacheFolder());
     Bench bench;
+    if (!plain)
+        AgainstWords(bench);
+    if (regex)
+        return 0;
     if (!plain)
         Compressed(bench, paths);
     if (app.arguments().contains(QStringLiteral("gz")))

@@ -29,11 +29,13 @@ QList<DayFolder> DaySearchFolders(const QList<LogFolder>& selected, const DayFol
     return folders;
 }
 
-void DayResults::Start(const QList<DayFolder>& folders, const QDate& from, const QDate& to,
-                       const QString& text)
+QString DayResults::Start(const QList<DayFolder>& folders, const QDate& from, const QDate& to,
+                          const QString& text, bool regex)
 {
     if (text.isEmpty() || folders.isEmpty())
-        return;
+        return {};
+    if (const QString error = regex ? ExpressionError(text) : QString(); !error.isEmpty())
+        return QStringLiteral("Invalid regular expression: ") + error;
     m_search.Abandon();
     const bool several = folders.size() > 1;
     QStringList names;
@@ -54,7 +56,8 @@ void DayResults::Start(const QList<DayFolder>& folders, const QDate& from, const
     }
     m_lstRows.Replace({});
     m_lstRows.Model()->SetTagNames(several ? names : QStringList());
-    m_search.Start(searched, text);
+    m_search.Start(searched, text, regex);
+    return {};
 }
 
 void DayResults::Add(const DayBatch& batch)

@@ -42,9 +42,10 @@ public:
     // Searches the files of each folder's name style dated from `from` to `to`, folder by
     // folder; with several folders each line is tagged with its folder's description. Started
     // comes first, before the list changes, naming the folder's path or the folders'
-    // descriptions. An empty text does nothing.
-    void Start(const QList<DayFolder>& folders, const QDate& from, const QDate& to,
-               const QString& text);
+    // descriptions. An empty text does nothing. As a regular expression (`regex`), an invalid
+    // one searches nothing: the returned status says why. Empty when the search started.
+    QString Start(const QList<DayFolder>& folders, const QDate& from, const QDate& to,
+                  const QString& text, bool regex = false);
     // Stops soon, keeping what was found; Finished follows.
     void Cancel() { m_search.Cancel(); }
     // Stops now, keeping what was found: Finished has come when this returns.

@@ -13,6 +13,9 @@ namespace
 // A part of the held lines: what the window takes between two of its events.
 constexpr qsizetype HeldBytes = 256 << 10;
 constexpr qsizetype HeldLines = 2048;
+// Each line an expression gives up on costs it its match limit, so after this many the rest is
+// not matched: a bad expression cannot hold the search for hours.
+constexpr qsizetype GiveUp = 1000;
 
 QString NumberOf(qint64 n, const char* one, const char* many)
 {
@@ -52,14 +55,93 @@ QByteArrayView WholeSequences(QByteArrayView bytes)
         ++from;
     return WithoutCutEnd(bytes.sliced(from));
 }
+
+// Whether `c` stands for itself in an expression, and is ASCII: a character beyond ASCII may
+// match other characters once case is ignored, which the byte scan would not find.
+bool PlainCharacter(QChar c)
+{
+    return c.unicode() >= 0x20 && c.unicode() < 0x7F &&
+           !QStringLiteral("\\^$.[]|()?*+{}").contains(c);
+}
+
+// The longest run of plain characters that every match of `pattern` holds: those at the top
+// level of an expression without alternatives, escaped punctuation included. Empty whenever in
+// doubt, so that the expression is then tried on every line: alternatives, quoting, options
+// that could change what a character means.
+QString RequiredLiteral(const QString& pattern)
+{
+    for (const char* doubt : {"|", "\\Q", "[:", "[=", "[."})
+        if (pattern.contains(QLatin1String(doubt)))
+            return {};
+    QString best, run;
+    int depth = 0;
+    const auto end = [&] {
+        if (run.size() > best.size())
+            best = run;
+        run.clear();
+    };
+    for (qsizetype i = 0; i < pattern.size(); ++i) {
+        const QChar c = pattern[i];
+        const QChar next = i + 1 < pattern.size() ? pattern[i + 1] : QChar();
+        if (c == u'(' && next == u'?' && i + 2 < pattern.size() &&
+            !QStringLiteral(":=!<>").contains(pattern[i + 2]))
+            return {}; // an option, say (?x), may change what follows
+        if (c == u'\\' && next.unicode() < 0x7F && !next.isLetterOrNumber() && next >= u' ') {
+            if (depth == 0)
+                run += next;
+            ++i;
+        } else if (c == u'\\') {
+            // A class, an assertion or a character by its code: past its letters, digits and
+            // braced or quoted argument.
+            end();
+            for (++i; i + 1 < pattern.size() && pattern[i + 1].unicode() < 0x7F &&
+                      pattern[i + 1].isLetterOrNumber();)
+                ++i;
+            const qsizetype open = QStringLiteral("{<'").indexOf(pattern.mid(i + 1, 1));
+            if (i + 1 < pattern.size() && open >= 0)
+                i = pattern.indexOf(QStringLiteral("}>'")[open], i + 2);
+            if (i < 0)
+                return {};
+        } else if (c == u'[') { // a class: past its closing bracket
+            end();
+            i += pattern.mid(i + 1, 1) == u"^" ? 2 : 1;
+            const qsizetype first = i; // where "]" is a member
+            while (i < pattern.size() && (pattern[i] != u']' || i == first))
+                i += pattern[i] == u'\\' ? 2 : 1;
+        } else if (c == u'?' || c == u'*' || c == u'{') { // the character before may be absent
+            run.chop(1);
+            end();
+            if (c == u'{')
+                while (i < pattern.size() && pattern[i] != u'}')
+                    ++i;
+        } else if (c == u'+') { // present at least once, but not followed by what follows
+            end();
+        } else if (c == u'(' || c == u')') {
+            end();
+            depth += c == u'(' ? 1 : -1;
+        } else if (depth == 0 && PlainCharacter(c)) {
+            run += c;
+        } else {
+            end();
+        }
+    }
+    end();
+    return best;
+}
+
+bool WithoutBreak(const QString& text)
+{
+    return !text.contains(u'\r') && !text.contains(u'\n');
+}
+
 } // namespace
 
-DayScanner::DayScanner(const QString& text, qsizetype lineLimit, qsizetype lineBound)
-    : m_matcher(text),
+DayScanner::DayScanner(const QString& text, qsizetype lineLimit, qsizetype lineBound, bool regex)
+    : m_expression(regex ? std::make_unique<const Expression>(text, false) : nullptr),
+      m_matcher(regex ? RequiredLiteral(text) : text),
       // A hit across a line break is no match, so a text holding one needs the lines.
-      m_byteScan(m_matcher.ByteScan() && !text.contains(u'\r') && !text.contains(u'\n')),
-      m_lineLimit(lineLimit), m_lineBound(qMax<qsizetype>(lineBound, 1)),
-      m_overlap(4 * text.toUpper().size())
+      m_byteScan(m_matcher.ByteScan() && (regex || WithoutBreak(text))), m_lineLimit(lineLimit),
+      m_lineBound(qMax<qsizetype>(lineBound, 1)), m_overlap(4 * text.toUpper().size())
 {
 }
 
@@ -130,8 +212,8 @@ void DayScanner::Extend(QByteArrayView text)
     }
     m_longBytes += text.size();
     const QByteArray seam = m_seam + text.first(qMin(m_overlap, text.size())).toByteArray();
-    m_longMatched = m_longMatched || m_matcher.Matches(WholeSequences(seam)) ||
-                    m_matcher.Matches(WholeSequences(text));
+    m_longMatched = m_longMatched || (!m_expression && (m_matcher.Matches(WholeSequences(seam)) ||
+                                                        m_matcher.Matches(WholeSequences(text))));
     m_seam = text.size() >= m_overlap ? text.last(m_overlap).toByteArray() : seam.right(m_overlap);
 }
 
@@ -139,7 +221,7 @@ void DayScanner::EndFile(bool cut)
 {
     if (!cut && !m_full) {
         const QByteArray last = m_lines.Unfinished();
-        if (m_longMatched || m_matcher.Matches(last))
+        if (m_longMatched || Matches(last))
             Hold(last, qMax<qint64>(m_longBytes, last.size()));
     }
     m_longBytes = 0;
@@ -188,6 +270,13 @@ void DayScanner::Close(bool cancelled, qsizetype undated)
     if (undated > 0)
         closing += QStringLiteral("; ") + NumberOf(undated, "file", "files") +
                    QStringLiteral(" without a valid date in the name skipped");
+    if (m_gaveUp >= GiveUp)
+        closing += QStringLiteral("; the expression backtracked too long on %1 lines, and the "
+                                  "lines after them were not searched")
+                       .arg(GiveUp);
+    else if (m_gaveUp > 0)
+        closing += QStringLiteral("; ") + NumberOf(m_gaveUp, "line", "lines") +
+                   QStringLiteral(" made the expression backtrack too long and count as not found");
     m_notes.lines.Add(closing);
     m_ready.push_back(std::exchange(m_notes, {}));
 }
@@ -203,6 +292,17 @@ void DayScanner::Note(const QString& line)
     ++m_sent;
 }
 
+bool DayScanner::Matches(QByteArrayView line)
+{
+    if (!m_expression)
+        return m_matcher.Matches(line);
+    if (m_gaveUp >= GiveUp)
+        return false;
+    const bool found = m_expression->Matches(line);
+    m_gaveUp += m_expression->TakeLimitHit() ? 1 : 0;
+    return found;
+}
+
 // Every line of `bytes` is made and tested.
 void DayScanner::Make(QByteArrayView bytes)
 {
@@ -213,7 +313,7 @@ void DayScanner::Make(QByteArrayView bytes)
     for (qsizetype i = 0; i < m_made.size() && !m_full; ++i) {
         const QByteArrayView line = m_made.Line(i);
         const qint64 length = std::exchange(m_longBytes, 0); // the first line may be long
-        if (std::exchange(m_longMatched, false) || m_matcher.Matches(line))
+        if (std::exchange(m_longMatched, false) || Matches(line))
             Hold(line, qMax<qint64>(length, line.size()));
     }
 }
@@ -231,10 +331,10 @@ void DayScanner::FindAround(QByteArrayView lines)
         const qsizetype start = reading::LineStartBefore(lines, from, at);
         const qsizetype end = breaks.After(at);
         const QByteArrayView line = lines.sliced(start, end - start);
-        if (IsAsciiWithoutNul(line))
-            Hold(line, line.size());
-        else
+        if (!IsAsciiWithoutNul(line))
             Make(lines.sliced(start, end + 1 - start));
+        else if (!m_expression || Matches(line))
+            Hold(line, line.size());
         from = end + 1;
     }
 }

@@ -1,12 +1,14 @@
 #pragma once
 
 #include "base/LineMatcher.h"
+#include "base/Rules.h"
 #include "reading/LineAssembly.h"
 #include "reading/OutputModel.h"
 
 #include <QByteArrayView>
 #include <QString>
 
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -32,12 +34,20 @@ struct DayBatch {
 // Past them the line is still searched to its end, piece by piece with an overlap as long as
 // the text can be, so a match anywhere counts; a matching line that long is shown cut after
 // `lineBound` bytes, with a mark that gives its length.
+//
+// As a regular expression (`regex`), case ignored as the window's search ignores it, the text
+// is matched on each line decoded as the list shows it; the byte scan first finds the lines
+// holding the literal part every match needs, when the expression has one. A line longer than
+// the bound is matched on the bytes it keeps. A line the expression gives up on at its match
+// limit counts as not matching; after a thousand of them no more lines are matched, and the
+// closing lines say so.
 class DayScanner
 {
 public:
     static constexpr qsizetype MaxLineBytes = 1 << 20;
 
-    DayScanner(const QString& text, qsizetype lineLimit, qsizetype lineBound = MaxLineBytes);
+    DayScanner(const QString& text, qsizetype lineLimit, qsizetype lineBound = MaxLineBytes,
+               bool regex = false);
 
     // A file from byte 0 on: its name as shown, its bytes in pieces of any size, its end. `cut`:
     // the bytes stop before the file's end, so the text after the last break is no line.
@@ -61,6 +71,7 @@ public:
     qint64 BytesFed() const { return m_bytes; }
 
 private:
+    bool Matches(QByteArrayView line);
     void Note(const QString& line);
     void FeedRuns(QByteArrayView bytes);
     void FeedRun(QByteArrayView bytes);
@@ -69,7 +80,8 @@ private:
     void FindAround(QByteArrayView lines);
     void Hold(QByteArrayView line, qint64 length);
 
-    const LineMatcher m_matcher;
+    const std::unique_ptr<const Expression> m_expression;
+    const LineMatcher m_matcher; // the text, or the expression's literal part
     const bool m_byteScan;
     const qsizetype m_lineLimit;
     const qsizetype m_lineBound;
@@ -91,6 +103,7 @@ private:
     qsizetype m_sent = 0; // lines ready or noted
     qsizetype m_searched = 0;
     qint64 m_bytes = 0;
+    qsizetype m_gaveUp = 0; // lines the expression gave up on
     bool m_full = false;
 };
 

@@ -27,8 +27,8 @@ constexpr qint64 MaxInFlight = 1 << 20;
 class DaySearch::Worker
 {
 public:
-    Worker(DaySearch& owner, const QString& text)
-        : m_owner(owner), m_scanner(text, owner.m_lineLimit, owner.m_lineBound),
+    Worker(DaySearch& owner, const QString& text, bool regex)
+        : m_owner(owner), m_scanner(text, owner.m_lineLimit, owner.m_lineBound, regex),
           m_buffer(qsizetype(owner.m_blockSize), Qt::Uninitialized)
     {
     }
@@ -139,13 +139,14 @@ DaySearch::~DaySearch()
     Abandon();
 }
 
-void DaySearch::Start(const QList<FolderFiles>& folders, const QString& text)
+void DaySearch::Start(const QList<FolderFiles>& folders, const QString& text, bool regex)
 {
     Abandon();
     m_cancel = false;
     m_inFlight = 0;
     m_running = true;
-    m_thread.reset(QThread::create([this, folders, text] { Worker(*this, text).Run(folders); }));
+    m_thread.reset(
+        QThread::create([this, folders, text, regex] { Worker(*this, text, regex).Run(folders); }));
     m_thread->start();
 }
 

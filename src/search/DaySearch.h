@@ -36,12 +36,14 @@ public:
     };
 
     // Starts a search; one still running is abandoned first.
-    void Start(const QString& folder, const DayFiles& files, const QString& text)
+    void Start(const QString& folder, const DayFiles& files, const QString& text,
+               bool regex = false)
     {
-        Start({{folder, files}}, text);
+        Start({{folder, files}}, text, regex);
     }
-    // Searches the folders one after the other, with one closing line for all.
-    void Start(const QList<FolderFiles>& folders, const QString& text);
+    // Searches the folders one after the other, with one closing line for all. `regex`: the
+    // text is a regular expression, which must be valid.
+    void Start(const QList<FolderFiles>& folders, const QString& text, bool regex = false);
     // Asks the search to stop soon: what it found still arrives, then a line saying it was
     // cancelled, the closing line and Finished. Returns at once.
     void Cancel();

@@ -89,7 +89,6 @@ void frmSearch::optDays_Toggled()
                              static_cast<QWidget*>(ui->lblTo), static_cast<QWidget*>(ui->dtTo)})
         control->setEnabled(days);
     ui->prgDays->setVisible(days);
-    ui->chkRegex->setEnabled(!days); // the days are searched for words
     txtSearch_Change();
 }
 
@@ -103,11 +102,16 @@ void frmSearch::StartDays()
         ui->lblStatus->setText(QStringLiteral("Choose a log folder first"));
         return;
     }
+    const QString error = m_days->Start(folders, ui->dtFrom->date(), ui->dtTo->date(), text,
+                                        ui->chkRegex->isChecked());
+    if (!error.isEmpty()) {
+        ui->lblStatus->setText(error);
+        return;
+    }
     ui->prgDays->setValue(0);
     ui->prgDays->setFormat(QString());
     ui->lblStatus->setText(QStringLiteral("Searching..."));
     ui->cmdSearch->setEnabled(false);
-    m_days->Start(folders, ui->dtFrom->date(), ui->dtTo->date(), text);
 }
 
 // The bar goes by the bytes read from the files; the text counts the bytes searched, which for

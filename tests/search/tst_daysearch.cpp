@@ -23,6 +23,7 @@ struct Result {
     qint64 content = -1; // the bytes searched, as the last progress gave them
 };
 
+// A text "re:..." is searched as a regular expression.
 Result Run(DaySearch& search, const QString& folder, const DayFiles& files, const QString& text)
 {
     Result result;
@@ -34,7 +35,8 @@ Result Run(DaySearch& search, const QString& folder, const DayFiles& files, cons
     QObject::connect(&search, &DaySearch::Progress,
                      [&](qsizetype, qint64, qint64 content) { result.content = content; });
     QSignalSpy finished(&search, &DaySearch::Finished);
-    search.Start(folder, files, text);
+    const bool regex = text.startsWith(u"re:");
+    search.Start(folder, files, regex ? text.mid(3) : text, regex);
     if (finished.wait(20000))
         result.cancelled = finished.at(0).at(0).toBool();
     QObject::disconnect(&search, &DaySearch::Found, nullptr, nullptr);
@@ -130,6 +132,21 @@ void tst_DaySearch::search_data()
         "> ................ Stra\u00dfe 2 | > ................ STRASSE\u00e9 3 | "
         "> ................ strasse 4 | 1 file searched, 137 bytes",
         61);
+    // An expression is tried on the lines holding its literal part, or on every line.
+    row("expressions: a literal part, none, across seams, case, a line not ASCII",
+        {"id=42 GET\nid=7 get\nid=x GET\n", "caf\xe9id=5 Get\n id=9\tget\n"},
+        R"(re:^\w*\W?id=\d+ get$)",
+        "ex261201.log: 2 matches | > id=42 GET | > id=7 get | ex261202.log: 1 match | "
+        "> caf\u00e9id=5 Get | 2 files searched, 51 bytes",
+        5);
+    row("an expression without a literal part", {"ab1\nb2\nx\n"}, "re:[ab]\\d|^x",
+        "ex261201.log: 3 matches | > ab1 | > b2 | > x | 1 file searched, 9 bytes");
+    row("an escape's argument is no literal", {"Ab\n41b\n"}, R"(re:\x41b)",
+        "ex261201.log: 1 match | > Ab | 1 file searched, 7 bytes");
+    row("an expression giving up on a line counts it as not found",
+        {QByteArray(30, 'a') + "b\naa\n"}, "re:(a+)+$",
+        "ex261201.log: 1 match | > aa | 1 file searched, 35 bytes; 1 line made the expression "
+        "backtrack too long and count as not found");
     row("the bound stops the search", {"a1\na2\na3\na4\na5\n", "a6\n"}, "a",
         "ex261201.log: 3 matches | > a1 | > a2 | > a3 | "
         "Search stopped: the output window holds at most 6 lines | 1 file searched, 12 bytes",

@@ -163,6 +163,13 @@ private Q_SLOTS:
             << QStringList{"ALPHA", "Alt+D", "Return", "Return", "Alt+T", "Down", "Alt+S"}
             << found(6) + found(1) + "2 files searched, 36 bytes"
             << "2 occurances of 'ALPHA' found" << 1;
+        QTest::newRow("an expression, its box chosen after the days")
+            << QStringList{"^ALPHA \\d{6}$", "Alt+D", "Alt+X", "Return"}
+            << found(6) + found(1) + found(0) + "3 files searched, 54 bytes"
+            << "3 occurances of '^ALPHA \\d{6}$' found" << 1;
+        QTest::newRow("an invalid expression searches nothing")
+            << QStringList{"alpha(", "Alt+D", "Alt+X", "Return"} << ""
+            << "Invalid regular expression: missing closing parenthesis at offset 6" << 1;
         QTest::newRow("Esc cancels and keeps the dialog, a second Esc closes it")
             << QStringList{"beta", "Alt+D", "Return", "Esc", "wait", "Esc"} << QString() << "" << 1;
     }
@@ -214,7 +221,7 @@ private Q_SLOTS:
         QTEST(dialog.findChild<QLabel*>("lblStatus")->text(), "status");
         QCOMPARE(dialog.findChild<QPushButton*>("cmdSearch")->text(),
                  shown.size() > 1 ? "Next match" : "&Search");
-        QCOMPARE(list.Current(), shown.size() > 1 ? 1 : 0);
+        QCOMPARE(list.Current(), shown.size() > 1 ? 1 : shown.size() - 1);
     }
 };
 
