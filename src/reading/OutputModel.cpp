@@ -17,6 +17,23 @@ namespace
 constexpr qsizetype BlockBytes = qsizetype(1) << 18;
 // Blocks decoded last, kept for the next questions: a painted page, or a walk and a page.
 constexpr size_t DecodedBlocks = 6;
+// Full blocks that may wait plain for the sealing thread (2 MiB); beyond them a burst seals
+// on its own thread, so it cannot hold gigabytes plain.
+constexpr qsizetype PendingSealsAtMost = 8;
+
+// The LZ4 form of a block, empty when it would not be smaller.
+QByteArray Compress(const QByteArray& plain)
+{
+    const int size = int(plain.size());
+    QByteArray packed(LZ4_compressBound(size), Qt::Uninitialized);
+    const int made =
+        LZ4_compress_default(plain.constData(), packed.data(), size, int(packed.size()));
+    if (made <= 0 || made >= size)
+        return {};
+    packed.truncate(made);
+    packed.squeeze();
+    return packed;
+}
 } // namespace
 
 void OutputBatch::Add(QByteArrayView line)
@@ -48,7 +65,17 @@ void OutputBatch::clear()
     m_ends.clear();
 }
 
-OutputModel::OutputModel(QObject* parent) : QAbstractTableModel(parent) {}
+OutputModel::OutputModel(QObject* parent) : QAbstractTableModel(parent)
+{
+    m_sealer.setMaxThreadCount(1);
+}
+
+OutputModel::~OutputModel()
+{
+    // A seal still running reports to this model; one not begun is not needed.
+    m_sealer.clear();
+    m_sealer.waitForDone();
+}
 
 QString OutputModel::Text(qsizetype i) const
 {
@@ -117,35 +144,73 @@ QByteArray OutputModel::Plain(const Block& block) const
 
 void OutputModel::Seal(Block& block)
 {
-    const qsizetype size = block.bytes.size();
     if (!m_sealing) {
         block.bytes.squeeze();
         return;
     }
-    QByteArray packed(LZ4_compressBound(int(size)), Qt::Uninitialized);
-    const int made =
-        LZ4_compress_default(block.bytes.constData(), packed.data(), int(size), int(packed.size()));
-    if (made <= 0 || made >= size) { // it does not compress: kept plain
+    PlaceSeals();
+    if (!m_sealOnThread || m_pendingSeals >= PendingSealsAtMost) {
+        Place(block, Compress(block.bytes));
+        return;
+    }
+    ++m_pendingSeals;
+    m_sealer.start([this, id = block.id, plain = block.bytes]() mutable {
+        QByteArray packed = Compress(plain);
+        plain = QByteArray(); // the block's bytes are the model's alone again
+        const QMutexLocker locker(&m_sealLock);
+        m_sealed.push_back({id, std::move(packed)});
+        if (m_sealed.size() == 1)
+            QMetaObject::invokeMethod(
+                this, [this] { PlaceSeals(); }, Qt::QueuedConnection);
+    });
+}
+
+// Whoever holds the plain bytes (a LineBytes, a LineReader) keeps them.
+void OutputModel::Place(Block& block, QByteArray packed)
+{
+    if (packed.isEmpty()) { // it does not compress: kept plain
         block.bytes.squeeze();
         return;
     }
-    packed.truncate(made);
-    packed.squeeze();
+    block.size = block.bytes.size();
     block.bytes = std::move(packed);
-    block.size = size;
     block.packed = true;
+}
+
+void OutputModel::PlaceSeals()
+{
+    std::vector<Sealed> done;
+    {
+        const QMutexLocker locker(&m_sealLock);
+        done.swap(m_sealed);
+    }
+    m_pendingSeals -= qsizetype(done.size());
+    for (Sealed& seal : done) {
+        // Ids grow along the blocks. A block dropped, cleared or refilled since has another id
+        // or none, and its seal is of bytes it no longer holds.
+        const auto at = std::lower_bound(m_blocks.begin(), m_blocks.end(), seal.id,
+                                         [](const Block& b, quint64 id) { return b.id < id; });
+        if (at != m_blocks.end() && at->id == seal.id && !at->packed)
+            Place(*at, std::move(seal.packed));
+    }
+}
+
+void OutputModel::SettleSeals()
+{
+    m_sealer.waitForDone();
+    PlaceSeals();
 }
 
 // The block becomes the one being filled again.
 void OutputModel::Unseal(Block& block)
 {
-    if (!block.packed)
-        return;
-    QByteArray plain = Plain(block);
-    plain.reserve(qMax(BlockBytes, block.size));
-    block.bytes = std::move(plain);
-    block.packed = false;
-    block.id = m_nextId++;
+    if (block.packed) {
+        QByteArray plain = Plain(block);
+        plain.reserve(qMax(BlockBytes, block.size));
+        block.bytes = std::move(plain);
+        block.packed = false;
+    }
+    block.id = m_nextId++; // a seal still on its way is of the bytes it had
 }
 
 const OutputModel::Block& OutputModel::BlockAt(qint64 position) const

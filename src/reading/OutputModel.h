@@ -4,8 +4,10 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
+#include <QMutex>
 #include <QString>
 #include <QStringList>
+#include <QThreadPool>
 
 #include <deque>
 #include <utility>
@@ -59,8 +61,9 @@ private:
 
 // The lines of the output window: one column, append-only between resets. Lines are kept as
 // bytes in large blocks plus one offset each and become text only when a view asks. Full
-// blocks are sealed and LZ4-compressed; the block being filled stays plain, and a few blocks
-// decoded last are kept for the next questions, which mostly ask about the same lines.
+// blocks are sealed and LZ4-compressed on a thread of the model's own, so appending runs at
+// the speed of copying; the block being filled stays plain, and a few blocks decoded last are
+// kept for the next questions, which mostly ask about the same lines.
 class OutputModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -81,6 +84,7 @@ public:
     };
 
     explicit OutputModel(QObject* parent = nullptr);
+    ~OutputModel() override;
 
     qsizetype Count() const { return qsizetype(m_starts.size()); }
     QString Text(qsizetype i) const;
@@ -104,8 +108,17 @@ public:
     // The description line i's tag names, empty for an untagged line.
     QString TagName(qsizetype i) const;
 
-    // Whether blocks are compressed once full: on, unless a measurement compares.
-    void SetSealing(bool seal) { m_sealing = seal; }
+    // Whether blocks are compressed once full: on, unless a measurement compares; on the
+    // sealing thread, or where a run must repeat exactly, on the caller's.
+    void SetSealing(bool seal, bool onThread = true)
+    {
+        m_sealing = seal;
+        m_sealOnThread = onThread;
+    }
+    // Full blocks still plain while the sealing thread compresses them.
+    qsizetype SealsPending() const { return m_pendingSeals; }
+    // Waits for the sealing thread and puts what it made in place.
+    void SettleSeals();
 
     // One row insertion per batch; every line gets `tag`.
     void Append(const OutputBatch& lines, quint16 tag = 0);
@@ -135,6 +148,11 @@ private:
         quint64 id = 0;
         QByteArray bytes;
     };
+    // A block's bytes as the sealing thread compressed them: empty when they do not compress.
+    struct Sealed {
+        quint64 id = 0;
+        QByteArray packed;
+    };
 
     void Store(const OutputBatch& lines, quint16 tag = 0);
     void Store(QByteArrayView line, quint16 tag = 0);
@@ -146,6 +164,8 @@ private:
     // The plain bytes of a block, decoded when sealed.
     QByteArray Plain(const Block& block) const;
     void Seal(Block& block);
+    void Place(Block& block, QByteArray packed);
+    void PlaceSeals();
     void Unseal(Block& block);
 
     // Positions count from the first kept block, so they stay below what the list holds.
@@ -162,6 +182,14 @@ private:
     mutable std::vector<Decoded> m_decoded; // most recently used last
     quint64 m_nextId = 1;
     bool m_sealing = true;
+    bool m_sealOnThread = true;
+    // Seals sent to the sealing thread and not yet placed. Its results wait in m_sealed, under
+    // m_sealLock, until this thread takes them: when it opens a block, when it settles, or when
+    // the thread's nudge arrives.
+    qsizetype m_pendingSeals = 0;
+    QMutex m_sealLock;
+    std::vector<Sealed> m_sealed;
+    QThreadPool m_sealer; // one thread
 };
 
 } // namespace reading

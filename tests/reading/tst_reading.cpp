@@ -316,37 +316,42 @@ private Q_SLOTS:
     // Lines in plain and in sealed (compressed) blocks, and in blocks that do not compress, come
     // back byte for byte with their folder tags, are found and copied across block seams, also
     // after the oldest lines went, freeing a sealed block, and after a Tail's unterminated row,
-    // moved by the bound, was completed in place.
+    // moved by the bound, was completed in place; seals still on their way when the lines they
+    // were made of went are dropped, and a line's bytes held while its block seals stay.
     void storage_data()
     {
         QTest::addColumn<QList<QByteArray>>("lines");
         QTest::addColumn<qsizetype>("tail"); // the Tail's lines, its last one unterminated
         QTest::addColumn<qsizetype>("drop");
+        QTest::addColumn<bool>("settle"); // the event loop places the seals before the reads
         const qsizetype block = qsizetype(1) << 18;
         QList<QByteArray> sized, many, noise;
         for (const qsizetype size : {0LL, block - 1, block, block + 1, 0LL, 3 * block})
             sized << QByteArray(size, char('a' + sized.size()));
-        QTest::newRow("around a block's size") << sized << qsizetype(4) << qsizetype(1);
+        QTest::newRow("around a block's size") << sized << qsizetype(4) << qsizetype(1) << false;
         for (int i = 0; i < 120000; ++i)
             many << "2024-05-01 line " + QByteArray::number(i) + (i % 7 ? " GET" : " hit");
-        QTest::newRow("sealed blocks") << many << qsizetype(22000) << qsizetype(12000);
+        QTest::newRow("sealed blocks") << many << qsizetype(22000) << qsizetype(12000) << false;
+        QTest::newRow("sealed, then read") << many << qsizetype(22000) << qsizetype(12000) << true;
         QRandomGenerator random(7);
         for (int i = 0; i < 600; ++i) {
             QByteArray line(1000, Qt::Uninitialized);
             random.fillRange(reinterpret_cast<quint32*>(line.data()), line.size() / 4);
             noise << (i % 50 ? line.replace("hit", "HIT") : QByteArray("hit"));
         }
-        QTest::newRow("random bytes") << noise << qsizetype(500) << qsizetype(300);
+        QTest::newRow("random bytes") << noise << qsizetype(500) << qsizetype(300) << true;
         QTest::newRow("a 1 MB line")
             << QList<QByteArray>{"a", QByteArray(4 * block, 'x') + "hit", "b", "hit"}
-            << qsizetype(3) << qsizetype(1);
+            << qsizetype(3) << qsizetype(1) << false;
     }
     void storage()
     {
         QFETCH(QList<QByteArray>, lines);
         QFETCH(qsizetype, tail);
         QFETCH(qsizetype, drop);
+        QFETCH(bool, settle);
         OutputList list;
+        list.Append(Batch(lines)); // sealed for blocks that the Replace drops
         list.Replace(Batch(lines.mid(0, tail)));
         list.ShowsTailOf(QStringLiteral("f"), true);
         list.Append(Batch(lines.mid(tail)), 2);
@@ -357,6 +362,10 @@ private Q_SLOTS:
         QVERIFY(!list.CompleteUnfinishedRow("g", lines[0]));
         QVERIFY(list.CompleteUnfinishedRow("f", lines[tail - 1 - drop]) &&
                 !list.CompleteUnfinishedRow("f", ""));
+        const LineBytes held = list.Bytes(list.Count() / 2);
+        if (settle)
+            QTRY_COMPARE(list.Model()->SealsPending(), qsizetype(0));
+        QVERIFY(held.View() == lines[list.Count() / 2]);
         QList<QByteArray> back;
         QByteArray hits;
         for (qsizetype i = 0; i < list.Count(); ++i) {
