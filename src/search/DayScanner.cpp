@@ -70,7 +70,7 @@ bool PlainCharacter(QChar c)
 // that could change what a character means.
 QString RequiredLiteral(const QString& pattern)
 {
-    for (const char* doubt : {"|", "\\Q", "[:", "[=", "[."})
+    for (const char* doubt : {"|", "\\Q", "\\c", "(*", "[:", "[=", "[."})
         if (pattern.contains(QLatin1String(doubt)))
             return {};
     QString best, run;
@@ -94,11 +94,14 @@ QString RequiredLiteral(const QString& pattern)
             // A class, an assertion or a character by its code: past its letters, digits and
             // braced or quoted argument.
             end();
+            const QChar letter = next;
             for (++i; i + 1 < pattern.size() && pattern[i + 1].unicode() < 0x7F &&
                       pattern[i + 1].isLetterOrNumber();)
                 ++i;
+            // Only these escapes take an argument; after any other, a brace or quote is itself.
             const qsizetype open = QStringLiteral("{<'").indexOf(pattern.mid(i + 1, 1));
-            if (i + 1 < pattern.size() && open >= 0)
+            const QString takes = open == 0 ? QStringLiteral("xoNpPgk") : QStringLiteral("gk");
+            if (i + 1 < pattern.size() && open >= 0 && takes.contains(letter))
                 i = pattern.indexOf(QStringLiteral("}>'")[open], i + 2);
             if (i < 0)
                 return {};
@@ -119,6 +122,8 @@ QString RequiredLiteral(const QString& pattern)
         } else if (c == u'(' || c == u')') {
             end();
             depth += c == u'(' ? 1 : -1;
+            if (depth < 0)
+                return {}; // read wrongly somewhere before: better no literal than a wrong one
         } else if (depth == 0 && PlainCharacter(c)) {
             run += c;
         } else {
@@ -126,7 +131,7 @@ QString RequiredLiteral(const QString& pattern)
         }
     }
     end();
-    return best;
+    return depth == 0 ? best : QString();
 }
 
 bool WithoutBreak(const QString& text)

@@ -143,6 +143,13 @@ void tst_DaySearch::search_data()
         "ex261201.log: 3 matches | > ab1 | > b2 | > x | 1 file searched, 9 bytes");
     row("an escape's argument is no literal", {"Ab\n41b\n"}, R"(re:\x41b)",
         "ex261201.log: 1 match | > Ab | 1 file searched, 7 bytes");
+    // A part that only looks required: after a brace-less escape, after \c, after (*ACCEPT).
+    row("no literal after \\s<", {" <b>x\n"}, R"(re:\s<(b>)(error)?)",
+        "ex261201.log: 1 match | >  <b>x | 1 file searched, 6 bytes");
+    row("no literal after \\c", {"I\nx\n"}, R"(re:\c)(timeout)?)",
+        "ex261201.log: 1 match | > I | 1 file searched, 4 bytes");
+    row("no literal after (*ACCEPT)", {"error\n"}, R"(re:error(*ACCEPT)timeout)",
+        "ex261201.log: 1 match | > error | 1 file searched, 6 bytes");
     row("an expression giving up on a line counts it as not found",
         {QByteArray(30, 'a') + "b\naa\n"}, "re:(a+)+$",
         "ex261201.log: 1 match | > aa | 1 file searched, 35 bytes; 1 line made the expression "
