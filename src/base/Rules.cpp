@@ -261,7 +261,7 @@ RulesText ParseRules(QByteArrayView bytes)
         if (const std::optional<Rule> rule = ParseRuleLine(line, why)) {
             read.rules.append(*rule);
             read.ruleLines.append(i);
-            read.noteLines.append(notes < 0 ? i : notes);
+            read.noteLines.append(notes > 0 ? notes : i); // a heading stays on top
         } else if (++unread <= ProblemsListed) {
             read.problems.append(QStringLiteral("Line %1: %2").arg(i + 1).arg(why));
         }
@@ -273,41 +273,34 @@ RulesText ParseRules(QByteArrayView bytes)
     return read;
 }
 
-QByteArray FormatRules(const RulesText& read, const QList<Rule>& rules)
+QByteArray FormatRules(const RulesText& read, const QList<Rule>& rules,
+                       const QList<qsizetype>& origins)
 {
-    // Which rule as read each rule is, so that it keeps its line and comments.
-    QList<qsizetype> from(rules.size(), -1);
-    QList<bool> kept(read.rules.size(), false);
-    for (qsizetype k = 0; k < rules.size(); ++k)
-        for (qsizetype j = 0; j < read.rules.size() && from[k] < 0; ++j)
-            if (!kept[j] && read.rules[j] == rules[k]) {
-                kept[j] = true;
-                from[k] = j;
-            }
-    QList<bool> withRule(read.raw.size(), false);
-    for (qsizetype j = 0; j < read.rules.size(); ++j)
+    QList<qsizetype> slotOf(read.raw.size(), -1); // the rule read on each line
+    QList<bool> withRule(read.raw.size(), false); // lines that go where their rule goes
+    for (qsizetype j = 0; j < read.rules.size(); ++j) {
+        slotOf[read.ruleLines[j]] = j;
         for (qsizetype l = read.noteLines[j]; l <= read.ruleLines[j]; ++l)
             withRule[l] = true;
+    }
     QByteArray out;
     const auto put = [&out](QByteArrayView line) { out.append(line).append('\n'); };
-    // Rule k in the place of rule `slot` as read; a rule changed in its place keeps the
-    // comments above it.
-    const auto putRule = [&](qsizetype k, qsizetype slot) {
-        const qsizetype j = from[k] >= 0 ? from[k] : slot >= 0 && !kept[slot] ? slot : -1;
+    const auto putRule = [&](qsizetype k) {
+        const qsizetype j = k < origins.size() ? origins[k] : -1;
         for (qsizetype l = j < 0 ? 0 : read.noteLines[j]; j >= 0 && l < read.ruleLines[j]; ++l)
             put(read.raw[l]);
-        put(from[k] >= 0 ? read.raw[read.ruleLines[j]] : RuleLine(rules[k]).toUtf8());
+        put(j >= 0 && rules[k] == read.rules[j] ? QByteArrayView(read.raw[read.ruleLines[j]])
+                                                : QByteArrayView(RuleLine(rules[k]).toUtf8()));
     };
     qsizetype next = 0;
     for (qsizetype i = 0; i < read.raw.size(); ++i) {
-        const qsizetype slot = read.ruleLines.indexOf(i);
-        if (slot >= 0 && next < rules.size())
-            putRule(next++, slot);
+        if (slotOf[i] >= 0 && next < rules.size())
+            putRule(next++);
         else if (!withRule[i])
             put(read.raw[i]);
     }
     for (; next < rules.size(); ++next)
-        putRule(next, -1);
+        putRule(next);
     return out;
 }
 
@@ -339,12 +332,12 @@ RulesFile ReadRulesFile(const QString& path)
     return file;
 }
 
-QString SaveRulesFile(RulesFile& file, const QList<Rule>& rules)
+QString SaveRulesFile(RulesFile& file, const QList<Rule>& rules, const QList<qsizetype>& origins)
 {
     if (!file.error.isEmpty())
         return file.error + QStringLiteral(" It is left as it is.");
     QDir().mkpath(QFileInfo(file.path).absolutePath());
-    const QByteArray bytes = FormatRules(file.text, rules);
+    const QByteArray bytes = FormatRules(file.text, rules, origins);
     QSaveFile out(file.path);
     if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
         return QStringLiteral("The rules could not be saved in %1: %2")

@@ -122,10 +122,12 @@ struct RulesText {
 // A rule's line: action, kind, case and text, separated by tabs.
 QString RuleLine(const Rule& rule);
 RulesText ParseRules(QByteArrayView bytes);
-// The file's bytes with `rules` in the places of the rules read, in their new order: a rule
-// that was read keeps its line as written and the comments right above it, wherever it goes;
-// a changed rule is written anew; more rules go at the end. A removed rule's comments go too.
-QByteArray FormatRules(const RulesText& read, const QList<Rule>& rules);
+// The file's bytes with `rules` in the places of the rules read, in their new order. origins[k]
+// is the rule as read that rules[k] was (-1 for a new one): it keeps its line when unchanged
+// and the comments right above it wherever it goes; a removed rule's comments go with it;
+// more rules go at the end. Comments on the file's first lines stay on top.
+QByteArray FormatRules(const RulesText& read, const QList<Rule>& rules,
+                       const QList<qsizetype>& origins);
 
 // The per-user rules file and what reading it found.
 struct RulesFile {
@@ -138,6 +140,7 @@ QString RulesPath();
 RulesFile ReadRulesFile(const QString& path);
 // Saves `rules` into the file as read; an error message, empty when saved. A file that could
 // not be read is not replaced.
-QString SaveRulesFile(RulesFile& file, const QList<Rule>& rules);
+QString SaveRulesFile(RulesFile& file, const QList<Rule>& rules,
+                      const QList<qsizetype>& origins = {});
 // The rules offered on first use.
 QList<Rule> StarterRules();

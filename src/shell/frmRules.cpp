@@ -31,6 +31,8 @@ frmRules::frmRules(RulesFile& file, QWidget* parent)
     : QDialog(parent), m_file(file), m_rules(file.text.rules)
 {
     setWindowTitle(QStringLiteral("Highlight"));
+    for (qsizetype i = 0; i < m_rules.size(); ++i)
+        m_origins.append(i);
     Build();
     QStringList problems = file.text.problems;
     if (!file.error.isEmpty())
@@ -216,6 +218,7 @@ void frmRules::Check()
 void frmRules::Add(const QList<Rule>& rules)
 {
     m_rules += rules;
+    m_origins += QList<qsizetype>(rules.size(), -1);
     Fill(int(m_rules.size() - rules.size()));
 }
 
@@ -225,6 +228,7 @@ void frmRules::Remove()
     if (row < 0)
         return;
     m_rules.removeAt(row);
+    m_origins.removeAt(row);
     Fill(qMin(row, int(m_rules.size()) - 1));
     lstRules->setFocus();
 }
@@ -235,12 +239,13 @@ void frmRules::Move(int by)
     if (row < 0 || row + by < 0 || row + by >= m_rules.size())
         return;
     m_rules.swapItemsAt(row, row + by);
+    m_origins.swapItemsAt(row, row + by);
     Fill(row + by);
 }
 
 void frmRules::Save()
 {
-    const QString error = SaveRulesFile(m_file, m_rules);
+    const QString error = SaveRulesFile(m_file, m_rules, m_origins);
     if (!error.isEmpty()) {
         lblProblems->setText(error);
         lblProblems->setVisible(true);

@@ -36,7 +36,8 @@ private:
 
     RulesFile& m_file;
     QList<Rule> m_rules;
-    bool m_showing = false; // fields being filled from a rule, not edited
+    QList<qsizetype> m_origins; // which rule as read each one was, -1 for a new one
+    bool m_showing = false;     // fields being filled from a rule, not edited
     QListWidget* lstRules;
     QLineEdit* txtText;
     QComboBox* cboAction;

@@ -84,31 +84,31 @@ private Q_SLOTS:
     }
 
     // Comments, blank lines, order and a line that cannot be read stay as written, byte for
-    // byte, each line in its own encoding; a rule moves and goes with the comments right above
-    // it; a changed rule is written anew in its place.
+    // byte, each line in its own encoding; a rule moves, edited or not, with the comments right
+    // above it and they go when it is removed; the file's heading stays on top.
     void roundTrip()
     {
         const QByteArray written = "# caf\xe9\r\ncolour:red\twords\tnocase\tcaf\xc3\xa9\n\n"
                                    "colour:pink\twords\tnocase\tx\n"
-                                   "hide\tregex\tcase\t(\n"
+                                   "hide\tregex\tcase\t(\n# spaces kept\n"
                                    "alert\twords\tcase\t  tab\there  \n";
-        RulesText read = ParseRules(written);
+        const RulesText read = ParseRules(written);
         QCOMPARE(read.problems, QStringList({"Line 4: unknown action \"colour:pink\"",
                                              "Line 5: missing closing parenthesis at offset 1"}));
         QCOMPARE(read.rules.size(), 2);
         QCOMPARE(read.rules[0].text, "caf\u00e9");
         QCOMPARE(read.rules[1].text, "  tab\there  ");
-        QCOMPARE(FormatRules(read, read.rules), written);
+        QCOMPARE(FormatRules(read, read.rules, {0, 1}), written);
+        const QByteArray unread = "\ncolour:pink\twords\tnocase\tx\nhide\tregex\tcase\t(\n";
         Rule added{RuleAction::Hide, {}, true, false, QStringLiteral("^DEBUG")};
-        QCOMPARE(FormatRules(read, {read.rules[1], read.rules[0], added}),
-                 "alert\twords\tcase\t  tab\there  \n\ncolour:pink\twords\tnocase\tx\n"
-                 "hide\tregex\tcase\t(\n# caf\xe9\r\ncolour:red\twords\tnocase\tcaf\xc3\xa9\n"
-                 "hide\tregex\tnocase\t^DEBUG\n");
-        added.text = QStringLiteral("a\nb");
-        QCOMPARE(FormatRules(read, {added, read.rules[1]}),
-                 "# caf\xe9\r\nhide\tregex\tnocase\ta b\n\ncolour:pink\twords\tnocase\tx\n"
-                 "hide\tregex\tcase\t(\nalert\twords\tcase\t  tab\there  \n");
-        QCOMPARE(FormatRules(read, {}), "\ncolour:pink\twords\tnocase\tx\nhide\tregex\tcase\t(\n");
+        QCOMPARE(FormatRules(read, {read.rules[1], read.rules[0], added}, {1, 0, -1}),
+                 "# caf\xe9\r\n# spaces kept\nalert\twords\tcase\t  tab\there  \n" + unread +
+                     "colour:red\twords\tnocase\tcaf\xc3\xa9\nhide\tregex\tnocase\t^DEBUG\n");
+        Rule edited = read.rules[1];
+        edited.text = QStringLiteral("a\nb");
+        QCOMPARE(FormatRules(read, {edited}, {1}),
+                 "# caf\xe9\r\n# spaces kept\nalert\twords\tcase\ta b\n" + unread);
+        QCOMPARE(FormatRules(read, {}, {}), "# caf\xe9\r\n" + unread);
     }
 
     // A rules file that cannot be read is said so, quickly, and is never replaced.
