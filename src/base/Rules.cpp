@@ -206,11 +206,6 @@ bool RuleSet::Hides(QByteArrayView line) const
     return m_hides && Any(RuleAction::Hide, line);
 }
 
-bool RuleSet::Alerts(QByteArrayView line) const
-{
-    return Any(RuleAction::Alert, line);
-}
-
 QString RuleSet::TakeLimitNotice() const
 {
     for (const auto& matcher : m_matchers) {

@@ -93,7 +93,6 @@ public:
     // The palette index of the first colour rule that takes the line; -1 when none does.
     int ColourOf(QByteArrayView line) const;
     bool Hides(QByteArrayView line) const;
-    bool Alerts(QByteArrayView line) const;
     bool HasColours() const { return m_colours; }
     bool HasHides() const { return m_hides; }
     // Once, after an expression first gave up on a line: a sentence that says so.
