@@ -18,7 +18,8 @@ constexpr int DaysLookedUp = 31;
 } // namespace
 
 std::optional<DayFollow> DayFollow::At(const QString& folder, const QString& name,
-                                       const QString& filter, const QDate& today, qint64 nowMs)
+                                       const QString& filter, const QDate& today, qint64 nowMs,
+                                       bool older)
 {
     std::optional<DatedStyle> style = DatedStyle::From(filter);
     if (!style)
@@ -31,7 +32,8 @@ std::optional<DayFollow> DayFollow::At(const QString& folder, const QString& nam
     day.m_date = *date;
     day.List(nowMs);
     day.ContinueListing(std::numeric_limits<qsizetype>::max());
-    if (day.Next(today, nowMs)) // a later file has content already: this one is not the newest
+    if (!older &&
+        day.Next(today, nowMs)) // a later file has content already: this one is not the newest
         return std::nullopt;
     return day;
 }

@@ -21,8 +21,10 @@ class DayFollow
 public:
     // Following moves on only for a dated style whose newest file with content is the followed
     // one.
+    // A resumed run moves on from an older file too (`older`).
     static std::optional<DayFollow> At(const QString& folder, const QString& name,
-                                       const QString& filter, const QDate& today, qint64 nowMs);
+                                       const QString& filter, const QDate& today, qint64 nowMs,
+                                       bool older = false);
 
     // The name of the first later day's file that holds content, if any. Looks up the names
     // the style gives for those days, and the folder's listing (for names in another letter
@@ -35,6 +37,8 @@ public:
     bool MovedTo(const QString& name, const QDate& today, qint64 nowMs);
     // The followed file is dated before today: today's file is a candidate.
     bool Behind(const QDate& today) const { return m_date < today; }
+    // The day of the followed file.
+    QDate Date() const { return m_date; }
 
 private:
     explicit DayFollow(DatedStyle style) : m_style(std::move(style)) {}

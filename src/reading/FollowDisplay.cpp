@@ -35,6 +35,11 @@ QString NameOf(const QString& path)
     return path.mid(path.lastIndexOf(QDir::separator()) + 1);
 }
 
+QString FolderOf(const QString& path)
+{
+    return path.left(path.lastIndexOf(QDir::separator()) + 1);
+}
+
 FollowDisplay::FollowDisplay(OutputList& lstRows, FollowWindow& window, FollowClock& clock,
                              const modMain::Settings& settings)
     : m_lstRows(lstRows), m_window(window), m_clock(clock), m_settings(settings)

@@ -28,6 +28,8 @@ public:
         Q_UNUSED(from)
         Q_UNUSED(to)
     }
+    // A followed file of the run has moved on to its next day's file.
+    virtual void DayMoved() {}
 };
 
 // The clocks of following: a monotonic one for pacing, the local date and time for dividers.
@@ -56,6 +58,8 @@ QString StampText(const QDateTime& when);
 
 // The file name of a full path.
 QString NameOf(const QString& path);
+// The folder part of a full path, its separator included.
+QString FolderOf(const QString& path);
 
 // What following shows in the output list: the lines read, after a divider block a poll
 // interval and a "following"/"continued in" heading when they come from another file than the

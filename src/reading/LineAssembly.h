@@ -66,6 +66,8 @@ public:
     void Continue(QByteArrayView bytes, OutputBatch& lines) { Take(bytes, lines); }
     // Whether no text waits for the next bytes: they begin a line.
     bool AtLineStart() const { return m_pending.isEmpty(); }
+    // How many bytes of an unterminated line wait, hidden or not.
+    qsizetype PendingSize() const { return m_pending.size(); }
     void SetNul(NulByte nul) { m_skipNul = nul == NulByte::Skipped; }
 
 private:

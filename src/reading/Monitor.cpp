@@ -27,12 +27,6 @@ constexpr qint64 OldDayMs = 10 * 60 * 1000;
 constexpr qint64 RotatedQuietMs = 5000;
 // The poll where the kernel reports every change is only a safety net.
 constexpr int SafetyPollMs = 10000;
-
-// The folder part of a full path, its separator included.
-QString FolderOf(const QString& path)
-{
-    return path.left(path.lastIndexOf(QDir::separator()) + 1);
-}
 } // namespace
 
 Monitor::Monitor(OutputList& lstRows, FollowWindow& window, FollowClock& clock,
@@ -100,6 +94,7 @@ void Monitor::Start(const QString& path, const QString& filter)
     Begin({});
     m_many = false;
     m_followed.clear();
+    m_folders.clear();
     const QString folder = FolderOf(path);
     Followed& f = Add(folder, filter, 0);
     FollowFile(f, path);
@@ -124,6 +119,7 @@ void Monitor::Start(const QList<LogFolder>& folders)
     Begin(names);
     m_many = true;
     m_followed.clear();
+    m_folders = folders;
     for (const LogFolder& folder : folders) {
         QString path = folder.Path;
         if (!path.endsWith(QDir::separator()))
@@ -361,6 +357,8 @@ void Monitor::ReadSlice(Followed& f)
     f.more = read.more;
     if (read.more)
         m_slice.start();
+    else if (f.catchUp)
+        CatchUpDays(f);
 }
 
 void Monitor::ReadSlices()
@@ -417,6 +415,7 @@ void Monitor::MoveToDay(Followed& f, const QString& name)
     m_readings.ReadFromStart(f.file->Path());
     if (!m_many) // the header names the run's folders, not their files
         m_window.FollowingMoved(from, f.file->Path());
+    m_window.DayMoved();
     ReadSlice(f);
 }
 

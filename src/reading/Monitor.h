@@ -4,6 +4,7 @@
 #include "FollowDisplay.h"
 #include "FollowedFile.h"
 #include "OutputList.h"
+#include "RunState.h"
 #include "base/LogFileAccess.h"
 #include "base/LogFolder.h"
 #include "settings/modMain.h"
@@ -51,6 +52,15 @@ public:
     // folder, and the size label is left alone. A folder without such a file (missing, not
     // readable) says so and is looked at again at every poll until it has one.
     void Start(const QList<LogFolder>& folders);
+    // The run as it stands, kept so that the next start resumes it; nothing while none goes on.
+    std::optional<RunState> Snapshot() const;
+    // Goes on with a saved run, after a line saying since when it was closed: every file that
+    // still holds what was read goes on after its last line shown; another file there is new;
+    // the days that passed are read in date order. A folder no longer among `configured` and a
+    // file that is gone are said and skipped. False when nothing of it could be followed.
+    bool Resume(const RunState& run, const QList<LogFolder>& configured);
+    // The same from the run's saved text; one that cannot be read is said and not resumed.
+    bool Resume(const QByteArray& saved, const QList<LogFolder>& configured);
     // One poll of every followed file, with the look for the next day's file; nothing after Stop.
     void Poll();
     // Whether change notifications bring polls (on by default); off, only the timer polls.
@@ -106,6 +116,7 @@ private:
         int due = 0;                   // a notification asks: 1 a read, 2 also the day's look
         LogFileAccess::Status watched; // the file the watch was set on
         std::optional<DayFollow> day;
+        bool catchUp = false; // a resumed run goes on through the days that passed, at once
         std::list<Earlier> earlier;
     };
 
@@ -133,6 +144,11 @@ private:
     void EndEarlier(Followed& f, std::list<Earlier>::iterator it);
     void EndEarlier();
     FollowDisplay& Show(const Followed& f);
+    FileResume Saved(const Followed& f) const;
+    void ResumeOne(Followed& f, const FileResume& saved);
+    bool ResumeFile(Followed& f, const FileResume& saved);
+    void CatchUpDays(Followed& f);
+    void CapCatchUp();
 
     FollowWindow& m_window;
     FollowClock& m_clock;
@@ -150,6 +166,7 @@ private:
     qint64 m_lastLook = 0; // monotonic ms of the latest look at a file
     QDate m_today;         // the local date at the poll
     std::vector<std::unique_ptr<Followed>> m_followed;
+    QList<LogFolder> m_folders; // of a run over several folders
 };
 
 } // namespace reading

@@ -235,6 +235,18 @@ void ReadingStore::ReadFromStart(const QString& Path)
     state.started = true; // at 0, with nothing seen yet
 }
 
+void ReadingStore::ResumeAt(const QString& Path, qint64 end, const QByteArray& before)
+{
+    ReadFromStart(Path);
+    if (end <= 0)
+        return;
+    // The break that ended the last line shown is read again, as the hidden end of a line, so
+    // the stream goes on from it as it would have.
+    FileReading& state = m_readings[Path];
+    state.LastReadPos = end - 1;
+    state.seen = before;
+}
+
 bool OpenForReading(LogFileAccess& file, const QString& Path, FileReading& state)
 {
     if (file.Open(Path)) {

@@ -54,6 +54,9 @@ public:
     void ForgetReading(const QString& Path) { m_readings.erase(Path); }
     // Following the path starts afresh with the file's first byte.
     void ReadFromStart(const QString& Path);
+    // Following the path goes on after `end`, where a line starts, as long as the file holds
+    // `before` just before it; otherwise the file is new and read from its first byte.
+    void ResumeAt(const QString& Path, qint64 end, const QByteArray& before);
 
 private:
     std::map<QString, FileReading> m_readings;

@@ -1,0 +1,254 @@
+// Monitor: keeping a run for the next start, and resuming it there.
+#include "Monitor.h"
+
+#include "folders/FileListing.h"
+
+#include <QDir>
+
+namespace reading
+{
+
+namespace
+{
+// How many bytes before a saved end tell that a file still holds what was read.
+constexpr qint64 BeforeBytes = 64;
+// A rotated file whose rest is read after a resume is watched this long after its last bytes.
+constexpr qint64 RestQuietMs = 5000;
+// What a resumed run reads of its files at most, and of one file (as any backlog).
+constexpr qint64 CatchUpCap = qint64(1) << 30;
+constexpr qint64 FileCap = qint64(256) << 20;
+
+QString WithSeparator(QString path)
+{
+    if (!path.endsWith(QDir::separator()))
+        path += QDir::separator();
+    return path;
+}
+
+// The `n` bytes of a file before `end`; empty when it cannot be read or is shorter.
+QByteArray BytesBefore(const QString& path, qint64 end, qint64 n)
+{
+    LogFileAccess file;
+    QByteArray bytes(n, '\0');
+    if (!file.Open(path) || file.ReadAt(end - n, bytes.data(), n) != n)
+        return {};
+    return bytes;
+}
+
+bool Holds(const QString& path, const FileResume& saved)
+{
+    return BytesBefore(path, saved.end, saved.before.size()) == saved.before;
+}
+
+// Another file of the folder that holds the saved bytes at the saved end: where rotation put
+// the followed file. Only names that begin as the followed one's are looked at.
+QString RotatedTo(const QString& folder, const FileResume& saved)
+{
+    const QString name = NameOf(saved.path);
+    const QString stem = name.section(u'.', 0, 0);
+    QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    for (const QString& other : names) {
+        if (other != name && other.startsWith(stem) && !IsCompressedName(other) &&
+            Holds(folder + other, saved))
+            return other;
+    }
+    return {};
+}
+
+bool Configured(const QList<LogFolder>& configured, const QString& folder)
+{
+    return std::any_of(configured.begin(), configured.end(), [&](const LogFolder& c) {
+        return QDir::cleanPath(c.Path) == QDir::cleanPath(folder);
+    });
+}
+} // namespace
+
+FileResume Monitor::Saved(const Followed& f) const
+{
+    FileResume saved;
+    saved.date = f.day ? f.day->Date() : m_clock.Now().date();
+    if (!f.file)
+        return saved;
+    saved.path = f.file->Path();
+    const FileReading& reading = f.file->Reading();
+    if (reading.seen.isEmpty()) { // nothing delivered yet
+        saved.end = reading.started ? 0 : -1;
+        return saved;
+    }
+    // The maker has taken every byte up to LastReadPos; the text after the last break waits.
+    saved.end = reading.LastReadPos + 1 - reading.maker.PendingSize();
+    const qint64 from = qMax<qint64>(0, saved.end - BeforeBytes);
+    const qint64 seenFrom = reading.LastReadPos + 1 - reading.seen.size();
+    saved.before = from >= seenFrom ? reading.seen.mid(from - seenFrom, saved.end - from)
+                                    : BytesBefore(saved.path, saved.end, saved.end - from);
+    if (saved.before.size() != saved.end - from) // unreadable now: read again from the start
+        saved = {saved.path, 0, {}, saved.date};
+    return saved;
+}
+
+std::optional<RunState> Monitor::Snapshot() const
+{
+    if (!Running() || m_followed.empty())
+        return std::nullopt;
+    RunState run;
+    run.dividers = m_settings.UseDividers;
+    run.taken = m_clock.Now();
+    run.folders = m_folders;
+    if (!m_many) {
+        run.path = Path();
+        run.filter = m_followed[0]->filter;
+    }
+    for (const auto& f : m_followed)
+        run.files.append(Saved(*f));
+    return run;
+}
+
+bool Monitor::Resume(const RunState& run, const QList<LogFolder>& configured)
+{
+    QList<LogFolder> folders;
+    QList<FileResume> files;
+    QStringList dropped;
+    const QList<LogFolder> saved = run.folders.isEmpty()
+                                       ? QList<LogFolder>{{{}, FolderOf(run.path), run.filter}}
+                                       : run.folders;
+    for (qsizetype i = 0; i < saved.size(); ++i) {
+        if (Configured(configured, saved[i].Path)) {
+            folders.append(saved[i]);
+            files.append(run.files.value(i));
+        } else {
+            dropped.append(saved[i].Name.isEmpty() ? saved[i].Path : saved[i].Name);
+        }
+    }
+    EndEarlier();
+    QStringList names;
+    for (const LogFolder& folder : folders)
+        names << folder.Name;
+    m_many = !run.folders.isEmpty();
+    Begin(m_many ? names : QStringList());
+    m_display.ForFolder(0);
+    m_display.ShowMarker(QStringLiteral("resumed, closed since ") + StampText(run.taken));
+    for (const QString& folder : dropped)
+        m_display.ShowMarker(folder + QStringLiteral(" is no longer a log folder: not resumed"));
+    m_followed.clear();
+    m_folders = m_many ? folders : QList<LogFolder>();
+    for (qsizetype i = 0; i < folders.size(); ++i) {
+        const quint16 tag = m_many ? quint16(i + 1) : 0;
+        ResumeOne(Add(WithSeparator(folders[i].Path), folders[i].Filter, tag), files[i]);
+    }
+    if (m_followed.empty()) {
+        Stop();
+        return false;
+    }
+    CapCatchUp();
+    Poll();
+    return true;
+}
+
+bool Monitor::Resume(const QByteArray& saved, const QList<LogFolder>& configured)
+{
+    if (const std::optional<RunState> run = RunStateFrom(saved))
+        return Resume(*run, configured);
+    m_display.ForFolder(0);
+    m_display.ShowMarker(QStringLiteral("the saved run cannot be read: not resumed"));
+    return false;
+}
+
+// Where the files' catch-up together passes its cap, each file's oldest part is skipped, so
+// that each reads its share of the cap, newest bytes first.
+void Monitor::CapCatchUp()
+{
+    struct Behind {
+        Followed* f;
+        qint64 from, bytes;
+    };
+    std::vector<Behind> behind;
+    qint64 total = 0;
+    for (const auto& f : m_followed) {
+        if (!f->file)
+            continue;
+        const FileReading& reading = f->file->Reading();
+        const qint64 size = LogFileAccess::Stat(f->file->Path()).size;
+        const qint64 from =
+            reading.started && !reading.seen.isEmpty() ? reading.LastReadPos + 1 : 0;
+        behind.push_back({f.get(), from, qMin(qMax<qint64>(size - from, 0), FileCap)});
+        total += behind.back().bytes;
+    }
+    if (total <= CatchUpCap)
+        return;
+    for (const auto& [f, from, bytes] : behind) {
+        const qint64 keep = qint64(double(bytes) * double(CatchUpCap) / double(total));
+        const QString& path = f->file->Path();
+        const qint64 at = LogFileAccess::Stat(path).size - keep;
+        if (bytes - keep <= 0 || at <= 0)
+            continue;
+        m_readings.ResumeAt(path, at, BytesBefore(path, at, qMin(at, BeforeBytes)));
+        Show(*f).ShowMarker(QString::number(at - from) + QStringLiteral(" bytes skipped"));
+    }
+}
+
+void Monitor::ResumeOne(Followed& f, const FileResume& saved)
+{
+    if (m_notify && !f.folderWatch)
+        f.folderWatch = m_watcher.addPath(f.folder);
+    const bool here = !saved.path.isEmpty() && FolderOf(saved.path) == f.folder;
+    if (!(here && ResumeFile(f, saved)) && m_many) {
+        LookForFile(f); // as a new run there
+        return;
+    }
+    if (!here)
+        return;
+    f.day = DayFollow::At(f.folder, NameOf(saved.path), f.filter, m_clock.Now().date(),
+                          m_clock.MonotonicMs(), true);
+    f.catchUp = true;
+}
+
+// The saved file goes on after its last line shown when it still holds the bytes before that
+// end. Otherwise it is new, read from its first byte, after the rest of the file it replaced
+// where rotation left that beside it. False when the file is gone.
+bool Monitor::ResumeFile(Followed& f, const FileResume& saved)
+{
+    const QString name = NameOf(saved.path);
+    FollowFile(f, saved.path);
+    if (!LogFileAccess::Stat(saved.path).exists) {
+        Show(f).ShowMarker(name + QStringLiteral(" is gone: not resumed"));
+        m_readings.ForgetReading(saved.path);
+        return false;
+    }
+    if (saved.end < 0) {
+        m_readings.ForgetReading(saved.path);
+        return true;
+    }
+    m_readings.ResumeAt(saved.path, saved.end, saved.before);
+    if (saved.end == 0 || Holds(saved.path, saved))
+        return true;
+    const QString rest = RotatedTo(f.folder, saved);
+    if (rest.isEmpty()) {
+        Show(f).ShowMarker(name + QStringLiteral(" was replaced while closed: the rest of the "
+                                                 "file it replaced is lost"));
+        return true;
+    }
+    m_readings.ResumeAt(f.folder + rest, saved.end, saved.before);
+    auto file = std::make_unique<FollowedFile>(f.folder + rest, m_readings, m_settings, &m_access);
+    OutputBatch lines; // its first slice now, before the new file's lines; the rest at the polls
+    const SliceRead read = file->ReadSlice(lines, m_budget);
+    Show(f).ShowSlice(file->Path(), lines, read);
+    f.earlier.push_back(
+        {std::move(file), {}, m_clock.MonotonicMs() + RestQuietMs, RestQuietMs, false, false});
+    return true;
+}
+
+// A resumed run reads each day that passed while it was closed, the rest of one before the
+// next, without waiting for polls.
+void Monitor::CatchUpDays(Followed& f)
+{
+    f.catchUp = false;
+    const QDate today = m_clock.Now().date();
+    if (!f.day || !f.day->Behind(today))
+        return;
+    if (const std::optional<QString> next = f.day->Next(today, m_clock.MonotonicMs())) {
+        f.catchUp = true;
+        MoveToDay(f, *next);
+    }
+}
+
+} // namespace reading
