@@ -4,6 +4,7 @@
 #include "frmMain.h"
 
 #include <QApplication>
+#include <QTimer>
 
 int Main()
 {
@@ -14,5 +15,6 @@ int Main()
     if (!window.Form_Load())
         return 1;
     window.show();
+    QTimer::singleShot(0, &window, &frmMain::ResumeRun);
     return QApplication::exec();
 }

@@ -6,8 +6,8 @@
 #include <QStandardPaths>
 #include <QTreeWidget>
 
-WindowState::WindowState(QWidget& window, QTreeWidget& folders)
-    : QObject(&window), m_window(window), m_folders(folders)
+WindowState::WindowState(QWidget& window, QTreeWidget& folders, const QString& iniPath)
+    : QObject(&window), m_window(window), m_folders(folders), m_runs(Path(), iniPath)
 {
     window.installEventFilter(this);
 }
@@ -43,7 +43,8 @@ QByteArray WindowState::Content() const
     for (int column = 0; column < m_folders.columnCount(); ++column)
         widths << QString::number(m_folders.columnWidth(column));
     return "[General]\ngeometry=" + m_window.saveGeometry().toBase64() +
-           "\nfolderColumns=" + widths.join(QStringLiteral(", ")).toLatin1() + '\n';
+           "\nfolderColumns=" + widths.join(QStringLiteral(", ")).toLatin1() + '\n' +
+           m_runs.Section();
 }
 
 bool WindowState::Save(const config::SaveFile& save, QString* error)

@@ -114,7 +114,7 @@ bool frmMain::Form_Load()
     ui->txtFilter->setText(QStringLiteral("*"));
     m_rulesFile = ReadRulesFile(RulesPath()); // its problems are said in its dialog
     ApplyRules();
-    m_state = new WindowState(*this, *ui->ListView1);
+    m_state = new WindowState(*this, *ui->ListView1, m_settings.IniPath);
     // Centred only when nothing was saved: a window manager puts the window where it was.
     if (const QScreen* screen = this->screen(); !m_state->Restore() && screen)
         move(screen->availableGeometry().center() - rect().center());
@@ -312,6 +312,7 @@ void frmMain::cmdStop_Click()
 
 void frmMain::cmdQuit_Click()
 {
+    KeepRun(false); // taken while it still goes on
     EndFollowing();
     if (!SaveConfigFile())
         return; // the user stays, with following ended as by Stop
@@ -327,6 +328,8 @@ void frmMain::chkDivider_Click()
 void frmMain::closeEvent(QCloseEvent* event)
 {
     // The frame's close box asks about unsaved changes before anything stops.
+    if (!m_closing)
+        KeepRun(false);
     if (!m_closing && !ConfirmClose()) {
         event->ignore();
         return;

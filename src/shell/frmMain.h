@@ -44,6 +44,9 @@ public:
     const modMain::Settings& CurrentSettings() const { return m_settings; }
     // Whether a file is being followed.
     bool Following() const { return m_monitor.Running(); }
+    // Goes on with the follow run this configuration had when it was last closed; once the
+    // window is shown (frmMain_resume.cpp).
+    void ResumeRun();
 
 private Q_SLOTS:
     // frmMain.cpp: start, Quit, the file list, Tail and following.
@@ -133,6 +136,10 @@ private:
     reading::SystemClock m_clock;
     reading::ReadingStore m_readings; // of every file Tail or following has read
     reading::Monitor m_monitor{m_output, *this, m_clock, m_settings, m_readings};
+    // Keeps the run as it stands for the next start, every minute, at a day move and at Quit.
+    void KeepRun(bool save);
+    void DayMoved() override { KeepRun(true); }
+    QTimer m_runPace;
 
     // The log-folder commands (frmMain_folders.cpp).
 public:

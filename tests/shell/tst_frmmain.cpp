@@ -205,6 +205,48 @@ private Q_SLOTS:
                      (saved ? QByteArray(before).replace("=TRUE", "=FALSE") : before) + other);
     }
 
+    // Quit while following keeps the run and the next start resumes it: the line written while
+    // closed, once. Stop before Quit keeps none; a second program on the same configuration does
+    // not resume the run again; a state file that cannot be read is said.
+    void resume_data()
+    {
+        QTest::addColumn<QString>("how");
+        for (const char* how : {"resumed", "stop first", "second program", "unreadable"})
+            QTest::newRow(how) << how;
+    }
+
+    void resume()
+    {
+        QFETCH(QString, how);
+        QVERIFY(QDir().mkpath(Path("logs")) && WriteFile(Path("logs/a.log"), "a1\n"));
+        Load({{"Logs", Path("logs"), "*.log"}});
+        m_window->ResumeRun(); // none yet
+        Click("ListView1", 0);
+        Click("File1", 0);
+        Get("cmdContinous")->click();
+        if (how == "stop first")
+            Get("cmdStop")->click();
+        Get("cmdQuit")->click();
+        m_window.reset();
+        QVERIFY(Append(Path("logs/a.log"), "a2\n"));
+        std::unique_ptr<frmMain> first;
+        if (how == "second program") {
+            Load();
+            m_window->ResumeRun();
+            first = std::move(m_window);
+        }
+        if (how == "unreadable")
+            QVERIFY(QFile::setPermissions(WindowState::Path(), {}));
+        Load();
+        m_window->ResumeRun();
+        const QStringList lines = Texts("lstRows").filter(QRegularExpression("^(?!Current Time)."));
+        QCOMPARE(lines, how == "resumed" ? QStringList{"a2"} : QStringList{});
+        QCOMPARE(m_window->Following(), how == "resumed");
+        QCOMPARE(m_messages.shown.size(), how == "unreadable" ? 1 : 0);
+        if (first)
+            QCOMPARE(first->Following(), true);
+    }
+
     // A folder lists the files of its style (no folder: none, not the working folder's), a
     // missing one none and a message; the list follows the folder, the chosen file stays chosen,
     // also when the folder is removed and made again.
