@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -293,6 +294,43 @@ void DayMove(const QString& folder)
     Figure("follow_daymove_100mib_longest_stall_ms", stalls.LongestMs(), "ms");
 }
 
+// Quit while following, 100 MiB written while closed, the run resumed in a shown window: the
+// time to the last line painted, and the longest the event loop was held meanwhile.
+void Resume(const QString& path)
+{
+    QByteArray saved;
+    {
+        Window window;
+        reading::SystemClock clock;
+        reading::OutputList list;
+        modMain::Settings settings;
+        reading::ReadingStore readings;
+        reading::Monitor monitor(list, window, clock, settings, readings);
+        monitor.Start(path);
+        saved = reading::RunStateText(*monitor.Snapshot());
+    }
+    QByteArray closed;
+    qint64 lines = 0;
+    for (; closed.size() < (qint64(100) << 20); ++lines)
+        closed += "closed " + QByteArray::number(lines) + ' ' + QByteArray(110, 'c') + "\r\n";
+    Append(path, closed);
+    closed.clear();
+    Follow follow;
+    RunUntil([] { return false; }, 300); // the window is shown (Run's quit would close it)
+    RowCounter shown(follow.list, "closed ");
+    bool painted = false;
+    static_cast<App*>(qApp)->painted = [&] { painted = painted || shown.Rows() >= lines; };
+    StallMeter stalls;
+    QElapsedTimer clock;
+    clock.start();
+    follow.monitor.Resume(saved, {{{}, QFileInfo(path).path(), {}}});
+    RunUntil([&] { return painted; }, 120000);
+    static_cast<App*>(qApp)->painted = nullptr;
+    Figure("resume_catch_up_ms", double(clock.elapsed()), "ms");
+    Figure("resume_longest_stall_ms", stalls.LongestMs(), "ms");
+    Figure("resume_lines_lost", double(lines - shown.Rows()), "lines");
+}
+
 void Memory(const QString& path)
 {
     Follow follow;
@@ -447,7 +485,7 @@ void Many(const QString& root)
 } // namespace
 
 // Runs every part, or only those named on the command line (idle, latency, busy, burst,
-// daymove, memory, days, listing, many).
+// daymove, memory, days, listing, many, resume).
 int main(int argc, char** argv)
 {
     App app(argc, argv);
@@ -483,6 +521,8 @@ int main(int argc, char** argv)
     }
     if (wanted("memory"))
         Memory(file("memory.log", "start\r\n"));
+    if (wanted("resume"))
+        Resume(file("resume.log", "start\r\n"));
     if (wanted("days")) {
         QTemporaryDir days;
         DayPolls(days.path());
