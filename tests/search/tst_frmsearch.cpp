@@ -16,8 +16,8 @@ private Q_SLOTS:
         QTest::addColumn<int>("times");
         // Typed into the dialog ("\r" is Return), but "Esc" is what that key does (reject), "#"
         // marks all lines, "^" is Cancel, "~" ticks "Regular expression", "0" clears the
-        // list, "-" drops its first line and "=" waits for the count to end. Counts over 250000
-        // repetitions run in slices.
+        // list, "+" appends its lines again, "-" drops its first line and "=" waits for the count
+        // to end. Counts over 250000 repetitions run in slices.
         QTest::addColumn<QStringList>("steps");
         // Then text | status | caption | current line | marks in the first and last repetition.
         QTest::addColumn<QString>("state");
@@ -61,6 +61,9 @@ private Q_SLOTS:
             "^.*a$ | Search cancelled | &Search | -1 | ", 250000);
         row("a line dropped while counting", abc, {"~", "^.*a$\r", "-"},
             "^.*a$ | 749999 occurances of '^.*a$' found | Next match | 0 | 0 2 3", 250000);
+        // Lines appended while it counts are not searched: they are the last repetition here.
+        row("lines appended while counting", abc, {"~", "^.*a$\r", "+"},
+            "^.*a$ | 750000 occurances of '^.*a$' found | Next match | 0 | ", 250000);
         // Comparing the old marks with the new ones range by range would take hours.
         row("second count over a million lines", {"a", "y", "ab", "y"}, {"a\r", "=", "b\r"},
             "ab | 250000 occurances of 'ab' found | Next match | 2 | 2", 250000);
@@ -96,6 +99,8 @@ private Q_SLOTS:
                 QMetaObject::invokeMethod(dialog, "reject");
             else if (step == u"0")
                 list->Clear();
+            else if (step == u"+")
+                list->Append(batch);
             else if (step == u"-")
                 list->Bound(list->Count() - 1, 1);
             else if (step == u"=")
