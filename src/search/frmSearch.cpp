@@ -16,7 +16,7 @@ frmSearch::frmSearch(reading::OutputList& lstRows, QWidget* owner)
     connect(ui->cmdCancel, &QPushButton::clicked, this, &frmSearch::cmdCancel_Click);
     connect(ui->txtSearch, &QLineEdit::textChanged, this, &frmSearch::txtSearch_Change);
     connect(ui->optDays, &QRadioButton::toggled, this, &frmSearch::optDays_Toggled);
-    connect(&m_count, &search::ListCount::Finished, this, &frmSearch::Show);
+    connect(&m_count, &search::ListCount::Finished, this, &frmSearch::ShowResult);
     connect(&m_count, &search::ListCount::Cancelled, this,
             [this] { ui->lblStatus->setText(QStringLiteral("Search cancelled")); });
     connect(&m_count, &search::ListCount::Progress, this, [this](qsizetype done, qsizetype lines) {
@@ -59,10 +59,10 @@ void frmSearch::cmdSearch_Click()
     if (m_count.Running())
         ui->lblStatus->setText(QStringLiteral("Searching..."));
     else if (result)
-        Show(*result);
+        ShowResult(*result);
 }
 
-void frmSearch::Show(const search::PressResult& result)
+void frmSearch::ShowResult(const search::PressResult& result)
 {
     SetMode(result.mode);
     ui->lblStatus->setText(result.status);
@@ -145,5 +145,5 @@ void frmSearch::DaysFinished(const search::PressResult& result)
 {
     ui->prgDays->setValue(ui->prgDays->maximum());
     ui->cmdSearch->setEnabled(true);
-    Show(result);
+    ShowResult(result);
 }

@@ -51,7 +51,7 @@ private:
     void DaysProgress(qsizetype filesDone, qsizetype files, qint64 bytesDone, qint64 bytes,
                       qint64 contentDone);
     void DaysFinished(const search::PressResult& result);
-    void Show(const search::PressResult& result);
+    void ShowResult(const search::PressResult& result);
 
     std::unique_ptr<Ui::frmSearch> ui;
     reading::OutputList& m_lstRows;
