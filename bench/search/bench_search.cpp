@@ -4,11 +4,15 @@
 // medians); then, with the common text's matches
 // marked, a repaint, an appended batch of 800 lines, a step to the next match, the marks'
 // memory, and Copy of every line until the clipboard gives the whole text back. Run under an X
-// server (QT_QPA_PLATFORM=xcb), it also times `xclip -o` reading the copied text.
+// server (QT_QPA_PLATFORM=xcb), it also times `xclip -o` reading the copied text. Last, over
+// 20 million such lines ("lines=N" on the command line: another number), the longest the
+// window's thread is held while a count of an expression and one of words run in slices,
+// against the same counts made at once.
 #include "Figures.h"
 #include "RealisticLog.h"
 #include "reading/OutputList.h"
 #include "reading/OutputView.h"
+#include "search/ListCount.h"
 #include "search/Search.h"
 
 #include <QApplication>
@@ -18,6 +22,7 @@
 #include <QMimeData>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <functional>
 
@@ -133,6 +138,63 @@ void BenchCopy(reading::OutputList& list, reading::OutputView& view)
     Figure("xclip_paste_bytes", paste.readAllStandardOutput().trimmed().toDouble(), "bytes");
 }
 
+// The longest turn of the event loop while `text` is counted in slices: the first slice, made
+// when the count starts, or any turn after it, up to and with its end.
+void BenchSliced(reading::OutputList& list, const QString& text, bool regex, const char* name)
+{
+    QString atOnce, sliced;
+    const double before =
+        Elapsed([&] { atOnce = search::Press(list, text, search::Mode::Count, regex)->status; });
+    search::ListCount count(list);
+    QEventLoop loop;
+    QObject::connect(&count, &search::ListCount::Finished, [&](const search::PressResult& r) {
+        sliced = r.status;
+        loop.quit();
+    });
+    double longest = 0;
+    QElapsedTimer turn;
+    QTimer probe; // a turn of the loop that does nothing else
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        longest = qMax(longest, double(turn.nsecsElapsed()) / 1e6);
+        turn.start();
+    });
+    const double total = Elapsed([&] {
+        longest = Elapsed(
+            [&] { sliced = count.Start(text, regex).value_or(search::PressResult()).status; });
+        turn.start();
+        probe.start(0);
+        if (count.Running())
+            loop.exec();
+    });
+    if (sliced != atOnce)
+        std::fprintf(stderr, "sliced: '%s', at once: '%s'\n", qPrintable(sliced),
+                     qPrintable(atOnce));
+    const auto figure = [&](const char* what) {
+        return QStringLiteral("search_window_%1_%2").arg(QLatin1String(name), QLatin1String(what));
+    };
+    Figure(qPrintable(figure("longest_stall_ms")), longest, "ms");
+    Figure(qPrintable(figure("sliced_ms")), total, "ms");
+    Figure(qPrintable(figure("at_once_ms")), before, "ms");
+    Ratio(qPrintable(figure("sliced_vs_at_once")), total / before);
+}
+
+void BenchSlicedCounts(qsizetype lines)
+{
+    reading::OutputList list;
+    RealisticLog log;
+    for (qsizetype done = 0; done < lines;) {
+        reading::OutputBatch batch;
+        for (; batch.size() < 100000 && done < lines; ++done)
+            batch.Add(log.Line());
+        list.Append(batch);
+    }
+    list.Model()->SettleSeals();
+    Figure("search_window_lines", double(list.Count()), "lines");
+    BenchSliced(list, QStringLiteral("\"(GET|POST) /\\w+/[^ ]*\\.(aspx|php)\\?[^ \"]*\" 5\\d\\d "),
+                true, "regex");
+    BenchSliced(list, Text, false, "words");
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -170,5 +232,10 @@ int main(int argc, char** argv)
     BenchCount(list, view, file, Text, "common");
     BenchMarked(list, view);
     BenchCopy(list, view);
+    qsizetype lines = 20000000;
+    for (const QString& argument : app.arguments())
+        if (argument.startsWith(QLatin1String("lines=")))
+            lines = argument.mid(6).toLongLong();
+    BenchSlicedCounts(lines);
     return 0;
 }

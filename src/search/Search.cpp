@@ -1,7 +1,6 @@
 #include "Search.h"
 
-#include "base/LineMatcher.h"
-#include "base/Rules.h"
+#include "ListCount.h"
 #include "reading/OutputList.h"
 
 namespace search
@@ -9,42 +8,6 @@ namespace search
 
 namespace
 {
-
-PressResult Count(reading::OutputList& list, const QString& text)
-{
-    const LineMatcher matcher(text);
-    const auto [matches, first] =
-        list.SelectWhere([&](QByteArrayView line) { return matcher.Matches(line); });
-    return Counted(list, text, matches, first);
-}
-
-// Each line an expression gives up on costs it its match limit: after a thousand such lines
-// the rest of the list is not searched, so that a bad expression cannot hold the window.
-PressResult CountExpression(reading::OutputList& list, const QString& text)
-{
-    const Expression expression(text, false);
-    if (!expression.IsValid())
-        return {Mode::Count, QStringLiteral("Invalid regular expression: ") + expression.Error()};
-    constexpr int GiveUp = 1000;
-    int gaveUp = 0;
-    const auto [matches, first] = list.SelectWhere([&](QByteArrayView line) {
-        if (gaveUp >= GiveUp)
-            return false;
-        const bool found = expression.Matches(line);
-        gaveUp += expression.TakeLimitHit() ? 1 : 0;
-        return found;
-    });
-    PressResult result = Counted(list, text, matches, first);
-    if (gaveUp >= GiveUp)
-        result.status += QStringLiteral("; the expression backtracked too long on %1 lines, and "
-                                        "the lines after them were not searched")
-                             .arg(GiveUp);
-    else if (gaveUp > 0)
-        result.status += QStringLiteral("; %1 lines made it backtrack too long and count as not "
-                                        "found")
-                             .arg(gaveUp);
-    return result;
-}
 
 PressResult Step(reading::OutputList& list)
 {
@@ -85,7 +48,9 @@ std::optional<PressResult> Press(reading::OutputList& list, const QString& text,
         return std::nullopt;
     if (mode == Mode::Step)
         return Step(list);
-    return regex ? CountExpression(list, text) : Count(list, text);
+    ListCount count(list);
+    const std::optional<PressResult> result = count.Start(text, regex);
+    return count.Running() ? count.Finish() : *result;
 }
 
 } // namespace search

@@ -1,6 +1,5 @@
 #include "frmSearch.h"
 
-#include "Search.h"
 #include "ui_frmSearch.h"
 
 #include <QCloseEvent>
@@ -17,6 +16,12 @@ frmSearch::frmSearch(reading::OutputList& lstRows, QWidget* owner)
     connect(ui->cmdCancel, &QPushButton::clicked, this, &frmSearch::cmdCancel_Click);
     connect(ui->txtSearch, &QLineEdit::textChanged, this, &frmSearch::txtSearch_Change);
     connect(ui->optDays, &QRadioButton::toggled, this, &frmSearch::optDays_Toggled);
+    connect(&m_count, &search::ListCount::Finished, this, &frmSearch::ShowResult);
+    connect(&m_count, &search::ListCount::Cancelled, this,
+            [this] { ui->lblStatus->setText(QStringLiteral("Search cancelled")); });
+    connect(&m_count, &search::ListCount::Progress, this, [this](qsizetype done, qsizetype lines) {
+        ui->lblStatus->setText(QStringLiteral("Searching... line %1 of %2").arg(done).arg(lines));
+    });
     connect(ui->chkRegex, &QCheckBox::toggled, this, &frmSearch::txtSearch_Change);
     // Another range is another search.
     for (QDateEdit* day : {ui->dtFrom, ui->dtTo})
@@ -47,32 +52,44 @@ void frmSearch::cmdSearch_Click()
         StartDays();
         return;
     }
-    const auto result =
-        search::Press(m_lstRows, ui->txtSearch->text(), m_mode, ui->chkRegex->isChecked());
-    if (!result)
-        return;
-    SetMode(result->mode);
-    ui->lblStatus->setText(result->status);
+    const QString text = ui->txtSearch->text();
+    const auto result = m_mode == search::Mode::Count
+                            ? m_count.Start(text, ui->chkRegex->isChecked())
+                            : search::Press(m_lstRows, text, m_mode);
+    if (m_count.Running())
+        ui->lblStatus->setText(QStringLiteral("Searching..."));
+    else if (result)
+        ShowResult(*result);
+}
+
+void frmSearch::ShowResult(const search::PressResult& result)
+{
+    SetMode(result.mode);
+    ui->lblStatus->setText(result.status);
 }
 
 void frmSearch::cmdCancel_Click()
 {
-    if (DaysRunning()) {
+    if (DaysRunning())
         m_days->Cancel();
-        return;
-    }
-    close();
+    else if (m_count.Running())
+        m_count.Cancel();
+    else
+        close();
 }
 
 void frmSearch::closeEvent(QCloseEvent* event)
 {
     if (DaysRunning())
         m_days->Cancel();
+    m_count.Cancel();
     event->accept();
 }
 
+// Another text is another search: a count still running for the old one stops.
 void frmSearch::txtSearch_Change()
 {
+    m_count.Cancel();
     SetMode(search::Mode::Count);
 }
 
@@ -128,6 +145,5 @@ void frmSearch::DaysFinished(const search::PressResult& result)
 {
     ui->prgDays->setValue(ui->prgDays->maximum());
     ui->cmdSearch->setEnabled(true);
-    SetMode(result.mode);
-    ui->lblStatus->setText(result.status);
+    ShowResult(result);
 }

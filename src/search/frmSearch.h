@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DayResults.h"
+#include "ListCount.h"
 
 #include <QDialog>
 
@@ -32,7 +33,7 @@ public:
     void SetDays(search::DayResults& days, std::function<QList<search::DayFolder>()> folders);
 
 protected:
-    // Esc cancels a running search of days and leaves the dialog open.
+    // Esc cancels a running search and leaves the dialog open.
     void reject() override { cmdCancel_Click(); }
     void closeEvent(QCloseEvent* event) override;
 
@@ -50,10 +51,12 @@ private:
     void DaysProgress(qsizetype filesDone, qsizetype files, qint64 bytesDone, qint64 bytes,
                       qint64 contentDone);
     void DaysFinished(const search::PressResult& result);
+    void ShowResult(const search::PressResult& result);
 
     std::unique_ptr<Ui::frmSearch> ui;
     reading::OutputList& m_lstRows;
     search::DayResults* m_days = nullptr;
     std::function<QList<search::DayFolder>()> m_folders;
     search::Mode m_mode = search::Mode::Count;
+    search::ListCount m_count{m_lstRows};
 };

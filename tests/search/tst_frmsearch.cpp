@@ -14,8 +14,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<QList<QByteArray>>("lines"); // repeated `times`
         QTest::addColumn<int>("times");
-        // Typed into the dialog ("\r" is Return), but "#" marks all lines, "^" is Cancel and "~"
-        // ticks "Regular expression".
+        // Typed into the dialog ("\r" is Return), but "Esc" is what that key does (reject), "#"
+        // marks all lines, "^" is Cancel, "~" ticks "Regular expression", "0" clears the
+        // list, "+" appends its lines again, "-" drops its first line and "=" waits for the count
+        // to end. Counts over 250000 repetitions run in slices.
         QTest::addColumn<QStringList>("steps");
         // Then text | status | caption | current line | marks in the first and last repetition.
         QTest::addColumn<QString>("state");
@@ -51,8 +53,22 @@ private Q_SLOTS:
              "x\u00E9", "ss", "ess"},
             {"\u00C9ss\r"},
             "\u00C9ss | 6 occurances of '\u00C9ss' found | Next match | 0 | 0 1 2 3 4 5");
+        // "(.*)(.*)" makes each line cost enough that these counts take many slices.
+        row("expression over many slices", abc, {"~", "^(.*)(.*)a$\r"},
+            "^(.*)(.*)a$ | 750000 occurances of '^(.*)(.*)a$' found | Next match | 0 | 0 1 3",
+            250000);
+        row("Esc cancels a count, marks kept", abc, {"~", "^(.*)(.*)a$\r", "Esc"},
+            "^(.*)(.*)a$ | Search cancelled | &Search | -1 | 0 1 2 3", 250000);
+        row("a new list cancels a count", abc, {"~", "^(.*)(.*)a$\r", "0"},
+            "^(.*)(.*)a$ | Search cancelled | &Search | -1 | ", 250000);
+        row("a line dropped while counting", abc, {"~", "^(.*)(.*)a$\r", "-"},
+            "^(.*)(.*)a$ | 749999 occurances of '^(.*)(.*)a$' found | Next match | 0 | 0 2 3",
+            250000);
+        // Lines appended while it counts are not searched: they are the last repetition here.
+        row("lines appended while counting", abc, {"~", "^(.*)(.*)a$\r", "+"},
+            "^(.*)(.*)a$ | 750000 occurances of '^(.*)(.*)a$' found | Next match | 0 | ", 250000);
         // Comparing the old marks with the new ones range by range would take hours.
-        row("second count over a million lines", {"a", "y", "ab", "y"}, {"a\rb\r"},
+        row("second count over a million lines", {"a", "y", "ab", "y"}, {"a\r", "=", "b\r"},
             "ab | 250000 occurances of 'ab' found | Next match | 2 | 2", 250000);
     }
 
@@ -82,15 +98,29 @@ private Q_SLOTS:
                 list->SelectAll();
             else if (step == u"~")
                 dialog->findChild<QCheckBox*>("chkRegex")->click();
+            else if (step == u"Esc")
+                QMetaObject::invokeMethod(dialog, "reject");
+            else if (step == u"0")
+                list->Clear();
+            else if (step == u"+")
+                list->Append(batch);
+            else if (step == u"-")
+                list->Bound(list->Count() - 1, 1);
+            else if (step == u"=")
+                QTRY_VERIFY(
+                    !dialog->findChild<QLabel*>("lblStatus")->text().startsWith("Searching"));
             else
                 QTest::keyClicks(dialog->findChild<QWidget*>("txtSearch"), step);
             QTRY_VERIFY(main.findChild<frmSearch*>() == (step == u"^" ? nullptr : dialog));
         }
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !dialog->findChild<QLabel*>("lblStatus")->text().startsWith("Searching"), 60000);
         QCOMPARE(list->SearchPosition, list->Current());
         QStringList shown, marks; // marks alike in the first and the last repetition
         for (const char* name : {"txtSearch", "lblStatus", "cmdSearch"})
             shown << dialog->findChild<QWidget*>(name)->property("text").toString();
-        for (qsizetype i = 0, last = (times - 1) * lines.size(); i < lines.size(); ++i)
+        const qsizetype repetitions = lines.isEmpty() ? 0 : list->Count() / lines.size();
+        for (qsizetype i = 0, last = (repetitions - 1) * lines.size(); i < lines.size(); ++i)
             if (list->IsSelected(i) && list->IsSelected(last + i))
                 marks << QString::number(i);
         shown << QString::number(list->Current()) << marks.join(u' ');
