@@ -1,5 +1,6 @@
 #include "FollowDisplay.h"
 
+#include "Alerts.h"
 #include "AppendNewLines.h"
 #include "base/Rules.h"
 
@@ -53,6 +54,8 @@ void FollowDisplay::StartRun(const QStringList& folders)
     m_rowTags = {0};
     for (const QString& folder : folders)
         m_rowTags.append(m_lstRows.Model()->TagFor(folder));
+    if (Alerts* alerts = m_window.Alerting())
+        alerts->StartRun(folders.isEmpty() ? QStringList{m_window.FollowedName()} : folders);
     if (folders.isEmpty())
         return;
     ShowMarker(QStringLiteral("Following %1 folders").arg(folders.size()));
@@ -121,6 +124,8 @@ QString FollowDisplay::Heading(const QString& path) const
 void FollowDisplay::ShowLines(const QString& path, const OutputBatch& lines)
 {
     // A busy log gets a divider block a poll interval, not one per read.
+    if (Alerts* alerts = m_window.Alerting())
+        alerts->Check(m_window.Rules(), m_tag, lines);
     const qint64 now = m_clock.MonotonicMs();
     const bool divider =
         m_settings.UseDividers &&

@@ -13,6 +13,8 @@ class RuleSet;
 namespace reading
 {
 
+class Alerts;
+
 // What following a file needs of the main window.
 class FollowWindow
 {
@@ -22,6 +24,10 @@ public:
     virtual void ShowFileSize(const QString& caption) = 0;
     // The user's rules: lines that a hide rule takes are not shown while following.
     virtual const RuleSet* Rules() const { return nullptr; }
+    // What raises alerts from the lines read; none unless given.
+    virtual Alerts* Alerting() { return nullptr; }
+    // The description of the folder whose file a run of one file follows, for its alerts.
+    virtual QString FollowedName() const { return {}; }
     // Following has moved on to the next day's file.
     virtual void FollowingMoved(const QString& from, const QString& to)
     {
