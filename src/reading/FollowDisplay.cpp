@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QLocale>
+#include <QScopeGuard>
 
 namespace reading
 {
@@ -77,9 +78,13 @@ void FollowDisplay::ShowSlice(const QString& path, const OutputBatch& lines, con
         all.Add(*read.completion);
         for (qsizetype i = 0; i < lines.size(); ++i)
             all.Add(lines.Line(i));
-        ShowSlice(path, all, SliceRead{read.more, read.grew, {}, read.skipped, read.skippedAt + 1});
+        ShowSlice(
+            path, all,
+            SliceRead{read.more, read.grew, {}, read.skipped, read.skippedAt + 1, read.window});
         return;
     }
+    m_windowRead = read.window;
+    const auto alertAgain = qScopeGuard([this] { m_windowRead = false; });
     if (read.skipped <= 0) {
         ShowLines(path, lines);
         return;
@@ -123,9 +128,9 @@ QString FollowDisplay::Heading(const QString& path) const
 
 void FollowDisplay::ShowLines(const QString& path, const OutputBatch& lines)
 {
-    // A busy log gets a divider block a poll interval, not one per read.
-    if (Alerts* alerts = m_window.Alerting())
+    if (Alerts* alerts = m_window.Alerting(); alerts && !m_windowRead)
         alerts->Check(m_window.Rules(), m_tag, lines);
+    // A busy log gets a divider block a poll interval, not one per read.
     const qint64 now = m_clock.MonotonicMs();
     const bool divider =
         m_settings.UseDividers &&

@@ -110,6 +110,7 @@ private:
     qsizetype m_drop = 1'000'000;
     qsizetype m_hidden = 0;       // lines a hide rule took since it was last said
     qint64 m_lastHiddenNote = -1; // monotonic ms, when said by a marker line
+    bool m_windowRead = false;    // the lines shown are a file's last window: they raise no alert
 };
 
 } // namespace reading
