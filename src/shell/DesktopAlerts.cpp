@@ -9,6 +9,7 @@ DesktopAlerts::DesktopAlerts(QWidget& window, reading::OutputList& list,
                              reading::FollowClock& clock)
     : m_window(window), m_list(list), m_alerts(m_notifier, clock)
 {
+    m_alerts.SetActive(false); // until the window is first brought to the front
     m_window.installEventFilter(this);
     connect(&m_alerts, &reading::Alerts::UnseenChanged, this, &DesktopAlerts::ShowCount);
     m_notifier.OnActivated([this](quint64 key) { Show(key); });
