@@ -85,6 +85,11 @@ void FollowDisplay::ShowSlice(const QString& path, const OutputBatch& lines, con
     }
     m_windowRead = read.window;
     const auto alertAgain = qScopeGuard([this] { m_windowRead = false; });
+    if (Alerts* alerts = m_window.Alerting(); alerts && read.completion && !read.window) {
+        OutputBatch completed; // in the Tail's row, yet written while followed
+        completed.Add(*read.completion);
+        alerts->Check(m_window.Rules(), m_tag, completed);
+    }
     if (read.skipped <= 0) {
         ShowLines(path, lines);
         return;

@@ -39,9 +39,11 @@ struct FakeClock final : reading::FollowClock {
 struct FakeNotifier final : Notifier {
     QStringList shown; // "summary|body"
     bool service = true;
+    quint64 last = 0;
     void Notify(const QString& summary, const QString& body, quint64 key) override
     {
         shown << summary + u'|' + body;
+        last = key;
         if (!service)
             Unshown(key);
     }
@@ -300,29 +302,30 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("steps");
         QTest::addColumn<QStringList>("shown");
         QTest::addColumn<QString>("title");
+        QTest::addColumn<int>("row"); // of the last notification's line in the list
         const QString big = QStringLiteral("ERROR ") + QString(294, u'x') + QChar(0x2026);
         QTest::newRow("one") << QStringList{"L 1 1 a ERROR b", "L 1 1 ok"}
-                             << QStringList{"web1: ERROR|a ERROR b"} << "T";
+                             << QStringList{"web1: ERROR|a ERROR b"} << "T" << 0;
         QTest::newRow("no service")
-            << QStringList{"N", "L 1 1 ERROR"} << QStringList{"web1: ERROR|ERROR"} << "(1) T";
+            << QStringList{"N", "L 1 1 ERROR"} << QStringList{"web1: ERROR|ERROR"} << "(1) T" << 0;
         QTest::newRow("burst") << QStringList{"I", "L 2 10000 ERROR", "+9999", "T", "+1", "T"}
                                << QStringList{"web2: ERROR|ERROR",
                                               "web2: ERROR|ERROR\nand 9998 more"}
-                               << "(2) T";
+                               << "(2) T" << 9999;
         QTest::newRow("rules apart")
             << QStringList{"L 1 1 ERROR", "+10", "L 1 1 disk full"}
-            << QStringList{"web1: ERROR|ERROR", "web1: disk|disk full"} << "T";
+            << QStringList{"web1: ERROR|ERROR", "web1: disk|disk full"} << "T" << 1;
         QTest::newRow("silence") << QStringList{"L 1 1 ok", "+599999", "T", "+1",
                                                 "T",        "+780000", "T", "L 2 1 ok"}
                                  << QStringList{"web1: silent for 10 minutes|",
                                                 "web2: silent for 10 minutes|",
                                                 "web2: lines again after 23 minutes|"}
-                                 << "T";
+                                 << "T" << -1;
         QTest::newRow("markup") << QStringList{"L 1 1 <b>ERROR</b> & co"}
                                 << QStringList{"web1: ERROR|&lt;b&gt;ERROR&lt;/b&gt; &amp; co"}
-                                << "T";
+                                << "T" << 0;
         QTest::newRow("1 MB") << QStringList{"L 1 1 ERROR x*1048576"}
-                              << QStringList{"web1: ERROR|" + big} << "T";
+                              << QStringList{"web1: ERROR|" + big} << "T" << 0;
     }
     void alerts()
     {
@@ -332,6 +335,7 @@ private Q_SLOTS:
                              {RuleAction::Alert, {}, false, false, QStringLiteral("disk")}});
         FakeNotifier notifier;
         reading::Alerts alerts(notifier, m_clock);
+        reading::OutputList list;
         alerts.SetSilenceMinutes(10);
         alerts.StartRun({QStringLiteral("web1"), QStringLiteral("web2")});
         bool left = false;
@@ -352,9 +356,12 @@ private Q_SLOTS:
             for (int i = 0; i < word[2].toInt(); ++i)
                 lines.Add(text);
             alerts.Check(&rules, quint16(word[1].toInt()), lines);
+            list.Append(lines);
         }
         QTEST(notifier.shown, "shown");
         QTEST(alerts.Title(QStringLiteral("T")), "title");
+        const auto source = alerts.SourceOf(notifier.last);
+        QTEST(int(source ? reading::Alerts::RowOf(list, *source) : -1), "row");
     }
 
     void quietFileAndBound()
