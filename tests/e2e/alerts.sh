@@ -50,7 +50,8 @@ printf 'alert\twords\tnocase\tFATAL\nalert\twords\tcase\tERROR\n' \
 start_bus
 dunst >"$ARTEFACTS/dunst.log" 2>&1 &
 DUNST_PID=$!
-wait_until dunstctl is-paused >/dev/null || fail "dunst did not start"
+dunst_up() { dunstctl is-paused >/dev/null 2>&1; }
+wait_until dunst_up || fail "dunst did not start"
 follow
 sh -c 'printf "GET <b>x</b> & FATAL y\n" >>"$1"' sh "$log"
 wait_until count_is 1 || fail "no notification: $(notified)"
