@@ -2,17 +2,24 @@
 // painted by a shown output view. The CPU an idle follow costs against `tail -f`, the bytes
 // read from an unchanged file, the delay from a line written to the line painted (with change
 // notifications and with the timer alone), the CPU of following a busy log, a burst caught up
-// without a lost line or a long stall, and the memory a followed line takes.
+// without a lost line or a long stall, the memory a followed line takes, and the delay from a
+// line written to its alert's Notify call on a private session bus, where a stand-in for the
+// desktop's notification service answers.
 #include "BenchRules.h"
 #include "Figures.h"
 #include "base/LogFileAccess.h"
 #include "folders/DatedStyle.h"
+#include "reading/Alerts.h"
 #include "reading/DayFollow.h"
 #include "reading/Monitor.h"
 #include "reading/OutputView.h"
 #include "settings/modMain.h"
+#include "shell/DBusNotifier.h"
 
 #include <QApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVirtualObject>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
@@ -20,8 +27,10 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <csignal>
 #include <ctime>
 #include <functional>
+#include <optional>
 
 namespace
 {
@@ -49,6 +58,50 @@ struct Window final : reading::FollowWindow {
     void ShowFileSize(const QString&) override {}
     const RuleSet* Rules() const override { return rules.get(); }
     std::shared_ptr<const RuleSet> rules;
+    reading::Alerts* Alerting() override { return alerts; }
+    reading::Alerts* alerts = nullptr;
+};
+
+// A session bus of the benchmark's own (stopped by its pid), made the program's session bus,
+// with a stand-in for the notification service that hands each Notify's body to `notified`.
+class Bus final : public QDBusVirtualObject
+{
+public:
+    Bus()
+    {
+        QProcess daemon;
+        daemon.start(QStringLiteral("dbus-daemon"),
+                     {QStringLiteral("--session"), QStringLiteral("--print-address"),
+                      QStringLiteral("--fork"), QStringLiteral("--print-pid")});
+        daemon.waitForFinished();
+        const QList<QByteArray> out = daemon.readAllStandardOutput().split('\n');
+        m_pid = out.value(1).toLongLong();
+        qputenv("DBUS_SESSION_BUS_ADDRESS", out.value(0));
+        QDBusConnection service =
+            QDBusConnection::connectToBus(QString::fromUtf8(out.value(0)), QStringLiteral("sink"));
+        service.registerVirtualObject(QStringLiteral("/org/freedesktop/Notifications"), this);
+        service.registerService(QStringLiteral("org.freedesktop.Notifications"));
+    }
+    ~Bus() override
+    {
+        QDBusConnection::disconnectFromBus(QStringLiteral("sink"));
+        if (m_pid > 0)
+            ::kill(pid_t(m_pid), SIGTERM);
+    }
+    std::function<void(const QString&)> notified;
+    QString introspect(const QString&) const override { return {}; }
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override
+    {
+        if (message.member() != QLatin1String("Notify"))
+            return false;
+        if (notified)
+            notified(message.arguments().value(4).toString());
+        connection.send(message.createReply(QVariant::fromValue(uint(1))));
+        return true;
+    }
+
+private:
+    qint64 m_pid = 0;
 };
 
 double CpuSeconds()
@@ -181,17 +234,28 @@ void Latency(const QString& path)
 // A writer in its own process appends `chunk` random bytes as base64 lines of 76 characters ten
 // times a second: 7 500 bytes make 100 KB/s (about 1 300 lines a second), 580 bytes about 100
 // lines a second.
-void Busy(const QString& path, int chunk, const char* figure, bool rules = false)
+// With `alerts`, one line in a hundred is one that an alert rule takes.
+void Busy(const QString& path, int chunk, const char* figure, bool rules = false,
+          bool alerts = false)
 {
     QProcess writer;
-    writer.start(QStringLiteral("sh"),
-                 {QStringLiteral("-c"),
-                  QStringLiteral("while :; do head -c %2 /dev/urandom | base64 >>'%1'; "
-                                 "sleep 0.1; done")
-                      .arg(path)
-                      .arg(chunk)});
+    writer.start(
+        QStringLiteral("sh"),
+        {QStringLiteral("-c"),
+         QStringLiteral("while :; do head -c %2 /dev/urandom | base64 >>'%1'; %3"
+                        "sleep 0.1; done")
+             .arg(path)
+             .arg(chunk)
+             .arg(alerts ? QStringLiteral("echo 'ERROR alert' >>'%1'; ").arg(path) : QString())});
     writer.waitForStarted();
     Follow follow;
+    DBusNotifier notifier;
+    reading::Alerts raised(notifier, follow.clock);
+    if (alerts) {
+        follow.window.rules =
+            std::make_shared<const RuleSet>(ParseRules("alert\twords\tcase\tERROR\n").rules);
+        follow.window.alerts = &raised;
+    }
     if (rules) {
         follow.window.rules = TwentyRules();
         follow.view.SetRules(follow.window.rules);
@@ -482,10 +546,41 @@ void Many(const QString& root)
     Figure("follow_many_latency_max", delays.back(), "ms");
 }
 
+// From the write of a line to its alert's Notify call on the bus, each line an alert of its own
+// (the rule's limit off).
+void AlertLatency(const QString& path, Bus& bus)
+{
+    Follow follow;
+    DBusNotifier notifier;
+    reading::Alerts alerts(notifier, follow.clock);
+    alerts.SetLimitMs(0);
+    follow.window.rules =
+        std::make_shared<const RuleSet>(ParseRules("alert\twords\tcase\tstamp\n").rules);
+    follow.window.alerts = &alerts;
+    std::vector<double> delays;
+    bus.notified = [&](const QString& body) {
+        delays.push_back(double(MonotonicNs() - body.split(u' ').value(1).toLongLong()) / 1e6);
+    };
+    follow.monitor.Start(path);
+    const int lines = 30;
+    QProcess writer;
+    writer.start(QStringLiteral(PACED_WRITER), {path, QString::number(lines)});
+    writer.waitForStarted();
+    RunUntil([&] { return int(delays.size()) >= lines; }, lines * 2000 + 5000);
+    writer.waitForFinished();
+    bus.notified = nullptr;
+    if (delays.empty())
+        return;
+    std::sort(delays.begin(), delays.end());
+    Figure("alert_latency_lines", double(delays.size()), "lines");
+    Figure("alert_latency_median", delays[delays.size() / 2], "ms");
+    Figure("alert_latency_max", delays.back(), "ms");
+}
+
 } // namespace
 
 // Runs every part, or only those named on the command line (idle, latency, busy, burst,
-// daymove, memory, days, listing, many, resume).
+// daymove, memory, days, listing, many, resume, alerts).
 int main(int argc, char** argv)
 {
     App app(argc, argv);
@@ -493,6 +588,9 @@ int main(int argc, char** argv)
     auto wanted = [&](const char* part) {
         return only.isEmpty() || only.contains(QLatin1StringView(part));
     };
+    std::optional<Bus> bus; // before anything asks for the session bus
+    if (wanted("alerts") || wanted("busy"))
+        bus.emplace();
     QTemporaryDir dir;
     auto file = [&](const char* name, const QByteArray& content) {
         const QString path = dir.filePath(QString::fromLatin1(name));
@@ -507,6 +605,8 @@ int main(int argc, char** argv)
         Busy(file("busy.log", "start\n"), 7500, "follow_100kb_per_s_cpu");
         Busy(file("busy100.log", "start\n"), 580, "follow_100_lines_per_s_cpu");
         Busy(file("busy-rules.log", "start\n"), 7500, "follow_100kb_per_s_cpu_20_rules", true);
+        Busy(file("busy-alerts.log", "start\n"), 7500, "follow_100kb_per_s_cpu_with_alerts", false,
+             true);
     }
     if (wanted("burst")) {
         QByteArray burst;
@@ -531,6 +631,8 @@ int main(int argc, char** argv)
         QTemporaryDir many;
         Many(many.path());
     }
+    if (wanted("alerts"))
+        AlertLatency(file("alerts.log", "start\n"), *bus);
     if (wanted("listing")) {
         QTemporaryDir days;
         DayListing(days.path());

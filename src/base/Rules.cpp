@@ -182,6 +182,7 @@ RuleSet::RuleSet(const QList<Rule>& rules)
         m_matchers.push_back(std::make_unique<RuleMatcher>(rule));
         m_colours = m_colours || rule.action == RuleAction::Colour;
         m_hides = m_hides || rule.action == RuleAction::Hide;
+        m_alerts = m_alerts || rule.action == RuleAction::Alert;
     }
 }
 
@@ -204,6 +205,15 @@ bool RuleSet::Any(RuleAction action, QByteArrayView line) const
 bool RuleSet::Hides(QByteArrayView line) const
 {
     return m_hides && Any(RuleAction::Hide, line);
+}
+
+QList<const Rule*> RuleSet::AlertsOf(QByteArrayView line) const
+{
+    QList<const Rule*> taken;
+    for (const auto& matcher : m_matchers)
+        if (matcher->Of().action == RuleAction::Alert && matcher->Matches(line))
+            taken.append(&matcher->Of());
+    return taken;
 }
 
 QString RuleSet::TakeLimitNotice() const

@@ -95,6 +95,9 @@ public:
     bool Hides(QByteArrayView line) const;
     bool HasColours() const { return m_colours; }
     bool HasHides() const { return m_hides; }
+    bool HasAlerts() const { return m_alerts; }
+    // The alert rules that take the line, in the file's order.
+    QList<const Rule*> AlertsOf(QByteArrayView line) const;
     // Once, after an expression first gave up on a line: a sentence that says so.
     QString TakeLimitNotice() const;
 
@@ -104,6 +107,7 @@ private:
     std::vector<std::unique_ptr<RuleMatcher>> m_matchers;
     bool m_colours = false;
     bool m_hides = false;
+    bool m_alerts = false;
     mutable bool m_limitSaid = false;
 };
 

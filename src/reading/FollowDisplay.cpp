@@ -1,10 +1,12 @@
 #include "FollowDisplay.h"
 
+#include "Alerts.h"
 #include "AppendNewLines.h"
 #include "base/Rules.h"
 
 #include <QDir>
 #include <QLocale>
+#include <QScopeGuard>
 
 namespace reading
 {
@@ -58,6 +60,8 @@ void FollowDisplay::StartRun(const QStringList& folders)
     m_rowTags = {0};
     for (const QString& folder : folders)
         m_rowTags.append(m_lstRows.Model()->TagFor(folder));
+    if (Alerts* alerts = m_window.Alerting())
+        alerts->StartRun(folders.isEmpty() ? QStringList{m_window.FollowedName()} : folders);
     if (folders.isEmpty())
         return;
     ShowMarker(QStringLiteral("Following %1 folders").arg(folders.size()));
@@ -79,8 +83,17 @@ void FollowDisplay::ShowSlice(const QString& path, const OutputBatch& lines, con
         all.Add(*read.completion);
         for (qsizetype i = 0; i < lines.size(); ++i)
             all.Add(lines.Line(i));
-        ShowSlice(path, all, SliceRead{read.more, read.grew, {}, read.skipped, read.skippedAt + 1});
+        ShowSlice(
+            path, all,
+            SliceRead{read.more, read.grew, {}, read.skipped, read.skippedAt + 1, read.window});
         return;
+    }
+    m_windowRead = read.window;
+    const auto alertAgain = qScopeGuard([this] { m_windowRead = false; });
+    if (Alerts* alerts = m_window.Alerting(); alerts && read.completion && !read.window) {
+        OutputBatch completed; // in the Tail's row, yet written while followed
+        completed.Add(*read.completion);
+        alerts->Check(m_window.Rules(), m_tag, completed);
     }
     if (read.skipped <= 0) {
         ShowLines(path, lines);
@@ -125,6 +138,8 @@ QString FollowDisplay::Heading(const QString& path) const
 
 void FollowDisplay::ShowLines(const QString& path, const OutputBatch& lines)
 {
+    if (Alerts* alerts = m_window.Alerting(); alerts && !m_windowRead)
+        alerts->Check(m_window.Rules(), m_tag, lines);
     // A busy log gets a divider block a poll interval, not one per read.
     const qint64 now = m_clock.MonotonicMs();
     const bool divider =

@@ -13,6 +13,8 @@ class RuleSet;
 namespace reading
 {
 
+class Alerts;
+
 // What following a file needs of the main window.
 class FollowWindow
 {
@@ -22,6 +24,10 @@ public:
     virtual void ShowFileSize(const QString& caption) = 0;
     // The user's rules: lines that a hide rule takes are not shown while following.
     virtual const RuleSet* Rules() const { return nullptr; }
+    // What raises alerts from the lines read; none unless given.
+    virtual Alerts* Alerting() { return nullptr; }
+    // The description of the folder whose file a run of one file follows, for its alerts.
+    virtual QString FollowedName() const { return {}; }
     // Following has moved on to the next day's file.
     virtual void FollowingMoved(const QString& from, const QString& to)
     {
@@ -108,6 +114,7 @@ private:
     qsizetype m_drop = 1'000'000;
     qsizetype m_hidden = 0;       // lines a hide rule took since it was last said
     qint64 m_lastHiddenNote = -1; // monotonic ms, when said by a marker line
+    bool m_windowRead = false;    // the lines shown are a file's last window: they raise no alert
 };
 
 } // namespace reading

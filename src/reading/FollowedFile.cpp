@@ -50,6 +50,7 @@ SliceRead FollowedFile::ReadSlice(OutputBatch& lines, const SliceBudget& budget,
     QElapsedTimer slice;
     slice.start();
     SliceRead read;
+    read.window = !reading.started;
     Delivery at;
     do {
         if (!Hold())

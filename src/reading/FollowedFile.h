@@ -24,6 +24,7 @@ struct SliceRead {
     std::optional<QByteArray> completion;
     qint64 skipped = 0;      // bytes left unread because the backlog was too large,
     qsizetype skippedAt = 0; // before the slice's line with this index
+    bool window = false;     // the file's last window, read as following starts: no new lines
 };
 
 // How long one slice of a backlog may keep the event loop: its reading stops where reading and

@@ -1,5 +1,6 @@
 #include "Monitor.h"
 
+#include "Alerts.h"
 #include "folders/DayFiles.h"
 
 #include <algorithm>
@@ -162,6 +163,8 @@ void Monitor::LookForFile(Followed& f)
 
 void Monitor::Stop()
 {
+    if (Alerts* alerts = m_window.Alerting())
+        alerts->StopRun();
     m_timer.stop();
     m_slice.stop();
     m_soon.stop();

@@ -2,6 +2,7 @@
 
 #include "ConfigFormat.h"
 #include "ConfigStore.h"
+#include "DesktopAlerts.h"
 #include "base/ProgramLauncher.h"
 #include "base/Rules.h"
 #include "reading/CompressedTail.h"
@@ -134,6 +135,10 @@ private:
     std::shared_ptr<const RuleSet> m_rules;
     QString m_folderFilter; // the name style of the folder the file list shows
     reading::SystemClock m_clock;
+    // Alerts from the followed lines (frmMain_output.cpp).
+    DesktopAlerts m_alerts{*this, m_output, m_clock};
+    reading::Alerts* Alerting() override { return &m_alerts.Logic(); }
+    QString FollowedName() const override;
     reading::ReadingStore m_readings; // of every file Tail or following has read
     reading::Monitor m_monitor{m_output, *this, m_clock, m_settings, m_readings};
     // Keeps the run as it stands for the next start, every minute, at a day move and at Quit.

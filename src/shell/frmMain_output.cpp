@@ -7,6 +7,8 @@
 #include "search/frmSearch.h"
 #include "ui_frmMain.h"
 
+#include <QTreeWidgetItem>
+
 // The output window's commands: Clear, Copy and the search dialog.
 
 void frmMain::cmdClear_Click()
@@ -66,6 +68,13 @@ void frmMain::ApplyRules()
 {
     m_rules = std::make_shared<const RuleSet>(m_rulesFile.text.rules);
     ui->lstRows->SetRules(m_rules);
+    m_alerts.Logic().SetSilenceMinutes(reading::ReadSilenceMinutes(reading::AlertSettingsPath()));
+}
+
+QString frmMain::FollowedName() const
+{
+    const QTreeWidgetItem* row = SelectedRow();
+    return row ? row->text(0) : QString();
 }
 
 void frmMain::ConnectDaySearch()

@@ -1,5 +1,7 @@
 #include "frmRules.h"
 
+#include "reading/Alerts.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -9,6 +11,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 namespace
@@ -82,6 +85,14 @@ void frmRules::Build()
     lblError->setObjectName(QStringLiteral("lblError"));
     lblError->setTextFormat(Qt::PlainText);
     lblError->setStyleSheet(QStringLiteral("color: #c62828"));
+    txtSilence = new QSpinBox(this);
+    txtSilence->setObjectName(QStringLiteral("txtSilence"));
+    txtSilence->setRange(0, 1440);
+    txtSilence->setSpecialValueText(QStringLiteral("0 (off)"));
+    txtSilence->setValue(reading::ReadSilenceMinutes(reading::AlertSettingsPath()));
+    auto* silenceLabel =
+        new QLabel(QStringLiteral("Tell me when a followed &log is silent for"), this);
+    silenceLabel->setBuddy(txtSilence);
     buttons = new QDialogButtonBox(QDialogButtonBox::Save | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Save)->setText(QStringLiteral("&Save"));
 
@@ -106,6 +117,12 @@ void frmRules::Build()
     all->addWidget(listLabel);
     all->addLayout(listed, 1);
     all->addLayout(fields);
+    auto* silence = new QHBoxLayout;
+    silence->addWidget(silenceLabel);
+    silence->addWidget(txtSilence);
+    silence->addWidget(new QLabel(QStringLiteral("minutes"), this));
+    silence->addStretch();
+    all->addLayout(silence);
     all->addWidget(buttons);
     resize(620, 420);
 
@@ -245,7 +262,10 @@ void frmRules::Move(int by)
 
 void frmRules::Save()
 {
-    const QString error = SaveRulesFile(m_file, m_rules, m_origins);
+    QString error = SaveRulesFile(m_file, m_rules, m_origins);
+    const QString settings = reading::AlertSettingsPath();
+    if (error.isEmpty() && !reading::SaveSilenceMinutes(settings, txtSilence->value()))
+        error = QStringLiteral("The silence setting could not be saved in ") + settings;
     if (!error.isEmpty()) {
         lblProblems->setText(error);
         lblProblems->setVisible(true);

@@ -11,6 +11,7 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
+class QSpinBox;
 
 // The rules dialog ("Highlight"): adds, edits, removes and reorders the rules, each shown in
 // its colour, and saves them into the rules file only while every rule is valid. The rules
@@ -43,6 +44,7 @@ private:
     QComboBox* cboAction;
     QCheckBox* chkRegex;
     QCheckBox* chkCase;
+    QSpinBox* txtSilence; // minutes, 0: never said
     QLabel* lblError;
     QLabel* lblProblems;
     QPushButton* cmdAdd;

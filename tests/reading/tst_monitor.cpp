@@ -1,6 +1,8 @@
 #include "TestFiles.h"
 #include "base/LogFolder.h"
+#include "base/Notifier.h"
 #include "base/Rules.h"
+#include "reading/Alerts.h"
 #include "reading/AppendNewLines.h"
 #include "reading/Monitor.h"
 #include "reading/ShowTail.h"
@@ -36,6 +38,18 @@ struct FakeClock final : reading::FollowClock {
     QDateTime Now() const override
     {
         return QDateTime(QDate(2026, 12, 6).addDays(days), QTime(10, 0));
+    }
+};
+struct FakeNotifier final : Notifier {
+    QStringList shown; // "summary|body"
+    bool service = true;
+    quint64 last = 0;
+    void Notify(const QString& summary, const QString& body, quint64 key) override
+    {
+        shown << summary + u'|' + body;
+        last = key;
+        if (!service)
+            Unshown(key);
     }
 };
 } // namespace
@@ -320,6 +334,76 @@ private Q_SLOTS:
 
     // An unchanged file is not read once it has been quiet for two seconds; the bound moves
     // the search position with the lines that remain.
+    // Steps: "+MS" the clock moves, "T" a tick, "I" the window is left, "N" no service shows
+    // notifications, "L TAG N TEXT" N lines
+    // of the folder with TAG (TEXT ending "c*K": the character c K times).
+    void alerts_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QStringList>("shown");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<int>("row"); // of the last notification's line in the list
+        const QString big = QStringLiteral("ERROR ") + QString(294, u'x') + QChar(0x2026);
+        QTest::newRow("one") << QStringList{"L 1 1 a ERROR b", "L 1 1 ok"}
+                             << QStringList{"web1: ERROR|a ERROR b"} << "T" << 0;
+        QTest::newRow("no service")
+            << QStringList{"N", "L 1 1 ERROR"} << QStringList{"web1: ERROR|ERROR"} << "(1) T" << 0;
+        QTest::newRow("burst") << QStringList{"I", "L 2 10000 ERROR", "+9999", "T", "+1", "T"}
+                               << QStringList{"web2: ERROR|ERROR",
+                                              "web2: ERROR|ERROR\nand 9998 more"}
+                               << "(2) T" << 9999;
+        QTest::newRow("rules apart")
+            << QStringList{"L 1 1 ERROR", "+10", "L 1 1 disk full"}
+            << QStringList{"web1: ERROR|ERROR", "web1: disk|disk full"} << "T" << 1;
+        QTest::newRow("silence") << QStringList{"L 1 1 ok", "+599999", "T", "+1",
+                                                "T",        "+780000", "T", "L 2 1 ok"}
+                                 << QStringList{"web1: silent for 10 minutes|",
+                                                "web2: silent for 10 minutes|",
+                                                "web2: lines again after 23 minutes|"}
+                                 << "T" << -1;
+        QTest::newRow("markup") << QStringList{"L 1 1 <b>ERROR</b> & co"}
+                                << QStringList{"web1: ERROR|&lt;b&gt;ERROR&lt;/b&gt; &amp; co"}
+                                << "T" << 0;
+        QTest::newRow("1 MB") << QStringList{"L 1 1 ERROR x*1048576"}
+                              << QStringList{"web1: ERROR|" + big} << "T" << 0;
+    }
+    void alerts()
+    {
+        QFETCH(QStringList, steps);
+        const RuleSet rules({{RuleAction::Alert, {}, false, false, QStringLiteral("ERROR")},
+                             {RuleAction::Hide, {}, false, false, QStringLiteral("disk")},
+                             {RuleAction::Alert, {}, false, false, QStringLiteral("disk")}});
+        FakeNotifier notifier;
+        reading::Alerts alerts(notifier, m_clock);
+        reading::OutputList list;
+        alerts.SetSilenceMinutes(10);
+        alerts.StartRun({QStringLiteral("web1"), QStringLiteral("web2")});
+        bool left = false;
+        for (const QString& step : steps) {
+            const QStringList word = step.split(u' ');
+            left = left || step == u'I';
+            notifier.service = notifier.service && step != u'N';
+            alerts.SetActive(!left);
+            m_clock.ms += word[0].startsWith(u'+') ? word[0].toLongLong() : 0;
+            if (step == u'T')
+                alerts.Tick();
+            if (word[0] != u'L')
+                continue;
+            QByteArray text = word.mid(3).join(u' ').toUtf8();
+            if (const qsizetype star = text.indexOf('*'); star > 0)
+                text = text.left(star - 1) + QByteArray(text.mid(star + 1).toInt(), text[star - 1]);
+            reading::OutputBatch lines;
+            for (int i = 0; i < word[2].toInt(); ++i)
+                lines.Add(text);
+            alerts.Check(&rules, quint16(word[1].toInt()), lines);
+            list.Append(lines);
+        }
+        QTEST(notifier.shown, "shown");
+        QTEST(alerts.Title(QStringLiteral("T")), "title");
+        const auto source = alerts.SourceOf(notifier.last);
+        QTEST(int(source ? reading::Alerts::RowOf(list, *source) : -1), "row");
+    }
+
     void quietFileAndBound()
     {
         QVERIFY(WriteFile(Path("q.log"), "l0\nl1\nl2\n"));
