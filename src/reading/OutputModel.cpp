@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace reading
 {
@@ -173,6 +174,11 @@ void OutputModel::Place(Block& block, QByteArray packed)
         return;
     }
     block.size = block.bytes.size();
+    // The plain bytes of a block of the usual size that nobody else holds take the next
+    // block's lines: a fresh block's pages would each fault on first touch.
+    if (block.bytes.isDetached() && block.bytes.capacity() <= 2 * BlockBytes &&
+        m_spare.capacity() == 0)
+        m_spare = std::move(block.bytes);
     block.bytes = std::move(packed);
     block.packed = true;
 }
@@ -261,6 +267,7 @@ void OutputModel::Release()
     m_blocks = {};
     m_starts = {};
     m_decoded = {};
+    m_spare = {};
     m_end = 0;
 }
 
@@ -295,7 +302,12 @@ void OutputModel::OpenBlock(qsizetype atLeast)
     if (!m_blocks.empty())
         Seal(m_blocks.back());
     Block block;
-    block.bytes.reserve(qMax(BlockBytes, atLeast));
+    if (m_spare.capacity() >= qMax(BlockBytes, atLeast)) {
+        block.bytes = std::exchange(m_spare, {});
+        block.bytes.truncate(0); // keeps its room
+    } else {
+        block.bytes.reserve(qMax(BlockBytes, atLeast));
+    }
     block.start = m_end;
     block.id = m_nextId++;
     m_blocks.push_back(std::move(block));

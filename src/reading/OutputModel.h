@@ -190,6 +190,7 @@ private:
     QMutex m_sealLock;
     std::vector<Sealed> m_sealed;
     QThreadPool m_sealer; // one thread
+    QByteArray m_spare;   // a sealed block's plain bytes, kept for the next block
 };
 
 } // namespace reading

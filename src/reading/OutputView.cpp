@@ -279,19 +279,40 @@ protected:
                        style()};
         if (now != m_look) {
             m_look = now;
-            m_image = QPixmap(size() * devicePixelRatio());
-            m_image.setDevicePixelRatio(devicePixelRatio());
-            m_image.fill(Qt::transparent);
-            QPainter painter(&m_image);
-            style()->drawComplexControl(QStyle::CC_ScrollBar, &option, &painter, this);
+            Look ground = now;
+            std::get<QRect>(ground) = QRect();
+            if (ground != m_groundLook) {
+                m_groundLook = ground;
+                m_ground = QPixmap(size() * devicePixelRatio());
+                m_ground.setDevicePixelRatio(devicePixelRatio());
+                m_ground.fill(Qt::transparent);
+                Draw(&m_ground, option, ~QStyle::SubControls(QStyle::SC_ScrollBarSlider));
+            }
+            m_image = m_ground;
+            // The arrows' edges go over the handle's.
+            Draw(&m_image, option,
+                 QStyle::SC_ScrollBarSlider | QStyle::SC_ScrollBarAddLine |
+                     QStyle::SC_ScrollBarSubLine);
         }
         QPainter(this).drawPixmap(0, 0, m_image);
     }
 
 private:
+    void Draw(QPixmap* image, QStyleOptionSlider option, QStyle::SubControls parts) const
+    {
+        option.subControls = parts;
+        QPainter painter(image);
+        style()->drawComplexControl(QStyle::CC_ScrollBar, &option, &painter, this);
+    }
+
     using Look = std::tuple<QSize, QRect, int, bool, bool, qint64, qreal, const QStyle*>;
     Look m_look;
     QPixmap m_image;
+    // The bar without its handle: a handle that moves or shrinks is drawn over a copy of it,
+    // since the raster engine hands the fill of a long groove to Qt's thread pool, which wakes
+    // its threads.
+    Look m_groundLook;
+    QPixmap m_ground;
 };
 
 } // namespace
