@@ -22,6 +22,7 @@ ListCount::ListCount(reading::OutputList& list, QObject* parent) : QObject(paren
     connect(&m_slice, &QTimer::timeout, this, &ListCount::Next);
     connect(list.Model(), &QAbstractItemModel::modelReset, this, &ListCount::Cancel);
     connect(list.Model(), &QAbstractItemModel::rowsRemoved, this, &ListCount::LinesRemoved);
+    connect(list.Model(), &QAbstractItemModel::dataChanged, this, &ListCount::LinesChanged);
 }
 
 ListCount::~ListCount() = default;
@@ -138,6 +139,13 @@ void ListCount::LinesRemoved(const QModelIndex& parent, int first, int last)
     const qsizetype gone = qMin<qsizetype>(last + 1, qsizetype(m_hits.size())) - first;
     m_hits.erase(m_hits.begin() + first, m_hits.begin() + first + gone);
     m_next = m_next > first ? qMax<qsizetype>(first, m_next - gone) : m_next;
+}
+
+// A line completed (the Tail's unfinished last line) is counted again, with the lines after it.
+void ListCount::LinesChanged(const QModelIndex& first)
+{
+    if (m_running)
+        m_next = qMin<qsizetype>(m_next, first.row());
 }
 
 } // namespace search

@@ -57,6 +57,7 @@ private:
     bool Matches(QByteArrayView line);
     PressResult End();
     void LinesRemoved(const QModelIndex& parent, int first, int last);
+    void LinesChanged(const QModelIndex& first);
 
     reading::OutputList& m_list;
     QString m_text;

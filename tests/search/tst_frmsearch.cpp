@@ -16,8 +16,9 @@ private Q_SLOTS:
         QTest::addColumn<int>("times");
         // Typed into the dialog ("\r" is Return), but "Esc" is what that key does (reject), "#"
         // marks all lines, "^" is Cancel, "~" ticks "Regular expression", "0" clears the
-        // list, "+" appends its lines again, "-" drops its first line and "=" waits for the count
-        // to end. Counts over 250000 repetitions run in slices.
+        // list, "+" appends its lines again, "-" drops its first line, "*" rewrites the first
+        // line as "Alpho" (as a completed last line is) and "=" waits for the count to end. Counts
+        // over 250000 repetitions run in slices.
         QTest::addColumn<QStringList>("steps");
         // Then text | status | caption | current line | marks in the first and last repetition.
         QTest::addColumn<QString>("state");
@@ -64,6 +65,9 @@ private Q_SLOTS:
         row("a line dropped while counting", abc, {"~", "^(.*)(.*)a$\r", "-"},
             "^(.*)(.*)a$ | 749999 occurances of '^(.*)(.*)a$' found | Next match | 0 | 0 2 3",
             250000);
+        row("a line rewritten while counting", abc, {"~", "^(.*)(.*)a$\r", "*"},
+            "^(.*)(.*)a$ | 749999 occurances of '^(.*)(.*)a$' found | Next match | 1 | 1 3",
+            250000);
         // Lines appended while it counts are not searched: they are the last repetition here.
         row("lines appended while counting", abc, {"~", "^(.*)(.*)a$\r", "+"},
             "^(.*)(.*)a$ | 750000 occurances of '^(.*)(.*)a$' found | Next match | 0 | ", 250000);
@@ -104,6 +108,8 @@ private Q_SLOTS:
                 list->Clear();
             else if (step == u"+")
                 list->Append(batch);
+            else if (step == u"*")
+                list->Model()->ReplaceLine(0, "Alpho");
             else if (step == u"-")
                 list->Bound(list->Count() - 1, 1);
             else if (step == u"=")
