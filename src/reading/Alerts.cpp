@@ -126,8 +126,14 @@ void Alerts::Check(const RuleSet* rules, quint16 tag, const OutputBatch& lines)
         return;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QByteArrayView line = lines.Line(i);
-        for (const Rule* rule : rules->AlertsOf(line))
-            Match(RuleLine(*rule), Folder(tag) + QStringLiteral(": ") + rule->text, line);
+        QStringList taken; // a rule written twice alerts once
+        for (const Rule* rule : rules->AlertsOf(line)) {
+            const QString key = RuleLine(*rule);
+            if (taken.contains(key))
+                continue;
+            taken.append(key);
+            Match(key, Folder(tag) + QStringLiteral(": ") + rule->text, line);
+        }
     }
 }
 

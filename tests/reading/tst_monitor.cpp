@@ -372,7 +372,8 @@ private Q_SLOTS:
         QFETCH(QStringList, steps);
         const RuleSet rules({{RuleAction::Alert, {}, false, false, QStringLiteral("ERROR")},
                              {RuleAction::Hide, {}, false, false, QStringLiteral("disk")},
-                             {RuleAction::Alert, {}, false, false, QStringLiteral("disk")}});
+                             {RuleAction::Alert, {}, false, false, QStringLiteral("disk")},
+                             {RuleAction::Alert, {}, false, false, QStringLiteral("ERROR")}});
         FakeNotifier notifier;
         reading::Alerts alerts(notifier, m_clock);
         reading::OutputList list;
