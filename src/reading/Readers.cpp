@@ -242,9 +242,11 @@ void ReadingStore::ResumeAt(const QString& Path, qint64 end, const QByteArray& b
         return;
     // The break that ended the last line shown is read again, as the hidden end of a line, so
     // the stream goes on from it as it would have.
+    // A CR LF is read again whole: after a lone LF the next LF would be taken as its pair.
+    const qint64 back = before.endsWith("\r\n") ? 2 : 1;
     FileReading& state = m_readings[Path];
-    state.LastReadPos = end - 1;
-    state.seen = before;
+    state.LastReadPos = end - back;
+    state.seen = before.chopped(back - 1);
 }
 
 bool OpenForReading(LogFileAccess& file, const QString& Path, FileReading& state)

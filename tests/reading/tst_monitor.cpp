@@ -134,6 +134,8 @@ class TestMonitor : public QObject
                 shown = line.section(QStringLiteral(": "), 1).remove(m_dir->path() + u'/');
             else if (!line.isEmpty() && !line.startsWith(QStringLiteral("Current Time")))
                 shown = line;
+            else if (line.isEmpty() && i > 0 && m_list.Bytes(i - 1).isEmpty())
+                shown = QStringLiteral("(empty)"); // a divider block has no two in a row
             if (!shown.isEmpty())
                 lines << (tag > 0 ? QString::number(tag) + u' ' + shown : shown);
         }
@@ -601,6 +603,8 @@ private Q_SLOTS:
             "resumed|=> a.log|part done|next");
         row("resumed: a break cut before its LF", "", "a.log=a1\r|start|quit|a.log+\na2\n|resume",
             "resumed|=> a.log|a2");
+        row("resumed: an empty line after CR LF", "", "a.log=a1\r\n|start|quit|a.log+\na2\n|resume",
+            "resumed|=> a.log|(empty)|a2");
         row("resumed: copy and truncate", "",
             "a.log=one\n|start|a.log+two\n|quit|a.log.1=one\ntwo\n|a.log=three\n|resume",
             "resumed|=> a.log.1|two|-> a.log|three");
