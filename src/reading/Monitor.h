@@ -117,6 +117,8 @@ private:
         LogFileAccess::Status watched; // the file the watch was set on
         std::optional<DayFollow> day;
         bool catchUp = false; // a resumed run goes on through the days that passed, at once
+        // The rest of the file rotated away while closed: read to its end before the file.
+        std::unique_ptr<FollowedFile> rest;
         std::list<Earlier> earlier;
     };
 

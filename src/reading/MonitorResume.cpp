@@ -12,8 +12,6 @@ namespace
 {
 // How many bytes before a saved end tell that a file still holds what was read.
 constexpr qint64 BeforeBytes = 64;
-// A rotated file whose rest is read after a resume is watched this long after its last bytes.
-constexpr qint64 RestQuietMs = 5000;
 // What a resumed run reads of its files at most, and of one file (as any backlog).
 constexpr qint64 CatchUpCap = qint64(1) << 30;
 constexpr qint64 FileCap = qint64(256) << 20;
@@ -228,12 +226,7 @@ bool Monitor::ResumeFile(Followed& f, const FileResume& saved)
         return true;
     }
     m_readings.ResumeAt(f.folder + rest, saved.end, saved.before);
-    auto file = std::make_unique<FollowedFile>(f.folder + rest, m_readings, m_settings, &m_access);
-    OutputBatch lines; // its first slice now, before the new file's lines; the rest at the polls
-    const SliceRead read = file->ReadSlice(lines, m_budget);
-    Show(f).ShowSlice(file->Path(), lines, read);
-    f.earlier.push_back(
-        {std::move(file), {}, m_clock.MonotonicMs() + RestQuietMs, RestQuietMs, false, false});
+    f.rest = std::make_unique<FollowedFile>(f.folder + rest, m_readings, m_settings, &m_access);
     return true;
 }
 

@@ -603,6 +603,10 @@ private Q_SLOTS:
         row("resumed: copy and truncate", "",
             "a.log=one\n|start|a.log+two\n|quit|a.log.1=one\ntwo\n|a.log=three\n|resume",
             "resumed|=> a.log.1|two|-> a.log|three");
+        row("resumed: a rotated rest of many slices before the new file", "",
+            "window 131072|a.log=one\n|start|quit|more a.log 64|mv a.log a.log.1|a.log=three\n|"
+            "resume|catch up",
+            "resumed|=> a.log.1|" + all + "|-> a.log|three");
         row("resumed: rotated by rename, then compressed", "",
             "a.log=one\n|start|quit|a.log+two\n|mv a.log a.log.1.gz|a.log=three\n|resume",
             "resumed|replaced a.log|=> a.log|three");
