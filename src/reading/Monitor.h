@@ -61,6 +61,12 @@ public:
     bool Resume(const RunState& run, const QList<LogFolder>& configured);
     // The same from the run's saved text; one that cannot be read is said and not resumed.
     bool Resume(const QByteArray& saved, const QList<LogFolder>& configured);
+    // A line of the run's own, as its other markers.
+    void ShowMarker(const QString& what)
+    {
+        m_display.ForFolder(0);
+        m_display.ShowMarker(what);
+    }
     // One poll of every followed file, with the look for the next day's file; nothing after Stop.
     void Poll();
     // Whether change notifications bring polls (on by default); off, only the timer polls.
