@@ -428,6 +428,8 @@ void Monitor::MoveToDay(Followed& f, const QString& name)
     if (!f.day->MovedTo(name, m_clock.Now().date(), m_clock.MonotonicMs()))
         f.day.reset();
     m_readings.ReadFromStart(f.file->Path());
+    if (const auto skip = f.skipTo.find(f.file->Path()); skip != f.skipTo.end())
+        SkipTo(f, skip->first, skip->second, 0);
     if (!m_many) // the header names the run's folders, not their files
         m_window.FollowingMoved(from, f.file->Path());
     m_window.DayMoved();
