@@ -73,5 +73,5 @@ void frmMain::ForgetRun()
     QString error; // Quit tries again
     if (!m_state->Save(m_save, &error))
         m_monitor.ShowMarker(QStringLiteral("the stopped run could not be forgotten (") + error +
-                             QStringLiteral("): a start before Quit may resume it"));
+                             QStringLiteral("): a start after a crash may still resume it"));
 }
