@@ -2,6 +2,7 @@
 
 #include "base/LogFileAccess.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace reading
@@ -87,6 +88,17 @@ std::optional<QString> DayFollow::Next(const QDate& today, qint64 nowMs)
     if (nowMs - m_listedAt >= ListEveryMs)
         List(nowMs);
     ContinueListing(EntriesPerLook);
+    for (const QStringList& day : Candidates(today)) {
+        for (const QString& name : day) {
+            if (HoldsContent(name))
+                return name;
+        }
+    }
+    return std::nullopt;
+}
+
+QMap<QDate, QStringList> DayFollow::Candidates(const QDate& today) const
+{
     const QDate last = LastCandidate(today);
     QMap<QDate, QStringList> names;
     for (QDate day = qMax(m_date.addDays(1), today.addDays(-DaysLookedUp)); day <= last;
@@ -94,13 +106,21 @@ std::optional<QString> DayFollow::Next(const QDate& today, qint64 nowMs)
         names[day] << m_style.NameFor(day);
     for (auto it = m_listed.cbegin(); it != m_listed.cend() && it.key() <= last; ++it)
         names[it.key()] << it.value();
-    for (const QStringList& day : names) {
-        for (const QString& name : day) {
-            if (HoldsContent(name))
-                return name;
-        }
+    return names;
+}
+
+QStringList DayFollow::Later(const QDate& today) const
+{
+    QStringList later;
+    if (!Behind(today))
+        return later;
+    for (const QStringList& day : Candidates(today)) {
+        const auto it = std::find_if(day.begin(), day.end(),
+                                     [this](const QString& name) { return HoldsContent(name); });
+        if (it != day.end())
+            later << *it;
     }
-    return std::nullopt;
+    return later;
 }
 
 bool DayFollow::MovedTo(const QString& name, const QDate& today, qint64 nowMs)

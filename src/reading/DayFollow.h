@@ -32,6 +32,9 @@ public:
     // changed, a part at each look so that a folder of many thousand files never stalls the
     // window. Only regular files count.
     std::optional<QString> Next(const QDate& today, qint64 nowMs);
+    // The later days' files with content that Next would move through up to today, in date
+    // order, as the folder was last listed.
+    QStringList Later(const QDate& today) const;
     // False when a file dated after today holds content already: as at the start, the run then
     // stays on this file.
     bool MovedTo(const QString& name, const QDate& today, qint64 nowMs);
@@ -45,6 +48,7 @@ private:
     void List(qint64 nowMs);
     void ContinueListing(qsizetype entries);
     QDate LastCandidate(const QDate& today) const;
+    QMap<QDate, QStringList> Candidates(const QDate& today) const;
     bool HoldsContent(const QString& name) const;
 
     DatedStyle m_style;

@@ -171,6 +171,7 @@ void Monitor::Stop()
     Unwatch();
     EndEarlier();
     for (const auto& f : m_followed) {
+        f->rest.reset();
         if (f->file)
             f->file->Close();
     }
@@ -347,17 +348,28 @@ void Monitor::ReadSlice(Followed& f)
 {
     OutputBatch lines;
     SizeCaption size;
-    if (!m_many)
+    if (!m_many && !f.rest)
         size = [this](const QString& caption) { m_window.ShowFileSize(caption); };
-    const SliceRead read = f.file->ReadSlice(lines, m_budget, size);
+    FollowedFile& file = f.rest ? *f.rest : *f.file;
+    SliceRead read = file.ReadSlice(lines, m_budget, size);
     f.grew = f.grew || read.grew;
-    NoteFailure(f);
+    if (!f.rest)
+        NoteFailure(f);
     QElapsedTimer showing;
     showing.start();
-    Show(f).ShowSlice(f.file->Path(), lines, read);
+    Show(f).ShowSlice(file.Path(), lines, read);
     m_budget.Shown(showing.nsecsElapsed(), lines.size());
-    TakeReplaced(f);
+    if (!f.rest)
+        TakeReplaced(f);
     f.more = read.more;
+    if (f.rest && !read.more) {
+        // The rotated file's rest read to its end, the file goes on; the rest is watched a
+        // while for a writer that has not reopened its log yet.
+        const qint64 until = m_clock.MonotonicMs() + RotatedQuietMs;
+        f.earlier.push_back({std::move(f.rest), {}, until, RotatedQuietMs, false, false});
+        ReadSlice(f);
+        return;
+    }
     if (read.more)
         m_slice.start();
     else if (f.catchUp)
@@ -416,6 +428,8 @@ void Monitor::MoveToDay(Followed& f, const QString& name)
     if (!f.day->MovedTo(name, m_clock.Now().date(), m_clock.MonotonicMs()))
         f.day.reset();
     m_readings.ReadFromStart(f.file->Path());
+    if (const auto skip = f.skipTo.find(f.file->Path()); skip != f.skipTo.end())
+        SkipTo(f, skip->first, skip->second, 0);
     if (!m_many) // the header names the run's folders, not their files
         m_window.FollowingMoved(from, f.file->Path());
     m_window.DayMoved();

@@ -15,6 +15,7 @@
 #include <QTimer>
 
 #include <list>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -61,6 +62,14 @@ public:
     bool Resume(const RunState& run, const QList<LogFolder>& configured);
     // The same from the run's saved text; one that cannot be read is said and not resumed.
     bool Resume(const QByteArray& saved, const QList<LogFolder>& configured);
+    // What a resumed run reads of all its files at most (1 GiB unless set).
+    void SetCatchUpCap(qint64 bytes) { m_catchUpCap = bytes; }
+    // A line of the run's own, as its other markers.
+    void ShowMarker(const QString& what)
+    {
+        m_display.ForFolder(0);
+        m_display.ShowMarker(what);
+    }
     // One poll of every followed file, with the look for the next day's file; nothing after Stop.
     void Poll();
     // Whether change notifications bring polls (on by default); off, only the timer polls.
@@ -117,6 +126,9 @@ private:
         LogFileAccess::Status watched; // the file the watch was set on
         std::optional<DayFollow> day;
         bool catchUp = false; // a resumed run goes on through the days that passed, at once
+        // The rest of the file rotated away while closed: read to its end before the file.
+        std::unique_ptr<FollowedFile> rest;
+        std::map<QString, qint64> skipTo; // a capped catch-up's later days: where each begins
         std::list<Earlier> earlier;
     };
 
@@ -149,6 +161,7 @@ private:
     bool ResumeFile(Followed& f, const FileResume& saved);
     void CatchUpDays(Followed& f);
     void CapCatchUp();
+    void SkipTo(Followed& f, const QString& path, qint64 at, qint64 from);
 
     FollowWindow& m_window;
     FollowClock& m_clock;
@@ -166,7 +179,8 @@ private:
     qint64 m_lastLook = 0; // monotonic ms of the latest look at a file
     QDate m_today;         // the local date at the poll
     std::vector<std::unique_ptr<Followed>> m_followed;
-    QList<LogFolder> m_folders; // of a run over several folders
+    QList<LogFolder> m_folders;            // of a run over several folders
+    qint64 m_catchUpCap = qint64(1) << 30; // what a resumed run reads at most
 };
 
 } // namespace reading

@@ -12,10 +12,7 @@ namespace
 {
 // How many bytes before a saved end tell that a file still holds what was read.
 constexpr qint64 BeforeBytes = 64;
-// A rotated file whose rest is read after a resume is watched this long after its last bytes.
-constexpr qint64 RestQuietMs = 5000;
-// What a resumed run reads of its files at most, and of one file (as any backlog).
-constexpr qint64 CatchUpCap = qint64(1) << 30;
+// What a resumed run reads of one file at most (as any backlog).
 constexpr qint64 FileCap = qint64(256) << 20;
 
 QString WithSeparator(QString path)
@@ -153,37 +150,58 @@ bool Monitor::Resume(const QByteArray& saved, const QList<LogFolder>& configured
     return false;
 }
 
-// Where the files' catch-up together passes its cap, each file's oldest part is skipped, so
-// that each reads its share of the cap, newest bytes first.
+// Where the catch-up of all files together passes its cap, each folder reads its share of the
+// cap, newest bytes first: the oldest part of its files, the days that passed included, is
+// skipped.
 void Monitor::CapCatchUp()
 {
-    struct Behind {
+    struct Part {
         Followed* f;
-        qint64 from, bytes;
+        QString path;
+        qint64 from, size, bytes;
     };
-    std::vector<Behind> behind;
+    std::vector<Part> parts; // each folder's oldest first
+    std::map<Followed*, qint64> share;
     qint64 total = 0;
+    const auto add = [&](Followed& f, const QString& path, const FileReading* reading) {
+        const qint64 from =
+            reading && reading->started && !reading->seen.isEmpty() ? reading->LastReadPos + 1 : 0;
+        const qint64 size = LogFileAccess::Stat(path).size;
+        parts.push_back({&f, path, from, size, qBound<qint64>(0, size - from, FileCap)});
+        share[&f] += parts.back().bytes;
+        total += parts.back().bytes;
+    };
     for (const auto& f : m_followed) {
         if (!f->file)
             continue;
-        const FileReading& reading = f->file->Reading();
-        const qint64 size = LogFileAccess::Stat(f->file->Path()).size;
-        const qint64 from =
-            reading.started && !reading.seen.isEmpty() ? reading.LastReadPos + 1 : 0;
-        behind.push_back({f.get(), from, qMin(qMax<qint64>(size - from, 0), FileCap)});
-        total += behind.back().bytes;
+        if (f->rest)
+            add(*f, f->rest->Path(), &f->rest->Reading());
+        add(*f, f->file->Path(), &f->file->Reading());
+        for (const QString& name : f->day ? f->day->Later(m_clock.Now().date()) : QStringList())
+            add(*f, f->folder + name, nullptr);
     }
-    if (total <= CatchUpCap)
+    if (total <= m_catchUpCap)
         return;
-    for (const auto& [f, from, bytes] : behind) {
-        const qint64 keep = qint64(double(bytes) * double(CatchUpCap) / double(total));
-        const QString& path = f->file->Path();
-        const qint64 at = LogFileAccess::Stat(path).size - keep;
-        if (bytes - keep <= 0 || at <= 0)
-            continue;
-        m_readings.ResumeAt(path, at, BytesBefore(path, at, qMin(at, BeforeBytes)));
-        Show(*f).ShowMarker(QString::number(at - from) + QStringLiteral(" bytes skipped"));
+    for (auto& [f, bytes] : share)
+        bytes = qint64(double(bytes) * double(m_catchUpCap) / double(total));
+    for (auto part = parts.rbegin(); part != parts.rend(); ++part) {
+        qint64& left = share[part->f];
+        const qint64 keep = qMin(left, part->bytes);
+        left -= keep;
+        if (keep < part->bytes && part->size - keep > part->from)
+            SkipTo(*part->f, part->path, part->size - keep, part->from);
     }
+}
+
+// A file read now goes on at `at` at once; a later day's file when the catch-up gets there.
+void Monitor::SkipTo(Followed& f, const QString& path, qint64 at, qint64 from)
+{
+    if (path != f.file->Path() && !(f.rest && path == f.rest->Path())) {
+        f.skipTo[path] = at;
+        return;
+    }
+    m_readings.ResumeAt(path, at, BytesBefore(path, at, qMin(at, BeforeBytes)));
+    Show(f).ShowMarker(QString::number(at - from) + QStringLiteral(" bytes skipped"));
 }
 
 void Monitor::ResumeOne(Followed& f, const FileResume& saved)
@@ -228,12 +246,7 @@ bool Monitor::ResumeFile(Followed& f, const FileResume& saved)
         return true;
     }
     m_readings.ResumeAt(f.folder + rest, saved.end, saved.before);
-    auto file = std::make_unique<FollowedFile>(f.folder + rest, m_readings, m_settings, &m_access);
-    OutputBatch lines; // its first slice now, before the new file's lines; the rest at the polls
-    const SliceRead read = file->ReadSlice(lines, m_budget);
-    Show(f).ShowSlice(file->Path(), lines, read);
-    f.earlier.push_back(
-        {std::move(file), {}, m_clock.MonotonicMs() + RestQuietMs, RestQuietMs, false, false});
+    f.rest = std::make_unique<FollowedFile>(f.folder + rest, m_readings, m_settings, &m_access);
     return true;
 }
 

@@ -303,6 +303,12 @@ void frmMain::FollowingMoved(const QString& from, const QString& to)
 // folders, or it would follow the folder itself.
 void frmMain::cmdStop_Click()
 {
+    StopFollowing();
+    ForgetRun();
+}
+
+void frmMain::StopFollowing()
+{
     if (m_monitor.Running())
         SetFileSize(QString());
     m_monitor.Stop();

@@ -144,6 +144,9 @@ private:
     // Keeps the run as it stands for the next start, every minute, at a day move and at Quit.
     void KeepRun(bool save);
     void DayMoved() override { KeepRun(true); }
+    // Stop ends the run for good: the kept one goes from the state file at once.
+    void ForgetRun();
+    void StopFollowing(); // the run and the buttons, as Stop, keeping what Quit took
     QTimer m_runPace;
 
     // The log-folder commands (frmMain_folders.cpp).

@@ -101,7 +101,7 @@ QList<config::FolderRow> frmMain::FolderRows() const
 void frmMain::EndFollowing()
 {
     if (ui->cmdStop->isEnabled())
-        cmdStop_Click();
+        StopFollowing();
     m_monitor.Stop(); // a file chosen during a run takes Stop's button away, not the run
 }
 

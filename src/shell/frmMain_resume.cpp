@@ -64,3 +64,14 @@ void frmMain::KeepRun(bool save)
     if (save)
         m_state->Save(m_save, &error);
 }
+
+void frmMain::ForgetRun()
+{
+    if (!m_state || !m_state->Runs().Owned() || m_state->Runs().Kept().isEmpty())
+        return;
+    m_state->Runs().Keep({});
+    QString error; // Quit tries again
+    if (!m_state->Save(m_save, &error))
+        m_monitor.ShowMarker(QStringLiteral("the stopped run could not be forgotten (") + error +
+                             QStringLiteral("): a start after a crash may still resume it"));
+}

@@ -66,8 +66,9 @@ class TestMonitor : public QObject
     modMain::Settings m_settings;
     reading::ReadingStore m_readings;
     std::unique_ptr<reading::Monitor> m_monitor;
-    qint64 m_written = 0; // by "big" and "more"
-    QByteArray m_saved;   // the run "quit" kept
+    qint64 m_written = 0;           // by "big" and "more"
+    QByteArray m_saved;             // the run "quit" kept
+    qint64 m_cap = qint64(1) << 30; // what "resume" reads at most ("cap bytes")
 
     QString Path(const QString& name) const { return m_dir->path() + u'/' + name; }
     reading::Monitor& Made()
@@ -212,6 +213,8 @@ class TestMonitor : public QObject
             Quit();
         else if (verb == QStringLiteral("resume"))
             Resume(words);
+        else if (verb == QStringLiteral("cap"))
+            m_cap = rest.toLongLong();
         else if (verb == QStringLiteral("garble"))
             m_saved.chop(m_saved.size() / 2);
         else if (verb == QStringLiteral("day"))
@@ -269,6 +272,7 @@ class TestMonitor : public QObject
         for (const char* name : {"a", "b", "c"})
             if (configured.join(QString()).isEmpty() || configured.contains(name))
                 folders.append({name, Path(name), {}});
+        Made().SetCatchUpCap(m_cap);
         if (!m_saved.isEmpty())
             Made().Resume(m_saved, folders);
     }
@@ -289,6 +293,7 @@ private Q_SLOTS:
     {
         m_monitor.reset();
         m_written = 0;
+        m_cap = qint64(1) << 30;
         m_settings = {};
         m_readings = {};
         m_dir = std::make_unique<QTemporaryDir>();
@@ -608,6 +613,10 @@ private Q_SLOTS:
         row("resumed: copy and truncate", "",
             "a.log=one\n|start|a.log+two\n|quit|a.log.1=one\ntwo\n|a.log=three\n|resume",
             "resumed|=> a.log.1|two|-> a.log|three");
+        row("resumed: a rotated rest of many slices before the new file", "",
+            "window 131072|a.log=one\n|start|quit|more a.log 64|mv a.log a.log.1|a.log=three\n|"
+            "resume|catch up",
+            "resumed|=> a.log.1|" + all + "|-> a.log|three");
         row("resumed: rotated by rename, then compressed", "",
             "a.log=one\n|start|quit|a.log+two\n|mv a.log a.log.1.gz|a.log=three\n|resume",
             "resumed|replaced a.log|=> a.log|three");
@@ -617,6 +626,10 @@ private Q_SLOTS:
             "ex261206.log=a1\n|start|quit|ex261206.log+a2\n|ex261207.log=b1\n|ex261208.log=c1\n|"
             "day 2|resume",
             "resumed|=> ex261206.log|a2|-> ex261207.log|b1|<- ex261206.log|-> ex261208.log|c1");
+        row("resumed: two days passed, the oldest bytes over the cap skipped", "exyymmdd.log",
+            "ex261206.log=a1\n|start|quit|ex261206.log+a2\n|ex261207.log=b1\nb2\n|ex261208.log="
+            "c1\nc2\n|day 2|cap 9|resume",
+            "resumed|skipped 3|skipped 3|=> ex261207.log|b2|<- ex261206.log|-> ex261208.log|c1|c2");
         row("resumed: folders, one no longer configured", "*.log",
             "a/x.log=a1\n|b/x.log=b1\n|c/x.log=c1\n|watch a b c|quit|a/x.log+a2\n|c/x.log+c2\n|"
             "resume a c",

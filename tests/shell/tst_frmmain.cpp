@@ -207,11 +207,13 @@ private Q_SLOTS:
 
     // Quit while following keeps the run and the next start resumes it: the line written while
     // closed, once. Stop before Quit keeps none; a second program on the same configuration does
-    // not resume the run again; a state file that cannot be read is said.
+    // not resume the run again, nor does a start after a crash that came after Stop; a state
+    // file that cannot be read is said.
     void resume_data()
     {
         QTest::addColumn<QString>("how");
-        for (const char* how : {"resumed", "stop first", "second program", "unreadable"})
+        for (const char* how :
+             {"resumed", "stop first", "stop, then a crash", "second program", "unreadable"})
             QTest::newRow(how) << how;
     }
 
@@ -228,6 +230,12 @@ private Q_SLOTS:
             Get("cmdStop")->click();
         Get("cmdQuit")->click();
         m_window.reset();
+        if (how == "stop, then a crash") { // the resumed run stopped, the program ends unsaved
+            Load();
+            m_window->ResumeRun();
+            Get("cmdStop")->click();
+            m_window.reset();
+        }
         QVERIFY(Append(Path("logs/a.log"), "a2\n"));
         std::unique_ptr<frmMain> first;
         if (how == "second program") {
