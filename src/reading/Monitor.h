@@ -159,6 +159,7 @@ private:
     FileResume Saved(const Followed& f) const;
     void ResumeOne(Followed& f, const FileResume& saved);
     bool ResumeFile(Followed& f, const FileResume& saved);
+    bool ShowCompressedRest(Followed& f, const FileResume& saved, bool gone);
     void CatchUpDays(Followed& f);
     void CapCatchUp();
     void SkipTo(Followed& f, const QString& path, qint64 at, qint64 from);

@@ -1,6 +1,8 @@
 // Monitor: keeping a run for the next start, and resuming it there.
 #include "Monitor.h"
 
+#include "CompressedReader.h"
+#include "LineAssembly.h"
 #include "folders/FileListing.h"
 
 #include <QDir>
@@ -50,6 +52,35 @@ QString RotatedTo(const QString& folder, const FileResume& saved)
             return other;
     }
     return {};
+}
+
+// The lines of a compressed file's content after `end`, when the content holds `before` just
+// before it; nothing when it does not (or is not compressed). Its unterminated last line counts:
+// the file is finished.
+std::optional<OutputBatch> CompressedRest(const QString& path, qint64 end, const QByteArray& before)
+{
+    CompressedReader reader;
+    if (!reader.Open(path) || !reader.Compressed())
+        return std::nullopt;
+    const qint64 from = end - before.size();
+    QByteArray seen;
+    LineMaker maker(NulByte::Character);
+    OutputBatch lines;
+    qint64 at = 0;
+    for (QByteArrayView piece = reader.Next(); !piece.isEmpty();
+         at += piece.size(), piece = reader.Next()) {
+        const qint64 first = qBound<qint64>(0, from - at, piece.size());
+        seen.append(piece.sliced(first, qBound<qint64>(first, end - at, piece.size()) - first));
+        const qint64 rest = qBound<qint64>(0, end - at, piece.size());
+        if (rest < piece.size() && seen != before)
+            return std::nullopt;
+        maker.Continue(piece.sliced(rest), lines);
+    }
+    if (seen != before)
+        return std::nullopt;
+    if (!maker.Unfinished().isEmpty())
+        lines.Add(maker.Unfinished());
+    return lines;
 }
 
 bool Configured(const QList<LogFolder>& configured, const QString& folder)
@@ -228,6 +259,8 @@ bool Monitor::ResumeFile(Followed& f, const FileResume& saved)
     const QString name = NameOf(saved.path);
     FollowFile(f, saved.path);
     if (!LogFileAccess::Stat(saved.path).exists) {
+        if (ShowCompressedRest(f, saved, true))
+            return false;
         Show(f).ShowMarker(name + QStringLiteral(" is gone: not resumed"));
         m_readings.ForgetReading(saved.path);
         return false;
@@ -240,6 +273,8 @@ bool Monitor::ResumeFile(Followed& f, const FileResume& saved)
     if (saved.end == 0 || Holds(saved.path, saved))
         return true;
     const QString rest = RotatedTo(f.folder, saved);
+    if (rest.isEmpty() && ShowCompressedRest(f, saved, false))
+        return true;
     if (rest.isEmpty()) {
         Show(f).ShowMarker(name + QStringLiteral(" was replaced while closed: the rest of the "
                                                  "file it replaced is lost"));
@@ -248,6 +283,28 @@ bool Monitor::ResumeFile(Followed& f, const FileResume& saved)
     m_readings.ResumeAt(f.folder + rest, saved.end, saved.before);
     f.rest = std::make_unique<FollowedFile>(f.folder + rest, m_readings, m_settings, &m_access);
     return true;
+}
+
+// A compressed file of the folder that holds the saved bytes at the saved end is the followed
+// file, compressed while closed: its lines after that end show now. The gone file's own
+// compressed form shows whole, as a new file, when it does not hold them.
+bool Monitor::ShowCompressedRest(Followed& f, const FileResume& saved, bool gone)
+{
+    const QString name = NameOf(saved.path);
+    const QStringList names = QDir(f.folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+    for (const QString& other : names) {
+        if (!other.startsWith(name.section(u'.', 0, 0)) || !IsCompressedName(other))
+            continue;
+        std::optional<OutputBatch> lines =
+            CompressedRest(f.folder + other, saved.end, saved.before);
+        if (!lines && gone && WithoutCompression(other) == name)
+            lines = CompressedRest(f.folder + other, 0, {});
+        if (lines) {
+            Show(f).ShowLines(f.folder + other, *lines);
+            return true;
+        }
+    }
+    return false;
 }
 
 // A resumed run reads each day that passed while it was closed, the rest of one before the

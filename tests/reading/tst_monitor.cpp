@@ -160,10 +160,10 @@ class TestMonitor : public QObject
     // follows the first file named (or the one given), "watch a b" the folders a and b (a name
     // with a folder makes it), "poll" polls; "tail name", "clear",
     // "filter text", "hide words|regex text" a hide rule, "rm name", "mv from to", "chmod mode
-    // name", "fifo name", "mkdir name"; "size text" checks the size label, "dividers n" counts the
-    // divider blocks; "at ms" stops the monotonic clock there; "at-open step;step" takes these
-    // steps when a file is opened next, between the poll's look at the path and its opening; "stop"
-    // stops following, "halt" stops
+    // name", "fifo name", "mkdir name", "gzip name"; "size text" checks the size label, "dividers
+    // n" counts the divider blocks; "at ms" stops the monotonic clock there; "at-open step;step"
+    // takes these steps when a file is opened next, between the poll's look at the path and its
+    // opening; "stop" stops following, "halt" stops
     // ("halt catching up" during a backlog) and checks that nothing more is
     // read, "window n" sets TailBytes, "big name mib" writes BigLines ("more name mib" appends
     // them), "catch up" runs the event loop until a backlog is read, and it must take more than one
@@ -205,6 +205,8 @@ class TestMonitor : public QObject
             QVERIFY(::chmod(QFile::encodeName(Path(words[1])), words[0].toUInt(nullptr, 8)) == 0);
         else if (verb == QStringLiteral("mkdir"))
             QVERIFY(QDir().mkdir(Path(rest)));
+        else if (verb == QStringLiteral("gzip"))
+            QVERIFY(QProcess::execute(QStringLiteral("gzip"), {Path(rest)}) == 0);
         else if (verb == QStringLiteral("fifo"))
             QVERIFY(::mkfifo(QFile::encodeName(Path(rest)), 0600) == 0);
         else if (verb == QStringLiteral("stop"))
@@ -626,6 +628,10 @@ private Q_SLOTS:
             "ex261206.log=a1\n|start|quit|ex261206.log+a2\n|ex261207.log=b1\n|ex261208.log=c1\n|"
             "day 2|resume",
             "resumed|=> ex261206.log|a2|-> ex261207.log|b1|<- ex261206.log|-> ex261208.log|c1");
+        row("resumed: the old day compressed while closed", "exyymmdd.log",
+            "ex261206.log=a1\n|start|quit|ex261206.log+a2\n|gzip ex261206.log|ex261207.log=b1\n|"
+            "day 1|resume",
+            "resumed|=> ex261206.log.gz|a2|-> ex261207.log|b1");
         row("resumed: two days passed, the oldest bytes over the cap skipped", "exyymmdd.log",
             "ex261206.log=a1\n|start|quit|ex261206.log+a2\n|ex261207.log=b1\nb2\n|ex261208.log="
             "c1\nc2\n|day 2|cap 9|resume",
