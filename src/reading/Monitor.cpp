@@ -172,6 +172,7 @@ void Monitor::Stop()
     EndEarlier();
     for (const auto& f : m_followed) {
         f->rest.reset();
+        f->rests.clear();
         if (f->file)
             f->file->Close();
     }
@@ -367,6 +368,7 @@ void Monitor::ReadSlice(Followed& f)
         // while for a writer that has not reopened its log yet.
         const qint64 until = m_clock.MonotonicMs() + RotatedQuietMs;
         f.earlier.push_back({std::move(f.rest), {}, until, RotatedQuietMs, false, false});
+        NextRest(f);
         ReadSlice(f);
         return;
     }

@@ -128,6 +128,7 @@ private:
         bool catchUp = false; // a resumed run goes on through the days that passed, at once
         // The rest of the file rotated away while closed: read to its end before the file.
         std::unique_ptr<FollowedFile> rest;
+        QStringList rests; // the files rotated after it, oldest first, each read whole next
         std::map<QString, qint64> skipTo; // a capped catch-up's later days: where each begins
         std::list<Earlier> earlier;
     };
@@ -159,6 +160,7 @@ private:
     FileResume Saved(const Followed& f) const;
     void ResumeOne(Followed& f, const FileResume& saved);
     bool ResumeFile(Followed& f, const FileResume& saved);
+    void NextRest(Followed& f);
     bool ShowCompressedRest(Followed& f, const FileResume& saved, bool gone);
     void CatchUpDays(Followed& f);
     void CapCatchUp();

@@ -83,6 +83,19 @@ std::optional<OutputBatch> CompressedRest(const QString& path, qint64 end, const
     return lines;
 }
 
+// The files rotated after `rest` (NAME.N): NAME.N-1 down to NAME.1, those still there and plain.
+QStringList RotatedAfter(const QString& folder, const QString& name, const QString& rest)
+{
+    bool numbered = false;
+    const int n = rest.mid(name.size() + 1).toInt(&numbered);
+    QStringList after;
+    for (int i = n - 1; numbered && rest.startsWith(name + u'.') && i > 0; --i) {
+        if (LogFileAccess::Stat(folder + name + u'.' + QString::number(i)).exists)
+            after.append(name + u'.' + QString::number(i));
+    }
+    return after;
+}
+
 bool Configured(const QList<LogFolder>& configured, const QString& folder)
 {
     return std::any_of(configured.begin(), configured.end(), [&](const LogFolder& c) {
@@ -207,6 +220,8 @@ void Monitor::CapCatchUp()
             continue;
         if (f->rest)
             add(*f, f->rest->Path(), &f->rest->Reading());
+        for (const QString& path : f->rests)
+            add(*f, path, nullptr);
         add(*f, f->file->Path(), &f->file->Reading());
         for (const QString& name : f->day ? f->day->Later(m_clock.Now().date()) : QStringList())
             add(*f, f->folder + name, nullptr);
@@ -282,7 +297,21 @@ bool Monitor::ResumeFile(Followed& f, const FileResume& saved)
     }
     m_readings.ResumeAt(f.folder + rest, saved.end, saved.before);
     f.rest = std::make_unique<FollowedFile>(f.folder + rest, m_readings, m_settings, &m_access);
+    for (const QString& after : RotatedAfter(f.folder, name, rest))
+        f.rests.append(f.folder + after);
     return true;
+}
+
+// The next file rotated while closed, read whole (less what the catch-up's cap skips).
+void Monitor::NextRest(Followed& f)
+{
+    if (f.rests.isEmpty())
+        return;
+    const QString path = f.rests.takeFirst();
+    m_readings.ResumeAt(path, 0, {});
+    f.rest = std::make_unique<FollowedFile>(path, m_readings, m_settings, &m_access);
+    if (const auto skip = f.skipTo.find(path); skip != f.skipTo.end())
+        SkipTo(f, path, skip->second, 0);
 }
 
 // A compressed file of the folder that holds the saved bytes at the saved end is the followed

@@ -619,6 +619,10 @@ private Q_SLOTS:
             "window 131072|a.log=one\n|start|quit|more a.log 64|mv a.log a.log.1|a.log=three\n|"
             "resume|catch up",
             "resumed|=> a.log.1|" + all + "|-> a.log|three");
+        row("resumed: rotated twice, each file read", "",
+            "a.log=one\n|start|quit|a.log+two\n|mv a.log a.log.2|a.log=three\n|mv a.log a.log.1|"
+            "a.log=four\n|resume",
+            "resumed|=> a.log.2|two|-> a.log.1|three|-> a.log|four");
         row("resumed: rotated by rename, then compressed", "",
             "a.log=one\n|start|quit|a.log+two\n|mv a.log a.log.1.gz|a.log=three\n|resume",
             "resumed|replaced a.log|=> a.log|three");
