@@ -623,6 +623,9 @@ private Q_SLOTS:
             "a.log=one\n|start|quit|a.log+two\n|mv a.log a.log.2|a.log=three\n|mv a.log a.log.1|"
             "a.log=four\n|resume",
             "resumed|=> a.log.2|two|-> a.log.1|three|-> a.log|four");
+        row("resumed: rotated, then really compressed", "",
+            "a.log=one\n|start|quit|a.log+two\n|mv a.log a.log.1|gzip a.log.1|a.log=three\n|resume",
+            "resumed|=> a.log.1.gz|two|-> a.log|three");
         row("resumed: rotated by rename, then compressed", "",
             "a.log=one\n|start|quit|a.log+two\n|mv a.log a.log.1.gz|a.log=three\n|resume",
             "resumed|replaced a.log|=> a.log|three");
