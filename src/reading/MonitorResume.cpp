@@ -56,16 +56,17 @@ QString RotatedTo(const QString& folder, const FileResume& saved)
 
 // The lines of a compressed file's content after `end`, when the content holds `before` just
 // before it; nothing when it does not (or is not compressed). Its unterminated last line counts:
-// the file is finished.
-std::optional<OutputBatch> CompressedRest(const QString& path, qint64 end, const QByteArray& before)
+// the file is finished. Only the newest `keep` bytes are made lines, the older ones counted in
+// `skipped`, so a large compressed day costs no more than a plain one.
+std::optional<OutputBatch> CompressedRest(const QString& path, qint64 end, const QByteArray& before,
+                                          qint64 keep, qint64& skipped)
 {
     CompressedReader reader;
     if (!reader.Open(path) || !reader.Compressed())
         return std::nullopt;
     const qint64 from = end - before.size();
-    QByteArray seen;
-    LineMaker maker(NulByte::Character);
-    OutputBatch lines;
+    QByteArray seen, older, newer; // the newest content after `end`, in two halves
+    qint64 after = 0;
     qint64 at = 0;
     for (QByteArrayView piece = reader.Next(); !piece.isEmpty();
          at += piece.size(), piece = reader.Next()) {
@@ -74,10 +75,20 @@ std::optional<OutputBatch> CompressedRest(const QString& path, qint64 end, const
         const qint64 rest = qBound<qint64>(0, end - at, piece.size());
         if (rest < piece.size() && seen != before)
             return std::nullopt;
-        maker.Continue(piece.sliced(rest), lines);
+        after += piece.size() - rest;
+        newer.append(piece.sliced(rest));
+        if (newer.size() >= keep / 2)
+            older = std::exchange(newer, QByteArray());
     }
     if (seen != before)
         return std::nullopt;
+    const QByteArrayView kept =
+        QByteArrayView(older).last(qMin(older.size(), qMax<qint64>(0, keep - newer.size())));
+    skipped = after - kept.size() - newer.size();
+    LineMaker maker(NulByte::Character);
+    OutputBatch lines;
+    maker.Continue(kept, lines);
+    maker.Continue(newer, lines);
     if (!maker.Unfinished().isEmpty())
         lines.Add(maker.Unfinished());
     return lines;
@@ -324,11 +335,15 @@ bool Monitor::ShowCompressedRest(Followed& f, const FileResume& saved, bool gone
     for (const QString& other : names) {
         if (!other.startsWith(name.section(u'.', 0, 0)) || !IsCompressedName(other))
             continue;
+        const qint64 keep = qMin(BacklogCut, m_catchUpCap);
+        qint64 skipped = 0;
         std::optional<OutputBatch> lines =
-            CompressedRest(f.folder + other, saved.end, saved.before);
+            CompressedRest(f.folder + other, saved.end, saved.before, keep, skipped);
         if (!lines && gone && WithoutCompression(other) == name)
-            lines = CompressedRest(f.folder + other, 0, {});
+            lines = CompressedRest(f.folder + other, 0, {}, keep, skipped);
         if (lines) {
+            if (skipped > 0)
+                Show(f).ShowMarker(QString::number(skipped) + QStringLiteral(" bytes skipped"));
             Show(f).ShowLines(f.folder + other, *lines);
             return true;
         }

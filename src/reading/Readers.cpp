@@ -109,9 +109,6 @@ qint64 DeliverBefore(LogFileAccess& file, qint64 contentEnd, qint64 k, QByteArra
     return k + 1;
 }
 
-// More than this much content behind at one read is cut: reading resumes this far before the
-// content end.
-constexpr qint64 BacklogCut = qint64(256) << 20;
 // How many bytes before LastReadPos tell whether the file still holds what was read.
 constexpr qint64 SeenBytes = 64;
 

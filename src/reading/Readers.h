@@ -16,6 +16,10 @@ class LogFileAccess;
 namespace reading
 {
 
+// More than this much content behind at one read is cut: reading resumes this far before the
+// content end.
+inline constexpr qint64 BacklogCut = qint64(256) << 20;
+
 // Sets the caption of lblFileSize.
 using SizeCaption = std::function<void(const QString&)>;
 

@@ -639,6 +639,10 @@ private Q_SLOTS:
             "ex261206.log=a1\n|start|quit|ex261206.log+a2\n|gzip ex261206.log|ex261207.log=b1\n|"
             "day 1|resume",
             "resumed|=> ex261206.log.gz|a2|-> ex261207.log|b1");
+        row("resumed: the old day compressed, its oldest bytes over the cap skipped",
+            "exyymmdd.log",
+            "ex261206.log=a1\n|start|quit|ex261206.log+a2\na3\na4\n|gzip ex261206.log|cap 6|resume",
+            "resumed|skipped 3|=> ex261206.log.gz|a3|a4");
         row("resumed: two days passed, the oldest bytes over the cap skipped", "exyymmdd.log",
             "ex261206.log=a1\n|start|quit|ex261206.log+a2\n|ex261207.log=b1\nb2\n|ex261208.log="
             "c1\nc2\n|day 2|cap 9|resume",
