@@ -60,7 +60,7 @@ Monitor::Followed& Monitor::Add(const QString& folder, const QString& filter, qu
 {
     auto f = std::make_unique<Followed>();
     f->tag = tag;
-    f->folder = folder;
+    f->folder = folder.endsWith(QDir::separator()) ? folder : folder + QDir::separator();
     f->filter = filter;
     f->local = LogFileAccess::OnLocalDisk(folder);
     m_followed.push_back(std::move(f));
@@ -122,10 +122,7 @@ void Monitor::Start(const QList<LogFolder>& folders)
     m_followed.clear();
     m_folders = folders;
     for (const LogFolder& folder : folders) {
-        QString path = folder.Path;
-        if (!path.endsWith(QDir::separator()))
-            path += QDir::separator();
-        Followed& f = Add(path, folder.Filter, quint16(m_followed.size() + 1));
+        Followed& f = Add(folder.Path, folder.Filter, quint16(m_followed.size() + 1));
         LookForFile(f);
         if (f.file && !before.contains(f.file->Path()))
             m_readings.ForgetReading(f.file->Path());

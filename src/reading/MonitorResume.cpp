@@ -12,18 +12,6 @@ namespace reading
 
 namespace
 {
-// How many bytes before a saved end tell that a file still holds what was read.
-constexpr qint64 BeforeBytes = 64;
-// What a resumed run reads of one file at most (as any backlog).
-constexpr qint64 FileCap = qint64(256) << 20;
-
-QString WithSeparator(QString path)
-{
-    if (!path.endsWith(QDir::separator()))
-        path += QDir::separator();
-    return path;
-}
-
 // The `n` bytes of a file before `end`; empty when it cannot be read or is shorter.
 QByteArray BytesBefore(const QString& path, qint64 end, qint64 n)
 {
@@ -129,7 +117,7 @@ FileResume Monitor::Saved(const Followed& f) const
     }
     // The maker has taken every byte up to LastReadPos; the text after the last break waits.
     saved.end = reading.LastReadPos + 1 - reading.maker.PendingSize();
-    const qint64 from = qMax<qint64>(0, saved.end - BeforeBytes);
+    const qint64 from = qMax<qint64>(0, saved.end - SeenBytes);
     const qint64 seenFrom = reading.LastReadPos + 1 - reading.seen.size();
     saved.before = from >= seenFrom ? reading.seen.mid(from - seenFrom, saved.end - from)
                                     : BytesBefore(saved.path, saved.end, saved.end - from);
@@ -185,7 +173,7 @@ bool Monitor::Resume(const RunState& run, const QList<LogFolder>& configured)
     m_folders = m_many ? folders : QList<LogFolder>();
     for (qsizetype i = 0; i < folders.size(); ++i) {
         const quint16 tag = m_many ? quint16(i + 1) : 0;
-        ResumeOne(Add(WithSeparator(folders[i].Path), folders[i].Filter, tag), files[i]);
+        ResumeOne(Add(folders[i].Path, folders[i].Filter, tag), files[i]);
     }
     if (m_followed.empty()) {
         Stop();
@@ -222,7 +210,7 @@ void Monitor::CapCatchUp()
         const qint64 from =
             reading && reading->started && !reading->seen.isEmpty() ? reading->LastReadPos + 1 : 0;
         const qint64 size = LogFileAccess::Stat(path).size;
-        parts.push_back({&f, path, from, size, qBound<qint64>(0, size - from, FileCap)});
+        parts.push_back({&f, path, from, size, qBound<qint64>(0, size - from, BacklogCut)});
         share[&f] += parts.back().bytes;
         total += parts.back().bytes;
     };
@@ -257,7 +245,7 @@ void Monitor::SkipTo(Followed& f, const QString& path, qint64 at, qint64 from)
         f.skipTo[path] = at;
         return;
     }
-    m_readings.ResumeAt(path, at, BytesBefore(path, at, qMin(at, BeforeBytes)));
+    m_readings.ResumeAt(path, at, BytesBefore(path, at, qMin(at, SeenBytes)));
     Show(f).ShowMarker(QString::number(at - from) + QStringLiteral(" bytes skipped"));
 }
 

@@ -100,7 +100,7 @@ LineBytes OutputModel::Bytes(qsizetype i) const
     if (i < 0 || i >= Count())
         return {};
     const qint64 start = Start(i);
-    const qint64 end = i + 1 < Count() ? Start(i + 1) : m_end;
+    const qint64 end = End(i);
     const Block& block = BlockAt(start);
     QByteArray plain = Plain(block);
     const QByteArrayView line = QByteArrayView(plain).sliced(start - block.start, end - start);
@@ -112,7 +112,7 @@ QByteArrayView OutputModel::LineReader::At(qsizetype i)
     if (i < 0 || i >= m_model.Count())
         return {};
     const qint64 start = m_model.Start(i);
-    const qint64 end = i + 1 < m_model.Count() ? m_model.Start(i + 1) : m_model.m_end;
+    const qint64 end = m_model.End(i);
     if (start < m_from || end > m_to) {
         const Block& block = m_model.BlockAt(start);
         m_block = m_model.Plain(block);

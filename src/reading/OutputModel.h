@@ -90,10 +90,7 @@ public:
     QString Text(qsizetype i) const;
     LineBytes Bytes(qsizetype i) const;
     // The length in bytes of line i, without decoding it.
-    qint64 Size(qsizetype i) const
-    {
-        return i >= 0 && i < Count() ? (i + 1 < Count() ? Start(i + 1) : m_end) - Start(i) : 0;
-    }
+    qint64 Size(qsizetype i) const { return i >= 0 && i < Count() ? End(i) - Start(i) : 0; }
 
     // Which followed folder line i came from: 0 for none, otherwise 1 + the folder's index in
     // TagNames(). It costs a line nothing: it is kept in the top bits of the line's start.
@@ -157,6 +154,7 @@ private:
     void Store(const OutputBatch& lines, quint16 tag = 0);
     void Store(QByteArrayView line, quint16 tag = 0);
     qint64 Start(qsizetype i) const { return qint64(m_starts[size_t(i)] & PositionBits); }
+    qint64 End(qsizetype i) const { return i + 1 < Count() ? Start(i + 1) : m_end; }
     void TruncateBefore(qsizetype i);
     void OpenBlock(qsizetype atLeast);
     void Release();

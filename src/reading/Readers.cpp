@@ -109,9 +109,6 @@ qint64 DeliverBefore(LogFileAccess& file, qint64 contentEnd, qint64 k, QByteArra
     return k + 1;
 }
 
-// How many bytes before LastReadPos tell whether the file still holds what was read.
-constexpr qint64 SeenBytes = 64;
-
 // Remembers that everything up to pos, the byte at pos included, has been read.
 void Remember(LogFileAccess& file, qint64 pos, FileReading& state)
 {

@@ -19,6 +19,8 @@ namespace reading
 // More than this much content behind at one read is cut: reading resumes this far before the
 // content end.
 inline constexpr qint64 BacklogCut = qint64(256) << 20;
+// How many bytes before LastReadPos tell whether the file still holds what was read.
+inline constexpr qint64 SeenBytes = 64;
 
 // Sets the caption of lblFileSize.
 using SizeCaption = std::function<void(const QString&)>;

@@ -13,9 +13,6 @@ namespace
 // A part of the held lines: what the window takes between two of its events.
 constexpr qsizetype HeldBytes = 256 << 10;
 constexpr qsizetype HeldLines = 2048;
-// Each line an expression gives up on costs it its match limit, so after this many the rest is
-// not matched: a bad expression cannot hold the search for hours.
-constexpr qsizetype GiveUp = 1000;
 
 QString NumberOf(qint64 n, const char* one, const char* many)
 {
@@ -142,7 +139,7 @@ bool WithoutBreak(const QString& text)
 } // namespace
 
 DayScanner::DayScanner(const QString& text, qsizetype lineLimit, qsizetype lineBound, bool regex)
-    : m_expression(regex ? std::make_unique<const Expression>(text, false) : nullptr),
+    : m_expression(regex ? std::make_unique<ExpressionSearch>(text) : nullptr),
       m_matcher(regex ? RequiredLiteral(text) : text),
       // A hit across a line break is no match, so a text holding one needs the lines.
       m_byteScan(m_matcher.ByteScan() && (regex || WithoutBreak(text))), m_lineLimit(lineLimit),
@@ -275,13 +272,8 @@ void DayScanner::Close(bool cancelled, qsizetype undated)
     if (undated > 0)
         closing += QStringLiteral("; ") + NumberOf(undated, "file", "files") +
                    QStringLiteral(" without a valid date in the name skipped");
-    if (m_gaveUp >= GiveUp)
-        closing += QStringLiteral("; the expression backtracked too long on %1 lines, and the "
-                                  "lines after them were not searched")
-                       .arg(GiveUp);
-    else if (m_gaveUp > 0)
-        closing += QStringLiteral("; ") + NumberOf(m_gaveUp, "line", "lines") +
-                   QStringLiteral(" made the expression backtrack too long and count as not found");
+    if (m_expression)
+        closing += m_expression->Note();
     m_notes.lines.Add(closing);
     m_ready.push_back(std::exchange(m_notes, {}));
 }
@@ -299,13 +291,7 @@ void DayScanner::Note(const QString& line)
 
 bool DayScanner::Matches(QByteArrayView line)
 {
-    if (!m_expression)
-        return m_matcher.Matches(line);
-    if (m_gaveUp >= GiveUp)
-        return false;
-    const bool found = m_expression->Matches(line);
-    m_gaveUp += m_expression->TakeLimitHit() ? 1 : 0;
-    return found;
+    return m_expression ? m_expression->Matches(line) : m_matcher.Matches(line);
 }
 
 // Every line of `bytes` is made and tested.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Search.h"
 #include "base/LineMatcher.h"
 #include "base/Rules.h"
 #include "reading/LineAssembly.h"
@@ -80,7 +81,7 @@ private:
     void FindAround(QByteArrayView lines);
     void Hold(QByteArrayView line, qint64 length);
 
-    const std::unique_ptr<const Expression> m_expression;
+    const std::unique_ptr<ExpressionSearch> m_expression;
     const LineMatcher m_matcher; // the text, or the expression's literal part
     const bool m_byteScan;
     const qsizetype m_lineLimit;
@@ -103,7 +104,6 @@ private:
     qsizetype m_sent = 0; // lines ready or noted
     qsizetype m_searched = 0;
     qint64 m_bytes = 0;
-    qsizetype m_gaveUp = 0; // lines the expression gave up on
     bool m_full = false;
 };
 

@@ -7,15 +7,6 @@
 namespace search
 {
 
-namespace
-{
-
-// Each line an expression gives up on costs it its match limit: after a thousand such lines
-// the rest of the list is not searched, so that a bad expression cannot hold the window.
-constexpr int GiveUp = 1000;
-
-} // namespace
-
 ListCount::ListCount(reading::OutputList& list, QObject* parent) : QObject(parent), m_list(list)
 {
     m_slice.setSingleShot(true);
@@ -33,10 +24,10 @@ std::optional<PressResult> ListCount::Start(const QString& text, bool regex)
     if (text.isEmpty() || m_list.Count() == 0)
         return std::nullopt;
     if (regex) {
-        auto expression = std::make_unique<Expression>(text, false);
-        if (!expression->IsValid())
+        auto expression = std::make_unique<ExpressionSearch>(text);
+        if (!expression->Of().IsValid())
             return PressResult{Mode::Count, QStringLiteral("Invalid regular expression: ") +
-                                                expression->Error()};
+                                                expression->Of().Error()};
         m_expression = std::move(expression);
     } else {
         m_words.emplace(text);
@@ -70,7 +61,6 @@ void ListCount::Stop()
     m_running = false;
     m_words.reset();
     m_expression.reset();
-    m_gaveUp = 0;
     m_hits = {};
     m_next = 0;
 }
@@ -95,22 +85,18 @@ bool ListCount::Slice(bool whole)
     // The clock is read after every line an expression tests, which may take long; after
     // many lines of words, each of which costs about as much as a look at the clock.
     const qsizetype stride = m_expression ? 1 : 256;
-    while (m_next < end && m_gaveUp < GiveUp) {
+    while (m_next < end && !GaveUp()) {
         for (const qsizetype stop = qMin(end, m_next + stride); m_next < stop; ++m_next)
             m_hits[size_t(m_next)] = Matches(lines.At(m_next));
         if (!whole && m_budget.Spent(clock.nsecsElapsed(), 0))
             break;
     }
-    return m_next >= end || m_gaveUp >= GiveUp;
+    return m_next >= end || GaveUp();
 }
 
 bool ListCount::Matches(QByteArrayView line)
 {
-    if (m_words)
-        return m_words->Matches(line);
-    const bool found = m_expression->Matches(line);
-    m_gaveUp += m_expression->TakeLimitHit() ? 1 : 0;
-    return found;
+    return m_words ? m_words->Matches(line) : m_expression->Matches(line);
 }
 
 PressResult ListCount::End()
@@ -119,14 +105,8 @@ PressResult ListCount::End()
     const qsizetype matches = m_list.Selection()->MarkWhere(
         m_list.Count(), [&](qsizetype row) { return row < covered && m_hits[size_t(row)] != 0; });
     PressResult result = Counted(m_list, m_text, matches, m_list.NextSelected(-1));
-    if (m_gaveUp >= GiveUp)
-        result.status += QStringLiteral("; the expression backtracked too long on %1 lines, and "
-                                        "the lines after them were not searched")
-                             .arg(GiveUp);
-    else if (m_gaveUp > 0)
-        result.status += QStringLiteral("; %1 lines made it backtrack too long and count as not "
-                                        "found")
-                             .arg(m_gaveUp);
+    if (m_expression)
+        result.status += m_expression->Note();
     Stop();
     return result;
 }

@@ -55,6 +55,7 @@ private:
     void Next();
     bool Slice(bool whole); // true when every line is counted
     bool Matches(QByteArrayView line);
+    bool GaveUp() const { return m_expression && m_expression->GaveUp(); }
     PressResult End();
     void LinesRemoved(const QModelIndex& parent, int first, int last);
     void LinesChanged(const QModelIndex& first);
@@ -62,8 +63,7 @@ private:
     reading::OutputList& m_list;
     QString m_text;
     std::optional<LineMatcher> m_words;
-    std::unique_ptr<Expression> m_expression;
-    int m_gaveUp = 0;           // lines the expression gave up on
+    std::unique_ptr<ExpressionSearch> m_expression;
     std::vector<quint8> m_hits; // one a line the count covers
     qsizetype m_next = 0;
     bool m_running = false;

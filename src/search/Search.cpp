@@ -53,4 +53,27 @@ std::optional<PressResult> Press(reading::OutputList& list, const QString& text,
     return count.Running() ? count.Finish() : *result;
 }
 
+bool ExpressionSearch::Matches(QByteArrayView line)
+{
+    if (GaveUp())
+        return false;
+    const bool found = m_expression.Matches(line);
+    m_gaveUp += m_expression.TakeLimitHit() ? 1 : 0;
+    return found;
+}
+
+QString ExpressionSearch::Note() const
+{
+    if (GaveUp())
+        return QStringLiteral("; the expression backtracked too long on %1 lines, and the lines "
+                              "after them were not searched")
+            .arg(GiveUp);
+    if (m_gaveUp > 0)
+        return QStringLiteral("; %1 %2 made the expression backtrack too long and count as not "
+                              "found")
+            .arg(m_gaveUp)
+            .arg(m_gaveUp == 1 ? QStringLiteral("line") : QStringLiteral("lines"));
+    return {};
+}
+
 } // namespace search

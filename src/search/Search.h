@@ -1,5 +1,8 @@
 #pragma once
 
+#include "base/Rules.h"
+
+#include <QByteArrayView>
 #include <QString>
 
 #include <optional>
@@ -37,5 +40,25 @@ std::optional<PressResult> Press(reading::OutputList& list, const QString& text,
 // in the dialog's words.
 PressResult Counted(reading::OutputList& list, const QString& text, qsizetype matches,
                     qsizetype first);
+
+// An expression searching many lines, case ignored. Each line it gives up on costs it its match
+// limit, so after a thousand such lines it matches no more: a bad expression cannot hold a
+// search for hours.
+class ExpressionSearch
+{
+public:
+    explicit ExpressionSearch(const QString& pattern) : m_expression(pattern, false) {}
+    const Expression& Of() const { return m_expression; }
+    bool Matches(QByteArrayView line);
+    // Whether it has stopped matching: the lines after are not searched.
+    bool GaveUp() const { return m_gaveUp >= GiveUp; }
+    // What the search's status adds about the lines given up on; empty when none.
+    QString Note() const;
+
+private:
+    static constexpr int GiveUp = 1000;
+    Expression m_expression;
+    int m_gaveUp = 0;
+};
 
 } // namespace search
