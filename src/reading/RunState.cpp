@@ -1,5 +1,7 @@
 #include "RunState.h"
 
+#include "Readers.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -26,7 +28,7 @@ std::optional<FileResume> FileFrom(const QJsonValue& value)
     FileResume file{o.value("path").toString(), o.value("end").toString().toLongLong(&number),
                     QByteArray::fromBase64(o.value("before").toString().toLatin1()),
                     QDate::fromString(o.value("date").toString(), Qt::ISODate)};
-    if (!value.isObject() || !number || file.end < -1 || file.before.size() > 64 ||
+    if (!value.isObject() || !number || file.end < -1 || file.before.size() > SeenBytes ||
         file.before.size() > qMax<qint64>(file.end, 0))
         return std::nullopt;
     return file;
